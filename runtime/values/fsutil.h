@@ -1,0 +1,45 @@
+#pragma once
+// File-system helpers: case-blind file names, "X.exe" commands, path separators.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+// The existing path of name inside dir whatever its letter case ("Control.qdf" finds
+// "control.qdf"); an exact match wins; each component of name is matched. "" when none.
+// An empty dir is the current directory (the result is then relative).
+std::string findNoCase(const std::string& dir, const std::string& name);
+
+// The program to start for command: "X.exe" (any case) in the current directory, then
+// in programDir; failing those the executable X in the same two places. Other commands
+// are looked for as they are in the same two places. "" when none.
+std::string resolveExecutable(const std::string& command, const std::string& programDir);
+
+// Backslashes become "/".
+std::string normalizePath(std::string_view path);
+// a and b joined by the host separator (one between them); backslashes normalised.
+std::string joinPath(std::string_view a, std::string_view b);
+// "C:\x", "c:/x", "C:".
+bool hasDriveLetter(std::string_view path);
+
+std::string currentDirectory();
+// Directory of the running executable.
+std::string programDirectory();
+
+bool fileExists(const std::string& path);       // a file (not a directory)
+bool directoryExists(const std::string& path);
+
+struct DirEntry {
+  std::string name;
+  int64_t size = 0;
+  int32_t day = 0;   // last modification, local day number
+  int32_t time = 0;  // last modification, local clock time
+};
+
+// Files in dir named "*.htm" or "*.html" in any case, sorted by name case-insensitively.
+// On failure returns nothing and sets *error (when given); otherwise clears it.
+std::vector<DirEntry> listHtmlFiles(const std::string& dir, std::string* error);
+
+}  // namespace qm

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <filesystem>
+#include <fstream>
+
+#include "runtime/values/date.h"
+#include "runtime/values/fsutil.h"
+#include "testdir.h"
+
+using namespace qm;
+namespace fs = std::filesystem;
+
+namespace {
+void touch(const std::string& path, const std::string& body = "x", bool exec = false) {
+  std::ofstream(path) << body;
+  if (exec) fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+}
+}  // namespace
+
+TEST(FsUtil, Paths) {
+  EXPECT_EQ(normalizePath("a\\b\\c.txt"), "a/b/c.txt");
+  struct Join { std::string_view a, b, want; };
+  const Join joins[] = {
+      {"dir", "f.txt", "dir/f.txt"}, {"dir/", "f.txt", "dir/f.txt"}, {"dir\\", "\\f.txt", "dir/f.txt"},
+      {"", "f.txt", "f.txt"},        {"dir", "", "dir"},             {"/", "f", "/f"},
+  };
+  for (const auto& j : joins) EXPECT_EQ(joinPath(j.a, j.b), j.want) << j.a << " + " << j.b;
+  for (auto p : {"C:\\x", "c:/x", "C:", "z:"}) EXPECT_TRUE(hasDriveLetter(p)) << p;
+  for (auto p : {"", "x", "/c:/x", "1:/x", "ab:"}) EXPECT_FALSE(hasDriveLetter(p)) << p;
+  EXPECT_EQ(currentDirectory(), qmtest::testDirectory());
+  EXPECT_TRUE(directoryExists(programDirectory()));
+  EXPECT_TRUE(fileExists(joinPath(programDirectory(), "test_fsutil")));
+}
+
+TEST(FsUtil, FindNoCase) {
+  touch("control.qdf");
+  touch("Both.txt");
+  touch("both.txt");
+  fs::create_directory("Sub");
+  touch("Sub/Deep.HTM");
+  EXPECT_EQ(findNoCase("", "Control.qdf"), "control.qdf");
+  EXPECT_EQ(findNoCase("", "CONTROL.QDF"), "control.qdf");
+  EXPECT_EQ(findNoCase(".", "Control.qdf"), "./control.qdf");
+  EXPECT_EQ(findNoCase("", "both.txt"), "both.txt");  // exact wins
+  EXPECT_EQ(findNoCase("", "Both.txt"), "Both.txt");
+  EXPECT_EQ(findNoCase("", "sub\\deep.htm"), "Sub/Deep.HTM");
+  EXPECT_EQ(findNoCase(qmtest::testDirectory(), "SUB/DEEP.htm"), qmtest::testDirectory() + "/Sub/Deep.HTM");
+  EXPECT_EQ(findNoCase("", "control.qd"), "");
+  EXPECT_EQ(findNoCase("", "missing.txt"), "");
+  EXPECT_EQ(findNoCase("nodir", "control.qdf"), "");
+  EXPECT_EQ(findNoCase("control.qdf", "x"), "");  // a file is no directory
+  EXPECT_TRUE(fileExists("control.qdf"));
+  EXPECT_FALSE(fileExists("Sub"));
+  EXPECT_TRUE(directoryExists("Sub"));
+  EXPECT_FALSE(directoryExists("control.qdf"));
+}
+
+TEST(FsUtil, ResolveExecutable) {
+  fs::create_directory("prog");
+  touch("prog/tool", "#!/bin/sh\n", true);
+  touch("prog/notexec", "", false);
+  touch("Local.EXE");
+  touch("here", "#!/bin/sh\n", true);
+  const std::string prog = qmtest::testDirectory() + "/prog";
+  struct Case { std::string cmd; std::string want; };
+  const Case cases[] = {
+      {"tool.exe", prog + "/tool"},   {"TOOL.EXE", prog + "/tool"},  {"local.exe", "Local.EXE"},
+      {"here.exe", "here"},           {"tool", prog + "/tool"},      {"notexec.exe", ""},
+      {"absent.exe", ""},             {".exe", ""},                  {"C:\\bin\\tool.exe", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(resolveExecutable(c.cmd, prog), c.want) << c.cmd;
+  // A real "X.exe" beside the program wins over X.
+  touch("prog/tool.exe");
+  EXPECT_EQ(resolveExecutable("tool.exe", prog), prog + "/tool.exe");
+}
+
+TEST(FsUtil, ListHtmlFiles) {
+  fs::create_directory("site");
+  for (auto n : {"b.html", "A.HTM", "c.Htm", "skip.txt", "page.htm.bak", "a.htm"}) touch("site/" + std::string(n), "12345");
+  fs::create_directory("site/dir.htm");
+  const QDateTime when(QDate(2023, 3, 4), QTime(15, 6, 7));
+  QFile f("site/b.html");
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+  f.close();
+
+  std::string error = "stale";
+  const auto list = listHtmlFiles("site", &error);
+  EXPECT_EQ(error, "");
+  std::vector<std::string> names;
+  for (const auto& e : list) names.push_back(e.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A.HTM", "a.htm", "b.html", "c.Htm"}));
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[2].size, 5);
+  EXPECT_EQ(list[2].day, dayNumber(2023, 3, 4));
+  EXPECT_EQ(list[2].time, timeOf(15, 6, 7));
+
+  EXPECT_TRUE(listHtmlFiles("nothere", &error).empty());
+  EXPECT_NE(error.find("nothere"), std::string::npos);
+  EXPECT_TRUE(listHtmlFiles("nothere", nullptr).empty());
+}
