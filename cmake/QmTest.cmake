@@ -10,9 +10,6 @@ function(qm_add_test name)
     target_link_libraries(${name} PRIVATE qm_testmain)
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS})
-  target_compile_definitions(${name} PRIVATE
-    QM_FIXTURE_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
-    QM_BINARY_DIR="${PROJECT_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TZ=UTC"

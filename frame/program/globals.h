@@ -1,0 +1,56 @@
+#pragma once
+// The main program's global data, shared by every thread without locks.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "runtime/config/requests.h"
+#include "runtime/values/text.h"
+
+namespace qm {
+
+extern FixedText<80> HtmlFileName;    // name of line file DOS
+extern FixedText<20> WorkFileName;    // name of line file DOS1
+extern FixedText<128> StartDirectory;
+extern FixedText<1> NoteReminderDue;  // "ding" in filters
+extern FixedText<80> ImagePath;
+extern FixedText<1> CpanelOpen;
+extern FixedText<100> StatusText;
+extern FixedText<20> ProgressCount;
+extern FixedText<20> RenewalDueFlag;
+extern FixedText<50> domainname;      // "domainname" in filters
+extern FixedText<80> NewLocalDir;
+
+constexpr std::size_t QueryFilterMax = 1999;
+extern std::string QueryFilter;
+// Stores text as QueryFilter. A longer text than QueryFilter can hold is
+// refused: QueryFilter becomes empty and the result is false, since a cut
+// expression would select other records than the user asked for.
+bool setQueryFilter(std::string_view text);
+
+extern int16_t cptog;
+
+// The programs of settings section cpanel, one member per entry key.
+struct ControlPanelGlobals {
+  FixedText<120> html;
+  FixedText<100> grphx;
+  FixedText<100> brwsr;
+  FixedText<100> txted;
+  FixedText<100> usr1;
+  FixedText<100> usr2;
+  FixedText<100> fftp;
+  FixedText<10> ubut1;
+  FixedText<10> ubut2;
+  FixedText<10> ubut3;
+  FixedText<20> ubut4;
+  FixedText<100> usr3;
+  FixedText<100> usr4;
+  FixedText<100> mail;
+};
+extern ControlPanelGlobals controlPanel;
+
+// Sets every global to its start value and makes "domainname" and "ding"
+// known to filter expressions.
+void initGlobals();
+
+}  // namespace qm
