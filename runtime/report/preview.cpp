@@ -1,0 +1,280 @@
+#include "runtime/report/preview.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "runtime/config/messages.h"
+#include "runtime/report/placement.h"
+#include "runtime/report/printer.h"
+#include "runtime/report/render.h"
+
+namespace qm {
+
+class PageView : public QWidget {
+ public:
+  explicit PageView(PreviewWindow* owner) : QWidget(owner), owner_(owner) {}
+  const PageModel* model = nullptr;
+  int page = 0;  // 0-based
+
+  QSize pageSize() const {
+    const double s = owner_->scale();
+    return {static_cast<int>(model->paper.width * s), static_cast<int>(model->paper.height * s)};
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(128, 128, 128));
+    if (!model || page < 0 || page >= model->pageCount()) return;
+    const QSize size = pageSize();
+    const QPoint at((width() - size.width()) / 2, Margin);
+    p.fillRect(QRect(at, size), Qt::white);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.translate(at);
+    const double s = owner_->scale();
+    p.scale(s, s);
+    p.setClipRect(QRectF(0, 0, model->paper.width, model->paper.height));
+    drawPage(p, *model, page);
+  }
+
+ public:
+  static constexpr int Margin = 12;
+
+ private:
+  PreviewWindow* owner_;
+};
+
+namespace {
+
+struct ZoomChoice {
+  const char* label;
+  int zoom;
+};
+constexpr ZoomChoice kZooms[] = {
+    {"Whole Page", PreviewWindow::WholePage}, {"Page Width", PreviewWindow::PageWidth},
+    {"50%", 50},  {"75%", 75},  {"100%", 100}, {"150%", 150}, {"200%", 200},
+};
+
+}  // namespace
+
+PreviewWindow::PreviewWindow(std::shared_ptr<const PageModel> model, QWidget* parent)
+    : QWidget(parent), model_(std::move(model)) {
+  setWindowTitle(QStringLiteral("Print Preview"));
+  resize(800, 900);
+
+  auto* bar = new QHBoxLayout;
+  auto button = [&](const char* text, auto slot) {
+    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    connect(b, &QPushButton::clicked, this, slot);
+    bar->addWidget(b);
+    return b;
+  };
+  button("|<", [this] { showPage(1); });
+  button("<", [this] { showPage(current_ - 1); });
+  button(">", [this] { showPage(current_ + 1); });
+  button(">|", [this] { showPage(pageCount()); });
+  button("&Go To Page...", [this] { jumpToPage(); });
+  zoomBox_ = new QComboBox(this);
+  for (const auto& z : kZooms) zoomBox_->addItem(QString::fromUtf8(z.label), z.zoom);
+  connect(zoomBox_, &QComboBox::activated, this,
+          [this](int i) { setZoom(zoomBox_->itemData(i).toInt()); });
+  bar->addWidget(zoomBox_);
+  button("&Print...", [this] { print(); });
+  button("&Save as PDF...", [this] { saveAsPdf(); });
+  button("&Close", [this] { close(); });
+  pageLabel_ = new QLabel(this);
+  bar->addStretch();
+  bar->addWidget(pageLabel_);
+
+  pages_ = new QListWidget(this);
+  pages_->setMaximumWidth(120);
+  for (int i = 1; i <= pageCount(); ++i) {
+    auto* item = new QListWidgetItem(QStringLiteral("Page %1").arg(i), pages_);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Checked);
+  }
+  connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0) showPage(row + 1);
+  });
+
+  view_ = new PageView(this);
+  view_->model = model_.get();
+  scroll_ = new QScrollArea(this);
+  scroll_->setWidget(view_);
+  scroll_->setWidgetResizable(false);
+  scroll_->setAlignment(Qt::AlignHCenter);
+
+  auto* body = new QHBoxLayout;
+  body->addWidget(pages_);
+  body->addWidget(scroll_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(bar);
+  layout->addLayout(body, 1);
+
+  askPageNumber = [this](const QString& prompt, int count) -> std::optional<int> {
+    bool ok = false;
+    const int n = QInputDialog::getInt(this, QStringLiteral("Go To Page"), prompt, current_, 1,
+                                       count, 1, &ok);
+    if (!ok) return std::nullopt;
+    return n;
+  };
+  askPdfFileName = [this] {
+    return QFileDialog::getSaveFileName(this, QStringLiteral("Save as PDF"), QString(),
+                                        QStringLiteral("PDF files (*.pdf)"));
+  };
+  restorePlacement(*this, PreviewSection, true);
+  refresh();
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+int PreviewWindow::pageCount() const { return model_ ? model_->pageCount() : 0; }
+
+void PreviewWindow::showPage(int page) {
+  current_ = std::clamp(page, 1, std::max(1, pageCount()));
+  refresh();
+}
+
+void PreviewWindow::setZoom(int zoom) {
+  if (zoom == 0 || zoom < PageWidth) zoom = WholePage;
+  zoom_ = zoom;
+  for (int i = 0; i < zoomBox_->count(); ++i)
+    if (zoomBox_->itemData(i).toInt() == zoom) zoomBox_->setCurrentIndex(i);
+  refresh();
+}
+
+double PreviewWindow::scale() const {
+  const double perInch = logicalDpiX() / 1000.0;
+  if (zoom_ > 0) return perInch * zoom_ / 100.0;
+  const QSize room = scroll_->viewport()->size() - QSize(2 * PageView::Margin, 2 * PageView::Margin);
+  const double w = std::max(1, room.width()) / static_cast<double>(model_->paper.width);
+  const double h = std::max(1, room.height()) / static_cast<double>(model_->paper.height);
+  return zoom_ == PageWidth ? w : std::min(w, h);
+}
+
+std::vector<int> PreviewWindow::selectedPages() const {
+  std::vector<int> out;
+  for (int i = 0; i < pages_->count(); ++i)
+    if (pages_->item(i)->checkState() == Qt::Checked) out.push_back(i + 1);
+  return out;
+}
+
+void PreviewWindow::setPageSelected(int page, bool selected) {
+  if (auto* item = pages_->item(page - 1)) item->setCheckState(selected ? Qt::Checked : Qt::Unchecked);
+}
+
+void PreviewWindow::jumpToPage() {
+  const int count = pageCount();
+  if (count < 1 || !askPageNumber) return;
+  const auto n = askPageNumber(QStringLiteral("Enter a page number from 1 to ") + QString::number(count),
+                               count);
+  if (n && *n >= 1 && *n <= count) showPage(*n);
+}
+
+bool PreviewWindow::saveAsPdf() {
+  if (!askPdfFileName) return false;
+  const QString name = askPdfFileName();
+  if (name.isEmpty()) return false;
+  const std::vector<int> chosen = selectedPages();
+  if (chosen.empty()) {
+    message("No page is selected.", "Save as PDF", MsgIcon::Exclamation);
+    return false;
+  }
+  std::string error;
+  if (!writePdf(*model_, name.toStdString(), &error, chosen)) {
+    message(error, "Save as PDF", MsgIcon::Stop);
+    return false;
+  }
+  return true;
+}
+
+void PreviewWindow::print() {
+  const std::vector<int> chosen = selectedPages();
+  if (chosen.empty()) {
+    message("No page is selected.", "Print", MsgIcon::Exclamation);
+    return;
+  }
+  QPrinter& printer = reportPrinter();
+  QPrintDialog dialog(&printer, this);
+  dialog.setMinMax(1, pageCount());
+  if (dialog.exec() != QDialog::Accepted) return;
+  std::vector<int> pages = chosen;
+  if (printer.printRange() == QPrinter::PageRange) {
+    const int from = printer.fromPage(), to = printer.toPage();
+    std::erase_if(pages, [&](int p) { return p < from || p > to; });
+  }
+  std::string error;
+  if (!printPages(*model_, printer, &error, pages)) message(error, "Print", MsgIcon::Stop);
+}
+
+void PreviewWindow::refresh() {
+  if (!model_) return;
+  view_->page = current_ - 1;
+  const QSize size = view_->pageSize();
+  view_->resize(std::max(size.width() + 2 * PageView::Margin, scroll_->viewport()->width()),
+                size.height() + 2 * PageView::Margin);
+  view_->update();
+  pageLabel_->setText(QStringLiteral("Page %1 of %2").arg(current_).arg(pageCount()));
+  if (pages_->currentRow() != current_ - 1) {
+    const QSignalBlocker block(pages_);
+    pages_->setCurrentRow(current_ - 1);
+  }
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* e) {
+  savePlacement(*this, PreviewSection, true);
+  QWidget::closeEvent(e);
+  if (!closed_) {
+    closed_ = true;
+    if (onClosed_) onClosed_();
+  }
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_PageDown: showPage(current_ + 1); return;
+    case Qt::Key_PageUp: showPage(current_ - 1); return;
+    case Qt::Key_Home: showPage(1); return;
+    case Qt::Key_End: showPage(pageCount()); return;
+    default: QWidget::keyPressEvent(e);
+  }
+}
+
+namespace {
+
+PreviewOpener& opener() {
+  static PreviewOpener o;
+  return o;
+}
+
+}  // namespace
+
+void setPreviewOpener(PreviewOpener o) { opener() = std::move(o); }
+
+void openPreview(std::shared_ptr<const PageModel> pages, std::function<void()> closed) {
+  if (opener()) {
+    opener()(std::move(pages), std::move(closed));
+    return;
+  }
+  auto* w = new PreviewWindow(std::move(pages));
+  w->setAttribute(Qt::WA_DeleteOnClose);
+  w->onClosed(std::move(closed));
+  w->show();
+}
+
+}  // namespace qm

@@ -1,0 +1,7 @@
+#include "runtime/report/source.h"
+
+namespace qm {
+
+RecordSource::~RecordSource() = default;
+
+}  // namespace qm
