@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build-release
-for b in build-release/bench/bench_*; do
+for b in build-release/bench/*/bench_*; do
   [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   dir=$(mktemp -d)

@@ -1,0 +1,29 @@
+// The main program.
+#include <QApplication>
+
+#include "dictionary/dictionary.h"
+#include "frame/mainframe.h"
+#include "frame/program/globals.h"
+#include "frame/program/startup.h"
+#include "runtime/config/messages.h"
+#include "runtime/ui/messagebox.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Quillmark");
+  qm::QtMessageAnswerer boxes;
+  qm::setMessageAnswerer(&boxes);
+
+  // Each subsystem registers the procedures that the menu starts by name.
+  qm::registerFrameProcedures();
+
+  const int code = qm::runProgram(
+      qm::Main,
+      [] {
+        qm::StartDictionary(qm::DictionaryKind::Main,
+                            {[] { return qm::HtmlFileName.str(); }, [] { return qm::WorkFileName.str(); }});
+      },
+      [] { qm::StopDictionary(); });
+  qm::setMessageAnswerer(nullptr);
+  return code;
+}

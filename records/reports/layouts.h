@@ -1,0 +1,30 @@
+#pragma once
+// Report layouts built from the definitions: bands of controls whose values
+// read the record that the report's source has loaded.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "records/reports/definitions.h"
+#include "runtime/report/layout.h"
+#include "runtime/report/pagemodel.h"
+#include "runtime/store/store.h"
+
+namespace qm::reports {
+
+// The record the bands print; read each time a band prints.
+using RecordAccess = std::function<const RecordBuffer&()>;
+
+// A field's value through its picture, without the picture's padding.
+std::string pictured(const RecordBuffer& record, int field, std::string_view picture);
+
+// The four-column listing: title, date stamp and labels in the page header,
+// one grid of values per record, the page number in the footer. Laid out for
+// the given paper (US Letter unless the printer set-up chose another).
+ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAccess record,
+                           PaperSize paper = {});
+
+// The hosting profile: one block per host.
+ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize paper = {});
+
+}  // namespace qm::reports

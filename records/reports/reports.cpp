@@ -1,0 +1,99 @@
+#include "records/reports/reports.h"
+
+#include <utility>
+
+#include "dictionary/dictionary.h"
+#include "records/reports/layouts.h"
+#include "runtime/report/printer.h"
+#include "runtime/report/progress.h"
+
+namespace qm::reports {
+
+class RecordReport::Procedure : public ReportProcedure {
+ public:
+  Procedure(std::string name, RecordSource& source, ReportLayout layout, bool clearLine)
+      : ReportProcedure(std::move(name), source, std::move(layout)), clearLine_(clearLine) {}
+
+ protected:
+  void setup() override {
+    if (clearLine_ && progressWindow()) progressWindow()->setText(2, QString());
+  }
+
+ private:
+  bool clearLine_;
+};
+
+RecordReport::RecordReport(std::string name, std::unique_ptr<ViewSource> source,
+                           std::function<ReportLayout(RecordAccess)> layout, bool clearProgressLine)
+    : source_(std::move(source)) {
+  ViewSource* src = source_.get();
+  RecordAccess record = [src]() -> const RecordBuffer& { return *src->record(); };
+  procedure_ = std::make_unique<Procedure>(std::move(name), *source_, layout(std::move(record)),
+                                           clearProgressLine);
+}
+
+RecordReport::~RecordReport() {
+  // The procedure may still hold the source open.
+  procedure_.reset();
+  source_.reset();
+}
+
+namespace {
+
+// The file through its relation manager, on the calling thread.
+FileAccess dictionaryFile(FileId id) {
+  FileAccess a;
+  a.name = access(id).name();
+  a.open = [id] { return relate(id).open(); };
+  a.close = [id] { relate(id).close(); };
+  a.file = [id]() -> RecordFile& { return access(id).file(); };
+  a.buffer = [id]() -> RecordBuffer& { return access(id).buffer(); };
+  return a;
+}
+
+std::unique_ptr<RecordReport> makeListing(const ListingDef& def) {
+  const FileDef& file = fileDef(def.file);
+  const int key = def.key.empty() ? -1 : file.keyIndex(def.key);
+  const int progress = def.progressField.empty() ? -1 : file.fieldIndex(def.progressField);
+  auto source = std::make_unique<ViewSource>(dictionaryFile(def.file), key, std::string(def.filter),
+                                             progress);
+  const PaperSize paper = reportPaper();
+  return std::make_unique<RecordReport>(
+      std::string(def.procedure), std::move(source),
+      [&def, &file, paper](RecordAccess r) { return listingLayout(def, file, std::move(r), paper); },
+      false);
+}
+
+}  // namespace
+
+std::unique_ptr<RecordReport> makePrintDomains() { return makeListing(*findListing("PrintDomains")); }
+std::unique_ptr<RecordReport> makePrintDomains2() { return makeListing(*findListing("PrintDomains2")); }
+std::unique_ptr<RecordReport> makePrintHosts() { return makeListing(*findListing("PrintHosts")); }
+std::unique_ptr<RecordReport> makePrintRegistrars() {
+  return makeListing(*findListing("PrintRegistrars"));
+}
+
+std::unique_ptr<RecordReport> makeComparisons() {
+  const FileDef& hosts = fileDef(FileId::Hosts);
+  auto source = std::make_unique<ViewSource>(dictionaryFile(FileId::Hosts), hosts.keyIndex("HOS:NAME"),
+                                             std::string(), hosts.fieldIndex("HOS:HOSTNAME"));
+  const PaperSize paper = reportPaper();
+  return std::make_unique<RecordReport>(
+      std::string(ProfileProcedure), std::move(source),
+      [&hosts, paper](RecordAccess r) { return profileLayout(hosts, std::move(r), paper); }, true);
+}
+
+std::unique_ptr<RecordReport> makeRecordReport(std::string_view procedure) {
+  if (procedure == ProfileProcedure) return makeComparisons();
+  if (const ListingDef* def = findListing(procedure)) return makeListing(*def);
+  return nullptr;
+}
+
+std::vector<ReportEntry> recordReports() {
+  std::vector<ReportEntry> out;
+  for (const ListingDef& l : listings()) out.push_back({std::string(l.procedure), l.stackSize});
+  out.push_back({std::string(ProfileProcedure), ProfileStackSize});
+  return out;
+}
+
+}  // namespace qm::reports

@@ -1,0 +1,71 @@
+#include "resources/resources.h"
+
+#include <QFile>
+
+#include "runtime/values/text.h"
+
+// Outside any namespace, as the resource initialiser requires.
+static void initQuillmarkResources() { Q_INIT_RESOURCE(quillmark); }
+
+namespace qm {
+namespace {
+
+struct Item {
+  const char* name;  // as the definitions name it
+  const char* path;
+};
+
+constexpr Item kItems[] = {
+    {"qm.ico", ":/qm/icons/qm.png"},
+    {"VCRFIRST.ICO", ":/qm/icons/vcrfirst.png"},
+    {"VCRPRIOR.ICO", ":/qm/icons/vcrprior.png"},
+    {"VCRUP.ICO", ":/qm/icons/vcrup.png"},
+    {"FIND.ICO", ":/qm/icons/find.png"},
+    {"VCRDOWN.ICO", ":/qm/icons/vcrdown.png"},
+    {"VCRNEXT.ICO", ":/qm/icons/vcrnext.png"},
+    {"VCRLAST.ICO", ":/qm/icons/vcrlast.png"},
+    {"MARK.ICO", ":/qm/icons/mark.png"},
+    {"INSERT.ICO", ":/qm/icons/insert.png"},
+    {"EDIT.ICO", ":/qm/icons/edit.png"},
+    {"DELETE.ICO", ":/qm/icons/delete.png"},
+    {"DITTO.ICO", ":/qm/icons/ditto.png"},
+    {"HELP.ICO", ":/qm/icons/help.png"},
+    {"newqmk 2.jpg", ":/qm/pictures/newqmk 2.jpg"},
+};
+
+void ensureLoaded() {
+  static const bool loaded = (initQuillmarkResources(), true);
+  (void)loaded;
+}
+
+}  // namespace
+
+QString resourcePath(std::string_view name) {
+  ensureLoaded();
+  if (!name.empty() && name.front() == '~') name.remove_prefix(1);  // "~" marks a built-in item
+  for (const Item& item : kItems)
+    if (compareNoCase(item.name, name) == 0) return QString::fromLatin1(item.path);
+  return {};
+}
+
+QIcon resourceIcon(std::string_view name) {
+  const QString path = resourcePath(name);
+  return path.isEmpty() ? QIcon() : QIcon(path);
+}
+
+QByteArray resourceData(std::string_view name, std::string* error) {
+  if (error) error->clear();
+  const QString path = resourcePath(name);
+  if (path.isEmpty()) {
+    if (error) *error = "no resource named " + std::string(name);
+    return {};
+  }
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    if (error) *error = "cannot read resource " + std::string(name);
+    return {};
+  }
+  return f.readAll();
+}
+
+}  // namespace qm

@@ -1,0 +1,179 @@
+#include "runtime/store/sqlfile.h"
+
+#include <cmath>
+
+#include "runtime/store/store_internal.h"
+#include "runtime/values/text.h"
+
+namespace qm::store_detail {
+
+std::string quoteId(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+SqlValue columnValue(const RecordBuffer& b, int field) {
+    const FieldDef& f = b.def().fields[static_cast<std::size_t>(field)];
+    SqlValue v;
+    switch (f.type) {
+    case FieldType::Text:
+        v.kind = SqlValue::Text;
+        v.s = b.text(field);
+        break;
+    case FieldType::Date:
+        v.kind = SqlValue::Int;
+        v.i = b.date(field);
+        break;
+    case FieldType::Decimal42:
+        v.kind = SqlValue::Real;
+        v.d = static_cast<double>(b.decimal(field).cents()) / 100.0;
+        break;
+    case FieldType::Real:
+        v.kind = SqlValue::Real;
+        v.d = b.real(field);
+        if (!std::isfinite(v.d)) v.d = 0;
+        break;
+    default:
+        v.kind = SqlValue::Int;
+        v.i = b.integer(field);
+        break;
+    }
+    return v;
+}
+
+SqlValue valueFromText(const FieldDef& f, std::string_view text) {
+    SqlValue v;
+    if (f.type == FieldType::Text) {
+        v.kind = SqlValue::Text;
+        v.s = std::string(clip(text));
+    } else if (f.type == FieldType::Real || f.type == FieldType::Decimal42) {
+        v.kind = SqlValue::Real;
+        v.d = parseNumber(text);
+    } else {
+        v.kind = SqlValue::Int;
+        v.i = static_cast<int64_t>(parseNumber(text));
+    }
+    return v;
+}
+
+void bindValue(sqlite3_stmt* st, int index, const SqlValue& v) {
+    switch (v.kind) {
+    case SqlValue::Text:
+        sqlite3_bind_text(st, index, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
+        break;
+    case SqlValue::Int: sqlite3_bind_int64(st, index, v.i); break;
+    case SqlValue::Real: sqlite3_bind_double(st, index, v.d); break;
+    }
+}
+
+void loadColumn(RecordBuffer& b, int field, sqlite3_stmt* st, int column) {
+    const FieldDef& f = b.def().fields[static_cast<std::size_t>(field)];
+    switch (f.type) {
+    case FieldType::Text: {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
+        int n = sqlite3_column_bytes(st, column);
+        b.setText(field, t ? std::string_view(t, static_cast<std::size_t>(n)) : std::string_view());
+        break;
+    }
+    case FieldType::Date: b.setDate(field, static_cast<int32_t>(sqlite3_column_int64(st, column))); break;
+    case FieldType::Decimal42: {
+        double d = sqlite3_column_double(st, column);
+        auto v = std::isfinite(d) ? Decimal42::fromCents(std::llround(d * 100.0)) : std::nullopt;
+        b.setDecimal(field, v ? *v : Decimal42());
+        break;
+    }
+    case FieldType::Real: b.setReal(field, sqlite3_column_double(st, column)); break;
+    default: b.setInteger(field, sqlite3_column_int64(st, column)); break;
+    }
+}
+
+int codeFor(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW: return ErrNone;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ErrLocked;
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH: return ErrAccessDenied;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_FORMAT:
+    case SQLITE_SCHEMA:
+    case SQLITE_ERROR: return ErrBadFile;
+    case SQLITE_NOTFOUND: return ErrNotFound;
+    case SQLITE_CONSTRAINT:
+        return (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) ? ErrDuplicateKey : ErrBadFile;
+    case SQLITE_CANTOPEN: return ErrFileNotFound;
+    default: return ErrFileSystem;
+    }
+}
+
+TableSql::TableSql(const FileDef& d) : def(d) {
+    table = quoteId(def.label);
+    for (const auto& f : def.fields) columns.push_back(quoteId(columnName(f.label)));
+    for (const auto& m : def.memos) columns.push_back(quoteId(columnName(m.label)));
+    selectList = "rowid";
+    std::string names, marks, sets;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        selectList += ", " + columns[i];
+        names += (i ? ", " : "") + columns[i];
+        marks += i ? ", ?" : "?";
+        sets += (i ? ", " : "") + columns[i] + " = ?";
+    }
+    insertSql = "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
+    updateSql = "UPDATE " + table + " SET " + sets + " WHERE rowid = ?";
+    for (const auto& k : def.keys) {
+        std::string cols, pred;
+        std::vector<std::string> list;
+        for (std::size_t c = 0; c < k.components.size(); ++c) {
+            const FieldDef& f = def.fields[static_cast<std::size_t>(k.components[c])];
+            std::string col = quoteId(columnName(f.label));
+            list.push_back(col);
+            cols += (c ? ", " : "") + col;
+            pred += (c ? " OR " : "") + col + (f.type == FieldType::Text ? " <> ''" : " <> 0");
+        }
+        keyCols.push_back(cols);
+        keyColList.push_back(list);
+        keyPred.push_back("(" + pred + ")");
+    }
+}
+
+std::string TableSql::createTable(const std::string& schema) const {
+    std::string sql = "CREATE TABLE IF NOT EXISTS " + schema + table + " (";
+    for (std::size_t i = 0; i < def.fields.size(); ++i) {
+        const FieldDef& f = def.fields[i];
+        sql += (i ? ", " : "") + columns[i];
+        switch (f.type) {
+        case FieldType::Text: sql += " TEXT NOT NULL DEFAULT '' COLLATE NOCASE"; break;
+        case FieldType::Real:
+        case FieldType::Decimal42: sql += " REAL NOT NULL DEFAULT 0"; break;
+        default: sql += " INTEGER NOT NULL DEFAULT 0"; break;
+        }
+    }
+    for (std::size_t m = 0; m < def.memos.size(); ++m)
+        sql += ", " + columns[def.fields.size() + m] + " TEXT NOT NULL DEFAULT ''";
+    return sql + ")";
+}
+
+std::vector<std::string> TableSql::createIndexes(const std::string& schema) const {
+    std::vector<std::string> out;
+    for (std::size_t k = 0; k < def.keys.size(); ++k) {
+        out.push_back(std::string("CREATE ") + (def.keys[k].unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " + schema +
+                      quoteId(def.keys[k].label) + " ON " + table + " (" + keyCols[k] + ") WHERE " + keyPred[k]);
+    }
+    return out;
+}
+
+int TableSql::keyLedBy(int field) const {
+    for (std::size_t k = 0; k < def.keys.size(); ++k)
+        if (!def.keys[k].components.empty() && def.keys[k].components[0] == field) return static_cast<int>(k);
+    return -1;
+}
+
+}  // namespace qm::store_detail

@@ -1,0 +1,50 @@
+#pragma once
+// SQL text and value conversion for one record layout; shared by RecordFile
+// and Transaction.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/store/store.h"
+
+namespace qm::store_detail {
+
+std::string quoteId(std::string_view name);
+
+// A bindable column value.
+struct SqlValue {
+    enum Kind { Text, Int, Real } kind = Text;
+    std::string s;
+    int64_t i = 0;
+    double d = 0;
+};
+
+SqlValue columnValue(const RecordBuffer& buffer, int field);
+void bindValue(sqlite3_stmt* st, int index, const SqlValue& v);
+// The value of a field given as text, as the column holds it.
+SqlValue valueFromText(const FieldDef& f, std::string_view text);
+void loadColumn(RecordBuffer& buffer, int field, sqlite3_stmt* st, int column);
+
+// The store's code for an engine result.
+int codeFor(int sqliteResult);
+
+struct TableSql {
+    explicit TableSql(const FileDef& def);
+    std::string table;                     // quoted
+    std::vector<std::string> columns;      // quoted, fields then memos
+    std::string selectList;                // "rowid, c1, ..."
+    std::string insertSql;                 // without schema
+    std::string updateSql;                 // "... WHERE rowid = ?"
+    std::vector<std::string> keyCols;      // per key: quoted component columns
+    std::vector<std::vector<std::string>> keyColList;
+    std::vector<std::string> keyPred;      // per key: the partial-index condition
+    std::string createTable(const std::string& schema) const;
+    std::vector<std::string> createIndexes(const std::string& schema) const;
+    // The key whose first component is `field` (-1 none).
+    int keyLedBy(int field) const;
+    const FileDef& def;
+};
+
+}  // namespace qm::store_detail

@@ -1,0 +1,316 @@
+#pragma once
+// The record store: indexed record files on SQLite (one database file per
+// record file) and line files, behind one RecordFile interface.
+//
+// A RecordFile belongs to one logical thread: it holds its own connection,
+// open state, record buffer and position. The disk file is shared.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "runtime/values/decimal.h"
+
+namespace qm {
+
+// ---- layout -------------------------------------------------------------
+
+enum class FieldType { Text, Date, Decimal42, Real, Int2, Int4, UInt1 };
+
+struct FieldDef {
+    std::string label;  // "DOM:DOMAINNAME"
+    FieldType type;
+    int offset;
+    int size;
+};
+
+struct KeyDef {
+    std::string label;            // "DOM:NAME"
+    std::vector<int> components;  // field indexes, in key order
+    bool unique;
+    std::string description;      // shown in "Duplicate Key Error"
+    int autoNumber;               // 0 none, n numbers component n
+};
+
+struct MemoDef {
+    std::string label;     // "DOM:NOTES"
+    std::string exprName;  // "DOM:Notes"
+    int size;              // characters
+};
+
+enum class FileKind { Indexed, Line };
+
+struct FileDef {
+    std::string label;     // table name: "Domains"
+    std::string prefix;    // "DOM:"
+    std::string diskName;  // "DOMAINS" (".qdf" added when it has no extension)
+    FileKind kind = FileKind::Indexed;
+    int recordSize = 0;
+    std::vector<FieldDef> fields;
+    std::vector<KeyDef> keys;
+    std::vector<MemoDef> memos;
+    std::string ownerPassword;
+    bool createWhenMissing = true;
+    bool endAtLineFeed = false;  // line files: a record ends at LF, CR kept
+
+    int fieldIndex(std::string_view label) const;  // -1 when unknown (any case)
+    int keyIndex(std::string_view label) const;    // -1 when unknown (any case)
+    int memoIndex(std::string_view label) const;   // -1 when unknown (any case)
+};
+
+// Column name of a field or memo: the label without its prefix.
+std::string columnName(std::string_view label);
+// The disk file of an indexed file: diskName, with ".qdf" when it has no extension.
+std::string diskFileName(const FileDef& def);
+
+// ---- error codes --------------------------------------------------------
+
+constexpr int ErrNone = 0;
+constexpr int ErrFileNotFound = 2;
+constexpr int ErrAccessDenied = 5;
+constexpr int ErrLocked = 32;
+constexpr int ErrNotAvailable = 33;   // read past the end, or nothing to act on
+constexpr int ErrNotFound = 35;
+constexpr int ErrNotOpen = 37;
+constexpr int ErrDuplicateKey = 40;
+constexpr int ErrBadFile = 46;        // damaged, or not a record file of this layout
+constexpr int ErrBadPassword = 47;
+constexpr int ErrNotSupported = 80;   // the operation does not apply to this file kind
+constexpr int ErrFileSystem = 90;     // other I/O failure (disk full, read-only ...)
+
+std::string errorTextFor(int code);
+
+// ---- record buffer -------------------------------------------------------
+
+// The packed record (exactly recordSize bytes) plus its memos.
+class RecordBuffer {
+public:
+    RecordBuffer() = default;
+    explicit RecordBuffer(const FileDef& def);
+
+    const FileDef& def() const { return *def_; }
+    bool valid() const { return def_ != nullptr; }
+
+    std::string text(int field) const;  // without trailing blanks
+    void setText(int field, std::string_view value);
+    int32_t date(int field) const;      // day number, 0 = none
+    void setDate(int field, int32_t day);
+    Decimal42 decimal(int field) const;
+    void setDecimal(int field, Decimal42 value);
+    double real(int field) const;
+    void setReal(int field, double value);
+    int64_t integer(int field) const;   // Int2, Int4, UInt1
+    void setInteger(int field, int64_t value);  // cut to the field's range
+    std::string memo(int memoIndex) const;
+    void setMemo(int memoIndex, std::string_view value);  // cut to the memo's size
+
+    // Any type as text ("12.50", day number as text, numbers plainly).
+    std::string valueText(int field) const;
+    // Numeric value of any field (text that does not read as a number is 0).
+    double number(int field) const;
+    // True when the field is blank (text) or zero (number, date).
+    bool isBlankOrZero(int field) const;
+
+    // Label overloads; an unknown label is a programming error (throws).
+    std::string text(std::string_view label) const;
+    void setText(std::string_view label, std::string_view value);
+    int32_t date(std::string_view label) const;
+    void setDate(std::string_view label, int32_t day);
+    Decimal42 decimal(std::string_view label) const;
+    void setDecimal(std::string_view label, Decimal42 value);
+    double real(std::string_view label) const;
+    void setReal(std::string_view label, double value);
+    int64_t integer(std::string_view label) const;
+    void setInteger(std::string_view label, int64_t value);
+    std::string memo(std::string_view label) const;
+    void setMemo(std::string_view label, std::string_view value);
+    std::string valueText(std::string_view label) const;
+
+    void clear();  // text blank, numbers zero, memos empty
+    bool operator==(const RecordBuffer& other) const;
+
+    const unsigned char* data() const { return bytes_.data(); }
+    unsigned char* data() { return bytes_.data(); }
+    int size() const { return static_cast<int>(bytes_.size()); }
+
+private:
+    int field(std::string_view label) const;
+    int memoAt(std::string_view label) const;
+
+    const FileDef* def_ = nullptr;
+    std::vector<unsigned char> bytes_;
+    std::vector<std::string> memos_;
+};
+
+// ---- record file --------------------------------------------------------
+
+enum class OpenMode { ReadWriteDenyNone, ReadWriteDenyWrite, ReadOnlyDenyNone, ReadOnlyDenyWrite };
+
+// Optional limits for readPage.
+struct KeyRange {
+    int components = 0;  // leading key components fixed to the `from`/buffer values
+};
+
+class RecordFile {
+public:
+    explicit RecordFile(const FileDef& def);
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    const FileDef& def() const { return def_; }
+
+    // The path opened: defaults to diskFileName(def) in the current directory
+    // (found in any letter case); line files take theirs before each open.
+    void setPath(std::string path);
+    std::string path() const;
+
+    // Opens; a missing file is created when `create` is set (the caller
+    // decides, normally from createWhenMissing). The lock recovery is the busy
+    // wait in seconds. A file holding an owner password opens only with it.
+    int open(OpenMode mode, bool create, int lockRecoverySeconds, std::string_view password = {});
+    int close();
+    bool isOpen() const;
+    OpenMode mode() const;
+
+    RecordBuffer& buffer();
+    const RecordBuffer& buffer() const;
+    int64_t position() const;  // record last read or added; 0 none
+
+    // Reads the first record whose key equals the buffer's key values.
+    int fetch(int key);
+    int fetchPosition(int64_t position);
+    int add();    // adds the buffer; position() becomes the new record
+    int put();    // rewrites the record at position()
+    int erase();  // deletes the record at position()
+    // Deletes every record whose key equals `values`' key values.
+    int deleteByKey(int key, const RecordBuffer& values, int64_t* deleted = nullptr);
+
+    // Sequential reading. seekFirst/seekLast/seekAtOrAfter/seekBefore only
+    // position; next()/previous() read into the buffer (33 past the end).
+    //   seekAtOrAfter: next() reads the first record whose key >= the buffer's
+    //                  key values, previous() the last one below them.
+    //   seekBefore:    previous() reads the last record whose key <= the
+    //                  buffer's key values, next() the first one above them.
+    // After a read, next()/previous() continue from that record.
+    void setOrder(int key);  // -1 = record order
+    int order() const;
+    int seekFirst();
+    int seekLast();
+    int seekAtOrAfter();
+    int seekBefore();
+    int next();
+    int previous();
+
+    // A browse page: up to `count` records strictly after (forward) or before
+    // the key values of `from` and position `fromPos` (from == nullptr: from
+    // the start or the end), in key order (key -1: record order). With a range,
+    // the leading components stay equal to `rangeValues` (the buffer when null).
+    // `accept` filters records. Does not move the file's own position.
+    int readPage(int key, const RecordBuffer* from, int64_t fromPos, bool forward, int count,
+                 std::vector<std::pair<int64_t, RecordBuffer>>& out, KeyRange range = {},
+                 const RecordBuffer* rangeValues = nullptr,
+                 const std::function<bool(const RecordBuffer&)>& accept = {});
+    // First record whose first key component begins with `prefix` (any case)
+    // into the buffer: 0. When none begins with it, the buffer gets the first
+    // record after it and 35 is returned; 33 when nothing lies after it.
+    // The key becomes the order and reading goes on from the record found.
+    int locatePrefix(int key, std::string_view prefix);
+
+    int64_t count();
+    // Rebuilds the keys and checks the file; a damaged file returns ErrBadFile.
+    int rebuildKeys();
+
+    // Single-file batch: many adds/changes in one commit.
+    int beginBatch();
+    int commitBatch();
+    int rollbackBatch();
+
+    // Last operation's outcome.
+    int errorCode() const;
+    std::string errorText() const;    // the code's text, for "%ErrorText"
+    std::string errorDetail() const;  // the engine's own words, for logs and tests
+    // After ErrDuplicateKey: the key that clashed, -1 when unknown.
+    int duplicateKey() const;
+
+    void setQuickScan(bool on);  // a hint for long sequential reads
+    bool quickScan() const;
+
+    struct Impl;
+
+private:
+    const FileDef& def_;
+    std::unique_ptr<Impl> impl_;
+};
+
+// ---- line files ---------------------------------------------------------
+
+// A text file read and written one line per record (the record is the one
+// text field of the def). Lines longer than the field come as several records.
+class LineFile {
+public:
+    explicit LineFile(const FileDef& def);
+    ~LineFile();
+    LineFile(const LineFile&) = delete;
+    LineFile& operator=(const LineFile&) = delete;
+
+    int open(const std::string& path, OpenMode mode, bool create, int lockRecoverySeconds);
+    int close();
+    bool isOpen() const;
+    // Reads the next record into `buffer` (33 at the end).
+    int next(RecordBuffer& buffer);
+    // Appends the buffer's text (trailing blanks cut) as a line.
+    int append(const RecordBuffer& buffer);
+    int rewind();
+    int seekTo(int64_t position);  // a position() given out before
+    int64_t position() const;      // of the record last read or written (byte offset + 1)
+    int64_t count();
+    int errorCode() const;
+    std::string errorDetail() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// ---- multi-file transactions -------------------------------------------
+
+// Changes over several record files in one atomic commit (one connection,
+// the other files attached, rollback journal). Files that do not exist yet
+// hold no records: operations on them do nothing.
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();  // rolls back when not committed
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // The files' paths and layouts are taken from the RecordFiles (open or not).
+    int begin(const std::vector<const RecordFile*>& files, int lockRecoverySeconds = 10);
+    // Values of `outField` in records of `file` whose `matchField` equals one of
+    // `values` (key semantics: any case, blanks ignored; blank values match nothing).
+    int collect(const RecordFile& file, int matchField, const std::vector<std::string>& values,
+                int outField, std::vector<std::string>& out);
+    int deleteMatching(const RecordFile& file, int matchField, const std::vector<std::string>& values,
+                       int64_t* deleted = nullptr);
+    int deleteAt(const RecordFile& file, int64_t position);
+    int commit();
+    void rollback();
+    bool active() const;
+
+    int errorCode() const;
+    std::string errorText() const;
+    std::string errorDetail() const;
+
+    // Test seam: called after every statement a transaction runs.
+    static void setStepHook(std::function<void()> hook);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace qm

@@ -1,0 +1,45 @@
+#pragma once
+// Pieces shared by the store's own sources; not part of its interface.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm::store_detail {
+
+// The engine's NOCASE folding: ASCII upper case to lower case.
+inline unsigned char foldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+bool equalNoCase(std::string_view a, std::string_view b);
+
+// Whole text as a number (blanks around allowed); anything else is 0.
+double parseNumber(std::string_view text);
+// 12 -> "12", 12.5 -> "12.5".
+std::string formatNumber(double value);
+
+// Hex SHA-256 of the bytes.
+std::string sha256Hex(std::string_view bytes);
+std::string randomHex(int bytes);
+
+// An advisory lock on a file, released when closed or when the process dies.
+class FileLock {
+public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Takes the exclusive lock, creating the file; waits up to `seconds`.
+    bool lockExclusive(const std::string& path, int seconds);
+    // Takes a shared lock when the file exists (none: nothing to share, true).
+    // False while someone holds it exclusively.
+    bool lockSharedIfPresent(const std::string& path);
+    void release();
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Side lock file of an indexed file: where a deny-write open holds its lock.
+inline std::string lockPathFor(const std::string& dataPath) { return dataPath + "-lock"; }
+
+}  // namespace qm::store_detail

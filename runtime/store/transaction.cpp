@@ -1,0 +1,264 @@
+// Multi-file transactions: one connection, the other files attached, so the
+// engine's rollback journals (and their super-journal) make the commit atomic.
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <mutex>
+
+#include "runtime/store/sqlfile.h"
+#include "runtime/store/store.h"
+#include "runtime/store/store_internal.h"
+#include "runtime/values/text.h"
+
+namespace qm {
+
+namespace {
+
+std::mutex gHookMutex;
+std::function<void()> gHook;
+
+void runHook() {
+    std::function<void()> h;
+    {
+        std::lock_guard lock(gHookMutex);
+        h = gHook;
+    }
+    if (h) h();
+}
+
+}  // namespace
+
+struct Transaction::Impl {
+    sqlite3* db = nullptr;
+    bool active = false;
+    std::map<std::string, std::string> schemaOf;  // path -> "main" / "fN"
+    std::vector<std::unique_ptr<store_detail::FileLock>> locks;
+    int err = 0;
+    std::string detail;
+
+    int fail(int code, std::string why) {
+        err = code;
+        detail = std::move(why);
+        return code;
+    }
+    int failDb(int rc) {
+        int code = store_detail::codeFor(rc);
+        return fail(code == ErrNone ? ErrFileSystem : code, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    }
+    int ok() {
+        err = 0;
+        detail.clear();
+        return 0;
+    }
+    int exec(const std::string& sql) {
+        char* msg = nullptr;
+        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
+        if (rc != SQLITE_OK) {
+            std::string why = msg ? msg : sqlite3_errstr(rc);
+            sqlite3_free(msg);
+            int code = store_detail::codeFor(rc);
+            return fail(code == ErrNone ? ErrFileSystem : code, why);
+        }
+        return ok();
+    }
+    void finish() {
+        if (db) sqlite3_close_v2(db);
+        db = nullptr;
+        active = false;
+        locks.clear();
+        schemaOf.clear();
+    }
+    // Schema of a file, "" when it is not part of the transaction (no records).
+    std::string schema(const RecordFile& f) const {
+        auto it = schemaOf.find(f.path());
+        return it == schemaOf.end() ? std::string() : it->second;
+    }
+};
+
+Transaction::Transaction() : impl_(std::make_unique<Impl>()) {}
+Transaction::~Transaction() { rollback(); }
+
+void Transaction::setStepHook(std::function<void()> hook) {
+    std::lock_guard lock(gHookMutex);
+    gHook = std::move(hook);
+}
+
+bool Transaction::active() const { return impl_->active; }
+int Transaction::errorCode() const { return impl_->err; }
+std::string Transaction::errorText() const { return errorTextFor(impl_->err); }
+std::string Transaction::errorDetail() const { return impl_->detail; }
+
+int Transaction::begin(const std::vector<const RecordFile*>& files, int lockRecoverySeconds) {
+    Impl& m = *impl_;
+    rollback();
+    std::vector<std::pair<std::string, const FileDef*>> present;
+    for (const RecordFile* f : files) {
+        if (!f || f->def().kind != FileKind::Indexed) continue;
+        std::string p = f->path();
+        struct stat st;
+        if (::stat(p.c_str(), &st) != 0) continue;  // not created yet: holds nothing
+        bool seen = false;
+        for (auto& [q, d] : present) seen = seen || q == p;
+        if (!seen) present.emplace_back(p, &f->def());
+    }
+    m.active = true;
+    if (present.empty()) return m.ok();
+    int rc = sqlite3_open_v2(present[0].first.c_str(), &m.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        int code = m.failDb(rc);
+        m.finish();
+        return code;
+    }
+    sqlite3_extended_result_codes(m.db, 1);
+    sqlite3_busy_timeout(m.db, std::max(0, lockRecoverySeconds) * 1000);
+    for (std::size_t i = 0; i < present.size(); ++i) {
+        const auto& [path, def] = present[i];
+        std::string schema = i == 0 ? "main" : "f" + std::to_string(i);
+        if (i > 0) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(m.db, ("ATTACH DATABASE ? AS " + schema).c_str(), -1, &st, nullptr);
+            sqlite3_bind_text(st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+            rc = st ? sqlite3_step(st) : SQLITE_ERROR;
+            sqlite3_finalize(st);
+            if (rc != SQLITE_DONE) {
+                int code = m.failDb(rc);
+                m.finish();
+                return code;
+            }
+        }
+        if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") || m.exec("PRAGMA " + schema + ".synchronous=FULL")) {
+            int code = m.err;
+            std::string why = path + ": " + m.detail;
+            m.finish();
+            return m.fail(code, why);
+        }
+        auto lock = std::make_unique<store_detail::FileLock>();
+        if (!lock->lockSharedIfPresent(store_detail::lockPathFor(path))) {
+            m.finish();
+            return m.fail(ErrAccessDenied, "another user denies writing to " + path);
+        }
+        m.locks.push_back(std::move(lock));
+        m.schemaOf[path] = schema;
+        (void)def;
+    }
+    if (m.exec("BEGIN IMMEDIATE")) {
+        int code = m.err;
+        std::string why = m.detail;
+        m.finish();
+        return m.fail(code, why);
+    }
+    return m.ok();
+}
+
+int Transaction::collect(const RecordFile& file, int matchField, const std::vector<std::string>& values, int outField,
+                         std::vector<std::string>& out) {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    std::string schema = m.schema(file);
+    if (schema.empty()) return m.ok();
+    store_detail::TableSql sql(file.def());
+    const auto& fields = file.def().fields;
+    std::string match = sql.columns[static_cast<std::size_t>(matchField)];
+    int key = sql.keyLedBy(matchField);
+    std::string q = "SELECT " + sql.columns[static_cast<std::size_t>(outField)] + " FROM " + schema + "." + sql.table +
+                    " WHERE " + match + " = ?" + (key >= 0 ? " AND " + sql.keyPred[static_cast<std::size_t>(key)] : "");
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m.db, q.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) return m.failDb(rc);
+    RecordBuffer b(file.def());
+    for (const auto& v : values) {
+        if (clip(v).empty()) continue;
+        store_detail::bindValue(st, 1, store_detail::valueFromText(fields[static_cast<std::size_t>(matchField)], v));
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            store_detail::loadColumn(b, outField, st, 0);
+            out.push_back(b.valueText(outField));
+        }
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE) {
+            sqlite3_finalize(st);
+            return m.failDb(rc);
+        }
+        runHook();
+    }
+    sqlite3_finalize(st);
+    return m.ok();
+}
+
+int Transaction::deleteMatching(const RecordFile& file, int matchField, const std::vector<std::string>& values,
+                                int64_t* deleted) {
+    Impl& m = *impl_;
+    if (deleted) *deleted = 0;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    std::string schema = m.schema(file);
+    if (schema.empty()) return m.ok();
+    store_detail::TableSql sql(file.def());
+    int key = sql.keyLedBy(matchField);
+    std::string q = "DELETE FROM " + schema + "." + sql.table + " WHERE " +
+                    sql.columns[static_cast<std::size_t>(matchField)] + " = ?" +
+                    (key >= 0 ? " AND " + sql.keyPred[static_cast<std::size_t>(key)] : "");
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m.db, q.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) return m.failDb(rc);
+    const FieldDef& f = file.def().fields[static_cast<std::size_t>(matchField)];
+    for (const auto& v : values) {
+        if (clip(v).empty()) continue;
+        store_detail::bindValue(st, 1, store_detail::valueFromText(f, v));
+        rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE) {
+            sqlite3_finalize(st);
+            return m.failDb(sqlite3_extended_errcode(m.db));
+        }
+        if (deleted) *deleted += sqlite3_changes64(m.db);
+        runHook();
+    }
+    sqlite3_finalize(st);
+    return m.ok();
+}
+
+int Transaction::deleteAt(const RecordFile& file, int64_t position) {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    std::string schema = m.schema(file);
+    if (schema.empty()) return m.fail(ErrNotFound, "no such record");
+    store_detail::TableSql sql(file.def());
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m.db, ("DELETE FROM " + schema + "." + sql.table + " WHERE rowid = ?").c_str(), -1, &st,
+                                nullptr);
+    if (rc != SQLITE_OK) return m.failDb(rc);
+    sqlite3_bind_int64(st, 1, position);
+    rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return m.failDb(sqlite3_extended_errcode(m.db));
+    runHook();
+    if (sqlite3_changes(m.db) == 0) return m.fail(ErrNotFound, "the record was deleted by another user");
+    return m.ok();
+}
+
+int Transaction::commit() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db) {
+        m.finish();
+        return m.ok();
+    }
+    if (m.exec("COMMIT")) {
+        int code = m.err;
+        std::string why = m.detail;
+        if (!sqlite3_get_autocommit(m.db)) m.exec("ROLLBACK");
+        m.finish();
+        return m.fail(code, why);
+    }
+    m.finish();
+    return m.ok();
+}
+
+void Transaction::rollback() {
+    Impl& m = *impl_;
+    if (!m.active) return;
+    if (m.db && !sqlite3_get_autocommit(m.db)) sqlite3_exec(m.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m.finish();
+}
+
+}  // namespace qm

@@ -1,0 +1,217 @@
+#include "runtime/ui/form.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "runtime/config/errors.h"
+#include "runtime/config/requests.h"
+#include "runtime/ui/datafile.h"
+#include "runtime/ui/window.h"
+#include "runtime/values/text.h"
+
+namespace qm {
+
+namespace {
+std::map<std::string, RecordBuffer>& saved() {
+  static std::map<std::string, RecordBuffer> m;
+  return m;
+}
+}  // namespace
+
+const RecordBuffer* FormProcedure::history(const std::string& formName) {
+  auto it = saved().find(formName);
+  return it == saved().end() ? nullptr : &it->second;
+}
+
+void FormProcedure::clearHistory() { saved().clear(); }
+
+FormProcedure::FormProcedure(std::string name, const WindowDef& window, FormDef form, DataFile* primary)
+    : WindowProcedure(std::move(name)), fdef_(std::move(form)) {
+  setDefinition(window);
+  useFile(primary, true);
+}
+
+bool FormProcedure::beforeWindow() {
+  DataFile* f = primaryFile();
+  MessageArgs args{f->name(), {}, {}, {}};
+  switch (request()) {
+    case InsertRecord:
+      if (!fdef_.allowInsert) {
+        errors().raise(20, args);
+        return false;
+      }
+      break;
+    case ChangeRecord: {
+      if (!fdef_.allowChange) {
+        errors().raise(38, args);
+        return false;
+      }
+      int rc = f->recordFile().fetchPosition(f->recordFile().position());
+      if (rc != 0) {
+        errors().raise(1, MessageArgs{f->name(), errorTextFor(rc), {}, {}});
+        return false;
+      }
+      break;
+    }
+    case DeleteRecord: {
+      if (!fdef_.allowDelete) {
+        errors().raise(12, args);
+        return false;
+      }
+      if (errors().raise(9, args) != 0) return false;  // No
+      for (;;) {
+        if (f->removeCascade() == 0) {
+          setResponse(RequestCompleted);
+          return false;
+        }
+        if (errors().raise(33, MessageArgs{f->name(), f->errorText(), {}, {}}) != 0) return false;
+      }
+    }
+    default:
+      break;
+  }
+  atOpen_ = f->buffer();
+  return true;
+}
+
+void FormProcedure::beforeEventLoop() {
+  std::string title;
+  if (request() == InsertRecord) title = fdef_.insertTitle;
+  else if (request() == ChangeRecord) title = fdef_.changeTitle;
+  QString t = QString::fromStdString(title);
+  if (window()) window()->setWindowTitle(t);
+  if (outerWindow()) outerWindow()->setWindowTitle(t);
+}
+
+bool FormProcedure::changed() const {
+  DataFile* f = primaryFile();
+  if (!(f->buffer() == atOpen_)) return true;
+  if (!built()) return false;
+  // Typed but not yet accepted: what the entries show, taken into a copy.
+  RecordBuffer keep = f->buffer();
+  bool differs = false;
+  for (auto& c : built()->controls()) {
+    if (!c->isData() || (c->kind() != Kind::Entry && c->kind() != Kind::Memo)) continue;
+    std::string err;
+    if (!c->take(&err) || !(f->buffer() == atOpen_)) {
+      differs = true;
+      break;
+    }
+  }
+  f->buffer() = keep;
+  return differs;
+}
+
+void FormProcedure::ok() {
+  if (request() == InsertRecord || request() == ChangeRecord) {
+    if (!okPressed()) return;
+    int mark = focusMark();
+    for (auto& c : built()->controls()) {
+      if (!c->isData()) continue;
+      fieldEvent(*c, Event::Accepted);
+      if (!isRunning() || focusMovedSince(mark)) return;
+    }
+  }
+  dispatch(Event::Completed, 0);
+}
+
+bool FormProcedure::takeWindowEvent(Event e) {
+  if (WindowProcedure::takeWindowEvent(e)) return true;
+  if (e == Event::Completed) {
+    if (request() == InsertRecord || request() == ChangeRecord) save();
+    return true;
+  }
+  return false;
+}
+
+Control* FormProcedure::keyControl(int key) const {
+  DataFile* f = primaryFile();
+  if (key < 0 || !built()) return nullptr;
+  const KeyDef& k = f->def().keys[static_cast<size_t>(key)];
+  for (int comp : k.components) {
+    const std::string& label = f->def().fields[static_cast<size_t>(comp)].label;
+    for (auto& c : built()->controls())
+      if (c->isData() && compareNoCase(c->def().field, label) == 0) return c.get();
+  }
+  return nullptr;
+}
+
+void FormProcedure::save() {
+  DataFile* f = primaryFile();
+  for (;;) {
+    int rc = request() == InsertRecord ? f->insert() : f->update();
+    if (rc == 0) break;
+    if (rc == ErrDuplicateKey) {
+      int key = f->recordFile().duplicateKey();
+      std::string desc = key >= 0 ? f->def().keys[static_cast<size_t>(key)].description : std::string();
+      errors().raise(13, MessageArgs{f->name(), f->errorText(), desc, {}});
+      if (Control* c = keyControl(key)) select(*c);
+      return;
+    }
+    if (request() == InsertRecord) {
+      errors().raise(4, MessageArgs{f->name(), f->errorText(), {}, {}});
+      return;
+    }
+    if (errors().raise(34, MessageArgs{f->name(), f->errorText(), {}, {}}) != 0) return;
+  }
+  saved()[name()] = f->buffer();
+  close(RequestCompleted);
+}
+
+void FormProcedure::cancel() {
+  if ((request() == InsertRecord || request() == ChangeRecord) && changed()) {
+    if (errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) != 0) return;  // No: back to the form
+  }
+  close(RequestCancelled);
+}
+
+void FormProcedure::closeRequested() { cancel(); }
+
+bool FormProcedure::takeAccepted(Control& c) {
+  if (WindowProcedure::takeAccepted(c)) return true;
+  switch (c.def().role) {
+    case Role::Ok: ok(); return true;
+    case Role::Cancel: cancel(); return true;
+    case Role::Help: requestHelp(name()); return true;
+    default: return false;
+  }
+}
+
+bool FormProcedure::takeFieldEvent(Control& c, Event e) {
+  if (e == Event::Selected && c.isData()) focused_ = &c;
+  return WindowProcedure::takeFieldEvent(c, e);
+}
+
+void FormProcedure::ditto() {
+  const RecordBuffer* h = history(name());
+  Control* c = focused_;
+  if (QWidget* fw = QApplication::focusWidget(); fw && built())
+    if (Control* byFocus = built()->byWidget(fw); byFocus && byFocus->isData()) c = byFocus;
+  if (!h || !c || !c->isData()) return;
+  DataFile* f = primaryFile();
+  int field = f->def().fieldIndex(c->def().field);
+  if (field >= 0) {
+    c->setValue(h->valueText(field));
+  } else {
+    int m = f->def().memoIndex(c->def().field);
+    if (m < 0) return;
+    c->setValue(h->memo(m));
+  }
+  c->show();
+}
+
+void FormProcedure::navigate(Nav nav) {
+  if (nav == Nav::Ditto) return ditto();
+  WindowProcedure::navigate(nav);
+}
+
+bool FormProcedure::takeKey(int key, int modifiers) {
+  if (WindowProcedure::takeKey(key, modifiers)) return true;
+  if (key == Qt::Key_Apostrophe && (modifiers & Qt::ControlModifier)) {
+    ditto();
+    return true;
+  }
+  return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,61 @@
+#pragma once
+// The form pattern: one record of the primary file, opened with a request.
+#include <map>
+#include <string>
+
+#include "runtime/store/store.h"
+#include "runtime/ui/procedure.h"
+#include "runtime/ui/windowdef.h"
+
+namespace qm {
+
+struct FormDef {
+  std::string insertTitle;  // request 1
+  std::string changeTitle;  // request 2
+  bool allowInsert = true;  // a refused request shows "Invalid Request"
+  bool allowChange = true;
+  bool allowDelete = true;
+};
+
+class FormProcedure : public WindowProcedure {
+  Q_OBJECT
+ public:
+  FormProcedure(std::string name, const WindowDef& window, FormDef form, DataFile* primary);
+
+  const FormDef& formDef() const { return fdef_; }
+  // The record on screen differs from the record at open.
+  bool changed() const;
+  // OK and Cancel as their buttons do.
+  void ok();
+  void cancel();
+  // Ctrl+' and the toolbar's ditto: the focused field's value in the last
+  // record this form saved.
+  void ditto();
+  void navigate(Nav nav) override;
+
+  // The last record saved by forms of this name (for ditto), if any.
+  static const RecordBuffer* history(const std::string& formName);
+  static void clearHistory();
+
+ protected:
+  bool beforeWindow() override;
+  void beforeEventLoop() override;
+  bool takeAccepted(Control& c) override;
+  bool takeFieldEvent(Control& c, Event e) override;
+  bool takeKey(int key, int modifiers) override;
+  void closeRequested() override;
+  bool takeWindowEvent(Event e) override;
+  // The procedure's own handling of OK, before the pass; false stops it.
+  virtual bool okPressed() { return true; }
+  // Saves (insert or change) once the pass is through.
+  virtual void save();
+
+ private:
+  Control* keyControl(int key) const;
+
+  FormDef fdef_;
+  RecordBuffer atOpen_;
+  Control* focused_ = nullptr;
+};
+
+}  // namespace qm

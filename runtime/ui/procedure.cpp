@@ -1,0 +1,552 @@
+#include "runtime/ui/procedure.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QTabWidget>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include <algorithm>
+#include <charconv>
+
+#include "runtime/config/errors.h"
+#include "runtime/config/messages.h"
+#include "runtime/config/requests.h"
+#include "runtime/config/settings.h"
+#include "runtime/store/thread.h"
+#include "runtime/ui/datafile.h"
+#include "runtime/ui/window.h"
+#include "runtime/ui/windowdef.h"
+#include "runtime/values/text.h"
+#include "runtime/view/fieldvalue.h"
+#include "runtime/view/view.h"
+
+namespace qm {
+
+namespace {
+
+struct ThreadInfo {
+  std::string name;
+  int stack = 0;
+  bool started = false;
+  std::vector<QPointer<WindowProcedure>> procs;  // running, outermost first
+};
+
+std::map<int, ThreadInfo>& threads() {
+  static std::map<int, ThreadInfo> t;
+  return t;
+}
+
+QPointer<QMdiArea>& area() {
+  static QPointer<QMdiArea> a;
+  return a;
+}
+
+QIcon& icon() {
+  static QIcon i;
+  return i;
+}
+
+std::function<QIcon(const std::string&)>& iconLoader() {
+  static std::function<QIcon(const std::string&)> l;
+  return l;
+}
+
+std::function<void(const std::string&)>& helpHandler() {
+  static std::function<void(const std::string&)> h;
+  return h;
+}
+
+int readInt(const std::string& s, int deflt) {
+  int v = 0;
+  std::string_view t = clip(s);
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  return ec == std::errc() && p == t.data() + t.size() ? v : deflt;
+}
+
+}  // namespace
+
+std::optional<Nav> navOfControl(int control) {
+  if (control < kToolbarFirst || control > kToolbarLast) return std::nullopt;
+  return static_cast<Nav>(control - kToolbarFirst);
+}
+
+void setFrameArea(QMdiArea* a) { area() = a; }
+QMdiArea* frameArea() { return area(); }
+void setProgramIcon(const QIcon& i) { icon() = i; }
+QIcon programIcon() { return icon(); }
+void setIconLoader(std::function<QIcon(const std::string&)> loader) { iconLoader() = std::move(loader); }
+QIcon loadIcon(const std::string& name) { return iconLoader() ? iconLoader()(name) : QIcon(); }
+void setHelpHandler(std::function<void(const std::string&)> h) { helpHandler() = std::move(h); }
+void requestHelp(const std::string& procedure) {
+  if (helpHandler()) helpHandler()(procedure);
+}
+
+// ---- threads -----------------------------------------------------------------
+
+int startProcedure(std::string name, int stackSize, ProcedureFactory factory) {
+  int id = newThreadNumber();
+  ThreadInfo& t = threads()[id];
+  t.name = std::move(name);
+  t.stack = stackSize;
+  t.started = true;
+  // The thread takes the request the last window left in the global.
+  runProcedure(id, std::move(factory), -1, [id](int) {
+    threads().erase(id);
+    endThread(id);
+  });
+  return id;
+}
+
+void runProcedure(int thread, ProcedureFactory factory, int request, ResponseHandler done, WindowProcedure* caller) {
+  std::unique_ptr<WindowProcedure> p = factory ? factory() : nullptr;
+  if (!p) {
+    ResponseCode = RequestCancelled;
+    if (done) done(RequestCancelled);
+    return;
+  }
+  if (request >= 0) RequestCode = static_cast<uint8_t>(request);
+  QPointer<WindowProcedure> c = caller;
+  if (caller) caller->holdForCall();
+  ResponseHandler wrapped = [c, done = std::move(done), hadCaller = caller != nullptr](int r) {
+    if (hadCaller && !c) return;  // the caller went away meanwhile
+    if (c) c->releaseAfterCall();
+    ResponseCode = static_cast<uint8_t>(r);
+    if (!done) return;
+    if (c)
+      c->inScope([&] { done(r); });
+    else
+      done(r);
+  };
+  WindowProcedure* raw = p.release();  // deletes itself after it returns
+  raw->begin(thread, caller, std::move(wrapped));
+}
+
+void postEvent(int thread, Event event, int control) {
+  WindowProcedure* p = topProcedure(thread);
+  if (p) p->post(event, control);
+}
+
+int threadStackSize(int thread) {
+  auto it = threads().find(thread);
+  return it == threads().end() ? 0 : it->second.stack;
+}
+
+std::string threadName(int thread) {
+  auto it = threads().find(thread);
+  return it == threads().end() ? std::string() : it->second.name;
+}
+
+bool threadRunning(int thread) {
+  auto it = threads().find(thread);
+  return it != threads().end() && it->second.started;
+}
+
+std::vector<int> runningThreads() {
+  std::vector<int> out;
+  for (auto& [id, t] : threads())
+    if (t.started) out.push_back(id);
+  return out;
+}
+
+WindowProcedure* topProcedure(int thread) {
+  auto it = threads().find(thread);
+  if (it == threads().end()) return nullptr;
+  for (auto p = it->second.procs.rbegin(); p != it->second.procs.rend(); ++p)
+    if (*p && (*p)->isRunning()) return *p;
+  return nullptr;
+}
+
+WindowProcedure* activeProcedure() {
+  QWidget* active = nullptr;
+  if (area())
+    active = area()->activeSubWindow();
+  else
+    active = QApplication::activeWindow();
+  if (!active) return nullptr;
+  for (auto& [id, t] : threads())
+    for (auto& p : t.procs)
+      if (p && p->isRunning() && p->outerWindow() == active) return p;
+  return nullptr;
+}
+
+void navigateActive(Nav nav) {
+  WindowProcedure* p = activeProcedure();
+  if (p) postEvent(p->threadId(), Event::Accepted, controlOfNav(nav));
+}
+
+// ---- procedure -----------------------------------------------------------------
+
+WindowProcedure::WindowProcedure(std::string name) : name_(std::move(name)) {}
+
+WindowProcedure::~WindowProcedure() {
+  if (outer_) outer_->removeEventFilter(this);
+  // The window goes before the controls that point into it.
+  if (outer_) delete outer_.data();
+  win_.reset();
+}
+
+QWidget* WindowProcedure::window() const { return win_ ? win_->content() : nullptr; }
+QWidget* WindowProcedure::outerWindow() const { return outer_; }
+
+Control* WindowProcedure::control(int number) const { return win_ ? win_->find(number) : nullptr; }
+Control* WindowProcedure::control(const std::string& id) const { return win_ ? win_->find(id) : nullptr; }
+
+void WindowProcedure::setDefinition(const WindowDef& def) { def_ = std::make_unique<WindowDef>(def); }
+
+void WindowProcedure::useFile(DataFile* file, bool primary) {
+  if (!file) return;
+  if (std::find(files_.begin(), files_.end(), file) == files_.end()) files_.push_back(file);
+  if (primary || !primary_) primary_ = file;
+}
+
+DataFile* WindowProcedure::fileByLabel(const std::string& label) const {
+  for (DataFile* f : files_)
+    if (compareNoCase(f->def().label, label) == 0) return f;
+  return nullptr;
+}
+
+void WindowProcedure::bindValue(const std::string& name, std::function<std::string()> get,
+                                std::function<bool(const std::string&)> set, int width) {
+  values_[upper(name)] = ValueBinding{std::move(get), std::move(set), width};
+}
+
+std::optional<Binding> WindowProcedure::resolveBinding(const std::string& name) const {
+  auto v = values_.find(upper(name));
+  if (v != values_.end()) {
+    ValueBinding vb = v->second;
+    int width = vb.width;
+    auto set = vb.set;
+    return Binding{vb.get,
+                   [set, width](const std::string& t) {
+                     return set ? set(width > 0 && static_cast<int>(t.size()) > width ? t.substr(0, static_cast<size_t>(width)) : t)
+                                : false;
+                   },
+                   std::nullopt, false};
+  }
+  for (DataFile* f : files_) {
+    const FileDef& d = f->def();
+    int field = d.fieldIndex(name);
+    if (field >= 0) {
+      return Binding{[f, field] { return f->buffer().valueText(field); },
+                     [f, field](const std::string& t) { return setValueText(f->buffer(), field, t); },
+                     d.fields[static_cast<size_t>(field)].type, false};
+    }
+    int memo = d.memoIndex(name);
+    for (size_t i = 0; memo < 0 && i < d.memos.size(); ++i)
+      if (compareNoCase(d.memos[i].exprName, name) == 0) memo = static_cast<int>(i);
+    if (memo >= 0) {
+      return Binding{[f, memo] { return f->buffer().memo(memo); },
+                     [f, memo](const std::string& t) {
+                       f->buffer().setMemo(memo, t);
+                       return true;
+                     },
+                     std::nullopt, true};
+    }
+  }
+  return std::nullopt;
+}
+
+void WindowProcedure::inScope(const std::function<void()>& f) {
+  ThreadScope thread(thread_);
+  ProcedureScope name(name_);
+  f();
+}
+
+bool WindowProcedure::hasWindow() const { return win_ != nullptr; }
+
+void WindowProcedure::begin(int thread, WindowProcedure* caller, ResponseHandler done) {
+  thread_ = thread;
+  caller_ = caller;
+  done_ = std::move(done);
+  running_ = true;
+  threads()[thread].procs.push_back(this);
+  QPointer<WindowProcedure> self = this;
+  inScope([&] {
+    request_ = RequestCode;
+    RequestCode = 0;
+    ResponseCode = 0;
+    response_ = RequestCancelled;
+    bool ok = true;
+    openFiles(ok);
+    if (!ok || !beforeWindow()) {
+      finish();
+      return;
+    }
+    if (def_) buildWindow();
+    setup();
+    if (finished_) return;
+    if (win_) {
+      restorePlacement();
+      afterPlacement();
+    }
+    beforeEventLoop();
+    if (finished_) return;
+    if (win_) showWindow();
+    dispatch(Event::OpenWindow, 0);
+  });
+}
+
+void WindowProcedure::openFiles(bool& ok) {
+  ok = true;
+  for (DataFile* f : files_) {
+    if (f->open() != 0) {
+      ok = false;
+      return;
+    }
+    opened_.push_back(f);
+  }
+}
+
+void WindowProcedure::closeFiles() {
+  for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) (*it)->close();
+  opened_.clear();
+}
+
+void WindowProcedure::buildWindow() {
+  win_ = std::make_unique<Window>(*def_, *this, [this](const std::string& n) { return resolveBinding(n); });
+  QWidget* content = win_->content();
+  // The program's icon, and the window's own when its definition names one.
+  if (!programIcon().isNull()) qApp->setWindowIcon(programIcon());
+  QIcon own = def_->icon.empty() ? programIcon() : loadIcon(def_->icon);
+  content->setWindowIcon(own);
+  if (def_->mdi && area()) {
+    QMdiSubWindow* sub = area()->addSubWindow(content);
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->setWindowIcon(own);
+    sub->setWindowTitle(content->windowTitle());
+    outer_ = sub;
+  } else {
+    outer_ = content;
+  }
+  outer_->installEventFilter(this);
+  fillDrops();
+  win_->displayAll();
+}
+
+void WindowProcedure::fillDrops() {
+  for (auto& c : win_->controls()) {
+    if (c->kind() != Kind::Drop || c->def().fromFile.empty()) continue;
+    DataFile* f = fileByLabel(c->def().fromFile);
+    auto* box = qobject_cast<QComboBox*>(c->widget());
+    if (!f || !box || !f->isOpen()) continue;
+    int field = f->def().fieldIndex(c->def().fromField);
+    if (field < 0) continue;
+    RecordView view([f]() -> RecordFile& { return f->recordFile(); });
+    view.setOrder(-1);  // stored order
+    std::vector<Row> rows;
+    Row last;
+    bool more = true, firstPage = true;
+    while (more) {
+      if (view.page(firstPage ? nullptr : &last, true, 200, rows) != 0) {
+        errors().raise(1, MessageArgs{f->name(), f->recordFile().errorText(), {}, {}});
+        break;
+      }
+      firstPage = false;
+      for (auto& r : rows) box->addItem(QString::fromStdString(std::string(clip(r.record.valueText(field)))));
+      more = rows.size() == 200;
+      if (more) last = rows.back();
+    }
+    box->setCurrentIndex(-1);
+  }
+}
+
+void WindowProcedure::showWindow() {
+  if (!outer_) return;
+  if (maximize_)
+    outer_->showMaximized();
+  else
+    outer_->show();
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);
+  outer_->activateWindow();
+}
+
+void WindowProcedure::restorePlacement() {
+  if (!outer_ || !win_) return;
+  IniFile& ini = settings();
+  const DialogUnits& u = win_->units();
+  if (compareNoCase(ini.read(name_, "Maximize", ""), "Yes") == 0) {
+    maximize_ = true;
+    return;
+  }
+  int x = readInt(ini.read(name_, "XPos", ""), u.toDuX(outer_->x()));
+  int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(outer_->y()));
+  int w = readInt(ini.read(name_, "Width", ""), win_->duWidth());
+  int h = readInt(ini.read(name_, "Height", ""), win_->duHeight());
+  outer_->move(u.x(x), u.y(y));
+  if (def_->resizable && w > 0 && h > 0) {
+    win_->content()->resize(u.x(w), u.y(h));
+    if (outer_ != win_->content()) outer_->adjustSize();
+  }
+}
+
+void WindowProcedure::savePlacement() {
+  if (!outer_ || !win_ || outer_->isMinimized()) return;
+  IniFile& ini = settings();
+  const DialogUnits& u = win_->units();
+  bool ok = true;
+  bool max = outer_->isMaximized();
+  ok = ini.write(name_, "Maximize", max ? "Yes" : "No") && ok;
+  if (!max) {
+    ok = ini.write(name_, "XPos", std::to_string(u.toDuX(outer_->x()))) && ok;
+    ok = ini.write(name_, "YPos", std::to_string(u.toDuY(outer_->y()))) && ok;
+    if (def_->resizable) {
+      ok = ini.write(name_, "Width", std::to_string(win_->duWidth())) && ok;
+      ok = ini.write(name_, "Height", std::to_string(win_->duHeight())) && ok;
+    }
+  }
+  if (!ok)
+    message("The window position could not be saved in " + ini.fileName() + ".|" + ini.lastError(),
+            "Settings File Error", MsgIcon::Exclamation);
+}
+
+void WindowProcedure::post(Event event, int control) {
+  QPointer<WindowProcedure> self = this;
+  QTimer::singleShot(0, this, [self, event, control] {
+    if (self) self->dispatch(event, control);
+  });
+}
+
+void WindowProcedure::dispatch(Event event, int controlNumber) {
+  if (finished_) return;
+  inScope([&] {
+    if (controlNumber) {
+      if (auto nav = navOfControl(controlNumber)) {
+        if (event == Event::Accepted) navigate(*nav);
+        return;
+      }
+      if (Control* c = control(controlNumber)) fieldEvent(*c, event);
+      return;
+    }
+    if (takeWindowEvent(event)) return;
+    if (event == Event::CloseWindow) closeRequested();
+  });
+}
+
+void WindowProcedure::fieldEvent(Control& c, Event e) {
+  if (finished_ || disabledBy_ > 0) return;
+  if (e == Event::Accepted && inAccept_ == &c) return;  // a message box took the focus
+  inScope([&] {
+    if (takeFieldEvent(c, e)) return;
+    if (e == Event::Accepted) {
+      Control* outer = inAccept_;
+      inAccept_ = &c;
+      std::string err;
+      if (c.isData() && !c.take(&err)) {
+        message(err, "Invalid Entry", MsgIcon::Exclamation);
+        inAccept_ = outer;
+        if (!finished_) select(c);
+        return;
+      }
+      if (c.isData()) c.show();
+      takeAccepted(c);
+      inAccept_ = outer;
+    } else if (e == Event::NewSelection) {
+      takeNewSelection(c);
+    }
+  });
+}
+
+bool WindowProcedure::handleKey(int key, int modifiers) {
+  if (finished_ || disabledBy_ > 0) return false;
+  bool handled = false;
+  inScope([&] { handled = takeKey(key, modifiers); });
+  return handled;
+}
+
+bool WindowProcedure::takeKey(int, int) { return false; }
+
+bool WindowProcedure::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == outer_ && event->type() == QEvent::Close && !finished_) {
+    event->ignore();
+    dispatch(Event::CloseWindow, 0);
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void WindowProcedure::select(Control& c) {
+  ++focusMoves_;
+  if (QWidget* w = c.widget()) {
+    // Bring the control's tab forward first.
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+      if (auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr)) {
+        int i = tabs->indexOf(p);
+        if (i >= 0) tabs->setCurrentIndex(i);
+      }
+    w->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void WindowProcedure::display() {
+  if (win_) inScope([&] { win_->displayAll(); });
+}
+
+void WindowProcedure::display(Control& c) {
+  inScope([&] { c.show(); });
+}
+
+void WindowProcedure::requestClose() { dispatch(Event::CloseWindow, 0); }
+
+void WindowProcedure::close(int response) {
+  if (finished_) return;
+  response_ = response;
+  finish();
+}
+
+void WindowProcedure::finish() {
+  if (finished_) return;
+  finished_ = true;
+  inScope([&] {
+    if (win_) beforeClose();
+    cleanup();
+    closeFiles();
+    if (win_) savePlacement();
+  });
+  running_ = false;
+  auto& procs = threads()[thread_].procs;
+  procs.erase(std::remove(procs.begin(), procs.end(), QPointer<WindowProcedure>(this)), procs.end());
+  if (outer_) outer_->hide();
+  ResponseHandler done = std::move(done_);
+  int r = response_;
+  deleteLater();
+  if (done) done(r);
+}
+
+void WindowProcedure::holdForCall() {
+  if (++disabledBy_ == 1 && outer_) outer_->setEnabled(false);
+}
+
+void WindowProcedure::releaseAfterCall() {
+  if (disabledBy_ > 0 && --disabledBy_ == 0 && outer_ && !finished_) {
+    outer_->setEnabled(true);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);
+    outer_->activateWindow();
+  }
+}
+
+void WindowProcedure::callProcedure(ProcedureFactory factory, int request, ResponseHandler done) {
+  runProcedure(thread_, std::move(factory), request, std::move(done), this);
+}
+
+void WindowProcedure::setUpdate(int number, ProcedureFactory factory) { updates_[number] = std::move(factory); }
+
+void WindowProcedure::runUpdate(int number, int request, ResponseHandler done) {
+  auto it = updates_.find(number);
+  if (it == updates_.end() || !it->second) {
+    ResponseCode = RequestCancelled;
+    if (done) done(RequestCancelled);
+    return;
+  }
+  callProcedure(it->second, request, std::move(done));
+}
+
+void WindowProcedure::navigate(Nav nav) {
+  if (nav == Nav::Help) requestHelp(name_);
+}
+
+}  // namespace qm

@@ -1,0 +1,257 @@
+#pragma once
+// Window procedures on logical threads. Every window, report and process is a
+// WindowProcedure: the manager runs its life (name stack, request globals,
+// files, window, placement) and the procedure overrides only the hooks.
+// Qt's GUI thread runs everything; a "thread" here is a logical number with
+// its own record buffers (see runtime/store/thread.h). No call waits in a
+// nested event loop: a called procedure answers through a continuation.
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QIcon;
+class QMdiArea;
+
+namespace qm {
+
+class Control;
+struct Binding;
+class DataFile;
+class Window;
+class WindowProcedure;
+struct WindowDef;
+
+using ProcedureFactory = std::function<std::unique_ptr<WindowProcedure>()>;
+using ResponseHandler = std::function<void(int response)>;
+
+// The frame's toolbar navigation, in the order of its buttons.
+enum class Nav { First, PriorPage, PriorRecord, Locate, NextRecord, NextPage, Last, Select, Insert, Change, Delete, Ditto, Help };
+// Toolbar buttons are numbered from 2000 in Nav order; posting an Accepted
+// event with one of these numbers navigates the target procedure.
+constexpr int kToolbarFirst = 2000;
+constexpr int kToolbarLast = 2012;
+std::optional<Nav> navOfControl(int control);
+constexpr int controlOfNav(Nav n) { return kToolbarFirst + static_cast<int>(n); }
+
+// Events a procedure receives. Control events carry the control's number
+// (its 1-based position in the window definition); window events carry 0.
+enum class Event {
+  Accepted,      // a control's value was accepted (left, pressed, chosen)
+  Selected,      // a control got the focus
+  NewSelection,  // a list or drop list moved to another row
+  MouseDown,     // a mouse button went down on a region
+  OpenWindow,    // the window has opened (after placement, before the user acts)
+  CloseWindow,   // asked to close (the window's close box, a posted close)
+  Completed,     // the form's OK pass is through: save
+  Timer,
+};
+
+// ---- Program-wide hooks -------------------------------------------------
+// Child windows go into this area; with none set, windows are top-level.
+void setFrameArea(QMdiArea* area);
+QMdiArea* frameArea();
+// The program-wide icon ("~qm.ico"), given by the frame.
+void setProgramIcon(const QIcon& icon);
+QIcon programIcon();
+// Turns an icon name of a window definition ("insert3.ico") into an icon.
+void setIconLoader(std::function<QIcon(const std::string&)> loader);
+QIcon loadIcon(const std::string& name);
+// Help requests of the patterns (Help button, toolbar help) go here.
+void setHelpHandler(std::function<void(const std::string& procedure)> h);
+void requestHelp(const std::string& procedure);
+
+// ---- Threads ---------------------------------------------------------------
+// Starts the procedure on a new logical thread and returns the thread number
+// at once; the thread ends when the procedure returns. The stack size is
+// recorded with the thread.
+int startProcedure(std::string name, int stackSize, ProcedureFactory factory);
+// Runs a procedure on an existing thread with the request; done gets the
+// response. A caller given is disabled until the procedure returns.
+void runProcedure(int thread, ProcedureFactory factory, int request, ResponseHandler done,
+                  WindowProcedure* caller = nullptr);
+// Queues an event for the innermost running procedure of the thread. A
+// toolbar number with Accepted navigates it. Unknown threads ignore it.
+void postEvent(int thread, Event event, int control = 0);
+
+int threadStackSize(int thread);          // 0 for a thread not started here
+std::string threadName(int thread);
+bool threadRunning(int thread);
+std::vector<int> runningThreads();        // started threads still running
+// Innermost running procedure of a thread, or nullptr.
+WindowProcedure* topProcedure(int thread);
+// The procedure of the active child window (or active top-level window).
+WindowProcedure* activeProcedure();
+// Forwards the toolbar's navigation to the active procedure; nothing when
+// no procedure window is active.
+void navigateActive(Nav nav);
+
+// ---- The procedure ---------------------------------------------------------
+class WindowProcedure : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit WindowProcedure(std::string name);
+  ~WindowProcedure() override;
+  WindowProcedure(const WindowProcedure&) = delete;
+  WindowProcedure& operator=(const WindowProcedure&) = delete;
+
+  const std::string& name() const { return name_; }
+  int threadId() const { return thread_; }
+  int request() const { return request_; }
+  int response() const { return response_; }
+  void setResponse(int r) { response_ = r; }
+  WindowProcedure* caller() const { return caller_; }
+  bool isRunning() const { return running_; }
+
+  // The built window's client widget (nullptr for a windowless procedure or
+  // before it is built) and its outer window (MDI child or top-level).
+  QWidget* window() const;
+  QWidget* outerWindow() const;
+  Window* built() const { return win_.get(); }
+
+  // Controls by number (1-based position in the definition) or by id.
+  Control* control(int number) const;
+  Control* control(const std::string& id) const;
+
+  // Queues an event for this procedure.
+  void post(Event event, int control = 0);
+  // Ends the procedure with the response (now: files closed, placement
+  // saved, caller continued; widgets are deleted later).
+  void close(int response);
+  // Asks to close as the close box does: window hooks and checks first.
+  void requestClose();
+  // The frame's toolbar.
+  virtual void navigate(Nav nav);
+
+  // Calls a procedure on this thread; this window is disabled until it
+  // returns, then done runs (in this procedure's scope) with its response.
+  void callProcedure(ProcedureFactory factory, int request, ResponseHandler done);
+  // The update call by number: sets the request, calls, answers with the
+  // response. The default calls the factory set for the number, else
+  // answers 2 at once.
+  virtual void runUpdate(int number, int request, ResponseHandler done);
+  void setUpdate(int number, ProcedureFactory factory);
+
+  // Focus a control; the form's OK pass stops when a handler does this.
+  void select(Control& c);
+  // Redisplay every control (or one) from its field.
+  void display();
+  void display(Control& c);
+
+  // Settings section of this procedure (its name).
+  std::string section() const { return name_; }
+
+  // Runs a function in this procedure's scope (its thread and name).
+  void inScope(const std::function<void()>& f);
+
+  // Used by the manager: begins the life on a thread (the request is taken
+  // from the request global).
+  void begin(int thread, WindowProcedure* caller, ResponseHandler done);
+
+ protected:
+  // ---- Definition (data) --------------------------------------------------
+  void setDefinition(const WindowDef& def);
+  const WindowDef* definition() const { return def_.get(); }
+  // Files this procedure opens at start and closes at end; the first given
+  // with primary=true is the primary file.
+  void useFile(DataFile* file, bool primary = false);
+  DataFile* primaryFile() const { return primary_; }
+  const std::vector<DataFile*>& files() const { return files_; }
+  // Binds a window control to a value that is not a record field (a global):
+  // get gives the text, set stores it (returns false to refuse).
+  void bindValue(const std::string& name, std::function<std::string()> get,
+                 std::function<bool(const std::string&)> set, int width = 0);
+
+  // ---- Hooks ----------------------------------------------------------------
+  virtual void setup() {}
+  virtual void cleanup() {}
+  virtual void beforeEventLoop() {}
+  // Field events come here first; true consumes the event.
+  virtual bool takeFieldEvent(Control&, Event) { return false; }
+  // An accepted control; true means the event ended here (window closing,
+  // focus moved) and callers of the pattern's handling stop too.
+  virtual bool takeAccepted(Control&) { return false; }
+  virtual void takeNewSelection(Control&) {}
+  // Window events; true consumes the event (no default handling).
+  virtual bool takeWindowEvent(Event) { return false; }
+  // A key the window reserves ("F9", "Ctrl+'"): true when handled.
+  virtual bool takeKey(int key, int modifiers);
+
+  // ---- Pattern hooks (browse, form) ------------------------------------------
+  // After files open and before the window is built: false ends the
+  // procedure there (its response as set) without a window.
+  virtual bool beforeWindow() { return true; }
+  // After the placement is restored (browse: list formats).
+  virtual void afterPlacement() {}
+  // Before files close at the end (browse: save list formats).
+  virtual void beforeClose() {}
+  // The pattern's handling of the close box; default closes with 2.
+  virtual void closeRequested() { close(2); }
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Delivers an event now (post() queues it).
+  void dispatch(Event event, int control);
+  // A control's event as the user's action gives it: hooks, then the
+  // pattern (an accepted data control first stores its value).
+  void fieldEvent(Control& c, Event e);
+  // Where a control's field name leads: a record field or memo of a file
+  // used, or a bound value.
+  std::optional<Binding> resolveBinding(const std::string& name) const;
+  // Looks a file up by its label (any case) among the files used.
+  DataFile* fileByLabel(const std::string& label) const;
+
+  bool focusMovedSince(int mark) const { return focusMoves_ != mark; }
+  int focusMark() const { return focusMoves_; }
+
+ private:
+  friend class Window;
+  friend class ProcedureManager;
+  friend void runProcedure(int, ProcedureFactory, int, ResponseHandler, WindowProcedure*);
+  bool handleKey(int key, int modifiers);
+  void fillDrops();
+  void showWindow();
+  void holdForCall();
+  void releaseAfterCall();
+  void finish();
+  void buildWindow();
+  void restorePlacement();
+  void savePlacement();
+  void openFiles(bool& ok);
+  void closeFiles();
+  bool hasWindow() const;
+
+  std::string name_;
+  int thread_ = 0;
+  int request_ = 0;
+  int response_ = 2;
+  bool running_ = false;
+  bool finished_ = false;
+  WindowProcedure* caller_ = nullptr;
+  ResponseHandler done_;
+  std::unique_ptr<WindowDef> def_;
+  std::unique_ptr<Window> win_;
+  QPointer<QWidget> outer_;
+  std::vector<DataFile*> files_;
+  std::vector<DataFile*> opened_;
+  DataFile* primary_ = nullptr;
+  std::map<int, ProcedureFactory> updates_;
+  int focusMoves_ = 0;
+  int disabledBy_ = 0;  // called procedures running over this one
+  bool maximize_ = false;
+  Control* inAccept_ = nullptr;
+
+  struct ValueBinding {
+    std::function<std::string()> get;
+    std::function<bool(const std::string&)> set;
+    int width;
+  };
+  std::map<std::string, ValueBinding> values_;
+};
+
+}  // namespace qm

@@ -1,0 +1,484 @@
+#include "runtime/ui/window.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <cmath>
+#include <cstdio>
+
+#include "runtime/report/fontmap.h"
+#include "runtime/ui/procedure.h"
+#include "runtime/values/picture.h"
+#include "runtime/values/text.h"
+
+namespace qm {
+
+// ---- dialog units -----------------------------------------------------------
+
+DialogUnits::DialogUnits(const QFont& font) {
+  QFontMetricsF fm(font);
+  double w = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+  if (w >= 4.0) cx_ = w;
+  if (fm.height() >= 8.0) cy_ = fm.height();
+}
+
+int DialogUnits::x(int du) const { return static_cast<int>(std::lround(du * cx_ / 4.0)); }
+int DialogUnits::y(int du) const { return static_cast<int>(std::lround(du * cy_ / 8.0)); }
+int DialogUnits::toDuX(int px) const { return static_cast<int>(std::lround(px * 4.0 / cx_)); }
+int DialogUnits::toDuY(int px) const { return static_cast<int>(std::lround(px * 8.0 / cy_)); }
+
+QFont windowFont(const WindowDef& def) {
+  return mappedFont(def.font, def.fontSize > 0 ? def.fontSize : 8);
+}
+
+std::string numberText(double v, std::optional<FieldType> type) {
+  char buf[64];
+  if (type && *type == FieldType::Decimal42) {
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+  } else if (type && (*type == FieldType::Int2 || *type == FieldType::Int4 || *type == FieldType::UInt1)) {
+    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(v)));
+  } else if (std::floor(v) == v && std::fabs(v) < 1e15) {
+    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
+  } else {
+    std::snprintf(buf, sizeof buf, "%.15g", v);
+  }
+  return buf;
+}
+
+// ---- control --------------------------------------------------------------
+
+bool Control::isData() const {
+  if (!bound() || def_.readOnly) return false;
+  switch (def_.kind) {
+    case Kind::Entry:
+    case Kind::Memo:
+    case Kind::Check:
+    case Kind::Option:
+    case Kind::Drop:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string Control::screenText() const {
+  if (!widget_) return {};
+  if (auto* e = qobject_cast<QLineEdit*>(widget_)) return e->text().toStdString();
+  if (auto* m = qobject_cast<QPlainTextEdit*>(widget_)) return m->toPlainText().toStdString();
+  if (auto* l = qobject_cast<QLabel*>(widget_)) return l->text().toStdString();
+  if (auto* b = qobject_cast<QAbstractButton*>(widget_)) return b->text().toStdString();
+  if (auto* g = qobject_cast<QGroupBox*>(widget_)) return g->title().toStdString();
+  if (auto* c = qobject_cast<QComboBox*>(widget_)) return c->currentText().toStdString();
+  return {};
+}
+
+void Control::setScreenText(const std::string& text) {
+  if (!widget_) return;
+  QString t = QString::fromStdString(text);
+  QSignalBlocker block(widget_);
+  if (auto* e = qobject_cast<QLineEdit*>(widget_)) {
+    e->setText(t);
+    e->setModified(false);
+  } else if (auto* m = qobject_cast<QPlainTextEdit*>(widget_)) {
+    m->setPlainText(t);
+  } else if (auto* l = qobject_cast<QLabel*>(widget_)) {
+    l->setText(t);
+  } else if (auto* b = qobject_cast<QAbstractButton*>(widget_)) {
+    b->setText(t);
+  } else if (auto* g = qobject_cast<QGroupBox*>(widget_)) {
+    g->setTitle(t);
+  }
+}
+
+std::string Control::value() const { return binding_ && binding_->get ? binding_->get() : std::string(); }
+
+bool Control::setValue(const std::string& valueText) {
+  if (!binding_ || !binding_->set) return false;
+  return binding_->set(valueText);
+}
+
+namespace {
+
+std::string shown(std::string_view picture, const std::string& value) {
+  if (picture.empty()) return std::string(clip(value));
+  std::string s = formatAny(picture, value);
+  if (pictureKind(picture) == PictureKind::Text) return std::string(clip(s));
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  return std::string(clip(std::string_view(s).substr(b)));
+}
+
+}  // namespace
+
+void Control::show() {
+  if (!widget_ || !binding_) return;
+  std::string v = value();
+  QSignalBlocker block(widget_);
+  switch (def_.kind) {
+    case Kind::Entry:
+    case Kind::Text:
+      setScreenText(shown(def_.picture, v));
+      break;
+    case Kind::Memo:
+      setScreenText(v);
+      break;
+    case Kind::Check:
+      if (auto* c = qobject_cast<QCheckBox*>(widget_)) c->setChecked(textEqual(v, def_.trueValue));
+      break;
+    case Kind::Option: {
+      auto radios = widget_->findChildren<QRadioButton*>();
+      QRadioButton* on = nullptr;
+      for (auto* r : radios)
+        if (textEqual(v, r->property("qmValue").toString().toStdString())) on = r;
+      for (auto* r : radios) {
+        r->setAutoExclusive(false);
+        r->setChecked(r == on);
+        r->setAutoExclusive(true);
+      }
+      break;
+    }
+    case Kind::Drop:
+      if (auto* c = qobject_cast<QComboBox*>(widget_)) {
+        c->setCurrentIndex(c->findText(QString::fromStdString(std::string(clip(v)))));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+bool Control::take(std::string* error) {
+  if (!binding_ || def_.readOnly) return true;
+  std::string v;
+  switch (def_.kind) {
+    case Kind::Entry:
+    case Kind::Memo: {
+      std::string typed = screenText();
+      if (def_.kind == Kind::Memo || def_.picture.empty()) {
+        v = typed;
+        break;
+      }
+      Deformatted d = deformat(def_.picture, typed);
+      if (!d.ok) {
+        if (error) *error = d.error.empty() ? "The value entered is not valid." : d.error;
+        return false;
+      }
+      switch (pictureKind(def_.picture)) {
+        case PictureKind::Number:
+          v = numberText(d.number, binding_->type);
+          break;
+        case PictureKind::Date:
+          v = std::to_string(d.day);
+          break;
+        case PictureKind::Time:
+          v = std::to_string(d.time);
+          break;
+        case PictureKind::Pattern:
+          v = binding_->type && *binding_->type != FieldType::Text ? numberText(d.number, binding_->type) : d.text;
+          break;
+        default:
+          v = d.text;
+          break;
+      }
+      break;
+    }
+    case Kind::Check:
+      v = qobject_cast<QCheckBox*>(widget_) && qobject_cast<QCheckBox*>(widget_)->isChecked() ? def_.trueValue
+                                                                                            : def_.falseValue;
+      break;
+    case Kind::Option: {
+      bool any = false;
+      for (auto* r : widget_->findChildren<QRadioButton*>())
+        if (r->isChecked()) {
+          v = r->property("qmValue").toString().toStdString();
+          any = true;
+        }
+      if (!any) return true;
+      break;
+    }
+    case Kind::Drop: {
+      auto* c = qobject_cast<QComboBox*>(widget_);
+      if (!c || c->currentIndex() < 0) return true;
+      v = c->currentText().toStdString();
+      break;
+    }
+    default:
+      return true;
+  }
+  if (!setValue(v)) {
+    if (error) *error = "The value entered cannot be stored.";
+    return false;
+  }
+  return true;
+}
+
+void Control::setEnabled(bool on) {
+  if (widget_) widget_->setEnabled(on);
+}
+
+void Control::setHidden(bool on) {
+  if (widget_) widget_->setHidden(on);
+}
+
+// ---- window -------------------------------------------------------------------
+
+Window::Window(const WindowDef& def, WindowProcedure& owner, BindingResolver resolve)
+    : def_(def), owner_(owner), resolve_(std::move(resolve)) {
+  build();
+}
+
+Window::~Window() {
+  if (content_) content_->removeEventFilter(this);
+}
+
+Control* Window::find(int number) const {
+  if (number < 1 || number > static_cast<int>(controls_.size())) return nullptr;
+  return controls_[static_cast<size_t>(number - 1)].get();
+}
+
+Control* Window::find(const std::string& id) const {
+  for (auto& c : controls_)
+    if (!c->id().empty() && compareNoCase(c->id(), id) == 0) return c.get();
+  return nullptr;
+}
+
+Control* Window::byWidget(const QObject* w) const {
+  for (auto& c : controls_)
+    if (c->widget_ == w) return c.get();
+  return nullptr;
+}
+
+void Window::displayAll() {
+  for (auto& c : controls_) c->show();
+}
+
+int Window::duWidth() const { return content_ ? units_.toDuX(content_->width()) : 0; }
+int Window::duHeight() const { return content_ ? units_.toDuY(content_->height()) : 0; }
+
+QWidget* Window::parentFor(const ControlDef& c, int& dx, int& dy) {
+  dx = dy = 0;
+  if (!c.parent.empty()) {
+    for (auto& [id, o] : containers_)
+      if (compareNoCase(id, c.parent) == 0) {
+        dx = o.x;
+        dy = o.y;
+        return o.widget;
+      }
+  }
+  return content_;
+}
+
+void Window::build() {
+  QFont font = windowFont(def_);
+  units_ = DialogUnits(font);
+  content_ = new QWidget;
+  content_->setFont(font);
+  content_->setWindowTitle(QString::fromStdString(def_.title));
+  content_->resize(units_.x(def_.w), units_.y(def_.h));
+  content_->installEventFilter(this);
+  baseW_ = content_->width();
+  baseH_ = content_->height();
+
+  int number = 0;
+  for (const ControlDef& cd : def_.controls) {
+    auto ctl = std::make_unique<Control>(++number, cd);
+    int dx = 0, dy = 0;
+    QWidget* parent = parentFor(cd, dx, dy);
+    QString text = QString::fromStdString(cd.text);
+    QWidget* w = nullptr;
+    switch (cd.kind) {
+      case Kind::Prompt:
+      case Kind::Text:
+      case Kind::Image:
+        w = new QLabel(text, parent);
+        break;
+      case Kind::Entry: {
+        auto* e = new QLineEdit(parent);
+        e->setReadOnly(cd.readOnly);
+        w = e;
+        break;
+      }
+      case Kind::Memo: {
+        auto* m = new QPlainTextEdit(parent);
+        m->setReadOnly(cd.readOnly);
+        w = m;
+        break;
+      }
+      case Kind::Check:
+        w = new QCheckBox(text, parent);
+        break;
+      case Kind::Option:
+      case Kind::Group: {
+        auto* g = new QGroupBox(text, parent);
+        w = g;
+        containers_.push_back({cd.id, Origin{g, cd.x, cd.y}});
+        break;
+      }
+      case Kind::Radio: {
+        auto* r = new QRadioButton(text, parent);
+        r->setProperty("qmValue", QString::fromStdString(cd.value));
+        w = r;
+        break;
+      }
+      case Kind::Button: {
+        auto* b = new QPushButton(text, parent);
+        if (!cd.icon.empty()) b->setIcon(loadIcon(cd.icon));
+        b->setDefault(cd.defaultButton);
+        b->setAutoDefault(false);
+        w = b;
+        break;
+      }
+      case Kind::List: {
+        auto* t = new QTableView(parent);
+        t->setSelectionBehavior(QAbstractItemView::SelectRows);
+        t->setSelectionMode(QAbstractItemView::SingleSelection);
+        t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        t->verticalHeader()->hide();
+        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        t->setContextMenuPolicy(Qt::CustomContextMenu);
+        w = t;
+        break;
+      }
+      case Kind::Drop: {
+        auto* c = new QComboBox(parent);
+        c->setEditable(false);
+        w = c;
+        break;
+      }
+      case Kind::Sheet:
+        w = new QTabWidget(parent);
+        break;
+      case Kind::Tab: {
+        auto* page = new QWidget;
+        int sx = 0, sy = 0;
+        QWidget* sheetParent = parentFor(cd, sx, sy);
+        if (auto* sheet = qobject_cast<QTabWidget*>(sheetParent)) {
+          sheet->addTab(page, text);
+        } else {
+          page->setParent(content_);
+        }
+        // Controls on a tab are placed in window units; the page starts
+        // below the tab bar.
+        containers_.push_back({cd.id, Origin{page, sx + 2, sy + 14}});
+        w = page;
+        break;
+      }
+      case Kind::Region:
+        w = new QWidget(parent);
+        w->setAttribute(Qt::WA_NoSystemBackground);
+        break;
+      case Kind::Progress:
+        w = new QProgressBar(parent);
+        break;
+    }
+    if (cd.kind == Kind::Sheet) containers_.push_back({cd.id, Origin{w, cd.x, cd.y}});
+    if (cd.kind != Kind::Tab) {
+      w->setGeometry(units_.x(std::max(0, cd.x - dx)), units_.y(std::max(0, cd.y - dy)), units_.x(cd.w),
+                     units_.y(cd.h));
+      if ((cd.kind == Kind::List || cd.kind == Kind::Sheet || cd.kind == Kind::Memo) && cd.parent.empty())
+        stretch_.push_back({ctl.get(), w->geometry()});
+    }
+    if (!cd.tip.empty()) w->setToolTip(QString::fromStdString(cd.tip));
+    if (cd.hidden) w->hide();
+    if (cd.disabled) w->setEnabled(false);
+    ctl->widget_ = w;
+    if (!cd.field.empty() && resolve_) ctl->binding_ = resolve_(cd.field);
+    w->installEventFilter(this);
+    wire(*ctl);
+    controls_.push_back(std::move(ctl));
+  }
+  // Radios report through their option group.
+}
+
+void Window::wire(Control& c) {
+  QWidget* w = c.widget_;
+  Control* cp = &c;
+  switch (c.kind()) {
+    case Kind::Entry:
+      QObject::connect(qobject_cast<QLineEdit*>(w), &QLineEdit::editingFinished, this, [this, cp] {
+        if (!cp->widget_ || !cp->widget_->isVisible()) return;
+        owner_.fieldEvent(*cp, Event::Accepted);
+      });
+      break;
+    case Kind::Check:
+      QObject::connect(qobject_cast<QCheckBox*>(w), &QCheckBox::clicked, this,
+                       [this, cp] { owner_.fieldEvent(*cp, Event::Accepted); });
+      break;
+    case Kind::Radio:
+      QObject::connect(qobject_cast<QRadioButton*>(w), &QRadioButton::clicked, this, [this, cp] {
+        for (auto& o : controls_)
+          if (o->kind() == Kind::Option && compareNoCase(o->id(), cp->def().parent) == 0) {
+            owner_.fieldEvent(*o, Event::Accepted);
+            return;
+          }
+        owner_.fieldEvent(*cp, Event::Accepted);
+      });
+      break;
+    case Kind::Button:
+      QObject::connect(qobject_cast<QPushButton*>(w), &QPushButton::clicked, this,
+                       [this, cp] { owner_.fieldEvent(*cp, Event::Accepted); });
+      break;
+    case Kind::Drop:
+      QObject::connect(qobject_cast<QComboBox*>(w), qOverload<int>(&QComboBox::activated), this, [this, cp](int) {
+        owner_.fieldEvent(*cp, Event::NewSelection);
+        owner_.fieldEvent(*cp, Event::Accepted);
+      });
+      break;
+    case Kind::Sheet:
+      QObject::connect(qobject_cast<QTabWidget*>(w), &QTabWidget::currentChanged, this,
+                       [this, cp](int) { owner_.fieldEvent(*cp, Event::NewSelection); });
+      break;
+    default:
+      break;
+  }
+}
+
+void Window::relayout() {
+  if (!def_.resizable || !content_) return;
+  int dw = content_->width() - baseW_, dh = content_->height() - baseH_;
+  for (auto& [c, g] : stretch_)
+    if (c->widget_) c->widget_->setGeometry(g.x(), g.y(), std::max(20, g.width() + dw), std::max(20, g.height() + dh));
+}
+
+bool Window::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress: {
+      auto* k = static_cast<QKeyEvent*>(event);
+      if (owner_.handleKey(k->key(), static_cast<int>(k->modifiers()))) return true;
+      break;
+    }
+    case QEvent::FocusIn:
+      if (Control* c = byWidget(watched)) owner_.fieldEvent(*c, Event::Selected);
+      break;
+    case QEvent::FocusOut:
+      if (Control* c = byWidget(watched); c && c->kind() == Kind::Memo && c->widget_->isVisible())
+        owner_.fieldEvent(*c, Event::Accepted);
+      break;
+    case QEvent::MouseButtonPress:
+      if (Control* c = byWidget(watched); c && c->kind() == Kind::Region) owner_.fieldEvent(*c, Event::MouseDown);
+      break;
+    case QEvent::Resize:
+      if (watched == content_) relayout();
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace qm

@@ -1,0 +1,110 @@
+#pragma once
+// Views over a record file: an order (key), a range on the key's leading
+// components and a filter; and the paged list a browse shows, which loads
+// only the rows on screen (keyset pages, so a million records page at once).
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/config/filter.h"
+#include "runtime/store/store.h"
+
+namespace qm {
+
+struct Row {
+  int64_t position = 0;
+  RecordBuffer record;
+};
+
+class RecordView {
+ public:
+  // The file is asked for at each read (the caller's thread's file).
+  explicit RecordView(std::function<RecordFile&()> file);
+
+  RecordFile& file() const { return file_(); }
+  void setOrder(int key);  // -1: record order
+  int order() const { return order_; }
+
+  // Fixes the leading key components to values given as value text
+  // (setValueText), asked for at every read, so a range may follow a parent
+  // record that changes. Empty clears the range.
+  void setRange(std::vector<std::function<std::string()>> values);
+  int rangeComponents() const { return static_cast<int>(range_.size()); }
+
+  // Parses the filter; false (and *error) when it does not parse, and the
+  // view then keeps no filter.
+  bool setFilter(std::string_view expression, std::string* error = nullptr);
+  const std::string& filterText() const { return filterText_; }
+
+  bool inRange(const RecordBuffer& r) const;
+  bool passesFilter(const RecordBuffer& r) const;
+
+  // Up to count rows after (forward) or before `from` in the view's order,
+  // nearest first; from == nullptr starts at the beginning or the end.
+  // Returns the store's code (0, or an error; no rows is not an error).
+  int page(const Row* from, bool forward, int count, std::vector<Row>& out) const;
+  // The first row at or after the given key values (position 0 = before all
+  // records of equal key).
+  int pageFrom(const RecordBuffer& keyValues, int64_t afterPosition, int count, std::vector<Row>& out) const;
+  // A buffer holding the range values and `text` in the first free key
+  // component: the place a locator seeks.
+  RecordBuffer locateKey(std::string_view text) const;
+  // The first free key component's field (-1 when none).
+  int locateField() const;
+
+ private:
+  RecordBuffer rangeBuffer() const;
+
+  std::function<RecordFile&()> file_;
+  int order_ = -1;
+  std::vector<std::function<std::string()>> range_;
+  Filter filter_;
+  std::string filterText_;
+};
+
+// The rows a list shows, moved by the browse's navigation.
+class PagedList {
+ public:
+  explicit PagedList(RecordView& view) : view_(view) {}
+
+  void setPageSize(int n) { pageSize_ = n < 1 ? 1 : n; }
+  int pageSize() const { return pageSize_; }
+  const std::vector<Row>& rows() const { return rows_; }
+  int selected() const { return rows_.empty() ? -1 : selected_; }
+  void setSelected(int i);
+  const Row* current() const;
+
+  // Each returns the store's code: 0, or 33 when there was nowhere to go
+  // (the list is then unchanged), or a read error.
+  int first();
+  int last();
+  int nextRecord();
+  int priorRecord();
+  int nextPage();
+  int priorPage();
+  // Positions on the first row at or after text in the locator's component
+  // (any case); past the end, on the last row.
+  int locate(std::string_view text);
+  // Shows the row with these key values and position (after an insert or a
+  // change) selected; when it is gone, the row after it.
+  int showRecord(const RecordBuffer& record, int64_t position);
+  // Reloads keeping the current row (or the one after it when it is gone)
+  // on the same line.
+  int refresh();
+
+  bool hasBefore() const;
+  bool hasAfter() const;
+  // A rough place in the file for the scroll bar: 0 at the start, 1 at the end.
+  double approxFraction() const;
+
+ private:
+  int fillAround(std::vector<Row> after, int wantedIndex, const Row* anchor);
+
+  RecordView& view_;
+  std::vector<Row> rows_;
+  int selected_ = 0;
+  int pageSize_ = 20;
+};
+
+}  // namespace qm

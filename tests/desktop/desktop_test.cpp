@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+
+#include "resources/resources.h"
+#include "runtime/config/messages.h"
+#include "runtime/desktop/commandline.h"
+#include "runtime/desktop/help.h"
+#include "runtime/desktop/jpeg.h"
+#include "runtime/desktop/shellopen.h"
+
+namespace fs = std::filesystem;
+using namespace qm;
+
+namespace {
+
+void writeFile(const std::string& name, const std::string& text, bool executable = false) {
+  std::ofstream(name) << text;
+  if (executable)
+    fs::permissions(name, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+}
+
+struct Started {
+  std::string program;
+  std::vector<std::string> arguments;
+};
+
+// Records what would be started instead of starting it.
+struct StartRecorder {
+  std::vector<Started> started;
+  ProcessStarter previous;
+  StartRecorder() {
+    previous = setProcessStarter([this](const std::string& p, const std::vector<std::string>& a) {
+      started.push_back({p, a});
+      return true;
+    });
+  }
+  ~StartRecorder() { setProcessStarter(previous); }
+};
+
+struct OpenRecorder {
+  std::vector<QUrl> opened;
+  bool accept = true;
+  UrlOpener previous;
+  OpenRecorder() {
+    previous = setUrlOpener([this](const QUrl& u) {
+      opened.push_back(u);
+      return accept;
+    });
+  }
+  ~OpenRecorder() { setUrlOpener(previous); }
+};
+
+std::string here(const std::string& name) { return (fs::current_path() / name).string(); }
+
+}  // namespace
+
+TEST(CommandLine, Splits) {
+  struct Case {
+    const char* line;
+    const char* program;
+    std::vector<std::string> args;
+  } cases[] = {
+      {"qdffix.exe ", "qdffix.exe", {}},
+      {"winhelp.exe reference.hlp", "winhelp.exe", {"reference.hlp"}},
+      {"  \"my tool.exe\" a \"b c\"  ", "my tool.exe", {"a", "b c"}},
+      {"edit \"\"", "edit", {""}},
+      {"   ", "", {}},
+  };
+  for (const Case& c : cases) {
+    CommandParts parts = splitCommandLine(c.line);
+    EXPECT_EQ(parts.program, c.program) << c.line;
+    EXPECT_EQ(parts.arguments, c.args) << c.line;
+  }
+}
+
+TEST(CommandLine, ExeNameStartsTheExecutableInTheCurrentDirectory) {
+  StartRecorder rec;
+  writeFile("links", "#!/bin/sh\n", true);
+  writeFile("winhelp.exe", "");
+  EXPECT_TRUE(startCommandLine("links.exe "));
+  EXPECT_TRUE(startCommandLine("winhelp.exe reference.hlp"));
+  ASSERT_EQ(rec.started.size(), 2u);
+  EXPECT_TRUE(fs::equivalent(rec.started[0].program, here("links")));
+  EXPECT_TRUE(rec.started[0].arguments.empty());
+  EXPECT_EQ(fs::path(rec.started[1].program).filename(), "winhelp.exe");
+  EXPECT_EQ(rec.started[1].arguments, std::vector<std::string>{"reference.hlp"});
+}
+
+TEST(CommandLine, NothingToStartIsAFailureWithoutStarting) {
+  StartRecorder rec;
+  EXPECT_FALSE(startCommandLine("qdffix.exe "));
+  EXPECT_FALSE(startCommandLine(""));
+  EXPECT_TRUE(rec.started.empty());
+}
+
+TEST(CommandLine, StartsWithoutWaiting) {
+  writeFile("policy", "#!/bin/sh\nsleep 1\necho \"$1\" > started.txt\n", true);
+  const auto t0 = std::chrono::steady_clock::now();
+  ASSERT_TRUE(startCommandLine("policy.exe hello"));
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(900));
+  for (int i = 0; i < 100 && !fs::exists("started.txt"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::ifstream in("started.txt");
+  std::string word;
+  in >> word;
+  EXPECT_EQ(word, "hello");
+}
+
+TEST(ShellOpen, Urls) {
+  writeFile("page.htm", "<html></html>");
+  const std::string long300 = "example.com/" + std::string(300, 'a');
+  struct Case {
+    std::string text;
+    QString url;  // "" = nothing to open
+  } cases[] = {
+      {"", ""},
+      {"     ", ""},
+      {"mailto:", "mailto:"},
+      {"mailto:someone@example.com   ", "mailto:someone@example.com"},
+      {"http://example.com/a.htm ", "http://example.com/a.htm"},
+      {"www.example.com", "http://www.example.com"},
+      {"page.htm", QUrl::fromLocalFile(QString::fromStdString(here("page.htm"))).toString()},
+      {long300, QString::fromStdString("http://" + long300.substr(0, 255))},
+  };
+  for (const Case& c : cases) {
+    const QUrl u = shellUrl(c.text);
+    if (c.url.isEmpty())
+      EXPECT_TRUE(u.isEmpty()) << c.text;
+    else
+      EXPECT_EQ(u.toString(), c.url) << c.text;
+  }
+}
+
+TEST(ShellOpen, BlankOpensNothingAndFailuresAreQuiet) {
+  OpenRecorder rec;
+  ScriptedAnswerer boxes;
+  boxes.install();
+  rec.accept = false;
+  RunShellCommand(nullptr, "   ");
+  RunShellCommand(nullptr, "mailto:x@y.org ");
+  ASSERT_EQ(rec.opened.size(), 1u);
+  EXPECT_EQ(rec.opened[0].toString(), "mailto:x@y.org");
+  EXPECT_TRUE(boxes.asked.empty());
+}
+
+TEST(Help, MissingFileSaysSo) {
+  OpenRecorder rec;
+  ScriptedAnswerer boxes;
+  boxes.install();
+  EXPECT_FALSE(showHelp("QUILLMARK.HLP", HelpRequest::Contents));
+  EXPECT_TRUE(rec.opened.empty());
+  ASSERT_EQ(boxes.asked.size(), 1u);
+  EXPECT_NE(boxes.asked[0].text.find("QUILLMARK.HLP"), std::string::npos);
+}
+
+TEST(Help, FoundWhateverItsCaseAndOpened) {
+  OpenRecorder rec;
+  ScriptedAnswerer boxes;
+  boxes.install();
+  writeFile("quillmark.hlp", "help");
+  EXPECT_TRUE(showHelp("QUILLMARK.HLP", HelpRequest::Search));
+  ASSERT_EQ(rec.opened.size(), 1u);
+  EXPECT_TRUE(fs::equivalent(rec.opened[0].toLocalFile().toStdString(), here("quillmark.hlp")));
+  EXPECT_TRUE(boxes.asked.empty());
+
+  rec.accept = false;  // no program for it on this desktop
+  EXPECT_FALSE(showHelp("QUILLMARK.HLP", HelpRequest::Contents));
+  EXPECT_EQ(boxes.asked.size(), 1u);
+}
+
+TEST(Jpeg, DecodesColourAndGreyPictures) {
+  std::string error;
+  QImage wall = decodeJpeg(resourceData("newqmk 2.jpg"), &error);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(wall.size(), QSize(1024, 768));
+
+  struct Case {
+    QImage::Format format;
+    QColor colour;
+  } cases[] = {{QImage::Format_RGB32, QColor(200, 40, 30)}, {QImage::Format_Grayscale8, QColor(90, 90, 90)}};
+  for (const Case& c : cases) {
+    QImage src(16, 8, c.format);
+    src.fill(c.colour);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(src.save(&buf, "JPG", 95));
+    QImage out = decodeJpeg(bytes, &error);
+    ASSERT_FALSE(out.isNull()) << error;
+    EXPECT_EQ(out.size(), QSize(16, 8));
+    const QColor got = out.pixelColor(8, 4);
+    EXPECT_NEAR(got.red(), c.colour.red(), 6);
+    EXPECT_NEAR(got.green(), c.colour.green(), 6);
+    EXPECT_NEAR(got.blue(), c.colour.blue(), 6);
+  }
+}
+
+TEST(Jpeg, BadDataAndMissingFilesAreReported) {
+  std::string error;
+  EXPECT_TRUE(decodeJpeg(QByteArray("not a picture at all"), &error).isNull());
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(decodeJpeg(QByteArray(), &error).isNull());
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(loadJpeg("missing.jpg", &error).isNull());
+  EXPECT_NE(error.find("missing.jpg"), std::string::npos);
+}
+
+TEST(Resources, NamesMapToOurIcons) {
+  for (const char* name : {"~qm.ico", "qm.ico", "VCRFIRST.ICO", "vcrprior.ico", "VCRUP.ICO", "FIND.ICO",
+                           "VCRDOWN.ICO", "VCRNEXT.ICO", "VCRLAST.ICO", "MARK.ICO", "INSERT.ICO",
+                           "EDIT.ICO", "DELETE.ICO", "DITTO.ICO", "HELP.ICO"})
+    EXPECT_FALSE(resourceIcon(name).pixmap(16, 16).isNull()) << name;
+  EXPECT_TRUE(resourceIcon("nothing.ico").isNull());
+  std::string error;
+  EXPECT_TRUE(resourceData("nothing.jpg", &error).isEmpty());
+  EXPECT_FALSE(error.empty());
+}
