@@ -111,8 +111,8 @@ constexpr std::array<PlacedField, 19> ProfileFields{{
     {"Email Control:", "HOS:EMAILCONTROL", "@s10", 260, 2375, 2030, 1100},
     {"Fee Monthly:", "HOS:FEEMONTHLY", "@n10.2", 240, 3042, 950, 800},
     {"Fee Setup:", "HOS:FEESETUP", "@n10.2", 240, 3188, 950, 800},
-    {"ECom Cost:", "HOS:ECOMCOST", "n5.2", 2417, 3042, 3400, 700},
-    {"Total Monthly Cost:", "HOS:TOTALMONTHLYCOST", "n8.2", 2417, 3188, 3400, 700},
+    {"ECom Cost:", "HOS:ECOMCOST", "n5.2", 2417, 3042, 3450, 650},
+    {"Total Monthly Cost:", "HOS:TOTALMONTHLYCOST", "n8.2", 2417, 3188, 3450, 650},
     {"Minimum Contract:", "HOS:MINIMUMCONTRACT", "@s10", 4531, 3042, 5540, 1000},
 }};
 

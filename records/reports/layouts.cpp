@@ -36,7 +36,10 @@ int fieldOf(const FileDef& file, std::string_view label) {
   return i;
 }
 
-bool numeric(std::string_view picture) { return pictureKind(picture) == PictureKind::Number; }
+// Amounts line up on their decimal point; whole numbers read like text.
+bool amount(std::string_view picture) {
+  return pictureKind(picture) == PictureKind::Number && picture.find('.') != std::string_view::npos;
+}
 
 Control valueAt(int x, int y, int w, int h, const RecordAccess& record, int field,
                 std::string_view picture, Align align) {
@@ -93,7 +96,7 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
                                       record, fieldOf(file, g.field), g.picture, Align::Left));
   }
   header.controls.push_back(lineAt(0, header.h - 30, GridWidth, 0));
-  detail.controls.push_back(lineAt(50, detail.h - 20, GridWidth - 50, 0));
+  detail.controls.push_back(lineAt(0, detail.h - 20, GridWidth, 0));
 
   Band& footer = layout.footer;
   footer.x = left;
@@ -109,7 +112,7 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
 
 ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize paper) {
   constexpr int BlockW = 7100;
-  constexpr int BlockH = 9200;
+  constexpr int BlockH = 9250;
   const int left = (paper.width - BlockW) / 2;
 
   ReportLayout layout;
@@ -119,7 +122,7 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   header.x = left;
   header.y = PageTop - 100;
   header.w = BlockW;
-  header.h = 500;
+  header.h = 600;
   header.controls.push_back(withFont(textAt(200, 0, 4300, 260, std::string(ProfileTitle)), font(12, true)));
   header.controls.push_back(textAt(200, 300, 650, GridCellH, "Report Date:"));
   header.controls.push_back(dateStampAt(850, 300, 900, GridCellH));
@@ -128,17 +131,18 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   Band& detail = layout.detail;
   detail.w = BlockW;
   detail.h = BlockH;
-  detail.controls.push_back(boxAt(150, 0, BlockW - 150, BlockH - 60));
+  // The frame starts above the first line: "Currently Use" sits at its top.
+  detail.controls.push_back(boxAt(150, -80, BlockW - 150, BlockH + 50));
   for (const PlacedText& t : profileHeadings()) {
     if (t.section && t.y > 100) detail.controls.push_back(lineAt(150, t.y - 50, BlockW - 150, 0));
     detail.controls.push_back(
         withFont(textAt(t.x, t.y, 2200, 190, std::string(t.text)), font(t.section ? 9 : 8, true)));
   }
   for (const PlacedField& f : profileFields()) {
-    detail.controls.push_back(textAt(f.x, f.y, f.valueX - f.x - 40, GridCellH, std::string(f.label)));
+    detail.controls.push_back(textAt(f.x, f.y, f.valueX - f.x - 10, GridCellH, std::string(f.label)));
     detail.controls.push_back(valueAt(f.valueX, f.y, f.valueW, GridCellH, record,
                                       fieldOf(hosts, f.field), f.picture,
-                                      numeric(f.picture) ? Align::Right : Align::Left));
+                                      amount(f.picture) ? Align::Right : Align::Left));
   }
   for (const PlacedMark& m : profileMarks()) {
     const int field = fieldOf(hosts, m.field);

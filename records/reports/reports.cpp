@@ -23,10 +23,10 @@ class RecordReport::Procedure : public ReportProcedure {
   bool clearLine_;
 };
 
-RecordReport::RecordReport(std::string name, std::unique_ptr<ViewSource> source,
+RecordReport::RecordReport(std::string name, std::unique_ptr<ReportFileSource> source,
                            std::function<ReportLayout(RecordAccess)> layout, bool clearProgressLine)
     : source_(std::move(source)) {
-  ViewSource* src = source_.get();
+  ReportFileSource* src = source_.get();
   RecordAccess record = [src]() -> const RecordBuffer& { return *src->record(); };
   procedure_ = std::make_unique<Procedure>(std::move(name), *source_, layout(std::move(record)),
                                            clearProgressLine);
@@ -55,7 +55,7 @@ std::unique_ptr<RecordReport> makeListing(const ListingDef& def) {
   const FileDef& file = fileDef(def.file);
   const int key = def.key.empty() ? -1 : file.keyIndex(def.key);
   const int progress = def.progressField.empty() ? -1 : file.fieldIndex(def.progressField);
-  auto source = std::make_unique<ViewSource>(dictionaryFile(def.file), key, std::string(def.filter),
+  auto source = std::make_unique<ReportFileSource>(dictionaryFile(def.file), key, std::string(def.filter),
                                              progress);
   const PaperSize paper = reportPaper();
   return std::make_unique<RecordReport>(
@@ -75,7 +75,7 @@ std::unique_ptr<RecordReport> makePrintRegistrars() {
 
 std::unique_ptr<RecordReport> makeComparisons() {
   const FileDef& hosts = fileDef(FileId::Hosts);
-  auto source = std::make_unique<ViewSource>(dictionaryFile(FileId::Hosts), hosts.keyIndex("HOS:NAME"),
+  auto source = std::make_unique<ReportFileSource>(dictionaryFile(FileId::Hosts), hosts.keyIndex("HOS:NAME"),
                                              std::string(), hosts.fieldIndex("HOS:HOSTNAME"));
   const PaperSize paper = reportPaper();
   return std::make_unique<RecordReport>(

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "records/reports/layouts.h"
-#include "records/reports/viewsource.h"
+#include "records/reports/filesource.h"
 #include "runtime/report/procedure.h"
 
 namespace qm::reports {
@@ -16,7 +16,7 @@ namespace qm::reports {
 // One report: the source over its file and the procedure printing it.
 class RecordReport {
  public:
-  RecordReport(std::string name, std::unique_ptr<ViewSource> source,
+  RecordReport(std::string name, std::unique_ptr<ReportFileSource> source,
                std::function<ReportLayout(RecordAccess)> layout, bool clearProgressLine);
   ~RecordReport();
   RecordReport(const RecordReport&) = delete;
@@ -24,7 +24,7 @@ class RecordReport {
 
   const std::string& name() const { return procedure_->name(); }
   ReportProcedure& procedure() { return *procedure_; }
-  ViewSource& source() { return *source_; }
+  ReportFileSource& source() { return *source_; }
   // The pages of the last run.
   const PageModel& pages() const { return procedure_->pages(); }
 
@@ -34,7 +34,7 @@ class RecordReport {
 
  private:
   class Procedure;
-  std::unique_ptr<ViewSource> source_;
+  std::unique_ptr<ReportFileSource> source_;
   std::unique_ptr<ReportProcedure> procedure_;
 };
 

@@ -29,11 +29,11 @@ struct FileAccess {
 // first and last keys, by their letters and digits (case ignored).
 int textKeyPercent(std::string_view first, std::string_view last, std::string_view value);
 
-class ViewSource : public RecordSource {
+class ReportFileSource : public RecordSource {
  public:
   // key -1: record order; progressField -1: progress by record position.
-  ViewSource(FileAccess access, int key, std::string filter, int progressField);
-  ~ViewSource() override;
+  ReportFileSource(FileAccess access, int key, std::string filter, int progressField);
+  ~ReportFileSource() override;
 
   bool open() override;
   bool next() override;

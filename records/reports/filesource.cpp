@@ -1,4 +1,4 @@
-#include "records/reports/viewsource.h"
+#include "records/reports/filesource.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,14 +49,14 @@ int textKeyPercent(std::string_view first, std::string_view last, std::string_vi
   return std::clamp(static_cast<int>(p), 0, 100);
 }
 
-ViewSource::ViewSource(FileAccess access, int key, std::string filter, int progressField)
+ReportFileSource::ReportFileSource(FileAccess access, int key, std::string filter, int progressField)
     : access_(std::move(access)), key_(key), filter_(std::move(filter)), progressField_(progressField) {}
 
-ViewSource::~ViewSource() {
+ReportFileSource::~ReportFileSource() {
   if (open_) close();
 }
 
-bool ViewSource::open() {
+bool ReportFileSource::open() {
   if (open_) return true;
   thread_ = currentThread();
   if (access_.open() != 0) return false;  // the manager has said why
@@ -96,7 +96,7 @@ bool ViewSource::open() {
   return true;
 }
 
-bool ViewSource::fill() {
+bool ReportFileSource::fill() {
   std::vector<Row> page;
   const int rc = view_->page(haveLast_ ? &last_ : nullptr, true, PageRows, page);
   if (rc != 0) {
@@ -107,14 +107,14 @@ bool ViewSource::fill() {
   return !rows_.empty();
 }
 
-void ViewSource::reportReadError(const RecordFile& file) {
+void ReportFileSource::reportReadError(const RecordFile& file) {
   MessageArgs args;
   args.file = access_.name;
   args.errorText = file.errorText();
   errors().raise(RecordRetrievalError, args);
 }
 
-bool ViewSource::next() {
+bool ReportFileSource::next() {
   if (!open_ || atEnd_) return false;
   ThreadScope scope(thread_);
   if (rows_.empty() && !fill()) {
@@ -134,9 +134,9 @@ bool ViewSource::next() {
   return true;
 }
 
-int ViewSource::percentDone() const { return percent_; }
+int ReportFileSource::percentDone() const { return percent_; }
 
-void ViewSource::close() {
+void ReportFileSource::close() {
   if (!open_) return;
   ThreadScope scope(thread_);
   rows_.clear();
@@ -149,7 +149,7 @@ void ViewSource::close() {
   buffer_ = nullptr;
 }
 
-void ViewSource::setQuickScan(bool on) {
+void ReportFileSource::setQuickScan(bool on) {
   if (!open_) return;
   ThreadScope scope(thread_);
   file_->setQuickScan(on);
