@@ -4,7 +4,9 @@
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
 #include "frame/program/globals.h"
+#include "frame/procedures.h"
 #include "frame/program/startup.h"
+#include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/messagebox.h"
 
@@ -16,6 +18,9 @@ int main(int argc, char** argv) {
 
   // Each subsystem registers the procedures that the menu starts by name.
   qm::registerFrameProcedures();
+  qm::reports::registerRecordReports([](std::string name, int stackSize, qm::ProcedureFactory f) {
+    qm::registerProcedure(std::move(name), std::move(f), stackSize);
+  });
 
   const int code = qm::runProgram(
       qm::Main,

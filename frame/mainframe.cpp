@@ -173,7 +173,8 @@ QAction* MainFrame::toolAction(Nav nav) const {
 void MainFrame::setup() {
   g_frame = this;
   QWidget* client = window();
-  main_ = new QMainWindow(client, Qt::Widget);
+  main_ = new QMainWindow(client);
+  main_->setWindowFlags(Qt::Widget);  // it makes itself a window; here it is part of one
   auto* layout = new QVBoxLayout(client);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(main_);
