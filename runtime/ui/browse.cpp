@@ -233,10 +233,11 @@ void BrowseProcedure::setup() {
         changeRecord();
     });
   });
+  // A click only moves the highlight: the rows stay (a reload would lose a double-click).
   QObject::connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) {
     inScope([&] {
       list_->setSelected(i.row());
-      listMoved();
+      if (listControl_) takeNewSelection(*listControl_);
     });
   });
   QObject::connect(table_, &QWidget::customContextMenuRequested, this,
