@@ -33,7 +33,7 @@ std::string errorTextFor(int code) {
     case ErrBadPassword: return "Invalid File Password";
     case ErrNotSupported: return "Operation Not Supported";
     case ErrFileSystem: return "File System Error";
-    default: return "Error " + std::to_string(code);
+    default: return std::string("Error ").append(std::to_string(code));
     }
 }
 

@@ -114,7 +114,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     sqlite3_busy_timeout(m.db, std::max(0, lockRecoverySeconds) * 1000);
     for (std::size_t i = 0; i < present.size(); ++i) {
         const auto& [path, def] = present[i];
-        std::string schema = i == 0 ? "main" : "f" + std::to_string(i);
+        std::string schema = i == 0 ? "main" : std::string("f").append(std::to_string(i));
         if (i > 0) {
             sqlite3_stmt* st = nullptr;
             sqlite3_prepare_v2(m.db, ("ATTACH DATABASE ? AS " + schema).c_str(), -1, &st, nullptr);

@@ -219,7 +219,7 @@ TEST(RecordFile, PagesWalkDuplicatesRangesAndFilters) {
     ASSERT_EQ(f.beginBatch(), 0);
     // Ten people in each of three cities; names unique.
     for (int i = 0; i < 30; ++i)
-        addPerson(f, "p" + std::to_string(100 + i), i % 3 == 0 ? "Oslo" : i % 3 == 1 ? "rome" : "Lima");
+        addPerson(f, std::string("p").append(std::to_string(100 + i)), i % 3 == 0 ? "Oslo" : i % 3 == 1 ? "rome" : "Lima");
     ASSERT_EQ(f.commitBatch(), 0);
 
     auto walk = [&](int key, bool forward, int pageSize, KeyRange range, const RecordBuffer* rv,
@@ -341,7 +341,7 @@ TEST(RecordFile, DamageIsFoundByRebuildKeys) {
         RecordFile f(people());
         ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
         f.beginBatch();
-        for (int i = 0; i < 3000; ++i) addPerson(f, "name" + std::to_string(i), "c" + std::to_string(i % 7));
+        for (int i = 0; i < 3000; ++i) addPerson(f, std::string("name").append(std::to_string(i)), std::string("c").append(std::to_string(i % 7)));
         f.commitBatch();
         EXPECT_EQ(f.rebuildKeys(), 0) << f.errorDetail();
     }
@@ -425,7 +425,7 @@ TEST(RecordFile, TwoProcessesAddingLoseNothing) {
             RecordFile f(people());
             if (f.open(OpenMode::ReadWriteDenyNone, false, 10)) _exit(3);
             for (int i = 0; i < kEach; ++i)
-                if (addPerson(f, "k" + std::to_string(k) + "-" + std::to_string(i))) _exit(4);
+                if (addPerson(f, std::string("k").append(std::to_string(k)) + std::string("-").append(std::to_string(i)))) _exit(4);
             _exit(0);
         }
         kids.push_back(pid);
@@ -468,9 +468,9 @@ void fillFamily(int n, int perPerson) {
     p.beginBatch();
     v.beginBatch();
     for (int i = 0; i < n; ++i) {
-        addPerson(p, "p" + std::to_string(i), "town");
+        addPerson(p, std::string("p").append(std::to_string(i)), "town");
         for (int j = 0; j < perPerson; ++j) {
-            v.buffer().setText(0, "p" + std::to_string(i));
+            v.buffer().setText(0, std::string("p").append(std::to_string(i)));
             v.buffer().setText(1, std::to_string(j));
             v.add();
         }

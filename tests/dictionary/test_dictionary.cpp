@@ -1,0 +1,370 @@
+// The data dictionary: layouts, set-up, file and relation managers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "dictionary/dictionary.h"
+#include "runtime/config/errors.h"
+#include "runtime/config/messages.h"
+#include "runtime/store/thread.h"
+#include "runtime/values/clock.h"
+#include "runtime/values/date.h"
+#include "testdir.h"
+
+namespace fs = std::filesystem;
+using namespace qm;
+
+TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
+    struct { FileId id; int size; } sizes[] = {
+        {FileId::Domains, 1672}, {FileId::Con, 148},      {FileId::dnotes, 65},     {FileId::WPMeta, 450},
+        {FileId::DOS1, 255},     {FileId::DOS, 255},      {FileId::Editor, 1041},   {FileId::WebPages, 874},
+        {FileId::Hosts, 499},    {FileId::Registrars, 323}, {FileId::Intlink, 316}, {FileId::WPLinks, 362},
+        {FileId::WPScripts, 8154}, {FileId::WPForm, 8156}, {FileId::WPIMG, 477},
+    };
+    for (auto& s : sizes) {
+        const FileDef& d = fileDef(s.id);
+        EXPECT_EQ(d.recordSize, s.size) << d.label;
+        const FieldDef& last = d.fields.back();
+        EXPECT_EQ(last.offset + last.size, s.size) << d.label;
+    }
+    struct { FileId id; const char* field; int offset; int size; FieldType type; } offsets[] = {
+        {FileId::Domains, "DOM:FEEPAID", 138, 4, FieldType::Decimal42},
+        {FileId::Domains, "DOM:HOST", 356, 40, FieldType::Text},
+        {FileId::Domains, "DOM:HOSTMOCOST", 940, 4, FieldType::Decimal42},
+        {FileId::Domains, "DOM:RECID", 1644, 20, FieldType::Text},
+        {FileId::Domains, "DOM:NONMONTHTOTAL", 1668, 4, FieldType::Decimal42},
+        {FileId::WebPages, "WEB:FILESIZE", 415, 4, FieldType::Int4},
+        {FileId::WebPages, "WEB:HTMLPAGETITLE", 769, 80, FieldType::Text},
+        {FileId::WebPages, "WEB:DATA5", 873, 1, FieldType::Text},
+        {FileId::WPMeta, "WPM:METANAME", 430, 20, FieldType::Text},
+        {FileId::WPLinks, "WPL:LINENUMBER", 350, 8, FieldType::Real},
+        {FileId::WPLinks, "WPL:RECORDDATE", 358, 4, FieldType::Date},
+        {FileId::WPIMG, "WPI:LINENUMBER", 350, 2, FieldType::Int2},
+        {FileId::WPIMG, "WPI:CURRENTLYUSE", 476, 1, FieldType::Text},
+        {FileId::WPForm, "WPF:LINENUMBER", 154, 2, FieldType::Int2},
+        {FileId::WPForm, "WPF:FORMLINE1", 156, 200, FieldType::Text},
+        {FileId::WPForm, "WPF:FORMLINE40", 7956, 200, FieldType::Text},
+        {FileId::WPScripts, "WPS:SCRIPTLINE1", 154, 200, FieldType::Text},
+        {FileId::WPScripts, "WPS:SCRIPTLINE40", 7954, 200, FieldType::Text},
+        {FileId::Hosts, "HOS:POP3NUMBER", 282, 2, FieldType::Int2},
+        {FileId::Hosts, "HOS:FEEMONTHLY", 285, 8, FieldType::Real},
+        {FileId::Hosts, "HOS:RECID", 479, 20, FieldType::Text},
+        {FileId::Registrars, "REG:REGULARFEE", 252, 8, FieldType::Real},
+        {FileId::Registrars, "REG:RECID", 303, 20, FieldType::Text},
+        {FileId::dnotes, "DNO:DATE", 61, 4, FieldType::Date},
+        {FileId::Intlink, "INL:TYPE", 0, 1, FieldType::UInt1},
+        {FileId::Intlink, "INL:RECID", 296, 20, FieldType::Text},
+        {FileId::Editor, "EDI:CURRENTCONFIG", 1040, 1, FieldType::Text},
+        {FileId::Con, "CON:PATH", 20, 128, FieldType::Text},
+        {FileId::DOS, "DOS:LINE", 0, 255, FieldType::Text},
+    };
+    for (auto& o : offsets) {
+        const FileDef& d = fileDef(o.id);
+        int i = d.fieldIndex(o.field);
+        ASSERT_GE(i, 0) << o.field;
+        EXPECT_EQ(d.fields[i].offset, o.offset) << o.field;
+        EXPECT_EQ(d.fields[i].size, o.size) << o.field;
+        EXPECT_EQ(d.fields[i].type, o.type) << o.field;
+    }
+    EXPECT_EQ(readerConDef().recordSize, 20);
+    EXPECT_EQ(readerConDef().fields.size(), 1u);
+    EXPECT_EQ(readerConDef().ownerPassword, "QZVRKM");
+}
+
+TEST(Layouts, KeysMemosAndRelations) {
+    int keys = 0, memos = 0;
+    for (FileId id : mainFiles()) {
+        keys += static_cast<int>(fileDef(id).keys.size());
+        memos += static_cast<int>(fileDef(id).memos.size());
+    }
+    EXPECT_EQ(keys, 18);
+    EXPECT_EQ(memos, 5);
+    const FileDef& web = fileDef(FileId::WebPages);
+    const KeyDef& names = web.keys[web.keyIndex("WEB:NAMES")];
+    EXPECT_EQ(names.description, "domainnames, pagenames");
+    EXPECT_EQ(names.autoNumber, 2);
+    EXPECT_FALSE(names.unique);
+    EXPECT_EQ(names.components, (std::vector<int>{web.fieldIndex("WEB:DOMAINNAME"), web.fieldIndex("WEB:PAGENAME")}));
+    EXPECT_TRUE(fileDef(FileId::Hosts).keys[0].unique);
+    EXPECT_EQ(fileDef(FileId::dnotes).memos[0].exprName, "DNO:MainMemo");
+    EXPECT_EQ(fileDef(FileId::dnotes).memos[0].size, 1000);
+    EXPECT_EQ(relationDefs().size(), 6u);
+    EXPECT_EQ(relationDefs()[1].child, FileId::WPMeta);
+    EXPECT_EQ(diskFileName(fileDef(FileId::Domains)), "DOMAINS.qdf");
+    EXPECT_EQ(diskFileName(fileDef(FileId::Con)), "Control.qdf");
+    EXPECT_FALSE(fileDef(FileId::Con).createWhenMissing);
+    EXPECT_FALSE(fileDef(FileId::DOS).createWhenMissing);
+    EXPECT_TRUE(fileDef(FileId::DOS).endAtLineFeed);
+    EXPECT_FALSE(fileDef(FileId::DOS1).endAtLineFeed);
+}
+
+namespace {
+
+std::string gHtml = "page.htm", gWork = "work.txt";
+
+class Managers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        answers.install();
+        errors().setExitFunction([](int) {});
+        clock.day = dayNumber(2024, 5, 17);
+        setClock(&clock);
+        StartDictionary(DictionaryKind::Main, {[] { return gHtml; }, [] { return gWork; }});
+    }
+    void TearDown() override {
+        StopDictionary();
+        setClock(nullptr);
+        errors().setExitFunction([](int code) { std::exit(code); });
+    }
+    std::vector<std::string> captions() const {
+        std::vector<std::string> out;
+        for (auto& a : answers.asked) out.push_back(a.caption);
+        return out;
+    }
+    ScriptedAnswerer answers;
+    FakeClock clock;
+};
+
+int addDomain(const std::string& name) {
+    FileManager& m = *Access_Domains;
+    m.primeRecord();
+    m.buffer().setText("DOM:DOMAINNAME", name);
+    return m.insert();
+}
+
+// A domain with `pages` pages, each with `details` records in each detail file.
+void addSite(const std::string& domain, int pages, int details) {
+    ASSERT_EQ(addDomain(domain), 0);
+    FileManager* detailFiles[] = {Access_WPMeta, Access_WPLinks, Access_WPForm, Access_WPIMG, Access_WPScripts};
+    const char* linkField[] = {"WPM:WEBPAGEPATH", "WPL:WEBPAGEPATHNAME", "WPF:WEBPAGEPATHNAME", "WPI:WEBPAGEPATHNAME",
+                               "WPS:WEBPAGEPATHNAME"};
+    for (int p = 0; p < pages; ++p) {
+        std::string path = "http://" + domain + std::string("/p").append(std::to_string(p)) + ".htm";
+        Access_WebPages->primeRecord();
+        Access_WebPages->buffer().setText("WEB:DOMAINNAME", domain);
+        Access_WebPages->buffer().setText("WEB:PAGENAME", std::string("p").append(std::to_string(p)));
+        Access_WebPages->buffer().setText("WEB:PAGEPATH", path);
+        ASSERT_EQ(Access_WebPages->insert(), 0);
+        for (int f = 0; f < 5; ++f)
+            for (int d = 0; d < details; ++d) {
+                detailFiles[f]->buffer().clear();
+                detailFiles[f]->buffer().setText(linkField[f], path);
+                ASSERT_EQ(detailFiles[f]->insert(), 0);
+            }
+    }
+}
+
+int64_t count(FileId id) { return access(id).file().count(); }
+
+}  // namespace
+
+TEST_F(Managers, SetUpFillsReferencesInOrder) {
+    EXPECT_TRUE(dictionaryStarted());
+    EXPECT_EQ(&access(FileId::WPIMG), Access_WPIMG);
+    EXPECT_EQ(&Relate_Domains->file(), Access_Domains);
+    EXPECT_EQ(Access_Domains->name(), "Domains");
+    EXPECT_EQ(Access_Con->name(), "Control.qdf");
+    EXPECT_EQ(Access_DOS->name(), "page.htm");
+    EXPECT_EQ(Access_DOS->openMode(), OpenMode::ReadWriteDenyWrite);
+    EXPECT_EQ(Access_DOS1->openMode(), OpenMode::ReadWriteDenyNone);
+    EXPECT_EQ(Access_Hosts->lockRecovery(), 10);
+    EXPECT_EQ(Relate_WebPages->parent(), Relate_Domains);
+    ASSERT_EQ(Relate_WebPages->children().size(), 5u);
+    EXPECT_EQ(Relate_WebPages->children()[0].child, Relate_WPMeta);
+    EXPECT_EQ(Relate_WebPages->children()[4].child, Relate_WPScripts);
+    EXPECT_EQ(Relate_WPLinks->parent(), Relate_WebPages);
+    EXPECT_TRUE(fs::is_empty(qmtest::testDirectory()));  // nothing opened at set-up
+
+    StartDictionary(DictionaryKind::Reader, {[] { return gHtml; }, [] { return gWork; }});
+    EXPECT_EQ(Access_dnotes, nullptr);
+    EXPECT_EQ(Access_Hosts, nullptr);
+    EXPECT_EQ(Access_Con->def().recordSize, 20);
+    EXPECT_EQ(Relate_WebPages->children().size(), 5u);
+    StopDictionary();
+    EXPECT_EQ(Access_Domains, nullptr);
+}
+
+TEST_F(Managers, FirstOpenCreatesEveryFileButConAndDos) {
+    for (FileId id : mainFiles()) {
+        bool mustFail = id == FileId::Con || id == FileId::DOS;
+        int level = access(id).open();
+        EXPECT_EQ(level != 0, mustFail) << fileDef(id).label;
+    }
+    for (FileId id : mainFiles()) {
+        if (fileDef(id).kind != FileKind::Indexed) continue;
+        EXPECT_EQ(fs::exists(diskFileName(fileDef(id))), id != FileId::Con) << fileDef(id).label;
+    }
+    EXPECT_TRUE(fs::exists("work.txt"));
+    EXPECT_FALSE(fs::exists("page.htm"));
+    EXPECT_EQ(captions(), (std::vector<std::string>{"File Access Error", "File Access Error"}));
+    EXPECT_NE(answers.asked[0].text.find("Control.qdf"), std::string::npos) << answers.asked[0].text;
+    EXPECT_NE(answers.asked[0].text.find("File Not Found"), std::string::npos);
+}
+
+TEST_F(Managers, DamagedFileIsReportedNotCrashed) {
+    fs::copy_file(qmtest::fixture("store/notadb.qdf"), "DOMAINS.qdf");
+    EXPECT_NE(Access_Domains->open(), 0);
+    ASSERT_EQ(captions(), std::vector<std::string>{"File Access Error"});
+    EXPECT_NE(answers.asked[0].text.find("Invalid Record File"), std::string::npos) << answers.asked[0].text;
+    EXPECT_FALSE(Access_Domains->isOpen());
+    EXPECT_FALSE(Access_Domains->useFile());
+    EXPECT_EQ(captions().back(), "File Usage Error");
+}
+
+TEST_F(Managers, DuplicateNamesAndBlankNames) {
+    ASSERT_EQ(Relate_Domains->open(), 0);
+    ASSERT_EQ(addDomain("example.com"), 0);
+    EXPECT_EQ(addDomain("EXAMPLE.com  "), 5);
+    ASSERT_EQ(captions(), std::vector<std::string>{"Duplicate Key Error"});
+    EXPECT_EQ(answers.asked[0].text, "Adding this record creates a duplicate entry for the key: DOM:name");
+    EXPECT_EQ(count(FileId::Domains), 1);
+
+    // A change onto another's name is refused and leaves the record as it was.
+    ASSERT_EQ(addDomain("other.org"), 0);
+    Access_Domains->buffer().setText("DOM:DOMAINNAME", "Example.COM");
+    EXPECT_EQ(Access_Domains->update(), 5);
+    Access_Domains->buffer().setText("DOM:DOMAINNAME", "other.org");
+    EXPECT_EQ(Access_Domains->fetch(0), 0);
+
+    ASSERT_EQ(addDomain(""), 0);  // a blank name is not in DOM:NAME
+    RecordFile& f = Access_Domains->file();
+    f.setOrder(f.def().keyIndex("DOM:NAME"));
+    f.seekFirst();
+    std::vector<std::string> listed;
+    while (Access_Domains->next() == 0) listed.push_back(Access_Domains->buffer().text("DOM:DOMAINNAME"));
+    EXPECT_EQ(Access_Domains->errorCode(), ErrNotAvailable);
+    EXPECT_EQ(listed, (std::vector<std::string>{"example.com", "other.org"}));
+    EXPECT_EQ(count(FileId::Domains), 3);
+}
+
+TEST_F(Managers, PrimingNumbersInTheBufferOnly) {
+    ASSERT_EQ(Relate_Domains->open(), 0);
+    ASSERT_EQ(Access_Domains->primeRecord(), 0);
+    EXPECT_EQ(Access_Domains->buffer().text("DOM:DOMAINNAME"), "1");
+    EXPECT_EQ(count(FileId::Domains), 0);  // cancel leaves nothing behind
+    Access_Domains->buffer().setText("DOM:DOMAINNAME", "typed.com");
+    ASSERT_EQ(Access_Domains->insert(), 0);
+    EXPECT_EQ(count(FileId::Domains), 1);  // OK leaves exactly one record
+
+    // A record left holding the reserved value does not block later inserts.
+    ASSERT_EQ(addDomain("1"), 0);
+    ASSERT_EQ(addDomain("next.com"), 0);
+
+    // Within a domain the page name is numbered after that domain's pages.
+    ASSERT_EQ(Relate_WebPages->open(), 0);
+    for (auto [dom, page] : {std::pair{"a.com", "1"}, {"a.com", "7"}, {"b.com", "9"}}) {
+        Access_WebPages->buffer().clear();
+        Access_WebPages->buffer().setText("WEB:DOMAINNAME", dom);
+        Access_WebPages->buffer().setText("WEB:PAGENAME", page);
+        ASSERT_EQ(Access_WebPages->insert(), 0);
+    }
+    struct { const char* domain; const char* number; } cases[] = {{"A.COM", "8"}, {"b.com", "10"}, {"c.com", "1"}};
+    for (auto& c : cases) {
+        Access_WebPages->buffer().clear();
+        Access_WebPages->buffer().setText("WEB:DOMAINNAME", c.domain);
+        ASSERT_EQ(Access_WebPages->primeRecord(true), 0);
+        EXPECT_EQ(Access_WebPages->buffer().text("WEB:PAGENAME"), c.number) << c.domain;
+        EXPECT_EQ(Access_WebPages->buffer().text("WEB:DOMAINNAME"), c.domain);
+    }
+    // dnotes gets today's date.
+    ASSERT_EQ(Access_dnotes->open(), 0);
+    Access_dnotes->primeRecord();
+    EXPECT_EQ(Access_dnotes->buffer().date("DNO:DATE"), dayNumber(2024, 5, 17));
+}
+
+TEST_F(Managers, AutoNumberRetriesThreeTimesThenAsks) {
+    ASSERT_EQ(Relate_Hosts->open(), 0);
+    auto otherWindowAdds = [](const char* name) {
+        ThreadScope other(newThreadNumber());
+        ASSERT_EQ(Access_Hosts->open(), 0);
+        Access_Hosts->buffer().clear();
+        Access_Hosts->buffer().setText("HOS:HOSTNAME", name);
+        ASSERT_EQ(Access_Hosts->insert(), 0);
+        Access_Hosts->close();
+    };
+    // The number is taken meanwhile: numbered again without a word.
+    Access_Hosts->primeRecord();
+    EXPECT_EQ(Access_Hosts->buffer().text("HOS:HOSTNAME"), "1");
+    otherWindowAdds("1");
+    ASSERT_EQ(Access_Hosts->insert(), 0);
+    EXPECT_EQ(Access_Hosts->buffer().text("HOS:HOSTNAME"), "2");
+    EXPECT_TRUE(answers.asked.empty());
+
+    // Numbering cannot get past a taken value: asked after every third try.
+    otherWindowAdds("zeta hosting");  // last in key order, reads as 0, so "1" again
+    Access_Hosts->primeRecord();
+    EXPECT_EQ(Access_Hosts->buffer().text("HOS:HOSTNAME"), "1");
+    answers.replies = {BtnYes, BtnNo};
+    EXPECT_EQ(Access_Hosts->insert(), 4);
+    EXPECT_EQ(captions(), (std::vector<std::string>{"Auto Increment Error", "Auto Increment Error"}));
+    EXPECT_EQ(count(FileId::Hosts), 3);
+}
+
+TEST_F(Managers, CascadeDeletesTwoLevelsChangeLeavesChildren) {
+    ASSERT_EQ(Relate_Domains->open(), 0);
+    for (FileId id : {FileId::WebPages, FileId::WPMeta, FileId::WPLinks, FileId::WPForm, FileId::WPIMG,
+                      FileId::WPScripts})
+        ASSERT_EQ(relate(id).open(), 0);
+    addSite("keep.com", 2, 2);
+    addSite("gone.com", 3, 2);
+    EXPECT_EQ(count(FileId::WebPages), 5);
+    EXPECT_EQ(count(FileId::WPLinks), 10);
+
+    // Changing the name leaves the pages under the old name.
+    Access_Domains->buffer().setText("DOM:DOMAINNAME", "keep.com");
+    ASSERT_EQ(Access_Domains->fetch(0), 0);
+    Access_Domains->buffer().setText("DOM:DOMAINNAME", "kept.com");
+    ASSERT_EQ(Relate_Domains->update(), 0);
+    Access_WebPages->buffer().setText("WEB:DOMAINNAME", "keep.com");
+    Access_WebPages->buffer().setText("WEB:PAGENAME", "p0");
+    EXPECT_EQ(Access_WebPages->fetch(0), 0);
+
+    Access_Domains->buffer().setText("DOM:DOMAINNAME", "GONE.com");
+    ASSERT_EQ(Access_Domains->fetch(0), 0);
+    answers.replies = {BtnNo};
+    EXPECT_EQ(Relate_Domains->deleteRecord(true), 4);
+    EXPECT_EQ(count(FileId::Domains), 2);
+    ASSERT_EQ(Relate_Domains->deleteRecord(false), 0);
+    EXPECT_EQ(count(FileId::Domains), 1);
+    for (FileId id : {FileId::WPMeta, FileId::WPLinks, FileId::WPForm, FileId::WPIMG, FileId::WPScripts})
+        EXPECT_EQ(count(id), 4) << fileDef(id).label;
+    EXPECT_EQ(count(FileId::WebPages), 2);
+    EXPECT_EQ(captions(), std::vector<std::string>{"Confirm Delete"});
+}
+
+TEST_F(Managers, EachThreadHasItsOwnBufferAndOpenState) {
+    ASSERT_EQ(Access_Registrars->open(), 0);
+    Access_Registrars->buffer().setText("REG:COMPANYNAME", "mine");
+    int t = newThreadNumber();
+    {
+        ThreadScope scope(t);
+        EXPECT_FALSE(Access_Registrars->isOpen());
+        EXPECT_EQ(Access_Registrars->buffer().text("REG:COMPANYNAME"), "");
+        ASSERT_EQ(Access_Registrars->open(), 0);
+        ASSERT_EQ(Access_Registrars->open(), 0);  // nested opens are counted
+        Access_Registrars->close();
+        EXPECT_TRUE(Access_Registrars->isOpen());
+    }
+    endThread(t);
+    {
+        ThreadScope scope(t);
+        EXPECT_FALSE(Access_Registrars->isOpen());
+    }
+    EXPECT_EQ(Access_Registrars->buffer().text("REG:COMPANYNAME"), "mine");
+}
+
+TEST_F(Managers, LineFilesTakeTheirNamesAtEachOpen) {
+    std::ofstream("a.htm", std::ios::binary) << "<p>\r\n</p>\n";
+    gHtml = "a.htm";
+    ASSERT_EQ(Access_DOS->open(), 0);
+    ASSERT_EQ(Access_DOS->next(), 0);
+    EXPECT_EQ(Access_DOS->buffer().text("DOS:LINE"), "<p>\r");
+    ASSERT_EQ(Access_DOS->next(), 0);
+    EXPECT_EQ(Access_DOS->next(), 5);  // end of file, no message
+    Access_DOS->close();
+    gHtml = "b.htm";
+    EXPECT_NE(Access_DOS->open(), 0);
+    EXPECT_EQ(captions(), std::vector<std::string>{"File Access Error"});
+    gHtml = "page.htm";
+}
