@@ -6,6 +6,7 @@
 #include "frame/program/globals.h"
 #include "frame/procedures.h"
 #include "frame/program/startup.h"
+#include "records/register.h"
 #include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/messagebox.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
 
   // Each subsystem registers the procedures that the menu starts by name.
   qm::registerFrameProcedures();
+  qm::registerRecordProcedures();
   qm::reports::registerRecordReports([](std::string name, int stackSize, qm::ProcedureFactory f) {
     qm::registerProcedure(std::move(name), std::move(f), stackSize);
   });
