@@ -30,6 +30,18 @@ constexpr Item kItems[] = {
     {"DELETE.ICO", ":/qm/icons/delete.png"},
     {"DITTO.ICO", ":/qm/icons/ditto.png"},
     {"HELP.ICO", ":/qm/icons/help.png"},
+    // Icons the windows' buttons and the companion program name.
+    {"insert3.ico", ":/qm/icons/insert.png"},
+    {"chg4.ico", ":/qm/icons/edit.png"},
+    {"delete4.ico", ":/qm/icons/delete.png"},
+    {"filefind.ico", ":/qm/icons/find.png"},
+    {"Progm039.ico", ":/qm/icons/close.png"},
+    {"cube.ico", ":/qm/icons/cube.png"},
+    {"litebulb.ico", ":/qm/icons/bulb.png"},
+    {"note5.ico", ":/qm/icons/note.png"},
+    {"note5A.ico", ":/qm/icons/note-alert.png"},
+    {"target.ico", ":/qm/icons/target.png"},
+    {"webpage.ico", ":/qm/icons/webpage.png"},
     {"newqmk 2.jpg", ":/qm/pictures/newqmk 2.jpg"},
 };
 

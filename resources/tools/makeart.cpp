@@ -122,6 +122,80 @@ const std::vector<Icon>& icons() {
            triangle(p, {x + 8, 11}, {x + 1, 24}, {x + 3, 12}, kInk);
          }
        }},
+      {"close.png",
+       [](QPainter& p) {
+         // a door with an arrow leaving it
+         p.setPen(QPen(QColor(90, 60, 30), 1.5));
+         p.setBrush(QColor(190, 140, 80));
+         p.drawRect(QRectF(5.5, 4.5, 13, 23));
+         p.setBrush(QColor(90, 60, 30));
+         p.drawEllipse(QRectF(14, 15, 2.5, 2.5));
+         p.setPen(QPen(kGreen, 3, Qt::SolidLine, Qt::RoundCap));
+         p.drawLine(QPointF(17, 16), QPointF(26, 16));
+         triangle(p, {30, 16}, {24, 10}, {24, 22}, kGreen);
+       }},
+      {"cube.png",
+       [](QPainter& p) {
+         p.setPen(QPen(kInk, 1.2));
+         p.setBrush(QColor(120, 170, 220));
+         p.drawPolygon(QPolygonF({QPointF(16, 4), QPointF(28, 10), QPointF(16, 16), QPointF(4, 10)}));
+         p.setBrush(QColor(70, 120, 180));
+         p.drawPolygon(QPolygonF({QPointF(4, 10), QPointF(16, 16), QPointF(16, 29), QPointF(4, 23)}));
+         p.setBrush(QColor(40, 90, 150));
+         p.drawPolygon(QPolygonF({QPointF(28, 10), QPointF(16, 16), QPointF(16, 29), QPointF(28, 23)}));
+       }},
+      {"bulb.png",
+       [](QPainter& p) {
+         QRadialGradient g(16, 12, 11);
+         g.setColorAt(0, QColor(255, 250, 200));
+         g.setColorAt(1, QColor(240, 200, 50));
+         p.setPen(QPen(QColor(150, 120, 20), 1.2));
+         p.setBrush(g);
+         p.drawEllipse(QRectF(6, 2, 20, 20));
+         p.setBrush(QColor(150, 150, 150));
+         p.drawRect(QRectF(11.5, 21.5, 9, 7));
+         p.setPen(QPen(QColor(90, 90, 90), 1));
+         p.drawLine(QPointF(12, 24), QPointF(20, 24));
+         p.drawLine(QPointF(12, 26.5), QPointF(20, 26.5));
+       }},
+      {"note.png",
+       [](QPainter& p) {
+         p.setPen(QPen(QColor(170, 150, 60), 1.2));
+         p.setBrush(QColor(255, 240, 140));
+         p.drawPolygon(QPolygonF({QPointF(5, 4), QPointF(27, 4), QPointF(27, 21), QPointF(20, 28), QPointF(5, 28)}));
+         p.setPen(QPen(QColor(150, 130, 60), 1));
+         for (int y = 10; y <= 20; y += 5) p.drawLine(QPointF(8, y), QPointF(24, y));
+       }},
+      {"note-alert.png",
+       [](QPainter& p) {
+         p.setPen(QPen(QColor(170, 150, 60), 1.2));
+         p.setBrush(QColor(255, 240, 140));
+         p.drawPolygon(QPolygonF({QPointF(3, 6), QPointF(23, 6), QPointF(23, 28), QPointF(3, 28)}));
+         p.setPen(Qt::NoPen);
+         p.setBrush(kRed);
+         p.drawEllipse(QRectF(17, 2, 13, 13));
+         p.fillRect(QRectF(22.5, 4.5, 2.5, 5.5), Qt::white);
+         p.fillRect(QRectF(22.5, 11, 2.5, 2.5), Qt::white);
+       }},
+      {"target.png",
+       [](QPainter& p) {
+         p.setPen(Qt::NoPen);
+         const QColor rings[] = {kRed, Qt::white, kRed, Qt::white, kRed};
+         for (int i = 0; i < 5; ++i) {
+           p.setBrush(rings[i]);
+           const double r = 14 - i * 3;
+           p.drawEllipse(QPointF(16, 16), r, r);
+         }
+       }},
+      {"webpage.png",
+       [](QPainter& p) {
+         page(p);
+         p.setPen(QPen(QColor(40, 110, 170), 1.5));
+         p.setBrush(QColor(200, 225, 245));
+         p.drawEllipse(QRectF(14, 14, 16, 16));
+         p.drawLine(QPointF(14, 22), QPointF(30, 22));
+         p.drawEllipse(QRectF(18.5, 14, 7, 16));
+       }},
       {"help.png",
        [](QPainter& p) {
          p.setPen(Qt::NoPen);
