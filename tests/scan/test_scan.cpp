@@ -261,3 +261,38 @@ TEST(Scan, ClampLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole-buffer search must find what a search of each record alone
+// finds, wherever a marker falls against the 64-byte blocks and the 255
+// record width.
+TEST(Scan, BufferSearchMatchesRecordSearch) {
+  const std::string markers[] = {"<img src=\"a.gif\" width=\"1\">", "<a href=\"b.htm\">", "<TITLE>t</title>",
+                                 "<meta name=\"n\" content=\"c\">", "<script>x</script>", "<form></form>"};
+  for (const std::string& m : markers) {
+    for (std::size_t lead = 0; lead < 300; lead += 7) {
+      for (const char* end : {"\n", "\r\n", ""}) {
+        const std::string bytes = std::string(lead, 'x') + m + end + "<a href=\"next.htm\">" + end;
+        const ScanResult whole = qm::scanBytes(bytes);
+        const ScanResult byRecord = qm::scanLines(qm::splitLineRecords(bytes));
+        EXPECT_EQ(dump(whole, true), dump(byRecord, true)) << m << " at " << lead;
+      }
+    }
+  }
+}
+
+TEST(Scan, PageViewsOutliveAMove) {
+  std::string error;
+  qm::ScannedPage page = qm::scanPageFile(fixtureFile("page-lf.htm"), &error);
+  ASSERT_EQ(error, "");
+  const qm::ScannedPage moved = std::move(page);
+  EXPECT_EQ(moved.title, "My Page");
+  ASSERT_FALSE(moved.forms.empty());
+  const auto lines = moved.lines(moved.forms[0]);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "</form>");
+  EXPECT_EQ(dump(qm::toResult(moved), true), dump(qm::scanFile(fixtureFile("page-lf.htm"), &error), true));
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <ctime>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -198,16 +199,16 @@ class Writer {
   FailureReport report_;
 };
 
-void setLines(RecordBuffer& b, const std::vector<int>& fields, const std::vector<std::string>& lines) {
+void setLines(RecordBuffer& b, const std::vector<int>& fields, std::span<const std::string_view> lines) {
   for (std::size_t i = 0; i < lines.size() && i < fields.size(); ++i) b.setText(fields[i], lines[i]);
 }
 
-void writeRecords(const ScanResult& found, const Page& page) {
+void writeRecords(const ScannedPage& found, const Page& page) {
   const int32_t day = today();
   {
     Writer w(FileId::WPIMG, page);
     Batch batch(w.file());
-    for (const ScanImage& im : found.images) {
+    for (const PageImage& im : found.images) {
       RecordBuffer& b = w.start();
       b.setText("WPI:WEBPAGEIMG", im.src);
       b.setText("WPI:HEIGHT", im.height);
@@ -223,7 +224,7 @@ void writeRecords(const ScanResult& found, const Page& page) {
   {
     Writer w(FileId::WPLinks, page);
     Batch batch(w.file());
-    for (const ScanLink& l : found.links) {
+    for (const PageLink& l : found.links) {
       RecordBuffer& b = w.start();
       b.setText("WPL:WEBPAGELINK", l.link);
       b.setReal("WPL:LINENUMBER", static_cast<double>(l.line));
@@ -235,7 +236,7 @@ void writeRecords(const ScanResult& found, const Page& page) {
   {
     Writer w(FileId::WPMeta, page);
     Batch batch(w.file());
-    for (const ScanMeta& m : found.metas) {
+    for (const PageMeta& m : found.metas) {
       RecordBuffer& b = w.start();
       b.setText("WPM:LOCALPATH", page.localPath);
       b.setText("WPM:METACONTENTS", m.content);
@@ -248,9 +249,9 @@ void writeRecords(const ScanResult& found, const Page& page) {
     Writer w(FileId::WPScripts, page);
     const std::vector<int> fields = w.lineFields("WPS:SCRIPTLINE");
     Batch batch(w.file());
-    for (const ScanScript& s : found.scripts) {
+    for (const PageBlock& s : found.scripts) {
       RecordBuffer& b = w.start();
-      setLines(b, fields, s.lines);
+      setLines(b, fields, found.lines(s));
       b.setDate("WPS:RECORDDATE", day);
       w.add();
     }
@@ -260,9 +261,9 @@ void writeRecords(const ScanResult& found, const Page& page) {
     Writer w(FileId::WPForm, page);
     const std::vector<int> fields = w.lineFields("WPF:FORMLINE");
     Batch batch(w.file());
-    for (const ScanForm& s : found.forms) {
+    for (const PageBlock& s : found.forms) {
       RecordBuffer& b = w.start();
-      setLines(b, fields, s.lines);
+      setLines(b, fields, found.lines(s));
       b.setDate("WPF:RECORDDATE", day);
       b.setInteger("WPF:LINENUMBER", clampLine(static_cast<double>(s.line)));
       w.add();
@@ -333,7 +334,7 @@ void ParseHtmlFile() {
 
   if (exists) {
     std::string error;
-    const ScanResult found = scanFile(path, &error);
+    const ScannedPage found = scanPageFile(path, &error);
     if (!error.empty() && stopBox(error)) {
       ProgressCount = "";
       HtmlFileName = "";

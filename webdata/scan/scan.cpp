@@ -5,9 +5,10 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <span>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include <fcntl.h>
@@ -72,112 +73,221 @@ std::size_t findMarker(std::string_view hay, std::string_view lower, std::size_t
   return npos;
 }
 
-// The markers tested on every line and the line's first carriage return,
-// found in one pass.
+// Padding behind an owned buffer, so the search may load past the last byte.
+constexpr std::size_t kPad = 32;
+
+// What one pass over a record finds: the first position of each marker the
+// steps test (the title end only from the title's end on) and of the first
+// carriage return, relative to the record's start.
 struct Primaries {
-  std::size_t title = npos, image = npos, link = npos, meta = npos, script = npos, form = npos;
+  std::size_t title = npos, titleEnd = npos, image = npos, link = npos, meta = npos;
+  std::size_t script = npos, scriptEnd = npos, form = npos, formEnd = npos;
   std::size_t cr = npos;
 };
 
-// Looks at one '<', '=' or carriage return at i; returns true once all
-// seven positions are known. The letter next to the sign picks the marker.
-inline bool onHit(std::string_view s, std::size_t i, Primaries& p, int& left) {
-  const char c = s[i];
-  if (c == '<') {
-    if (i + 1 >= s.size()) return false;
-    switch (fold(static_cast<unsigned char>(s[i + 1]))) {
+inline unsigned char foldAt(const char* d, std::size_t n, std::size_t i) {
+  return i < n ? fold(static_cast<unsigned char>(d[i])) : 0;
+}
+
+inline bool markerAt(const char* d, std::size_t n, std::size_t at, std::string_view lower) {
+  return equalAt(std::string_view(d, n), at, lower);
+}
+
+// Checks a '<' or '=' at i. The letter behind the '<' or in front of the '='
+// picks the only marker it can be.
+inline void onCandidate(const char* d, std::size_t n, std::size_t i, Primaries& p) {
+  if (d[i] == '<') {
+    switch (foldAt(d, n, i + 1)) {
       case 't':
-        if (p.title != npos || !equalAt(s, i, kTitle)) return false;
-        p.title = i;
+        if (p.title == npos && markerAt(d, n, i, kTitle)) p.title = i;
         break;
       case 's':
-        if (p.script != npos || !equalAt(s, i, kScript)) return false;
-        p.script = i;
+        if (p.script == npos && markerAt(d, n, i, kScript)) p.script = i;
         break;
       case 'f':
-        if (p.form != npos || !equalAt(s, i, kForm)) return false;
-        p.form = i;
+        if (p.form == npos && markerAt(d, n, i, kForm)) p.form = i;
+        break;
+      case '/':
+        switch (foldAt(d, n, i + 2)) {
+          case 't':
+            if (p.titleEnd == npos && p.title != npos && i >= p.title + kTitle.size() &&
+                markerAt(d, n, i, kTitleEnd))
+              p.titleEnd = i;
+            break;
+          case 's':
+            if (p.scriptEnd == npos && markerAt(d, n, i, kScriptEnd)) p.scriptEnd = i;
+            break;
+          case 'f':
+            if (p.formEnd == npos && markerAt(d, n, i, kFormEnd)) p.formEnd = i;
+            break;
+          default:
+            break;
+        }
         break;
       default:
-        return false;
+        break;
     }
-  } else if (c == '=') {
-    if (i == 0) return false;
-    const std::size_t end = i + 1;
-    switch (fold(static_cast<unsigned char>(s[i - 1]))) {
-      case 'f':
-        if (p.link != npos || end < kLink.size() || !equalAt(s, end - kLink.size(), kLink)) return false;
+    return;
+  }
+  if (i == 0) return;
+  const std::size_t end = i + 1;  // just behind the '='
+  switch (fold(static_cast<unsigned char>(d[i - 1]))) {
+    case 'f':
+      if (p.link == npos && end >= kLink.size() && markerAt(d, n, end - kLink.size(), kLink))
         p.link = end - kLink.size();
-        break;
-      case 'c':
-        if (p.image != npos || end < kImage.size() || !equalAt(s, end - kImage.size(), kImage)) return false;
+      break;
+    case 'c':
+      if (p.image == npos && end >= kImage.size() && markerAt(d, n, end - kImage.size(), kImage))
         p.image = end - kImage.size();
-        break;
-      case 'e':
-        if (p.meta != npos || end < kMeta.size() || !equalAt(s, end - kMeta.size(), kMeta)) return false;
+      break;
+    case 'e':
+      if (p.meta == npos && end >= kMeta.size() && markerAt(d, n, end - kMeta.size(), kMeta))
         p.meta = end - kMeta.size();
-        break;
-      default:
-        return false;
-    }
-  } else {
-    if (p.cr != npos) return false;
-    p.cr = i;
+      break;
+    default:
+      break;
   }
-  return --left == 0;
 }
 
-// `readable` is how many bytes from s.data() may be loaded (at least s.size()).
-Primaries findPrimaries(std::string_view s, std::size_t readable) {
-  Primaries p;
-  int left = 7;
-  const char* d = s.data();
-  const std::size_t n = s.size();
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  // Sixteen bytes at a time; bits past the text are masked off, and a tail
-  // with nothing readable behind it goes through a zeroed copy.
-  const __m128i lt = _mm_set1_epi8('<');
-  const __m128i eq = _mm_set1_epi8('=');
-  const __m128i cr = _mm_set1_epi8('\r');
-  alignas(16) char tail[16];
-  while (i < n) {
-    const char* at = d + i;
-    unsigned keep = 0xFFFFu;
-    if (n - i < 16) {
-      keep = (1u << (n - i)) - 1;
-      if (readable - i < 16) {
-        std::memset(tail, 0, sizeof tail);
-        std::memcpy(tail, d + i, n - i);
-        at = tail;
-      }
+// Candidate bits for the 64 bytes at base: '<', '=', carriage return, line
+// feed. A narrower filter costs more vector work than the few candidates it
+// saves. Bytes past `readable` are never loaded; they read as zero, which is
+// no candidate.
+using BlockMasks = void (*)(const char* d, std::size_t base, std::size_t readable,
+                            std::uint64_t* out, std::size_t count);
+
+// The block's bytes, or a zeroed copy of what is readable of them.
+inline const char* blockBytes(const char* d, std::size_t base, std::size_t readable, char* tail) {
+  if (readable - base >= 64) return d + base;
+  std::memset(tail, 0, 96);
+  std::memcpy(tail, d + base, readable - base);
+  return tail;
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void blockMasksWide(const char* d, std::size_t base,
+                                                    std::size_t readable, std::uint64_t* outs,
+                                                    std::size_t count) {
+  alignas(32) char tail[96];
+  const __m256i lt = _mm256_set1_epi8('<'), eq = _mm256_set1_epi8('=');
+  const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
+  for (std::size_t b = 0; b < count; ++b, base += 64) {
+    const char* at = blockBytes(d, base, readable, tail);
+    std::uint64_t out = 0;
+    for (int h = 0; h < 64; h += 32) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + h));
+      const __m256i any =
+          _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, lt), _mm256_cmpeq_epi8(v, eq)),
+                          _mm256_or_si256(_mm256_cmpeq_epi8(v, cr), _mm256_cmpeq_epi8(v, lf)));
+      const auto m = static_cast<std::uint32_t>(_mm256_movemask_epi8(any));
+      out |= std::uint64_t{m} << h;
     }
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i any =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, eq)), _mm_cmpeq_epi8(v, cr));
-    unsigned m = static_cast<unsigned>(_mm_movemask_epi8(any)) & keep;
-    while (m) {
-      if (onHit(s, i + static_cast<std::size_t>(__builtin_ctz(m)), p, left)) return p;
-      m &= m - 1;
-    }
-    i += 16;
+    outs[b] = out;
   }
-#else
-  (void)readable;
-  for (; i < n; ++i) {
-    const char c = d[i];
-    if ((c == '<' || c == '=' || c == '\r') && onHit(s, i, p, left)) return p;
-  }
+}
 #endif
-  return p;
+
+void blockMasksNarrow(const char* d, std::size_t base, std::size_t readable, std::uint64_t* outs,
+                      std::size_t count) {
+  alignas(16) char tail[96];
+  for (std::size_t b = 0; b < count; ++b, base += 64) {
+    const char* at = blockBytes(d, base, readable, tail);
+    std::uint64_t out = 0;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<'), eq = _mm_set1_epi8('=');
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (int h = 0; h < 64; h += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + h));
+      const __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, eq)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+      const auto m = static_cast<unsigned>(_mm_movemask_epi8(any));
+      out |= std::uint64_t{m} << h;
+    }
+#else
+    for (int k = 0; k < 64; ++k) {
+      const char ch = at[k];
+      const bool hit = ch == '<' || ch == '=' || ch == '\r' || ch == '\n';
+      if (hit) out |= std::uint64_t{1} << k;
+    }
+#endif
+    outs[b] = out;
+  }
 }
 
-// Copies through the library's memcpy: the compiler's inline expansion of
-// short variable-length copies is slow on common processors.
-std::string str(std::string_view v) {
-  std::string out(v.size(), '\0');
-  if (!v.empty()) std::memcpy(out.data(), v.data(), v.size());
-  return out;
+BlockMasks pickBlockMasks() {
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2")) return blockMasksWide;
+#endif
+  return blockMasksNarrow;
+}
+
+const BlockMasks blockMasks = pickBlockMasks();
+
+// The candidates of a buffer in order, found 64 bytes at a time in one pass
+// over it, so records are cut and searched without going over their bytes
+// again.
+class Candidates {
+ public:
+  Candidates(const char* d, std::size_t size, std::size_t readable)
+      : d_(d), size_(size), readable_(readable) {
+    fill();
+  }
+
+  // The next candidate not yet taken; npos after the last.
+  std::size_t peek() {
+    while (masks_[at_] == 0) {
+      if (++at_ == kBatch) {
+        base_ += 64 * kBatch;
+        fill();
+      }
+      if (base_ + 64 * at_ >= size_) return npos;
+    }
+    return base_ + 64 * at_ + static_cast<std::size_t>(__builtin_ctzll(masks_[at_]));
+  }
+  void pop() { masks_[at_] &= masks_[at_] - 1; }
+
+ private:
+  static constexpr std::size_t kBatch = 64;  // blocks searched per call
+
+  void fill() {
+    at_ = 0;
+    if (base_ >= size_) {
+      masks_[0] = 0;
+      return;
+    }
+    const std::size_t blocks = std::min(kBatch, (size_ - base_ + 63) / 64);
+    blockMasks(d_, base_, readable_, masks_, blocks);
+    std::fill(masks_ + blocks, masks_ + kBatch, 0);
+  }
+
+  const char* d_;
+  std::size_t size_;
+  std::size_t readable_;
+  std::size_t base_ = 0;
+  std::size_t at_ = 0;
+  std::uint64_t masks_[kBatch];
+};
+
+// Searches the record at `start` of at most n bytes for what the steps test.
+// With stopAtLf the record ends at its first line feed; returns its length
+// and leaves that line feed untaken.
+inline std::size_t searchRecord(const char* d, Candidates& cand, std::size_t start, std::size_t n,
+                                bool stopAtLf, Primaries& p) {
+  p = Primaries{};
+  const char* rec = d + start;
+  const std::size_t limit = start + n;
+  for (std::size_t k = cand.peek(); k < limit; k = cand.peek()) {
+    const char ch = d[k];
+    if (ch == '\n') {
+      if (stopAtLf) return k - start;
+    } else if (ch == '\r') {
+      if (p.cr == npos) p.cr = k - start;
+    } else {
+      onCandidate(rec, n, k - start, p);
+    }
+    cand.pop();
+  }
+  return n;
 }
 
 inline std::string_view trimRight(std::string_view v) {
@@ -206,27 +316,20 @@ inline std::string_view cut(std::string_view src, std::size_t start, std::size_t
   return src.substr(start, len);
 }
 
-// One record and the views the steps work on.
+// One record and what the steps work on. Every marker and the carriage
+// return end in a character other than a blank, so what is found in the
+// record lies within its clipped copy.
 struct Line {
+  std::string_view raw;   // the record as read
   std::string_view clip;  // the record without trailing blanks
   std::string_view text;  // clip up to its first carriage return
+  Primaries at;
 
   void set(std::string_view rec) {
-    setClip(rec);
-    text = clip;
-    if (!clip.empty()) {
-      if (const void* cr = std::memchr(clip.data(), '\r', clip.size()))
-        text = clip.substr(0, static_cast<std::size_t>(static_cast<const char*>(cr) - clip.data()));
-    }
-  }
-
-  // Sets the clipped record only; the caller sets the text from the first
-  // carriage return it found.
-  void setClip(std::string_view rec) {
-    if (rec.size() > kLineRecordWidth) rec = rec.substr(0, kLineRecordWidth);
+    raw = rec;
     clip = trimRight(rec);
+    text = clip.substr(0, at.cr);
   }
-  void setText(std::size_t cr) { text = clip.substr(0, cr); }
 };
 
 // The value in double quotes after a marker at `at` of length `n`. Quotes are
@@ -249,54 +352,47 @@ std::string_view metaContent(const Line& line) {
   return fit(quoted(line, c, kContent.size(), line.text), kMetaContentWidth);
 }
 
-std::vector<std::string> blockLines(const std::vector<std::string_view>& slots) {
-  std::vector<std::string> out;
-  out.reserve(slots.size());
-  for (std::string_view s : slots) out.push_back(str(fit(trimLeft(trimRight(s)), kBlockLineWidth)));
-  return out;
-}
-
-// Records from the bytes of a line file.
+// Records from the bytes of a line file, each searched as it is cut.
 class ByteCursor {
  public:
-  explicit ByteCursor(std::string_view bytes) : d_(bytes) {}
+  // `readable`: bytes from bytes.data() that may be loaded (at least its size).
+  ByteCursor(std::string_view bytes, std::size_t readable)
+      : d_(bytes.data()), size_(bytes.size()), cand_(d_, size_, readable) {}
 
-  bool next(std::string_view& rec) {
-    if (lineEnd_ == npos) {
-      if (pos_ >= d_.size()) return false;
-      const void* lf = std::memchr(d_.data() + pos_, '\n', d_.size() - pos_);
-      lineEnd_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - d_.data()) : d_.size();
-    }
-    const std::size_t len = std::min(lineEnd_ - pos_, kLineRecordWidth);
-    rec = d_.substr(pos_, len);
+  bool next(Line& line) {
+    if (pos_ >= size_) return false;
+    const std::size_t n = std::min(size_ - pos_, kLineRecordWidth);
+    const std::size_t len = searchRecord(d_, cand_, pos_, n, true, line.at);
+    line.set(std::string_view(d_ + pos_, len));
     pos_ += len;
-    if (pos_ == lineEnd_) {
-      pos_ = std::min(lineEnd_ + 1, d_.size());
-      lineEnd_ = npos;
+    // Past the line feed that ended the record, or the one right behind a
+    // full record; otherwise the line goes on in the next record.
+    if (pos_ < size_ && d_[pos_] == '\n') {
+      ++pos_;
+      cand_.pop();
     }
     return true;
   }
 
-  // The rest of the buffer behind a record may be loaded too.
-  std::size_t readable(std::string_view rec) const {
-    return static_cast<std::size_t>(d_.data() + d_.size() - rec.data());
-  }
-
  private:
-  std::string_view d_;
+  const char* d_;
+  std::size_t size_;
+  Candidates cand_;
   std::size_t pos_ = 0;
-  std::size_t lineEnd_ = npos;  // end of the line being cut, npos between lines
 };
 
 class VectorCursor {
  public:
   explicit VectorCursor(const std::vector<std::string>& records) : r_(records) {}
-  bool next(std::string_view& rec) {
+  bool next(Line& line) {
     if (i_ >= r_.size()) return false;
-    rec = r_[i_++];
+    const std::string& rec = r_[i_++];
+    const std::size_t n = std::min(rec.size(), kLineRecordWidth);
+    Candidates cand(rec.data(), n, n);
+    searchRecord(rec.data(), cand, 0, n, false, line.at);
+    line.set(std::string_view(rec.data(), n));
     return true;
   }
-  std::size_t readable(std::string_view rec) const { return rec.size(); }
 
  private:
   const std::vector<std::string>& r_;
@@ -306,77 +402,71 @@ class VectorCursor {
 template <class Cursor>
 class Scanner {
  public:
-  explicit Scanner(Cursor& cursor) : cur_(cursor) { slots_.reserve(kBlockSlots); }
+  explicit Scanner(Cursor& cursor) : cur_(cursor) {}
 
-  ScanResult run() {
+  ScannedPage run() {
     double counter = 1;  // the first line of the file is line 2
-    std::string_view rec;
-    while (cur_.next(rec)) {
-      line_.setClip(rec);
+    while (cur_.next(line_)) {
       ++r_.progressSteps;
       counter += 1;
       ++r_.scannedLines;
-      Primaries m = findPrimaries(line_.clip, cur_.readable(line_.clip));
-      line_.setText(m.cr);
       const long lineNo = static_cast<long>(counter);
 
-      if (m.title != npos) {
-        const std::size_t from = m.title + kTitle.size();
-        const std::size_t end = findMarker(line_.clip, kTitleEnd, from);
-        r_.title = str(fit(cut(line_.text, from, end == npos ? npos : end - from), kTitleWidth));
+      if (line_.at.title != npos) {
+        const std::size_t from = line_.at.title + kTitle.size();
+        const std::size_t end = line_.at.titleEnd;
+        r_.title = fit(cut(line_.text, from, end == npos ? npos : end - from), kTitleWidth);
         r_.hasTitle = true;
       }
 
-      if (m.image != npos) {
-        ScanImage im;
-        im.src = str(fit(quoted(line_, m.image, kImage.size(), line_.clip), kSourceWidth));
+      if (line_.at.image != npos) {
+        PageImage im;
+        im.src = fit(quoted(line_, line_.at.image, kImage.size(), line_.clip), kSourceWidth);
         const std::size_t h = findMarker(line_.clip, kHeight, 0);
-        if (h != npos) im.height = str(fit(quoted(line_, h, kHeight.size(), line_.clip), kSizeWidth));
+        if (h != npos) im.height = fit(quoted(line_, h, kHeight.size(), line_.clip), kSizeWidth);
         const std::size_t w = findMarker(line_.clip, kWidth, 0);
-        if (w != npos) im.width = str(fit(quoted(line_, w, kWidth.size(), line_.clip), kSizeWidth));
+        if (w != npos) im.width = fit(quoted(line_, w, kWidth.size(), line_.clip), kSizeWidth);
         im.line = lineNo;
-        r_.images.push_back(std::move(im));
+        r_.images.push_back(im);
         r_.marks[kMarkImages] = true;
         ++r_.progressSteps;
       }
 
-      if (m.link != npos) {
-        r_.links.push_back({str(fit(quoted(line_, m.link, kLink.size(), line_.clip), kSourceWidth)),
-                            lineNo});
+      if (line_.at.link != npos) {
+        r_.links.push_back(
+            {fit(quoted(line_, line_.at.link, kLink.size(), line_.clip), kSourceWidth), lineNo});
         r_.marks[kMarkLinks] = true;
         ++r_.progressSteps;
       }
 
-      if (m.meta != npos) {
-        const std::string_view name = fit(quoted(line_, m.meta, kMeta.size(), line_.text), kMetaNameWork);
+      if (line_.at.meta != npos) {
+        const std::string_view name =
+            fit(quoted(line_, line_.at.meta, kMeta.size(), line_.text), kMetaNameWork);
         std::string_view content = metaContent(line_);
-        bool moved = false;
         // The content may follow on later lines; those lines are consumed.
         while (content.empty() && !name.empty()) {
-          if (!cur_.next(rec)) break;
-          line_.set(rec);
-          moved = true;
+          if (!cur_.next(line_)) break;
           content = metaContent(line_);
         }
-        r_.metas.push_back({str(fit(name, kMetaNameWidth)), str(content)});
+        r_.metas.push_back({fit(name, kMetaNameWidth), content});
         r_.marks[kMarkMetas] = true;
         ++r_.progressSteps;
-        if (moved) m = findPrimaries(line_.clip, cur_.readable(line_.clip));
       }
 
-      if (m.script != npos) {
-        if (capture(kScriptEnd)) m = findPrimaries(line_.clip, cur_.readable(line_.clip));
-        if (!blank(slots_.front())) {
-          r_.scripts.push_back({blockLines(slots_)});
+      if (line_.at.script != npos) {
+        const PageBlock b = capture(&Primaries::scriptEnd);
+        if (b.count) {
+          r_.scripts.push_back(b);
           r_.marks[kMarkScripts] = true;
           ++r_.progressSteps;
         }
       }
 
-      if (m.form != npos) {
-        capture(kFormEnd);
-        if (!blank(slots_.front())) {
-          r_.forms.push_back({lineNo, blockLines(slots_)});
+      if (line_.at.form != npos) {
+        PageBlock b = capture(&Primaries::formEnd);
+        if (b.count) {
+          b.line = lineNo;
+          r_.forms.push_back(b);
           r_.marks[kMarkForms] = true;
           ++r_.progressSteps;
         }
@@ -388,62 +478,113 @@ class Scanner {
   }
 
  private:
-  // Takes a block from the current line into the slots; returns whether it
-  // read on, leaving the last line read as the current line.
-  bool capture(std::string_view endMarker) {
-    slots_.clear();
-    slots_.push_back(line_.text);
-    if (findMarker(line_.clip, endMarker, 0) != npos) return false;
-    bool moved = false;
-    std::string_view rec;
-    while (cur_.next(rec)) {
-      line_.set(rec);
-      moved = true;
-      ++r_.progressSteps;
-      if (line_.clip.empty()) continue;
-      const bool end = findMarker(line_.clip, endMarker, 0) != npos;
-      if (slots_.size() == kBlockSlots - 1) {
-        // The 40th line is kept only when it closes the block.
-        if (end) slots_.push_back(line_.text);
-        break;
+  void keep(std::string_view text) {
+    r_.blockLines.push_back(fit(trimLeft(trimRight(text)), kBlockLineWidth));
+  }
+
+  // Takes a block from the current line into the slots, leaving the last
+  // line read as the current line. A block whose first slot is blank is
+  // dropped (count 0).
+  PageBlock capture(std::size_t Primaries::*endMarker) {
+    PageBlock b;
+    b.first = r_.blockLines.size();
+    const bool firstBlank = blank(line_.text);
+    keep(line_.text);
+    std::size_t taken = 1;
+    if (line_.at.*endMarker == npos) {
+      while (cur_.next(line_)) {
+        ++r_.progressSteps;
+        if (line_.clip.empty()) continue;
+        const bool end = line_.at.*endMarker != npos;
+        if (taken == kBlockSlots - 1) {
+          // The 40th line is kept only when it closes the block.
+          if (end) {
+            keep(line_.text);
+            ++taken;
+          }
+          break;
+        }
+        keep(line_.text);
+        ++taken;
+        if (end) break;
       }
-      slots_.push_back(line_.text);
-      if (end) break;
     }
-    return moved;
+    if (firstBlank) {
+      r_.blockLines.resize(b.first);
+      return b;
+    }
+    b.count = taken;
+    return b;
   }
 
   Cursor& cur_;
   Line line_;
-  std::vector<std::string_view> slots_;
-  ScanResult r_;
+  ScannedPage r_;
 };
+
+// Copies through the library's memcpy: the compiler's inline expansion of
+// short variable-length copies is slow on common processors.
+std::string str(std::string_view v) {
+  std::string out(v.size(), '\0');
+  if (!v.empty()) std::memcpy(out.data(), v.data(), v.size());
+  return out;
+}
+
+std::vector<std::string> owned(std::span<const std::string_view> lines) {
+  std::vector<std::string> out;
+  out.reserve(lines.size());
+  for (std::string_view l : lines) out.push_back(str(l));
+  return out;
+}
 
 }  // namespace
 
 std::vector<std::string> splitLineRecords(std::string_view bytes) {
   std::vector<std::string> out;
-  ByteCursor cur(bytes);
-  std::string_view rec;
-  while (cur.next(rec)) out.emplace_back(rec);
+  ByteCursor cur(bytes, bytes.size());
+  Line line;
+  while (cur.next(line)) out.push_back(str(line.raw));
   return out;
+}
+
+ScanResult toResult(const ScannedPage& page) {
+  ScanResult r;
+  r.hasTitle = page.hasTitle;
+  r.title = str(page.title);
+  r.images.reserve(page.images.size());
+  for (const PageImage& im : page.images)
+    r.images.push_back({str(im.src), str(im.height), str(im.width), im.line});
+  r.links.reserve(page.links.size());
+  for (const PageLink& l : page.links) r.links.push_back({str(l.link), l.line});
+  r.metas.reserve(page.metas.size());
+  for (const PageMeta& m : page.metas) r.metas.push_back({str(m.name), str(m.content)});
+  r.scripts.reserve(page.scripts.size());
+  for (const PageBlock& b : page.scripts) r.scripts.push_back({owned(page.lines(b))});
+  r.forms.reserve(page.forms.size());
+  for (const PageBlock& b : page.forms) r.forms.push_back({b.line, owned(page.lines(b))});
+  r.marks = page.marks;
+  r.scannedLines = page.scannedLines;
+  r.progressSteps = page.progressSteps;
+  return r;
 }
 
 ScanResult scanLines(const std::vector<std::string>& records) {
   VectorCursor cur(records);
-  return Scanner<VectorCursor>(cur).run();
+  return toResult(Scanner<VectorCursor>(cur).run());
 }
 
-ScanResult scanBytes(std::string_view bytes) {
-  ByteCursor cur(bytes);
+ScannedPage scanPageBytes(std::string_view bytes) {
+  ByteCursor cur(bytes, bytes.size());
   return Scanner<ByteCursor>(cur).run();
 }
 
-ScanResult scanFile(const std::string& path, std::string* error) {
+ScanResult scanBytes(std::string_view bytes) { return toResult(scanPageBytes(bytes)); }
+
+ScannedPage scanPageFile(const std::string& path, std::string* error) {
   if (error) error->clear();
   auto fail = [&](int err) {
     if (error) *error = path + ": " + std::strerror(err);
-    return ScanResult{};
+    return ScannedPage{};
   };
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return fail(errno);
@@ -453,18 +594,20 @@ ScanResult scanFile(const std::string& path, std::string* error) {
     ::close(fd);
     return fail(err);
   }
-  std::size_t cap = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+  // Room for one byte more than the size shows the end in one read; the
+  // padding behind the room is never read into.
+  std::size_t cap = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536;
   std::size_t size = 0;
-  auto buf = std::make_unique_for_overwrite<char[]>(cap + 1);
+  auto buf = std::make_unique_for_overwrite<char[]>(cap + kPad);
   for (;;) {
-    if (size == cap + 1) {  // the file grew, or it reports no size: make room
-      const std::size_t bigger = std::max<std::size_t>(2 * (cap + 1), 65536);
-      auto grown = std::make_unique_for_overwrite<char[]>(bigger);
+    if (size == cap) {  // the file grew, or it reports no size: make room
+      const std::size_t bigger = 2 * cap;
+      auto grown = std::make_unique_for_overwrite<char[]>(bigger + kPad);
       std::memcpy(grown.get(), buf.get(), size);
       buf = std::move(grown);
-      cap = bigger - 1;
+      cap = bigger;
     }
-    const ssize_t got = ::read(fd, buf.get() + size, cap + 1 - size);
+    const ssize_t got = ::read(fd, buf.get() + size, cap - size);
     if (got < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
@@ -475,7 +618,15 @@ ScanResult scanFile(const std::string& path, std::string* error) {
     size += static_cast<std::size_t>(got);
   }
   ::close(fd);
-  return scanBytes(std::string_view(buf.get(), size));
+  std::memset(buf.get() + size, 0, kPad);
+  ByteCursor cur(std::string_view(buf.get(), size), size + kPad);
+  ScannedPage page = Scanner<ByteCursor>(cur).run();
+  page.bytes = std::move(buf);
+  return page;
+}
+
+ScanResult scanFile(const std::string& path, std::string* error) {
+  return toResult(scanPageFile(path, error));
 }
 
 std::string scanImagePath(std::string_view localDirectory, std::string_view src) {

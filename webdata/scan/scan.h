@@ -5,6 +5,8 @@
 // no window, no store and no program globals, so both programs share it.
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,10 +64,64 @@ struct ScanResult {
   std::vector<ScanScript> scripts;
   std::vector<ScanForm> forms;
   std::array<bool, 5> marks{};  // true: the mark becomes "Y"
-  long scannedLines = 0;  // lines that went through the per-line steps; the
-                          // page's file facts are set only when above 0
-  long progressSteps = 0;  // advances of the progress count made by the scan
+  long scannedLines = 0;        // lines that went through the per-line steps; the
+                                // page's file facts are set only when above 0
+  long progressSteps = 0;       // advances of the progress count made by the scan
 };
+
+// The same findings as views, so a scan copies nothing per value. The views
+// point into the bytes the page owns (scanPageFile) or into the caller's
+// bytes (scanPageBytes); moving the page keeps them valid.
+struct PageImage {
+  std::string_view src, height, width;
+  long line = 0;
+};
+
+struct PageLink {
+  std::string_view link;
+  long line = 0;
+};
+
+struct PageMeta {
+  std::string_view name, content;
+};
+
+// A script or form block: its lines are blockLines[first, first + count).
+struct PageBlock {
+  long line = 0;  // forms only: line counter of the opening line
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+
+struct ScannedPage {
+  bool hasTitle = false;
+  std::string_view title;
+  std::vector<PageImage> images;
+  std::vector<PageLink> links;
+  std::vector<PageMeta> metas;
+  std::vector<PageBlock> scripts;
+  std::vector<PageBlock> forms;
+  std::vector<std::string_view> blockLines;
+  std::array<bool, 5> marks{};
+  long scannedLines = 0;
+  long progressSteps = 0;
+  std::unique_ptr<char[]> bytes;  // the file's bytes, when the page owns them
+
+  std::span<const std::string_view> lines(const PageBlock& b) const {
+    return {blockLines.data() + b.first, b.count};
+  }
+};
+
+// Scans bytes the caller keeps alive as long as the result.
+ScannedPage scanPageBytes(std::string_view bytes);
+
+// Reads the file (read only, in one piece) and scans it; the result owns the
+// bytes. On a read failure the result is empty and *error (when given) holds
+// the reason; otherwise *error is cleared.
+ScannedPage scanPageFile(const std::string& path, std::string* error);
+
+// The findings as owned strings.
+ScanResult toResult(const ScannedPage& page);
 
 // Splits the bytes of a line file the way its records are read: a line feed
 // ends a record (a carriage return before it stays), a line longer than 255
