@@ -1,5 +1,6 @@
 // Opens a browse on a file of 1,000,000 records and pages down 100 times.
 #include <QApplication>
+#include <QScrollBar>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -107,12 +108,21 @@ int main(int argc, char** argv) {
   browse->navigate(Nav::Last);
   auto t5 = Clock::now();
   std::string last = browse->list().current() ? browse->list().current()->record.text(0) : "-";
+  // Dragging the scroll bar thumb through ten places.
+  QScrollBar* bar = browse->scrollBar();
+  bar->setSliderDown(true);
+  for (int i = 1; i <= 10; ++i) bar->setSliderPosition(i * BrowseProcedure::kScrollSteps / 11);
+  bar->setSliderDown(false);
+  auto t6 = Clock::now();
+  std::string dragged = browse->list().current() ? browse->list().current()->record.text(0) : "-";
   std::printf("records:                 %d\n", records);
   std::printf("fill file:               %.0f ms\n", ms(t0, t1));
   std::printf("open browse:             %.2f ms (%d rows a page)\n", ms(t2, t3), browse->list().pageSize());
   std::printf("100 x page down:         %.2f ms (%.3f ms a page), now at %s\n", ms(t3, t4), ms(t3, t4) / 100,
               after100.c_str());
   std::printf("last:                    %.2f ms (%s)\n", ms(t4, t5), last.c_str());
+  std::printf("10 x drag the scroll bar: %.2f ms (%.3f ms a place), now at %s (bar %d of %d)\n", ms(t5, t6),
+              ms(t5, t6) / 10, dragged.c_str(), bar->value(), bar->maximum());
   browse->close(2);
   return 0;
 }

@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTableView>
 #include <QWheelEvent>
 
+#include <cmath>
 #include <sstream>
 
 #include "runtime/config/errors.h"
@@ -240,6 +242,14 @@ void BrowseProcedure::setup() {
       if (listControl_) takeNewSelection(*listControl_);
     });
   });
+  if ((bar_ = listControl_->scrollBar())) {
+    bar_->setRange(0, kScrollSteps);
+    bar_->setSingleStep(1);
+    bar_->setPageStep(kScrollSteps / 10);
+    bar_->installEventFilter(this);
+    QObject::connect(bar_, &QAbstractSlider::actionTriggered, this, [this](int a) { scrollAction(a); });
+    QObject::connect(bar_, &QAbstractSlider::sliderReleased, this, [this] { inScope([&] { syncScrollBar(); }); });
+  }
   QObject::connect(table_, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& p) { showPopup(table_->viewport()->mapToGlobal(p)); });
   // Entry locators position as the user types.
@@ -348,7 +358,42 @@ void BrowseProcedure::listMoved() {
     table_->selectRow(sel);
     table_->setCurrentIndex(model_->index(sel, 0));
   }
+  syncScrollBar();
   if (listControl_) takeNewSelection(*listControl_);
+}
+
+void BrowseProcedure::syncScrollBar() {
+  if (!bar_ || !list_) return;
+  QSignalBlocker block(bar_);
+  bool whole = list_->wholeViewShown();
+  bar_->setRange(0, whole ? 0 : kScrollSteps);
+  bar_->setEnabled(!whole && (!listControl_ || !listControl_->def().disabled));
+  // While dragged the thumb stays under the mouse.
+  if (whole || bar_->isSliderDown()) return;
+  bar_->setValue(static_cast<int>(std::lround(list_->approxFraction() * kScrollSteps)));
+}
+
+// Called before the bar applies the action; setting its value here is what
+// it then shows.
+void BrowseProcedure::scrollAction(int action) {
+  if (!list_ || waitingForCall()) return;
+  inScope([&] {
+    int rc = 0;
+    switch (action) {
+      case QAbstractSlider::SliderSingleStepAdd: rc = list_->nextRecord(); break;
+      case QAbstractSlider::SliderSingleStepSub: rc = list_->priorRecord(); break;
+      case QAbstractSlider::SliderPageStepAdd: rc = list_->nextPage(); break;
+      case QAbstractSlider::SliderPageStepSub: rc = list_->priorPage(); break;
+      case QAbstractSlider::SliderToMinimum: rc = list_->first(); break;
+      case QAbstractSlider::SliderToMaximum: rc = list_->last(); break;
+      case QAbstractSlider::SliderMove:
+        rc = list_->locateFraction(static_cast<double>(bar_->sliderPosition()) / kScrollSteps);
+        break;
+      default: return;
+    }
+    report(rc);
+    listMoved();
+  });
 }
 
 bool BrowseProcedure::loadHighlighted() {
@@ -508,6 +553,10 @@ bool BrowseProcedure::takeKey(int key, int modifiers) {
 }
 
 bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
+  if (bar_ && watched == bar_ && event->type() == QEvent::Wheel) {
+    // The wheel over the bar moves records, as over the list.
+    return eventFilter(table_, event);
+  }
   if (table_ && (watched == table_ || watched == table_->viewport())) {
     if (event->type() == QEvent::Resize && watched == table_->viewport() && list_) {
       int rows = pageRows();

@@ -12,6 +12,7 @@
 #include "runtime/ui/windowdef.h"
 #include "runtime/view/view.h"
 
+class QScrollBar;
 class QTableView;
 
 namespace qm {
@@ -57,6 +58,10 @@ class BrowseProcedure : public WindowProcedure {
   PagedList& list() { return *list_; }
   RecordView& view() { return *view_; }
   QTableView* table() const { return table_; }
+  // The list's scroll bar: its place follows the current row's key; moving
+  // it moves the list (steps: records, pages: the page keys, drag: locate).
+  QScrollBar* scrollBar() const { return bar_; }
+  static constexpr int kScrollSteps = 1000;
   const BrowseDef& browseDef() const { return bdef_; }
   int currentOrder() const { return order_; }
   void setOrder(int index);
@@ -99,12 +104,15 @@ class BrowseProcedure : public WindowProcedure {
   void showPopup(const QPoint& at);
   void afterCall(int response, bool reposition);
   int pageRows() const;
+  void scrollAction(int action);
+  void syncScrollBar();
 
   BrowseDef bdef_;
   std::unique_ptr<RecordView> view_;
   std::unique_ptr<PagedList> list_;
   BrowseModel* model_ = nullptr;
   QTableView* table_ = nullptr;
+  QScrollBar* bar_ = nullptr;
   Control* listControl_ = nullptr;
   int order_ = 0;
   std::vector<ColumnDef> built_;

@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QTabWidget>
 #include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMdiArea>
+#include <QStatusBar>
 #include <QMdiSubWindow>
 #include <QTimer>
 
@@ -58,6 +61,27 @@ std::function<QIcon(const std::string&)>& iconLoader() {
 std::function<void(const std::string&)>& helpHandler() {
   static std::function<void(const std::string&)> h;
   return h;
+}
+
+// The frame's part of its status bar that shows the active child's status
+// text; nullptr when the area's window is no main window.
+QLabel* frameStatus(bool create) {
+  auto* main = area() ? qobject_cast<QMainWindow*>(area()->window()) : nullptr;
+  if (!main) return nullptr;
+  auto* l = main->findChild<QLabel*>(QStringLiteral("qmWindowStatus"));
+  if (!l && create) {
+    l = new QLabel;
+    l->setObjectName(QStringLiteral("qmWindowStatus"));
+    main->statusBar()->addWidget(l, 1);
+  }
+  return l;
+}
+
+void showActiveStatus() {
+  if (QLabel* l = frameStatus(false)) {
+    WindowProcedure* p = activeProcedure();
+    l->setText(p ? QString::fromStdString(p->statusText()) : QString());
+  }
 }
 
 int readInt(const std::string& s, int deflt) {
@@ -314,15 +338,22 @@ void WindowProcedure::buildWindow() {
   if (!programIcon().isNull()) qApp->setWindowIcon(programIcon());
   QIcon own = def_->icon.empty() ? programIcon() : loadIcon(def_->icon);
   content->setWindowIcon(own);
+  // Before the window is framed: the line adds to its height.
+  if (!def_->status.empty() && !(def_->mdi && frameStatus(true))) win_->addStatusLine(def_->status);
   if (def_->mdi && area()) {
     QMdiSubWindow* sub = area()->addSubWindow(content);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowIcon(own);
     sub->setWindowTitle(content->windowTitle());
     outer_ = sub;
+    if (frameStatus(true) && !area()->property("qmStatusHooked").toBool()) {
+      area()->setProperty("qmStatusHooked", true);
+      QObject::connect(area(), &QMdiArea::subWindowActivated, area(), [](QMdiSubWindow*) { showActiveStatus(); });
+    }
   } else {
     outer_ = content;
   }
+
   outer_->installEventFilter(this);
   fillDrops();
   win_->displayAll();
@@ -363,7 +394,10 @@ void WindowProcedure::showWindow() {
     outer_->show();
   if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);
   outer_->activateWindow();
+  showActiveStatus();
 }
+
+std::string WindowProcedure::statusText() const { return def_ ? def_->status : std::string(); }
 
 void WindowProcedure::restorePlacement() {
   if (!outer_ || !win_) return;
@@ -511,6 +545,7 @@ void WindowProcedure::finish() {
   auto& procs = threads()[thread_].procs;
   procs.erase(std::remove(procs.begin(), procs.end(), QPointer<WindowProcedure>(this)), procs.end());
   if (outer_) outer_->hide();
+  showActiveStatus();
   ResponseHandler done = std::move(done_);
   int r = response_;
   deleteLater();

@@ -145,6 +145,11 @@ class WindowProcedure : public QObject {
   void display();
   void display(Control& c);
 
+  // The status text its definition gives ("" when none). A frame child
+  // shows it in the frame's status bar while active; another window on a
+  // status line of its own.
+  std::string statusText() const;
+
   // Settings section of this procedure (its name).
   std::string section() const { return name_; }
 
@@ -206,6 +211,8 @@ class WindowProcedure : public QObject {
   // Looks a file up by its label (any case) among the files used.
   DataFile* fileByLabel(const std::string& label) const;
 
+  // A procedure it called is still running (its window is disabled).
+  bool waitingForCall() const { return disabledBy_ > 0; }
   bool focusMovedSince(int mark) const { return focusMoves_ != mark; }
   int focusMark() const { return focusMoves_; }
 

@@ -14,6 +14,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -228,11 +231,30 @@ bool Control::take(std::string* error) {
 
 void Control::setEnabled(bool on) {
   if (widget_) widget_->setEnabled(on);
+  if (bar_) bar_->setEnabled(on);
 }
 
 void Control::setHidden(bool on) {
   if (widget_) widget_->setHidden(on);
+  if (bar_) bar_->setHidden(on);
 }
+
+namespace {
+
+// A sheet that tells where its pages start, as its own layout places them.
+class Sheet : public QTabWidget {
+ public:
+  using QTabWidget::QTabWidget;
+  QPoint pageOrigin() const {
+    QStyleOptionTabWidgetFrame opt;
+    initStyleOption(&opt);
+    return style()->subElementRect(QStyle::SE_TabWidgetTabContents, &opt, this).topLeft();
+  }
+};
+
+bool grows(Kind k) { return k == Kind::List || k == Kind::Sheet || k == Kind::Memo; }
+
+}  // namespace
 
 // ---- window -------------------------------------------------------------------
 
@@ -269,17 +291,11 @@ void Window::displayAll() {
 int Window::duWidth() const { return content_ ? units_.toDuX(content_->width()) : 0; }
 int Window::duHeight() const { return content_ ? units_.toDuY(content_->height()) : 0; }
 
-QWidget* Window::parentFor(const ControlDef& c, int& dx, int& dy) {
-  dx = dy = 0;
-  if (!c.parent.empty()) {
-    for (auto& [id, o] : containers_)
-      if (compareNoCase(id, c.parent) == 0) {
-        dx = o.x;
-        dy = o.y;
-        return o.widget;
-      }
-  }
-  return content_;
+const Window::Origin* Window::originFor(const ControlDef& c) const {
+  if (c.parent.empty()) return nullptr;
+  for (auto& [id, o] : containers_)
+    if (compareNoCase(id, c.parent) == 0) return &o;
+  return nullptr;
 }
 
 void Window::build() {
@@ -296,8 +312,10 @@ void Window::build() {
   int number = 0;
   for (const ControlDef& cd : def_.controls) {
     auto ctl = std::make_unique<Control>(++number, cd);
-    int dx = 0, dy = 0;
-    QWidget* parent = parentFor(cd, dx, dy);
+    const Origin* origin = originFor(cd);
+    QWidget* parent = origin ? origin->widget : content_.data();
+    ctl->container_ = origin ? origin->index : -1;
+    int index = number - 1;
     QString text = QString::fromStdString(cd.text);
     QWidget* w = nullptr;
     switch (cd.kind) {
@@ -325,7 +343,7 @@ void Window::build() {
       case Kind::Group: {
         auto* g = new QGroupBox(text, parent);
         w = g;
-        containers_.push_back({cd.id, Origin{g, cd.x, cd.y}});
+        containers_.push_back({cd.id, Origin{g, cd.x, cd.y, 0, 0, index}});
         break;
       }
       case Kind::Radio: {
@@ -346,11 +364,17 @@ void Window::build() {
         auto* t = new QTableView(parent);
         t->setSelectionBehavior(QAbstractItemView::SelectRows);
         t->setSelectionMode(QAbstractItemView::SingleSelection);
+        // The list holds only the rows it shows: its own bar cannot tell the
+        // place in the file, so the browse drives a bar of its own beside it.
         t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         t->verticalHeader()->hide();
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setContextMenuPolicy(Qt::CustomContextMenu);
+        auto* bar = new QScrollBar(Qt::Vertical, parent);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setRange(0, 0);
+        ctl->bar_ = bar;
         w = t;
         break;
       }
@@ -361,20 +385,19 @@ void Window::build() {
         break;
       }
       case Kind::Sheet:
-        w = new QTabWidget(parent);
+        w = new Sheet(parent);
         break;
       case Kind::Tab: {
         auto* page = new QWidget;
-        int sx = 0, sy = 0;
-        QWidget* sheetParent = parentFor(cd, sx, sy);
-        if (auto* sheet = qobject_cast<QTabWidget*>(sheetParent)) {
+        QPoint at;
+        int sx = origin ? origin->x : 0, sy = origin ? origin->y : 0;
+        if (auto* sheet = dynamic_cast<Sheet*>(parent)) {
           sheet->addTab(page, text);
+          at = sheet->pageOrigin();  // below the real tab bar
         } else {
           page->setParent(content_);
         }
-        // Controls on a tab are placed in window units; the page starts
-        // below the tab bar.
-        containers_.push_back({cd.id, Origin{page, sx + 2, sy + 14}});
+        containers_.push_back({cd.id, Origin{page, sx, sy, at.x(), at.y(), index}});
         w = page;
         break;
       }
@@ -386,23 +409,75 @@ void Window::build() {
         w = new QProgressBar(parent);
         break;
     }
-    if (cd.kind == Kind::Sheet) containers_.push_back({cd.id, Origin{w, cd.x, cd.y}});
-    if (cd.kind != Kind::Tab) {
-      w->setGeometry(units_.x(std::max(0, cd.x - dx)), units_.y(std::max(0, cd.y - dy)), units_.x(cd.w),
-                     units_.y(cd.h));
-      if ((cd.kind == Kind::List || cd.kind == Kind::Sheet || cd.kind == Kind::Memo) && cd.parent.empty())
-        stretch_.push_back({ctl.get(), w->geometry()});
-    }
-    if (!cd.tip.empty()) w->setToolTip(QString::fromStdString(cd.tip));
-    if (cd.hidden) w->hide();
-    if (cd.disabled) w->setEnabled(false);
     ctl->widget_ = w;
+    if (cd.kind != Kind::Tab) {
+      int ox = origin ? origin->x : 0, oy = origin ? origin->y : 0;
+      int px = origin ? origin->px : 0, py = origin ? origin->py : 0;
+      ctl->base_ = QRect(std::max(0, units_.x(cd.x - ox) - px), std::max(0, units_.y(cd.y - oy) - py),
+                         units_.x(cd.w), units_.y(cd.h));
+      place(*ctl, ctl->base_);
+    }
+    if (cd.kind == Kind::Sheet) containers_.push_back({cd.id, Origin{w, cd.x, cd.y, 0, 0, index}});
+    if (!cd.tip.empty()) w->setToolTip(QString::fromStdString(cd.tip));
+    if (cd.hidden) ctl->setHidden(true);
+    if (cd.disabled) ctl->setEnabled(false);
     if (!cd.field.empty() && resolve_) ctl->binding_ = resolve_(cd.field);
     w->installEventFilter(this);
     wire(*ctl);
     controls_.push_back(std::move(ctl));
   }
-  // Radios report through their option group.
+  resolveAnchors();
+}
+
+void Window::place(Control& c, const QRect& r) {
+  if (!c.widget_) return;
+  if (!c.bar_) {
+    c.widget_->setGeometry(r);
+    return;
+  }
+  int bw = std::min(r.width() / 2, c.bar_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, c.bar_));
+  c.widget_->setGeometry(r.x(), r.y(), r.width() - bw, r.height());
+  c.bar_->setGeometry(r.x() + r.width() - bw, r.y(), bw, r.height());
+}
+
+// Anchors left to the definition come from each control's place beside the
+// growing controls of its own container.
+void Window::resolveAnchors() {
+  auto below = [](const ControlDef& c, const ControlDef& g) { return c.y >= g.y + g.h; };
+  auto rightOf = [](const ControlDef& c, const ControlDef& g) { return c.x >= g.x + g.w; };
+  for (auto& c : controls_) {
+    const ControlDef& d = c->def_;
+    if (d.anchor != AnchorAuto) {
+      c->anchor_ = d.anchor;
+      continue;
+    }
+    if (d.kind == Kind::Tab) continue;
+    bool down = false, right = false;
+    for (auto& g : controls_) {
+      if (g.get() == c.get() || !grows(g->kind()) || g->container_ != c->container_) continue;
+      down = down || below(d, g->def_);
+      right = right || rightOf(d, g->def_);
+    }
+    int a = AnchorNone;
+    if (grows(d.kind)) a = (down ? AnchorBottom : AnchorHeight) | (right ? AnchorRight : AnchorWidth);
+    else a = (down ? AnchorBottom : 0) | (right ? AnchorRight : 0);
+    c->anchor_ = a;
+  }
+}
+
+QLabel* Window::addStatusLine(const std::string& text) {
+  if (!content_) return nullptr;
+  if (!status_) {
+    status_ = new QLabel(content_);
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    int h = status_->sizeHint().height();
+    statusBase_ = QRect(0, baseH_, baseW_, h);
+    status_->setGeometry(statusBase_);
+    baseH_ += h;
+    content_->resize(content_->width(), content_->height() + h);
+  }
+  status_->setText(QString::fromStdString(text));
+  return status_;
 }
 
 void Window::wire(Control& c) {
@@ -449,10 +524,28 @@ void Window::wire(Control& c) {
 }
 
 void Window::relayout() {
-  if (!def_.resizable || !content_) return;
+  if (!content_) return;
   int dw = content_->width() - baseW_, dh = content_->height() - baseH_;
-  for (auto& [c, g] : stretch_)
-    if (c->widget_) c->widget_->setGeometry(g.x(), g.y(), std::max(20, g.width() + dw), std::max(20, g.height() + dh));
+  if (status_) status_->setGeometry(statusBase_.x(), statusBase_.y() + dh, std::max(0, statusBase_.width() + dw),
+                                    statusBase_.height());
+  if (!def_.resizable) return;
+  // What each container grew by, in definition order (containers come first).
+  std::vector<QPoint> grown(controls_.size());
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    Control& c = *controls_[i];
+    QPoint by = c.container_ < 0 ? QPoint(dw, dh) : grown[static_cast<size_t>(c.container_)];
+    if (c.kind() == Kind::Tab) {
+      grown[i] = by;  // the sheet's pages grow with it
+      continue;
+    }
+    QRect r = c.base_;
+    if (c.anchor_ & AnchorRight) r.translate(by.x(), 0);
+    if (c.anchor_ & AnchorBottom) r.translate(0, by.y());
+    if (c.anchor_ & AnchorWidth) r.setWidth(std::max(20, r.width() + by.x()));
+    if (c.anchor_ & AnchorHeight) r.setHeight(std::max(20, r.height() + by.y()));
+    grown[i] = QPoint(r.width() - c.base_.width(), r.height() - c.base_.height());
+    place(c, r);
+  }
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event) {

@@ -2,8 +2,11 @@
 // A window built from its definition: the widgets, their bindings to fields
 // (through pictures) and the events they give their procedure.
 #include <QFont>
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
+#include <QScrollBar>
 
 #include <functional>
 #include <memory>
@@ -58,6 +61,10 @@ class Control {
   const std::string& id() const { return def_.id; }
   Kind kind() const { return def_.kind; }
   QWidget* widget() const { return widget_; }
+  // A list's own vertical scroll bar, beside it (nullptr for other kinds).
+  QScrollBar* scrollBar() const { return bar_; }
+  // How it follows a resizable window (Anchor flags, resolved).
+  int anchor() const { return anchor_; }
   bool bound() const { return binding_.has_value(); }
   // Takes part in the form's OK pass: bound entries, memos, checks, options, drops.
   bool isData() const;
@@ -82,8 +89,12 @@ class Control {
   int number_;
   ControlDef def_;
   QPointer<QWidget> widget_;
+  QPointer<QScrollBar> bar_;
   std::optional<Binding> binding_;
   bool showing_ = false;
+  QRect base_;          // in its container, as built (a list with its bar)
+  int container_ = -1;  // index of the container control, -1 the window
+  int anchor_ = AnchorNone;
 };
 
 class Window : public QObject {
@@ -104,16 +115,24 @@ class Window : public QObject {
   int duWidth() const;
   int duHeight() const;
 
-  // Grows the list, sheet and memo controls with a resizable window.
+  // Moves and grows the controls of a resizable window by their anchors.
   void relayout();
+
+  // A status line along the bottom of the window (the window grows by it);
+  // nullptr until added.
+  QLabel* addStatusLine(const std::string& text);
+  QLabel* statusLine() const { return status_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  struct Origin;
   void build();
-  QWidget* parentFor(const ControlDef& c, int& dx, int& dy);
+  const Origin* originFor(const ControlDef& c) const;
   void wire(Control& c);
+  void resolveAnchors();
+  void place(Control& c, const QRect& r);
 
   WindowDef def_;
   WindowProcedure& owner_;
@@ -123,11 +142,14 @@ class Window : public QObject {
   std::vector<std::unique_ptr<Control>> controls_;
   struct Origin {
     QWidget* widget;
-    int x, y;  // the container's origin in window dialog units
+    int x, y;    // the container's origin in window dialog units
+    int px, py;  // where its children's area starts inside it, in pixels
+    int index;   // of its control
   };
   std::vector<std::pair<std::string, Origin>> containers_;
   int baseW_ = 0, baseH_ = 0;
-  std::vector<std::pair<Control*, QRect>> stretch_;
+  QPointer<QLabel> status_;
+  QRect statusBase_;
 };
 
 // Value text of a number for a field type (decimals keep two places).

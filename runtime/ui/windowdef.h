@@ -27,6 +27,19 @@ enum class Kind {
 
 enum class Justify { Left, Right, Center, Decimal };
 
+// How a control follows a resizable window, as flags. AnchorAuto takes them
+// from the definition: lists, sheets and memos grow; a control below a
+// growing control of its container moves down, one to its right moves right.
+enum Anchor : int {
+  AnchorAuto = -1,
+  AnchorNone = 0,
+  AnchorRight = 1,   // moves right as the window widens
+  AnchorBottom = 2,  // moves down as it grows taller
+  AnchorWidth = 4,   // grows wider
+  AnchorHeight = 8,  // grows taller
+  AnchorGrow = AnchorWidth | AnchorHeight,
+};
+
 // Standard meanings the patterns attach to buttons.
 enum class Role { None, Insert, Change, Delete, Select, Print, Close, Ok, Cancel, Help, Locator };
 
@@ -66,6 +79,7 @@ struct ControlDef {
   std::vector<ColumnDef> columns;
   std::string fromFile;    // drop: label of the file that fills it
   std::string fromField;   // drop: field of that file copied into `field`
+  int anchor = AnchorAuto;  // Anchor flags
 };
 
 struct WindowDef {
@@ -76,7 +90,7 @@ struct WindowDef {
   bool resizable = false;
   bool mdi = true;       // a child of the frame's area when it has one
   std::string icon;      // none: the program's icon
-  std::string status;    // status text
+  std::string status;    // status text: the frame's status bar, or a line of the window
   std::vector<ControlDef> controls;
 };
 

@@ -1,6 +1,8 @@
 #include "runtime/view/view.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "runtime/values/text.h"
 #include "runtime/view/fieldvalue.h"
@@ -123,6 +125,7 @@ const Row* PagedList::current() const {
 }
 
 int PagedList::first() {
+  forgetEnds();
   std::vector<Row> v;
   int rc = view_.page(nullptr, true, pageSize_, v);
   if (rc) return rc;
@@ -132,6 +135,7 @@ int PagedList::first() {
 }
 
 int PagedList::last() {
+  forgetEnds();
   std::vector<Row> v;
   int rc = view_.page(nullptr, false, pageSize_, v);
   if (rc) return rc;
@@ -249,6 +253,7 @@ int PagedList::locate(std::string_view text) {
 }
 
 int PagedList::showRecord(const RecordBuffer& record, int64_t position) {
+  forgetEnds();
   std::vector<Row> v;
   int line = rows_.empty() ? 0 : selected_;
   int rc = view_.pageFrom(record, position > 0 ? position - 1 : 0, 1, v);
@@ -275,10 +280,216 @@ bool PagedList::hasAfter() const {
   return view_.page(&rows_.back(), true, 1, v) == 0 && !v.empty();
 }
 
+// ---- scroll bar place ------------------------------------------------------
+// Text keys are read as numbers: after the prefix the two end keys share,
+// six characters (ASCII case folded, the way the keys compare) are digits of
+// an alphabet chosen from the first differing characters: digits, letters,
+// both, or every character. Characters outside it count as its nearest end,
+// so the reading never goes against the key order, and a key made from a
+// number holds only characters of the alphabet.
+
+namespace {
+
+constexpr int kPlaces = 6;
+
+unsigned char folded(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c; }
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isLetter(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+
+class Alphabet {
+ public:
+  enum Kind { Digits, Letters, Alnum, All };
+  Alphabet(unsigned char a, unsigned char b) {
+    a = folded(a), b = folded(b);
+    if (isDigit(a) && isDigit(b)) kind_ = Digits, base_ = 10;
+    else if (isLetter(a) && isLetter(b)) kind_ = Letters, base_ = 26;
+    else if ((isDigit(a) || isLetter(a)) && (isDigit(b) || isLetter(b))) kind_ = Alnum, base_ = 36;
+    else kind_ = All, base_ = 198;
+  }
+  int base() const { return base_; }
+  int digit(unsigned char c) const {
+    c = folded(c);
+    switch (kind_) {
+      case Digits: return c < '0' ? 0 : (c > '9' ? 9 : c - '0');
+      case Letters: return c < 'A' ? 0 : (c > 'Z' ? 25 : c - 'A');
+      case Alnum:
+        if (c < '0') return 0;
+        if (c <= '9') return c - '0';
+        if (c < 'A') return 10;
+        return c > 'Z' ? 35 : 10 + c - 'A';
+      case All:
+        if (c < 0x20) return 0;
+        if (c <= 0x60) return c - 0x20;
+        return c - 0x20 - 26;  // 0x7B..0xFF: the lower-case letters are left out
+    }
+    return 0;
+  }
+  char character(int d) const {
+    switch (kind_) {
+      case Digits: return static_cast<char>('0' + d);
+      case Letters: return static_cast<char>('A' + d);
+      case Alnum: return static_cast<char>(d < 10 ? '0' + d : 'A' + d - 10);
+      case All: return static_cast<char>(d <= 64 ? 0x20 + d : 0x20 + 26 + d);
+    }
+    return ' ';
+  }
+
+ private:
+  Kind kind_ = All;
+  int base_ = 198;
+};
+
+size_t sharedPrefix(const std::string& a, const std::string& b) {
+  size_t n = 0;
+  while (n < a.size() && n < b.size() && folded(static_cast<unsigned char>(a[n])) ==
+                                             folded(static_cast<unsigned char>(b[n])))
+    ++n;
+  return n;
+}
+
+unsigned char charAt(const std::string& s, size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : ' '; }
+
+// The end keys' text reading: their shared prefix and alphabet.
+struct TextScale {
+  TextScale(const std::string& lo, const std::string& hi)
+      : prefix(sharedPrefix(lo, hi)), alphabet(charAt(lo, prefix), charAt(hi, prefix)) {}
+  double number(const std::string& s) const {
+    double v = 0, scale = 1;
+    for (int i = 0; i < kPlaces; ++i) {
+      scale /= alphabet.base();
+      v += alphabet.digit(charAt(s, prefix + static_cast<size_t>(i))) * scale;
+    }
+    return v;
+  }
+  std::string text(const std::string& lo, double v) const {
+    std::string s = lo.substr(0, prefix);
+    for (int i = 0; i < kPlaces; ++i) {
+      v *= alphabet.base();
+      int d = std::clamp(static_cast<int>(std::floor(v)), 0, alphabet.base() - 1);
+      v -= d;
+      s += alphabet.character(d);
+    }
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+  }
+  size_t prefix;
+  Alphabet alphabet;
+};
+
+bool sameValue(const RecordBuffer& a, const RecordBuffer& b, int f) {
+  if (a.def().fields[static_cast<size_t>(f)].type == FieldType::Text) return compareNoCase(a.text(f), b.text(f)) == 0;
+  return a.number(f) == b.number(f);
+}
+
+// The first free key component in which the two end rows differ: the one
+// the place is read from (-1: none, the position is used).
+int splitField(const RecordView& view, const RecordBuffer& a, const RecordBuffer& b) {
+  if (view.order() < 0) return -1;
+  const KeyDef& k = a.def().keys.at(static_cast<size_t>(view.order()));
+  for (size_t i = static_cast<size_t>(view.rangeComponents()); i < k.components.size(); ++i)
+    if (!sameValue(a, b, k.components[i])) return k.components[i];
+  return -1;
+}
+
+std::string numberValueText(FieldType t, double v) {
+  char buf[64];
+  switch (t) {
+    case FieldType::Decimal42: std::snprintf(buf, sizeof buf, "%.2f", v); break;
+    case FieldType::Real: std::snprintf(buf, sizeof buf, "%.17g", v); break;
+    default: std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(v))); break;
+  }
+  return buf;
+}
+
+}  // namespace
+
+bool PagedList::ends() const {
+  RecordBuffer range = view_.rangeValues();
+  if (endsKnown_ && ends_.order == view_.order() && ends_.filter == view_.filterText() && ends_.range == range)
+    return ends_.any;
+  ends_ = Ends{};
+  ends_.order = view_.order();
+  ends_.filter = view_.filterText();
+  ends_.range = std::move(range);
+  std::vector<Row> a, b;
+  endsKnown_ = true;
+  if (view_.page(nullptr, true, 1, a) != 0 || a.empty() || view_.page(nullptr, false, 1, b) != 0 || b.empty()) {
+    endsKnown_ = false;  // read again next time
+    return false;
+  }
+  ends_.first = std::move(a.front());
+  ends_.last = std::move(b.front());
+  ends_.any = true;
+  return true;
+}
+
 double PagedList::approxFraction() const {
-  if (!hasBefore()) return 0.0;
-  if (!hasAfter()) return 1.0;
-  return 0.5;
+  const Row* cur = current();
+  if (!cur || !ends()) return 0.0;
+  const Row &a = ends_.first, &b = ends_.last;
+  if (cur->position == a.position) return 0.0;
+  if (cur->position == b.position) return 1.0;
+  double f = 0.5;
+  int field = splitField(view_, a.record, b.record);
+  if (field < 0) {
+    if (b.position != a.position)
+      f = static_cast<double>(cur->position - a.position) / static_cast<double>(b.position - a.position);
+  } else if (a.record.def().fields[static_cast<size_t>(field)].type == FieldType::Text) {
+    std::string lo = a.record.text(field), hi = b.record.text(field);
+    TextScale t(lo, hi);
+    double l = t.number(lo), h = t.number(hi);
+    if (h > l) f = (t.number(cur->record.text(field)) - l) / (h - l);
+  } else {
+    double l = a.record.number(field), h = b.record.number(field);
+    if (h != l) f = (cur->record.number(field) - l) / (h - l);
+  }
+  // Not on an end row: never shown as at an end.
+  return std::clamp(f, 0.001, 0.999);
+}
+
+int PagedList::locateFraction(double fraction) {
+  if (!(fraction > 0.0)) return first();
+  if (fraction >= 1.0) return last();
+  if (!ends()) return first();
+  const Row &a = ends_.first, &b = ends_.last;
+  Row from;
+  int field = splitField(view_, a.record, b.record);
+  if (field < 0) {
+    from.record = a.record;
+    from.position = a.position + static_cast<int64_t>(std::llround((b.position - a.position) * fraction)) - 1;
+  } else {
+    // The components before the split one are the same at both ends.
+    from.record = view_.rangeValues();
+    const KeyDef& k = a.record.def().keys.at(static_cast<size_t>(view_.order()));
+    for (size_t i = static_cast<size_t>(view_.rangeComponents()); i < k.components.size(); ++i) {
+      int c = k.components[i];
+      if (c == field) break;
+      setValueText(from.record, c, a.record.valueText(c));
+    }
+    FieldType t = a.record.def().fields[static_cast<size_t>(field)].type;
+    if (t == FieldType::Text) {
+      std::string lo = a.record.text(field), hi = b.record.text(field);
+      TextScale ts(lo, hi);
+      double l = ts.number(lo), h = ts.number(hi);
+      setValueText(from.record, field, ts.text(lo, l + (h - l) * fraction));
+    } else {
+      double l = a.record.number(field), h = b.record.number(field);
+      setValueText(from.record, field, numberValueText(t, l + (h - l) * fraction));
+    }
+    from.position = 0;
+  }
+  std::vector<Row> v;
+  int rc = view_.page(&from, true, 1, v);
+  if (rc) return rc;
+  if (v.empty()) return last();
+  int line = static_cast<int>(std::lround(fraction * (pageSize_ - 1)));
+  return fillAround(std::move(v), line, nullptr);
+}
+
+bool PagedList::wholeViewShown() const {
+  if (rows_.empty()) return true;
+  if (!ends()) return true;
+  return rows_.front().position == ends_.first.position && rows_.back().position == ends_.last.position;
 }
 
 }  // namespace qm

@@ -52,6 +52,9 @@ class RecordView {
   RecordBuffer locateKey(std::string_view text) const;
   // The first free key component's field (-1 when none).
   int locateField() const;
+  // A cleared buffer holding the range values (what every row of the view
+  // has in its leading key components).
+  RecordBuffer rangeValues() const { return rangeBuffer(); }
 
  private:
   RecordBuffer rangeBuffer() const;
@@ -95,16 +98,38 @@ class PagedList {
 
   bool hasBefore() const;
   bool hasAfter() const;
-  // A rough place in the file for the scroll bar: 0 at the start, 1 at the end.
+  // A rough place of the current row in the view for a scroll bar: 0 on the
+  // first row, 1 on the last, otherwise its key interpolated between the
+  // first and last rows' keys (record order: its position). Reads at most
+  // the two end rows, once until the list reloads.
   double approxFraction() const;
+  // Moves to about that place: the first row at or after the interpolated
+  // key, on the page line matching the fraction; 0 first, 1 last.
+  int locateFraction(double fraction);
+  // The whole view fits on the rows shown (nothing before or after them).
+  bool wholeViewShown() const;
+  // Drops the remembered end rows (after the file changed under the list).
+  void forgetEnds() { endsKnown_ = false; }
 
  private:
   int fillAround(std::vector<Row> after, int wantedIndex, const Row* anchor);
+  // The view's first and last rows; false when the view is empty or unreadable.
+  bool ends() const;
+
+  struct Ends {
+    Row first, last;
+    bool any = false;
+    int order = -2;
+    std::string filter;
+    RecordBuffer range;
+  };
 
   RecordView& view_;
   std::vector<Row> rows_;
   int selected_ = 0;
   int pageSize_ = 20;
+  mutable Ends ends_;
+  mutable bool endsKnown_ = false;
 };
 
 }  // namespace qm

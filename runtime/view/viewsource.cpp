@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+#include "runtime/store/thread.h"
+
 namespace qm {
 
+ViewSource::ViewSource(RecordView& view, int batch)
+    : view_(view), batch_(batch < 1 ? 1 : batch), thread_(currentThread()) {}
+
 bool ViewSource::open() {
+  ThreadScope scope(thread_);
   rows_.clear();
   at_ = 0;
   started_ = ended_ = false;
@@ -15,6 +21,7 @@ bool ViewSource::open() {
 }
 
 bool ViewSource::next() {
+  ThreadScope scope(thread_);
   while (!ended_) {
     if (at_ >= rows_.size()) {
       int rc = view_.page(started_ ? &last_ : nullptr, true, batch_, rows_);
@@ -33,6 +40,11 @@ bool ViewSource::next() {
     return true;
   }
   return false;
+}
+
+void ViewSource::setQuickScan(bool on) {
+  ThreadScope scope(thread_);
+  view_.file().setQuickScan(on);
 }
 
 int ViewSource::percentDone() const {

@@ -1,7 +1,8 @@
 #pragma once
 // A report's or process's record source over a view: reads the view's rows
 // in batches and makes each the file's current record (buffer and position),
-// so a process may rewrite it.
+// so a process may rewrite it. Every read runs on the logical thread that
+// owns the source, whatever thread the timer driving it fires on.
 #include <vector>
 
 #include "runtime/report/source.h"
@@ -11,19 +12,23 @@ namespace qm {
 
 class ViewSource : public RecordSource {
  public:
-  explicit ViewSource(RecordView& view, int batch = 100) : view_(view), batch_(batch < 1 ? 1 : batch) {}
+  // Owned by the logical thread current when it is made (the procedure's).
+  explicit ViewSource(RecordView& view, int batch = 100);
 
   bool open() override;
   bool next() override;
   int percentDone() const override;
   void close() override {}
-  void setQuickScan(bool on) override { view_.file().setQuickScan(on); }
+  void setQuickScan(bool on) override;
   // The store's code of the last failed read (0 when none).
   int errorCode() const { return error_; }
+  int thread() const { return thread_; }
+  void setThread(int thread) { thread_ = thread; }
 
  private:
   RecordView& view_;
   int batch_;
+  int thread_;
   std::vector<Row> rows_;
   size_t at_ = 0;
   Row last_;

@@ -4,7 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QWheelEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -73,6 +80,7 @@ ControlDef button(std::string id, std::string text, Role role, int x) {
 WindowDef browseWindow() {
   WindowDef w;
   w.title = "Browse People";
+  w.status = "Browsing Records";
   w.w = 320, w.h = 200, w.resizable = true;
   w.controls.push_back(ctl(Kind::Sheet, "?Sheet", "", 2, 2, 316, 170));
   ControlDef t1 = ctl(Kind::Tab, "?Tab1", "By Name", 0, 0, 0, 0);
@@ -640,6 +648,190 @@ TEST_F(UiTest, ToolbarLocatorsTabsAndSelect) {
     EXPECT_EQ(got, 1);
     EXPECT_EQ(people.buffer().text(0), "Cy");
   }
+}
+
+// A plain window procedure over a definition, started on a thread of its own.
+WindowProcedure* startWindow(const WindowDef& def) {
+  WindowProcedure* p = nullptr;
+  startProcedure(def.title, 25000, [&]() -> std::unique_ptr<WindowProcedure> {
+    struct Plain : WindowProcedure {
+      explicit Plain(const WindowDef& d) : WindowProcedure(d.title) { setDefinition(d); }
+    };
+    auto q = std::make_unique<Plain>(def);
+    p = q.get();
+    return q;
+  });
+  return p;
+}
+
+std::string nameAt(int i) {
+  char b[8];
+  std::snprintf(b, sizeof b, "n%03d", i);
+  return b;
+}
+
+TEST_F(UiTest, ScrollBarFollowsTheKeyAndMovesTheList) {
+  {
+    ThreadScope t(1);
+    std::vector<std::pair<int64_t, RecordBuffer>> all;
+    people.recordFile().readPage(-1, nullptr, 0, true, 1000, all);
+    for (auto& r : all) {
+      people.recordFile().fetchPosition(r.first);
+      people.recordFile().erase();
+    }
+    people.recordFile().beginBatch();
+    for (int i = 0; i < 300; ++i) add(nameAt(i), "Oslo");
+    people.recordFile().commitBatch();
+  }
+  PeopleBrowse* b = nullptr;
+  startBrowse(*this, &b);
+  QScrollBar* bar = b->scrollBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(bar->isVisibleTo(b->window()));
+  EXPECT_TRUE(bar->isEnabled());
+  EXPECT_EQ(bar->value(), 0);
+  QTest::keyClick(b->table(), Qt::Key_End);
+  EXPECT_EQ(selectedName(b), "n299");
+  EXPECT_EQ(bar->value(), bar->maximum());
+  bar->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(selectedName(b), "n000");
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);  // as Page Down
+  EXPECT_EQ(selectedName(b), nameAt(b->list().pageSize()));
+  EXPECT_GT(bar->value(), 0);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(selectedName(b), nameAt(b->list().pageSize() - 1));
+  // Dragged to the middle: the list shows the middle of the key order.
+  bar->setSliderDown(true);
+  bar->setSliderPosition(bar->maximum() / 2);
+  EXPECT_NEAR(std::stoi(selectedName(b).substr(1)), 150, 6);
+  EXPECT_EQ(bar->value(), bar->maximum() / 2);  // the thumb stays under the mouse
+  bar->setSliderDown(false);
+  EXPECT_NEAR(bar->value(), bar->maximum() / 2, 30);
+  EXPECT_LE(static_cast<int>(b->list().rows().size()), b->list().pageSize());
+  // The wheel over the bar moves records, as over the list.
+  std::string before = selectedName(b);
+  QWheelEvent wheel(QPointF(2, 2), bar->mapToGlobal(QPointF(2, 2)), {}, QPoint(0, -120), Qt::NoButton, {},
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar, &wheel);
+  EXPECT_EQ(std::stoi(selectedName(b).substr(1)), std::stoi(before.substr(1)) + 3);
+  // A view that fits on the page has nothing to scroll.
+  {
+    ThreadScope t(1);
+    reset();
+  }
+  b->refreshList();
+  EXPECT_FALSE(bar->isEnabled());
+  b->close(2);
+}
+
+TEST_F(UiTest, ResizableWindowMovesControlsByTheirAnchors) {
+  WindowDef w;
+  w.title = "Anchors";
+  w.w = 260, w.h = 170, w.resizable = true;
+  ControlDef list = ctl(Kind::List, "?List", "", 4, 4, 200, 100);
+  list.columns = {{80, Justify::Left, 2, "Name", Justify::Left, 2, "PEO:NAME", ""}};
+  w.controls = {list,
+                ctl(Kind::Button, "?Right", "R", 210, 4, 40, 14),
+                ctl(Kind::Button, "?Below", "B", 4, 110, 40, 14),
+                ctl(Kind::Button, "?Corner", "C", 210, 110, 40, 14),
+                ctl(Kind::Button, "?Pinned", "P", 60, 110, 40, 14),
+                ctl(Kind::Memo, "?Memo", "", 4, 130, 200, 30)};
+  w.controls[4].anchor = AnchorNone;
+  WindowProcedure* p = startWindow(w);
+  ASSERT_EQ(p->control("?List")->anchor(), AnchorGrow);
+  std::map<std::string, QRect> at;
+  for (auto& c : p->built()->controls()) at[c->id()] = c->widget()->geometry();
+  QRect barAt = p->control("?List")->scrollBar()->geometry();
+  p->window()->resize(p->window()->size() + QSize(80, 40));
+  struct Case {
+    const char* id;
+    int dx, dy, dw, dh;
+  } cases[] = {{"?List", 0, 0, 80, 40},   {"?Right", 80, 0, 0, 0}, {"?Below", 0, 40, 0, 0},
+               {"?Corner", 80, 40, 0, 0}, {"?Pinned", 0, 0, 0, 0}, {"?Memo", 0, 40, 80, 0}};
+  for (auto& c : cases) {
+    QRect was = at[c.id], now = p->control(c.id)->widget()->geometry();
+    EXPECT_EQ(now.topLeft() - was.topLeft(), QPoint(c.dx, c.dy)) << c.id;
+    EXPECT_EQ(now.size() - was.size(), QSize(c.dw, c.dh)) << c.id;
+  }
+  QRect barNow = p->control("?List")->scrollBar()->geometry();
+  EXPECT_EQ(barNow.topLeft() - barAt.topLeft(), QPoint(80, 0));
+  EXPECT_EQ(barNow.height() - barAt.height(), 40);
+  p->close(2);
+}
+
+TEST_F(UiTest, ControlsOnATabSitWhereTheDefinitionPutsThem) {
+  FormProcedure* f = nullptr;
+  runProcedure(1, formFactory(&f), InsertRecord, [](int) {});
+  pump();
+  const DialogUnits& u = f->built()->units();
+  for (const char* id : {"?PEO:NAME", "?PEO:BORN"}) {
+    Control* c = f->control(id);
+    QPoint at = c->widget()->mapTo(f->window(), QPoint(0, 0));
+    EXPECT_NEAR(at.x(), u.x(c->def().x), 1) << id;
+    EXPECT_NEAR(at.y(), u.y(c->def().y), 1) << id;
+  }
+  f->close(2);
+}
+
+TEST_F(UiTest, StatusTextShowsOnTheWindowOrTheFrame) {
+  PeopleBrowse* b = nullptr;
+  startBrowse(*this, &b);
+  QLabel* line = b->built()->statusLine();
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->text(), "Browsing Records");
+  EXPECT_TRUE(line->isVisibleTo(b->window()));
+  EXPECT_EQ(line->geometry().bottom(), b->window()->height() - 1);
+  b->close(2);
+  pump();
+}
+
+// Two browses as children of a frame: the toolbar reaches only the active
+// one, and the frame's status bar shows the active one's status text.
+TEST_F(UiTest, ToolbarAndStatusFollowTheActiveFrameChild) {
+  {
+    QMainWindow frame;
+    auto* area = new QMdiArea;
+    frame.setCentralWidget(area);
+    frame.resize(900, 700);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    setFrameArea(area);
+    PeopleBrowse *one = nullptr, *two = nullptr;
+    startBrowse(*this, &one);
+    startBrowse(*this, &two);
+    pump();
+    EXPECT_EQ(one->built()->statusLine(), nullptr);
+    auto* status = frame.statusBar()->findChild<QLabel*>("qmWindowStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), "Browsing Records");
+
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(one->outerWindow()));
+    pump();
+    ASSERT_EQ(activeProcedure(), one);
+    navigateActive(Nav::Last);
+    pump();
+    EXPECT_EQ(selectedName(one), "Dee");
+    EXPECT_EQ(selectedName(two), "Ann");
+
+    // Activated by the user's click on it, where the frame shows it.
+    area->tileSubWindows();
+    pump();
+    QTest::mouseClick(two->table()->viewport(), Qt::LeftButton, {},
+                      two->table()->visualRect(two->table()->model()->index(0, 0)).center());
+    pump();
+    ASSERT_EQ(activeProcedure(), two);
+    navigateActive(Nav::NextRecord);
+    pump();
+    EXPECT_EQ(selectedName(two), "Bob");
+    EXPECT_EQ(selectedName(one), "Dee");
+
+    two->close(2);
+    one->close(2);
+    pump();
+    EXPECT_EQ(status->text(), "");
+    setFrameArea(nullptr);
+  }
+  pump();
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/config/filter.h"
 #include "runtime/store/store.h"
+#include "runtime/store/thread.h"
 #include "runtime/view/fieldvalue.h"
 #include "runtime/view/view.h"
 #include "runtime/view/viewsource.h"
@@ -205,6 +208,79 @@ TEST_F(ViewTest, ViewSourceReadsTheViewIntoTheFile) {
   while (src.next()) seen.push_back(file.buffer().text(0));
   EXPECT_EQ(seen, (std::vector<std::string>{"n00", "n02", "n04", "n06"}));
   EXPECT_EQ(src.percentDone(), 100);
+}
+
+// The scroll bar's place: locating on a fraction lands near that share of
+// the view, and the fraction read back is about the same.
+TEST_F(ViewTest, FractionLocatesByInterpolatedKeyAndReadsBack) {
+  addNumbered(100);  // n00..n99, Rome on even numbers
+  struct Case {
+    int order;
+    const char* range;  // city, or none
+    double f;
+    int near;  // index of the expected name
+  } cases[] = {{0, nullptr, 0.0, 0},  {0, nullptr, 0.25, 25}, {0, nullptr, 0.5, 50},
+               {0, nullptr, 0.9, 90}, {0, nullptr, 1.0, 99},  {-1, nullptr, 0.5, 50},
+               {1, "Rome", 0.5, 50},  {1, "Rome", 1.0, 98}};
+  for (auto& c : cases) {
+    view.setOrder(c.order);
+    view.setRange({});
+    if (c.range) view.setRange({[r = std::string(c.range)] { return r; }});
+    PagedList l(view);
+    l.setPageSize(5);
+    ASSERT_EQ(l.first(), 0);
+    EXPECT_FALSE(l.wholeViewShown());
+    ASSERT_EQ(l.locateFraction(c.f), 0);
+    ASSERT_LE(l.rows().size(), 5u);
+    int at = std::stoi(sel(l).substr(1));
+    EXPECT_NEAR(at, c.near, 4) << c.order << " " << c.f;
+    EXPECT_NEAR(l.approxFraction(), c.f, 0.05) << c.order << " " << c.f;
+    if (c.range) {
+      EXPECT_EQ(l.current()->record.text(1), c.range);
+    }
+  }
+  view.setOrder(0);
+  PagedList all(view);
+  all.setPageSize(200);
+  ASSERT_EQ(all.first(), 0);
+  EXPECT_TRUE(all.wholeViewShown());
+}
+
+// A report's timer fires outside the procedure's thread: the source still
+// reads with its own thread's file and buffer.
+TEST(ViewSourceThreads, ReadsOnTheThreadThatOwnsIt) {
+  FileDef def = peopleDef();
+  std::map<int, std::unique_ptr<RecordFile>> files;
+  auto mine = [&]() -> RecordFile& {
+    auto& f = files[currentThread()];
+    if (!f) {
+      f = std::make_unique<RecordFile>(def);
+      EXPECT_EQ(f->open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    }
+    return *f;
+  };
+  for (const char* n : {"Ann", "Bob"}) {
+    mine().buffer().clear();
+    mine().buffer().setText(0, n);
+    ASSERT_EQ(mine().add(), 0);
+  }
+  mine().buffer().setText(0, "mine");
+  RecordView view(mine);
+  view.setOrder(0);
+  std::unique_ptr<ViewSource> src;
+  {
+    ThreadScope t(2);
+    src = std::make_unique<ViewSource>(view, 1);
+  }
+  EXPECT_EQ(src->thread(), 2);
+  ASSERT_TRUE(src->open());
+  std::vector<std::string> seen;
+  while (src->next()) {
+    ThreadScope t(2);
+    seen.push_back(mine().buffer().text(0));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(mine().buffer().text(0), "mine");  // this thread's buffer untouched
 }
 
 }  // namespace
