@@ -66,8 +66,8 @@ WindowDef frameWindow() {
   WindowDef def;
   def.title = "Quillmark Main Menu";
   def.font = "MS Sans Serif";
-  def.w = 480;
-  def.h = 300;
+  def.w = 640;  // room for a browse and its form side by side
+  def.h = 420;
   def.resizable = true;
   def.mdi = false;
   def.icon = "qm.ico";

@@ -41,7 +41,7 @@ bool amount(std::string_view picture) {
   return pictureKind(picture) == PictureKind::Number && picture.find('.') != std::string_view::npos;
 }
 
-Control valueAt(int x, int y, int w, int h, const RecordAccess& record, int field,
+ReportControl valueAt(int x, int y, int w, int h, const RecordAccess& record, int field,
                 std::string_view picture, Align align) {
   return fieldAt(
       x, y, w, h,
@@ -49,7 +49,7 @@ Control valueAt(int x, int y, int w, int h, const RecordAccess& record, int fiel
       align);
 }
 
-Control withFont(Control c, FontSpec f) {
+ReportControl withFont(ReportControl c, FontSpec f) {
   c.font = std::move(f);
   return c;
 }

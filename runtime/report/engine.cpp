@@ -36,7 +36,7 @@ std::string squeezeBlanks(std::string s) {
   return out;
 }
 
-std::string controlText(const Control& c, int page) {
+std::string controlText(const ReportControl& c, int page) {
   if (c.pageNumber) return rightTrimmed(squeezeBlanks(formatNumber(c.picture, page)));
   if (!c.value) return c.text;
   std::string raw = c.value();
@@ -113,7 +113,7 @@ void ReportEngine::emitBand(const Band& band, int ox, int oy, int bandWidth) {
   for (const auto& c : band.controls) emitControl(c, ox, oy, bandWidth, band.h);
 }
 
-void ReportEngine::emitControl(const Control& c, int ox, int oy, int bandWidth, int bandHeight) {
+void ReportEngine::emitControl(const ReportControl& c, int ox, int oy, int bandWidth, int bandHeight) {
   Page& page = model_.pages.back();
   const int x = ox + c.x;
   const int y = oy + c.y;
@@ -200,7 +200,7 @@ std::string ReportEngine::fitText(int font, const std::string& text, int width) 
   return q.left(lo).toStdString();
 }
 
-void ReportEngine::emitMemo(const Control& c, int x, int y, int font, const std::string& text) {
+void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, const std::string& text) {
   const FontEntry& f = fontCache_[static_cast<std::size_t>(font)];
   const int lineHeight = std::max(1, static_cast<int>(f.lineHeight + 0.5));
   const int maxLines = c.h > 0 ? std::max(1, c.h / lineHeight) : 1 << 20;
@@ -252,7 +252,7 @@ void ReportEngine::emitMemo(const Control& c, int x, int y, int font, const std:
   }
 }
 
-void ReportEngine::emitImage(const Control& c, int x, int y, int maxW, int maxH) {
+void ReportEngine::emitImage(const ReportControl& c, int x, int y, int maxW, int maxH) {
   if (!c.value) return;
   const std::string file(clip(c.value()));
   if (file.empty()) return;  // no picture: the band shows nothing there

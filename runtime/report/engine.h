@@ -50,9 +50,9 @@ class ReportEngine {
   void startPage();
   void endPage();
   void emitBand(const Band& band, int ox, int oy, int bandWidth);
-  void emitControl(const Control& c, int ox, int oy, int bandWidth, int bandHeight);
-  void emitMemo(const Control& c, int x, int y, int font, const std::string& text);
-  void emitImage(const Control& c, int x, int y, int maxW, int maxH);
+  void emitControl(const ReportControl& c, int ox, int oy, int bandWidth, int bandHeight);
+  void emitMemo(const ReportControl& c, int x, int y, int font, const std::string& text);
+  void emitImage(const ReportControl& c, int x, int y, int maxW, int maxH);
   int fontIndex(const FontSpec& spec);
   std::string fitText(int font, const std::string& text, int width);
 
@@ -67,6 +67,6 @@ class ReportEngine {
 };
 
 // Page number and date texts as the definitions' pictures give them.
-std::string controlText(const Control& c, int page);
+std::string controlText(const ReportControl& c, int page);
 
 }  // namespace qm

@@ -33,7 +33,7 @@ enum class ControlKind {
   Image,     // the picture in the file the value names, at its own size
 };
 
-struct Control {
+struct ReportControl {
   ControlKind kind = ControlKind::Text;
   int x = 0, y = 0, w = 0, h = 0;  // w 0: as wide as the text
   std::optional<FontSpec> font;     // the report's font when not set
@@ -48,7 +48,7 @@ struct Control {
 struct Band {
   int x = 0, y = 0;  // page position of a page header or footer; unused for details
   int w = 0, h = 0;
-  std::vector<Control> controls;
+  std::vector<ReportControl> controls;
 };
 
 struct Area {
@@ -64,8 +64,8 @@ struct ReportLayout {
 };
 
 // Builders that keep report definitions short tables.
-inline Control placed(ControlKind kind, int x, int y, int w, int h) {
-  Control c;
+inline ReportControl placed(ControlKind kind, int x, int y, int w, int h) {
+  ReportControl c;
   c.kind = kind;
   c.x = x;
   c.y = y;
@@ -73,43 +73,43 @@ inline Control placed(ControlKind kind, int x, int y, int w, int h) {
   c.h = h;
   return c;
 }
-inline Control textAt(int x, int y, int w, int h, std::string text, Align a = Align::Left) {
-  Control c = placed(ControlKind::Text, x, y, w, h);
+inline ReportControl textAt(int x, int y, int w, int h, std::string text, Align a = Align::Left) {
+  ReportControl c = placed(ControlKind::Text, x, y, w, h);
   c.text = std::move(text);
   c.align = a;
   return c;
 }
-inline Control fieldAt(int x, int y, int w, int h, std::function<std::string()> value,
+inline ReportControl fieldAt(int x, int y, int w, int h, std::function<std::string()> value,
                        std::string picture = {}, Align a = Align::Left) {
-  Control c = placed(ControlKind::Text, x, y, w, h);
+  ReportControl c = placed(ControlKind::Text, x, y, w, h);
   c.value = std::move(value);
   c.picture = std::move(picture);
   c.align = a;
   return c;
 }
-inline Control checkBoxAt(int x, int y, int w, int h, std::string caption,
+inline ReportControl checkBoxAt(int x, int y, int w, int h, std::string caption,
                           std::function<std::string()> mark, std::string trueValue = "Y") {
-  Control c = placed(ControlKind::CheckBox, x, y, w, h);
+  ReportControl c = placed(ControlKind::CheckBox, x, y, w, h);
   c.text = std::move(caption);
   c.value = std::move(mark);
   c.trueValue = std::move(trueValue);
   return c;
 }
-inline Control lineAt(int x, int y, int w, int h) { return placed(ControlKind::Line, x, y, w, h); }
-inline Control boxAt(int x, int y, int w, int h) { return placed(ControlKind::Box, x, y, w, h); }
-inline Control memoAt(int x, int y, int w, int h, std::function<std::string()> text) {
-  Control c = placed(ControlKind::Memo, x, y, w, h);
+inline ReportControl lineAt(int x, int y, int w, int h) { return placed(ControlKind::Line, x, y, w, h); }
+inline ReportControl boxAt(int x, int y, int w, int h) { return placed(ControlKind::Box, x, y, w, h); }
+inline ReportControl memoAt(int x, int y, int w, int h, std::function<std::string()> text) {
+  ReportControl c = placed(ControlKind::Memo, x, y, w, h);
   c.value = std::move(text);
   return c;
 }
-inline Control imageAt(int x, int y, std::function<std::string()> fileName) {
-  Control c = placed(ControlKind::Image, x, y, 0, 0);
+inline ReportControl imageAt(int x, int y, std::function<std::string()> fileName) {
+  ReportControl c = placed(ControlKind::Image, x, y, 0, 0);
   c.value = std::move(fileName);
   return c;
 }
-inline Control dateStampAt(int x, int y, int w, int h) { return textAt(x, y, w, h, DateStampText); }
-inline Control pageNumberAt(int x, int y, int w, int h, Align a = Align::Left) {
-  Control c = textAt(x, y, w, h, {}, a);
+inline ReportControl dateStampAt(int x, int y, int w, int h) { return textAt(x, y, w, h, DateStampText); }
+inline ReportControl pageNumberAt(int x, int y, int w, int h, Align a = Align::Left) {
+  ReportControl c = textAt(x, y, w, h, {}, a);
   c.pageNumber = true;
   c.picture = PageNumberPicture;
   return c;

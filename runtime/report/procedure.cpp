@@ -8,6 +8,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/report/placement.h"
 #include "runtime/report/preview.h"
+#include "runtime/store/thread.h"
 #include "runtime/report/printer.h"
 #include "runtime/report/progress.h"
 
@@ -58,6 +59,7 @@ void BatchProcedure::start(std::function<void(int)> done) {
   cancelled_ = false;
   recordsRead_ = 0;
   errors().pushProcedure(name_);
+  thread_ = currentThread();
   request_ = RequestCode;
   RequestCode = 0;
   ResponseCode = 0;
@@ -95,6 +97,7 @@ bool BatchProcedure::readOne() {
 
 void BatchProcedure::onTimer() {
   if (!running_ || !timer_->isActive()) return;
+  ThreadScope scope(thread_);
   const bool more = !cancelled_ && reader_->runEvent();
   progress_->setPercent(source_.percentDone());
   if (more && !cancelled_) return;

@@ -75,6 +75,7 @@ class BatchProcedure {
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<BatchReader> reader_;
   std::function<void(int)> done_;
+  int thread_ = 0;  // the logical thread the run belongs to: timer events read its buffers
 
  protected:
   // Lets callbacks that may outlive the procedure (the preview's) see that it is gone.

@@ -331,6 +331,15 @@ void WindowProcedure::closeFiles() {
   opened_.clear();
 }
 
+namespace {
+// Sizes a child window so that its client area is exactly the content's size.
+void fitFrame(QMdiSubWindow* sub, QSize inner) {
+  sub->ensurePolished();
+  const QMargins m = sub->contentsMargins();
+  sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
+}
+}  // namespace
+
 void WindowProcedure::buildWindow() {
   win_ = std::make_unique<Window>(*def_, *this, [this](const std::string& n) { return resolveBinding(n); });
   QWidget* content = win_->content();
@@ -341,8 +350,11 @@ void WindowProcedure::buildWindow() {
   // Before the window is framed: the line adds to its height.
   if (!def_->status.empty() && !(def_->mdi && frameStatus(true))) win_->addStatusLine(def_->status);
   if (def_->mdi && area()) {
+    const QSize inner = content->size();
     QMdiSubWindow* sub = area()->addSubWindow(content);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    // The content has no layout to give a size hint: frame it at its own size.
+    fitFrame(sub, inner);
     sub->setWindowIcon(own);
     sub->setWindowTitle(content->windowTitle());
     outer_ = sub;
@@ -407,14 +419,23 @@ void WindowProcedure::restorePlacement() {
     maximize_ = true;
     return;
   }
-  int x = readInt(ini.read(name_, "XPos", ""), u.toDuX(outer_->x()));
-  int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(outer_->y()));
+  // A window never placed before opens just below and right of its caller
+  // (or the area's corner), inside the frame's area.
+  QPoint start = outer_->pos();
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) {
+    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(24, 24) : QPoint(0, 0);
+    const QSize room = area()->viewport()->size();
+    start.setX(std::max(0, std::min(start.x(), room.width() - sub->width())));
+    start.setY(std::max(0, std::min(start.y(), room.height() - sub->height())));
+  }
+  int x = readInt(ini.read(name_, "XPos", ""), u.toDuX(start.x()));
+  int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(start.y()));
   int w = readInt(ini.read(name_, "Width", ""), win_->duWidth());
   int h = readInt(ini.read(name_, "Height", ""), win_->duHeight());
   outer_->move(u.x(x), u.y(y));
   if (def_->resizable && w > 0 && h > 0) {
     win_->content()->resize(u.x(w), u.y(h));
-    if (outer_ != win_->content()) outer_->adjustSize();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data())) fitFrame(sub, win_->content()->size());
   }
 }
 

@@ -22,6 +22,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "runtime/report/fontmap.h"
 #include "runtime/ui/procedure.h"
@@ -312,7 +313,9 @@ void Window::build() {
   int number = 0;
   for (const ControlDef& cd : def_.controls) {
     auto ctl = std::make_unique<Control>(++number, cd);
-    const Origin* origin = originFor(cd);
+    // A copy: adding a container below may move the list the origin came from.
+    std::optional<Origin> origin;
+    if (const Origin* o = originFor(cd)) origin = *o;
     QWidget* parent = origin ? origin->widget : content_.data();
     ctl->container_ = origin ? origin->index : -1;
     int index = number - 1;

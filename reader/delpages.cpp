@@ -1,0 +1,205 @@
+#include "reader/delpages.h"
+
+#include <QWidget>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dictionary/datafile_adapter.h"
+#include "dictionary/dictionary.h"
+#include "reader/details.h"
+#include "reader/globals.h"
+#include "reader/window.h"
+#include "records/layout.h"
+#include "runtime/config/errors.h"
+#include "runtime/config/messages.h"
+#include "runtime/ui/window.h"
+#include "runtime/values/text.h"
+
+namespace qm::reader {
+namespace {
+
+using records::control;
+using records::entry;
+using records::prompt;
+
+constexpr int kPasses = 6;
+
+// True when the user ends the run.
+bool stopBox(const std::string& text) {
+  MessageRequest req;
+  req.caption = "Delete Web Pages By Domain Name";
+  req.text = text;
+  req.icon = MsgIcon::Stop;
+  req.buttons = BtnAbort | BtnIgnore;
+  req.defaultButton = BtnIgnore;
+  return showMessage(req) == BtnAbort;
+}
+
+// The domain's pages in the order of WEB:NAMES: positions and page records.
+std::vector<std::pair<int64_t, RecordBuffer>> domainPages(RecordFile& f, const std::string& domain) {
+  const FileDef& def = f.def();
+  const int field = def.fieldIndex("WEB:DOMAINNAME");
+  RecordBuffer probe(def);
+  probe.setText(field, domain);
+  // The key ignores letter case; the stored domain must match as written.
+  const auto exact = [&](const RecordBuffer& r) { return r.text(field) == domain; };
+  const bool blank = domain.empty();  // a blank domain is in no key
+  const int order = blank ? -1 : def.keyIndex("WEB:NAMES");
+  std::vector<std::pair<int64_t, RecordBuffer>> all, page;
+  RecordBuffer last(def);
+  const RecordBuffer* from = nullptr;
+  int64_t fromPos = 0;
+  constexpr int kPage = 1000;
+  for (;;) {
+    if (f.readPage(order, from, fromPos, true, kPage, page, KeyRange{blank ? 0 : 1}, &probe, exact) != 0) break;
+    all.insert(all.end(), page.begin(), page.end());
+    if (page.size() < static_cast<std::size_t>(kPage)) break;
+    last = page.back().second;
+    fromPos = page.back().first;
+    from = &last;
+  }
+  return all;
+}
+
+}  // namespace
+
+void DeleteDomainPages(const std::function<void()>& redisplay) {
+  ProcedureScope scope("DeleteDomainPages");
+  const auto show = [&] {
+    if (redisplay) redisplay();
+  };
+  Progress progress;
+  progress.set(1);
+  FileCount = 0;
+  show();
+  StatusText = "Working, please be patient.";
+  show();
+  const std::string domain = domainname.str();  // the run's own copy
+  FileManager& fm = access(FileId::WebPages);
+  if (!fm.isOpen()) fm.open();  // failures are reported by the manager
+  RecordFile& f = fm.file();
+  FailureReport report(fm.name(), kDeleteError);
+  bool ended = false;
+  // Later passes find nothing left: each pass deletes all it lists.
+  for (int pass = 0; pass < kPasses && !ended; ++pass) {
+    for (auto& [position, page] : domainPages(f, domain)) {
+      ++FileCount;
+      show();
+      std::string readError;
+      clearPageDetails(page.text("WEB:PAGEPATH"), progress, &readError);
+      if (!readError.empty() && stopBox(readError)) {
+        ended = true;
+        break;
+      }
+      progress.advance();
+      StatusText = "Processing: " + page.text("WEB:PAGENAME");
+      show();
+      int rc = f.fetchPosition(position);
+      if (rc == 0) rc = f.erase();
+      report.check(rc, f.errorText());
+    }
+  }
+  StatusText = "";
+  show();
+  StatusText = "Finished. Records deleted.";
+  show();
+}
+
+namespace {
+
+constexpr const char* kDomainStatus =
+    "Enter the complete domain name exactly as you registered it,\n"
+    "without \"http://www.\" in front of it.\n"
+    "For the address http://www.example.com\n"
+    "enter example.com";
+
+WindowDef delWindow() {
+  WindowDef w;
+  w.title = "Delete Web Pages By Domain Name";
+  w.w = 300, w.h = 170;
+  w.controls.push_back(control(Kind::Prompt, "?Intro",
+                               "Enter the Domain Name whose web pages you wish to delete. Press the TAB key. Then "
+                               "press the RUN button. The web pages will then be deleted along with any records in "
+                               "related files such as meta, scripts, etc. Wait until process is finished, then CLOSE.",
+                               8, 6, 284, 40));
+  w.controls.push_back(prompt("Domain Name:", 8, 52, 52));
+  ControlDef dom = entry("domainname", "@s50", 62, 52, 200);
+  dom.tip = "This is the actual domain name that you have registered.";
+  w.controls.push_back(dom);
+  w.controls.push_back(prompt("(Press TAB after entry.)", 62, 64, 200));
+  ControlDef run = control(Kind::Button, "?Run", "Run Deletions", 8, 80, 70, 14);
+  run.disabled = true;
+  w.controls.push_back(run);
+  ControlDef status = control(Kind::Text, "?StatusText", "", 8, 102, 284, 10);
+  status.field = "StatusText", status.picture = "@s100";
+  w.controls.push_back(status);
+  ControlDef count = control(Kind::Text, "?FileCount", "", 8, 116, 60, 10);
+  count.field = "FileCount", count.picture = "@n-14";
+  w.controls.push_back(count);
+  ControlDef progress = control(Kind::Text, "?ProgressCount", "", 80, 116, 90, 10);
+  progress.field = "ProgressCount";
+  w.controls.push_back(progress);
+  records::addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico"}}, 242, 148, 16, 4);
+  return w;
+}
+
+class DelPages : public WindowProcedure {
+ public:
+  DelPages() : WindowProcedure("delpages") {
+    setDefinition(delWindow());
+    useFile(&managedFile(FileId::WebPages), true);
+    bindValue(
+        "domainname", [] { return domainname.str(); },
+        [](const std::string& v) {
+          domainname = v;
+          return true;
+        },
+        50);
+    bindValue("StatusText", [] { return StatusText.str(); }, [](const std::string&) { return false; });
+    bindValue("ProgressCount", [] { return ProgressCount.str(); }, [](const std::string&) { return false; });
+    bindValue("FileCount", [] { return std::to_string(FileCount); }, [](const std::string&) { return false; });
+  }
+
+ protected:
+  bool takeWindowEvent(Event e) override {
+    if (WindowProcedure::takeWindowEvent(e)) return true;
+    if (e == Event::OpenWindow) {
+      decorate(*this, {{"?Intro", WindowTouch::Wrap}});
+      setStatusTip(*this, "?domainname", kDomainStatus);
+      domainname = "";
+      FileCount = 0;
+      StatusText = "";
+      display();
+      if (Control* run = control("?Run")) run->setEnabled(false);
+    }
+    return false;
+  }
+
+  bool takeAccepted(Control& c) override {
+    if (compareNoCase(c.id(), "?domainname") == 0) {
+      // Once a domain has been entered the run stays possible.
+      if (!domainname.blank())
+        if (Control* run = control("?Run")) run->setEnabled(true);
+      return false;
+    }
+    if (compareNoCase(c.id(), "?Run") == 0) {
+      takeScreenValues(*this);
+      DeleteDomainPages([this] { redisplay(*this); });
+      display();
+      return true;
+    }
+    if (c.def().role == Role::Close) {
+      close(2);
+      return true;
+    }
+    return WindowProcedure::takeAccepted(c);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<WindowProcedure> makeDelPages() { return std::make_unique<DelPages>(); }
+
+}  // namespace qm::reader

@@ -1,0 +1,230 @@
+#include "reader/details.h"
+
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "dictionary/dictionary.h"
+#include "runtime/config/errors.h"
+#include "runtime/values/clock.h"
+
+namespace qm::reader {
+namespace {
+
+struct DetailFile {
+  FileId id;
+  const char* key;  // on the page path
+  const char* path;
+  const char* domain;
+  const char* page;
+};
+
+// In the order the old records are cleared.
+const DetailFile kDetails[] = {
+    {FileId::WPLinks, "WPL:PATHNAME", "WPL:WEBPAGEPATHNAME", "WPL:DOMAINNAME", "WPL:PAGENAME"},
+    {FileId::WPScripts, "WPS:PAGENAM", "WPS:WEBPAGEPATHNAME", "WPS:DOMAINNAME", "WPS:PAGENAME"},
+    {FileId::WPForm, "WPF:PAGENAME", "WPF:WEBPAGEPATHNAME", "WPF:DOMAINNAME", "WPF:PAGE"},
+    {FileId::WPIMG, "WPI:PAGENAME", "WPI:WEBPAGEPATHNAME", "WPI:DOMAINNAME", "WPI:PAGE"},
+    {FileId::WPMeta, "WPM:PAGEPATH", "WPM:WEBPAGEPATH", "WPM:DOMAINNAME", "WPM:PAGENAME"},
+};
+
+const DetailFile& detailOf(FileId id) {
+  for (const DetailFile& d : kDetails)
+    if (d.id == id) return d;
+  return kDetails[0];  // not reached: every detail file is in the table
+}
+
+// Many changes of one file in one commit.
+class Batch {
+ public:
+  explicit Batch(RecordFile& f) : f_(f), on_(f.beginBatch() == 0) {}
+  int commit() {
+    if (!on_) return 0;
+    on_ = false;
+    return f_.commitBatch();
+  }
+  ~Batch() {
+    if (on_) f_.rollbackBatch();
+  }
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+
+ private:
+  RecordFile& f_;
+  bool on_;
+};
+
+// Returns false on a failed read (its text in *readError).
+bool clearOne(const DetailFile& d, const std::string& pagePath, Progress& progress, std::string* readError) {
+  FileManager& fm = access(d.id);
+  if (!fm.isOpen()) fm.open();  // failures are reported by the manager
+  RecordFile& f = fm.file();
+  const FileDef& def = f.def();
+  const int pathField = def.fieldIndex(d.path);
+  RecordBuffer probe(def);
+  probe.setText(pathField, pagePath);
+  // The key ignores letter case; the page path must match exactly.
+  const auto exact = [&](const RecordBuffer& r) { return r.text(pathField) == pagePath; };
+  // A blank path is in no key: only then is the whole file read.
+  const bool blank = pagePath.empty();
+  const int order = blank ? -1 : def.keyIndex(d.key);
+  const KeyRange range{blank ? 0 : 1};
+
+  std::vector<int64_t> doomed;
+  std::vector<std::pair<int64_t, RecordBuffer>> page;
+  RecordBuffer last(def);
+  const RecordBuffer* from = nullptr;
+  int64_t fromPos = 0;
+  constexpr int kPage = 1000;
+  for (;;) {
+    const int rc = f.readPage(order, from, fromPos, true, kPage, page, range, &probe, exact);
+    if (rc != 0) {
+      if (readError && readError->empty()) *readError = f.errorText();
+      return false;
+    }
+    for (const auto& row : page) doomed.push_back(row.first);
+    progress.advance(static_cast<long>(page.size()));
+    if (page.size() < static_cast<std::size_t>(kPage)) break;
+    last = page.back().second;
+    fromPos = page.back().first;
+    from = &last;
+  }
+  if (doomed.empty()) return true;
+  FailureReport report(fm.name(), kDeleteError);
+  Batch batch(f);
+  for (const int64_t pos : doomed) {
+    int rc = f.fetchPosition(pos);
+    if (rc == 0) rc = f.erase();
+    report.check(rc, f.errorText());
+  }
+  report.check(batch.commit(), f.errorText());
+  return true;
+}
+
+// Fills and adds the records of one detail file in one commit.
+class Writer {
+ public:
+  Writer(FileId id, const PageFacts& page)
+      : d_(detailOf(id)), fm_(access(id)), f_(fm_.file()), b_(f_.buffer()), page_(page),
+        report_(fm_.name(), kInsertError) {
+    if (!fm_.isOpen()) fm_.open();
+    batch_.emplace(f_);
+  }
+  RecordBuffer& start() {
+    b_.clear();
+    b_.setText(d_.path, page_.pagePath);
+    b_.setText(d_.domain, page_.domain);
+    b_.setText(d_.page, page_.pageName);
+    return b_;
+  }
+  void add() { report_.check(f_.add(), f_.errorText()); }
+  // Commits; true when every add went through.
+  bool finish() {
+    report_.check(batch_->commit(), f_.errorText());
+    return !report_.failed();
+  }
+  std::vector<int> lineFields(const std::string& prefix) const {
+    std::vector<int> out;
+    for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
+    return out;
+  }
+
+ private:
+  const DetailFile& d_;
+  FileManager& fm_;
+  RecordFile& f_;
+  RecordBuffer& b_;
+  const PageFacts& page_;
+  FailureReport report_;
+  std::optional<Batch> batch_;
+};
+
+void setLines(RecordBuffer& b, const std::vector<int>& fields, std::span<const std::string_view> lines) {
+  for (std::size_t i = 0; i < lines.size() && i < fields.size(); ++i) b.setText(fields[i], lines[i]);
+}
+
+}  // namespace
+
+bool FailureReport::check(int rc, const std::string& errorText) {
+  if (rc == 0) return true;
+  if (!reported_) {
+    reported_ = true;
+    errors().raise(id_, {.file = file_, .errorText = errorText});
+  }
+  return false;
+}
+
+bool clearPageDetails(const std::string& pagePath, Progress& progress, std::string* readError) {
+  bool ok = true;
+  for (const DetailFile& d : kDetails) ok = clearOne(d, pagePath, progress, readError) && ok;
+  return ok;
+}
+
+bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
+  const int32_t day = today();
+  bool ok = true;
+  if (!found.images.empty()) {
+    Writer w(FileId::WPIMG, page);
+    for (const PageImage& im : found.images) {
+      RecordBuffer& b = w.start();
+      b.setText("WPI:WEBPAGEIMG", im.src);
+      b.setText("WPI:HEIGHT", im.height);
+      b.setText("WPI:WIDTH", im.width);
+      b.setText("WPI:CURRENTLYUSE", page.useNow);
+      b.setText("WPI:IMAGEPATH", scanImagePath(page.localDir, im.src));
+      b.setInteger("WPI:LINENUMBER", clampLine(static_cast<double>(im.line)));
+      b.setDate("WPI:DATEENTERED", day);
+      w.add();
+    }
+    ok = w.finish() && ok;
+  }
+  if (!found.links.empty()) {
+    Writer w(FileId::WPLinks, page);
+    for (const PageLink& l : found.links) {
+      RecordBuffer& b = w.start();
+      b.setText("WPL:WEBPAGELINK", l.link);
+      b.setReal("WPL:LINENUMBER", static_cast<double>(l.line));
+      b.setDate("WPL:RECORDDATE", day);
+      w.add();
+    }
+    ok = w.finish() && ok;
+  }
+  if (!found.metas.empty()) {
+    Writer w(FileId::WPMeta, page);
+    for (const PageMeta& m : found.metas) {
+      RecordBuffer& b = w.start();
+      b.setText("WPM:LOCALPATH", page.localPath);
+      b.setText("WPM:METACONTENTS", m.content);
+      b.setText("WPM:METANAME", m.name);
+      w.add();
+    }
+    ok = w.finish() && ok;
+  }
+  if (!found.scripts.empty()) {
+    Writer w(FileId::WPScripts, page);
+    const std::vector<int> fields = w.lineFields("WPS:SCRIPTLINE");
+    for (const PageBlock& s : found.scripts) {
+      RecordBuffer& b = w.start();
+      setLines(b, fields, found.lines(s));
+      b.setDate("WPS:RECORDDATE", day);
+      w.add();
+    }
+    ok = w.finish() && ok;
+  }
+  if (!found.forms.empty()) {
+    Writer w(FileId::WPForm, page);
+    const std::vector<int> fields = w.lineFields("WPF:FORMLINE");
+    for (const PageBlock& s : found.forms) {
+      RecordBuffer& b = w.start();
+      setLines(b, fields, found.lines(s));
+      b.setDate("WPF:RECORDDATE", day);
+      b.setInteger("WPF:LINENUMBER", clampLine(static_cast<double>(s.line)));
+      w.add();
+    }
+    ok = w.finish() && ok;
+  }
+  return ok;
+}
+
+}  // namespace qm::reader

@@ -1,0 +1,43 @@
+#include "reader/globals.h"
+
+#include <string>
+
+#include "runtime/config/filter.h"
+#include "runtime/config/requests.h"
+
+namespace qm::reader {
+
+FixedText<80> HtmlFileName;
+FixedText<20> WorkFileName;
+FixedText<50> domainname;
+FixedText<80> ReaderLocalDir;
+FixedText<30> ReaderSubDir;
+FixedText<80> SiteAddress;
+FixedText<80> ProbeDir;
+FixedText<1> ReadConfirmed;
+FixedText<100> StatusText;
+FixedText<20> ProgressCount;
+int32_t FileCount = 0;
+double LineCounter = 0;
+
+void initReaderGlobals() {
+  for (auto* t : {&HtmlFileName, &ProbeDir, &ReaderLocalDir, &SiteAddress}) *t = "";
+  WorkFileName = "";
+  domainname = "";
+  ReaderSubDir = "";
+  ReadConfirmed = "";
+  StatusText = "";
+  ProgressCount = "";
+  FileCount = 0;
+  LineCounter = 0;
+  RequestCode = 0;
+  ResponseCode = 0;
+  boundNames().bind("domainname", [] { return FilterValue::ofText(domainname.str()); });
+}
+
+void Progress::set(long n) {
+  n_ = n;
+  ProgressCount = std::to_string(n_);
+}
+
+}  // namespace qm::reader

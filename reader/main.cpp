@@ -1,0 +1,21 @@
+// The companion program: reads a domain's pages in one run.
+#include <QApplication>
+
+#include "frame/procedures.h"
+#include "reader/frame.h"
+#include "reader/register.h"
+#include "runtime/config/messages.h"
+#include "runtime/ui/messagebox.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Skimwell");
+  qm::QtMessageAnswerer boxes;
+  qm::setMessageAnswerer(&boxes);
+  qm::reader::registerReaderProcedures([](std::string name, int stackSize, qm::ProcedureFactory f) {
+    qm::registerProcedure(std::move(name), std::move(f), stackSize);
+  });
+  const int code = qm::reader::runReader();
+  qm::setMessageAnswerer(nullptr);
+  return code;
+}

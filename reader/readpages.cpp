@@ -1,0 +1,381 @@
+#include "reader/readpages.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+#include "dictionary/datafile_adapter.h"
+#include "dictionary/dictionary.h"
+#include "reader/details.h"
+#include "reader/globals.h"
+#include "reader/window.h"
+#include "records/layout.h"
+#include "runtime/config/errors.h"
+#include "runtime/config/messages.h"
+#include "runtime/config/requests.h"
+#include "runtime/ui/form.h"
+#include "runtime/ui/window.h"
+#include "runtime/values/clock.h"
+#include "runtime/values/fsutil.h"
+#include "runtime/values/picture.h"
+#include "runtime/values/text.h"
+#include "webdata/scan/scan.h"
+
+namespace qm::reader {
+namespace {
+
+using records::ButtonSpec;
+using records::control;
+using records::entry;
+using records::prompt;
+
+constexpr const char* kParseCaption = "Parse HTML File";
+constexpr const char* kClearing = "Clearing old HTML data before reading in new data. Please be patient.";
+constexpr const char* kDriveLetter = "A path with a drive letter cannot be used here.";
+
+const char* const kMarkFields[] = {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"};
+
+// ---- the run ------------------------------------------------------------------
+
+void show(const std::function<void()>& redisplay) {
+  if (redisplay) redisplay();
+}
+
+std::string dateAndTime(int32_t day, int32_t time) {
+  return formatDate("@d1", day) + " " + formatTime("@t3", time);
+}
+
+// The stop box: an error the user may end the run at or go on from. True
+// when the user ends.
+bool stopBox(const std::string& text) {
+  MessageRequest req;
+  req.caption = kParseCaption;
+  req.text = text;
+  req.icon = MsgIcon::Stop;
+  req.buttons = BtnAbort | BtnIgnore;
+  req.defaultButton = BtnIgnore;
+  return showMessage(req) == BtnAbort;
+}
+
+bool directoryFound(const std::string& dir) {
+  const std::string clipped(clip(dir));
+  return !clipped.empty() && !hasDriveLetter(clipped) && directoryExists(normalizePath(clipped));
+}
+
+void cannotFind(const std::string& whole) {
+  std::string text = "Cannot find that directory: " + whole;
+  if (hasDriveLetter(clip(whole))) text += std::string("||") + kDriveLetter;
+  message(text, "Huh?");
+}
+
+// Adds the domain when Domains has no record of it.
+void ensureDomain() {
+  FileManager& fm = access(FileId::Domains);
+  RecordFile& f = fm.file();
+  RecordBuffer& b = f.buffer();
+  b.clear();
+  b.setText("DOM:DOMAINNAME", domainname.clipped());
+  b.setText("DOM:DEFAULTLOCALDIR", ReaderLocalDir.clipped());
+  b.setText("DOM:DEFAULTWEBPATH", "http://www." + domainname.str());
+  const RecordBuffer wanted = b;
+  if (f.fetch(f.def().keyIndex("DOM:NAME")) != ErrNotFound) return;
+  b = wanted;
+  FailureReport report(fm.name(), kInsertError);
+  if (!report.check(f.add(), f.errorText())) return;
+  message("Your domain has been added to the Domains file. |Please update the record when returning to Quillmark.",
+          domainname.str() + " Domain Added");
+}
+
+// One listed file into its page record and detail records. False when the
+// user ends the run.
+bool readOne(const DirEntry& file, const std::string& dir, Progress& progress,
+             const std::function<void()>& redisplay) {
+  HtmlFileName = ReaderLocalDir.str() + "\\" + file.name;
+  ++FileCount;
+  LineCounter = 1;
+
+  FileManager& fm = access(FileId::WebPages);
+  RecordFile& f = fm.file();
+  RecordBuffer& web = f.buffer();
+  const std::string pagePath = SiteAddress.str() + "/" + file.name;
+  web.setText("WEB:PAGEPATH", pagePath);
+  const bool found = f.fetch(f.def().keyIndex("WEB:PATH")) == 0;
+  if (!found) {
+    // A new page starts blank, whatever the buffer held before.
+    web.clear();
+    web.setText("WEB:PAGEPATH", pagePath);
+  }
+  web.setText("WEB:PAGENAME", ReaderSubDir.blank() ? file.name : ReaderSubDir.str() + "\\" + file.name);
+  web.setText("WEB:DOMAINNAME", domainname.clipped());
+  web.setText("WEB:LOCALPATH", HtmlFileName.clipped());
+  web.setText("WEB:LOCALDEFAULTDIRECTORY", ReaderLocalDir.clipped());
+  web.setText("WEB:FILEDATETIME", dateAndTime(file.day, file.time));
+  web.setInteger("WEB:FILESIZE", file.size);
+  web.setText("WEB:PAGEREADDATE", dateAndTime(today(), clockTime()));
+  for (const char* mark : kMarkFields) web.setText(mark, "");
+
+  const std::string storedPath = web.text("WEB:PAGEPATH");  // as cut to its field
+  const PageFacts page{storedPath,
+                       web.text("WEB:DOMAINNAME"),
+                       web.text("WEB:PAGENAME"),
+                       web.text("WEB:USENOW"),
+                       web.text("WEB:LOCALPATH"),
+                       web.text("WEB:LOCALDEFAULTDIRECTORY")};
+
+  std::string readError;
+  clearPageDetails(storedPath, progress, &readError);
+  if (!readError.empty() && stopBox(readError)) return false;
+
+  // The page's lines stay in memory: no work file is written beside the data.
+  WorkFileName = std::to_string(clockTime()) + ".txt";
+  std::string error;
+  const ScannedPage scanned = scanPageFile(joinPath(normalizePath(dir), file.name), &error);
+  if (!error.empty() && stopBox(HtmlFileName.str() + "||" + error)) return false;
+  progress.advance(scanned.progressSteps);
+  LineCounter += static_cast<double>(scanned.scannedLines);
+
+  writePageDetails(scanned, page);
+  if (scanned.scannedLines > 0) {
+    if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
+    for (std::size_t i = 0; i < scanned.marks.size(); ++i)
+      if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");
+    web.setText("WEB:PAGEREADDATE", dateAndTime(today(), clockTime()));
+  }
+  // An existing page with an empty file keeps its stored record.
+  if (!found) {
+    FailureReport report(fm.name(), kInsertError);
+    report.check(f.add(), f.errorText());
+  } else if (scanned.scannedLines > 0) {
+    FailureReport report(fm.name(), kUpdateError);
+    report.check(f.put(), f.errorText());
+  }
+
+  ProgressCount = "";
+  StatusText = HtmlFileName.str() + " " + " file reading done.";
+  show(redisplay);
+  HtmlFileName = "";
+  return true;
+}
+
+}  // namespace
+
+void ReadAllPages(const std::function<void()>& redisplay) {
+  ProcedureScope scope("ReadAllPages");
+  if (ReadConfirmed.blank()) {
+    if (message("Are you sure you wish to read in the Web Pages?", "Reading Confirmation", MsgIcon::Exclamation,
+                BtnYes | BtnNo, BtnYes) != BtnYes) {
+      ReadConfirmed = "";
+      return;
+    }
+    ReadConfirmed = "Y";
+  }
+  FileCount = 0;
+  StatusText = "";
+  show(redisplay);
+  if (domainname.blank() || ReaderLocalDir.blank()) {
+    message("Cannot continue. Need both Domain Name and Local Directory Path.", "ERROR:Need Data");
+    ReadConfirmed = "";
+    return;
+  }
+
+  ProbeDir = ReaderLocalDir.view();
+  if (!directoryFound(ReaderLocalDir.str())) {
+    cannotFind(std::string(ReaderLocalDir.view()));
+    return;
+  }
+  StatusText = "";
+  ProbeDir = ReaderSubDir.blank() ? ReaderLocalDir.str() : ReaderLocalDir.str() + "\\" + ReaderSubDir.str();
+  ReaderLocalDir = ProbeDir.view();
+  if (!directoryFound(ProbeDir.str())) {
+    cannotFind(std::string(ProbeDir.view()));
+    return;
+  }
+
+  StatusText = "";
+  SiteAddress = ReaderSubDir.blank() ? "http://www." + domainname.str()
+                                     : "http://www." + domainname.str() + "/" + ReaderSubDir.str();
+  StatusText = "Preparing to read pages...";
+  show(redisplay);
+  // The store keeps every key current as records change: there is nothing to
+  // rebuild before or after the run.
+  for (FileId id : {FileId::WebPages, FileId::Domains, FileId::WPIMG, FileId::WPLinks, FileId::WPMeta,
+                    FileId::WPForm, FileId::WPScripts})
+    if (!access(id).isOpen()) access(id).open();  // failures are reported by the managers
+
+  Progress progress;
+  progress.set(1);
+  progress.advance();
+  StatusText = kClearing;
+  show(redisplay);
+
+  ensureDomain();
+
+  const std::string dir = ReaderLocalDir.str();
+  std::string listError;
+  const std::vector<DirEntry> files = listHtmlFiles(normalizePath(dir), &listError);
+  if (!listError.empty()) message("The directory " + dir + " could not be listed.||" + listError, "Huh?");
+  for (auto it = files.rbegin(); it != files.rend(); ++it) {
+    if (!readOne(*it, dir, progress, redisplay)) {
+      HtmlFileName = "";
+      ProgressCount = "";
+      return;
+    }
+  }
+  message("HTML file read done.", kParseCaption);
+}
+
+// ---- the window ---------------------------------------------------------------
+
+namespace {
+
+WindowDef readWindow() {
+  WindowDef w;
+  w.title = "Read Multiple Web Pages";
+  w.icon = "qm.ico";
+  w.w = 400, w.h = 262;
+  w.controls.push_back(control(Kind::Group, "?Steps", "", 6, 4, 388, 26));
+  ControlDef bulb = control(Kind::Image, "?Bulb", "", 6, 4, 16, 16, "?Steps");
+  bulb.icon = "litebulb.ico";
+  w.controls.push_back(bulb);
+  w.controls.push_back(control(Kind::Prompt, "?Simple", "Do These Simple Steps:", 28, 8, 200, 10, "?Steps"));
+  w.controls.push_back(prompt("Step 1:", 10, 36, 30));
+  w.controls.push_back(prompt("Enter the Domain Name that you wish to read in:", 42, 36, 240));
+  w.controls.push_back(prompt("Do steps 1, 2 && 4 for the main directory. Then add the subdirectories (step 3) as needed.",
+                              42, 46, 350));
+  w.controls.push_back(prompt("File Count:", 290, 36, 44));
+  ControlDef count = control(Kind::Text, "?FileCount", "", 336, 37, 56, 10);
+  count.field = "FileCount", count.picture = "@n-14";
+  w.controls.push_back(count);
+  w.controls.push_back(prompt("Domain Name:", 42, 60, 70));
+  ControlDef dom = entry("domainname", "@s50", 114, 60, 200);
+  dom.tip = "Enter just the domain name.  An example would be:\nexample.com";
+  w.controls.push_back(dom);
+  w.controls.push_back(prompt("Reading File:", 42, 74, 70));
+  ControlDef reading = control(Kind::Text, "?HtmlFileName", "", 114, 75, 278, 10);
+  reading.field = "HtmlFileName", reading.picture = "@s80";
+  w.controls.push_back(reading);
+  w.controls.push_back(prompt("Step 2:", 10, 92, 30));
+  w.controls.push_back(prompt("Enter the LOCAL directory where the pages are stored:", 42, 92, 300));
+  w.controls.push_back(prompt("Default Local Dir:", 42, 106, 70));
+  ControlDef local = entry("ReaderLocalDir", "@s80", 114, 106, 278);
+  local.tip = "Be sure to include drive letter in path.";
+  w.controls.push_back(local);
+  ControlDef go = control(Kind::Button, "?GO", "GO!", 42, 122, 50, 14);
+  go.tip = "Pressing this button will start the process of reading in your pages.";
+  w.controls.push_back(go);
+  w.controls.push_back(prompt("(Press the GO button to begin reading in your files.)", 98, 124, 250));
+  w.controls.push_back(prompt("OPTIONAL Sub Directory:", 42, 172, 90));
+  ControlDef sub = entry("ReaderSubDir", "@s30", 134, 172, 120);
+  sub.tip =
+      "This is an OPTIONAL sub directory where more HTML files\nmay be stored.  Add this sub directory AFTER you\n"
+      "have read in the main directory files, and BEFORE you exit this window.";
+  w.controls.push_back(sub);
+  ControlDef progress = control(Kind::Text, "?ProgressCount", "", 300, 124, 92, 10);
+  progress.field = "ProgressCount";
+  w.controls.push_back(progress);
+  w.controls.push_back(prompt("Step 3:", 10, 144, 30));
+  w.controls.push_back(prompt("Enter an OPTIONAL sub directory where other html files may be stored:", 42, 144, 340));
+  w.controls.push_back(prompt("Step 4:", 10, 158, 30));
+  ControlDef status = control(Kind::Text, "?StatusText", "", 42, 190, 350, 10);
+  status.field = "StatusText", status.picture = "@s100";
+  w.controls.push_back(status);
+  w.controls.push_back(prompt("Use this Reader program when reading a site for the first time. Existing webpage "
+                              "records for the domain will be overwritten!",
+                              10, 206, 384));
+  records::addButtons(w,
+                      {{"?OK", "OK", Role::Ok},
+                       {"?Close", "Close", Role::Close, "Progm039.ico"},
+                       {"?Help", "Help", Role::Help}},
+                      232, 240, 16, 4);
+  return w;
+}
+
+constexpr const char* kLocalDirStatus =
+    "This is the default local directory where HTL pages are kept.\n"
+    "Be sure to include the complete path including drive letter of\n"
+    "the path.\n"
+    "This path will used in the Web Pages file.";
+
+class ReadPages : public FormProcedure {
+ public:
+  ReadPages() : FormProcedure("readpages", readWindow(), FormDef{}, &managedFile(FileId::Con)) {
+    useFile(&managedFile(FileId::Domains));
+    bindText("domainname", domainname);
+    bindText("ReaderLocalDir", ReaderLocalDir);
+    bindText("ReaderSubDir", ReaderSubDir);
+    bindText("HtmlFileName", HtmlFileName);
+    bindText("ProgressCount", ProgressCount);
+    bindText("StatusText", StatusText);
+    bindValue("FileCount", [] { return std::to_string(FileCount); }, [](const std::string&) { return false; });
+  }
+
+ protected:
+  template <std::size_t N>
+  void bindText(const std::string& name, FixedText<N>& global) {
+    bindValue(
+        name, [&global] { return global.str(); },
+        [&global](const std::string& v) {
+          global = v;
+          return true;
+        },
+        static_cast<int>(N));
+  }
+
+  bool takeWindowEvent(Event e) override {
+    if (FormProcedure::takeWindowEvent(e)) return true;
+    if (e == Event::OpenWindow) {
+      decorate(*this, {{"?Simple", WindowTouch::Bold}, {"?Bulb", WindowTouch::Picture}});
+      setStatusTip(*this, "?ReaderLocalDir", kLocalDirStatus);
+      domainname = "";
+      ReaderLocalDir = "";
+      ReaderSubDir = "";
+      looked_ = "";
+      display();
+    }
+    return false;
+  }
+
+  bool takeAccepted(Control& c) override {
+    const std::string& id = c.id();
+    if (compareNoCase(id, "?domainname") == 0) {
+      if (domainname.str() != looked_) lookUpDomain();
+      return false;
+    }
+    if (compareNoCase(id, "?GO") == 0) {
+      takeScreenValues(*this);
+      ReadAllPages([this] { redisplay(*this); });
+      display();
+      if (Control* close = control("?Close")) select(*close);
+      return true;
+    }
+    if (c.def().role == Role::Ok) {
+      close(RequestCompleted);  // nothing is saved to the control file
+      return true;
+    }
+    if (c.def().role == Role::Close) {
+      close(RequestCancelled);
+      return true;
+    }
+    return FormProcedure::takeAccepted(c);
+  }
+
+ private:
+  void lookUpDomain() {
+    looked_ = domainname.str();
+    FileManager& fm = access(FileId::Domains);
+    fm.buffer().setText("DOM:DOMAINNAME", domainname.clipped());
+    if (fm.tryFetch(fm.def().keyIndex("DOM:NAME")) == ErrNotFound) return;
+    ReaderLocalDir = fm.buffer().text("DOM:DEFAULTLOCALDIR");
+    display();
+  }
+
+  std::string looked_;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowProcedure> makeReadPages() { return std::make_unique<ReadPages>(); }
+
+}  // namespace qm::reader

@@ -1,0 +1,455 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolBar>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "dictionary/dictionary.h"
+#include "frame/procedures.h"
+#include "reader/companion.h"
+#include "reader/delpages.h"
+#include "reader/frame.h"
+#include "reader/globals.h"
+#include "reader/readpages.h"
+#include "reader/register.h"
+#include "runtime/config/errors.h"
+#include "runtime/config/messages.h"
+#include "runtime/config/requests.h"
+#include "runtime/desktop/commandline.h"
+#include "runtime/store/thread.h"
+#include "runtime/ui/browse.h"
+#include "runtime/ui/form.h"
+#include "runtime/ui/window.h"
+#include "testdir.h"
+
+namespace fs = std::filesystem;
+using namespace qm;
+namespace rd = qm::reader;
+
+namespace {
+
+void pump() {
+  for (int i = 0; i < 3; ++i) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
+  Control* c = p ? p->control(id) : nullptr;
+  EXPECT_NE(c, nullptr) << id;
+  return c ? c->widget() : nullptr;
+}
+
+void showTabOf(QWidget* w) {
+  for (QWidget* p = w; p; p = p->parentWidget())
+    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
+      if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
+}
+
+void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
+  auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
+  ASSERT_NE(e, nullptr) << id;
+  showTabOf(e);
+  e->setFocus();
+  e->clear();
+  QTest::keyClicks(e, text);
+  QTest::keyClick(e, Qt::Key_Return);
+  pump();
+}
+
+void click(WindowProcedure* p, const std::string& id) {
+  QWidget* w = widgetOf(p, id);
+  ASSERT_NE(w, nullptr) << id;
+  showTabOf(w);
+  QTest::mouseClick(w, Qt::LeftButton);
+  pump();
+}
+
+using Fields = std::vector<std::pair<const char*, std::string>>;
+
+struct Reader : ::testing::Test {
+  ScriptedAnswerer answers;
+
+  void SetUp() override {
+    answers.install();
+    FormProcedure::clearHistory();
+    rd::initReaderGlobals();
+    errors().setExitFunction([](int) { throw std::runtime_error("the program would end here"); });
+    StartDictionary(DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); },
+                                             [] { return rd::WorkFileName.str(); }});
+    rd::registerReaderProcedures([](std::string name, int stack, ProcedureFactory f) {
+      registerProcedure(std::move(name), std::move(f), stack);
+    });
+    fs::copy(qmtest::fixture("reader/site"), "site", fs::copy_options::recursive);
+  }
+  void TearDown() override {
+    for (int guard = 0; guard < 20 && !runningThreads().empty(); ++guard) {
+      if (WindowProcedure* p = topProcedure(runningThreads().front())) p->close(2);
+      pump();
+    }
+    pump();
+    StopDictionary();
+  }
+
+  static void add(FileId id, const Fields& fields) {
+    ThreadScope t(1);
+    FileManager& m = access(id);
+    ASSERT_EQ(m.open(), 0);
+    m.buffer().clear();
+    for (auto& [label, value] : fields) m.buffer().setText(label, value);
+    ASSERT_EQ(m.file().add(), 0);
+    m.close();
+  }
+  static std::vector<RecordBuffer> all(FileId id) {
+    ThreadScope t(1);
+    FileManager& m = access(id);
+    m.open();
+    std::vector<std::pair<int64_t, RecordBuffer>> rows;
+    m.file().readPage(-1, nullptr, 0, true, 1000, rows);
+    m.close();
+    std::vector<RecordBuffer> out;
+    for (auto& r : rows) out.push_back(r.second);
+    return out;
+  }
+  static std::vector<RecordBuffer> pagesOf(FileId id, const char* field, const std::string& value) {
+    std::vector<RecordBuffer> out;
+    for (auto& r : all(id))
+      if (r.text(field) == value) out.push_back(r);
+    return out;
+  }
+  std::vector<std::string> captions() const {
+    std::vector<std::string> v;
+    for (auto& a : answers.asked) v.push_back(a.caption);
+    return v;
+  }
+  static void makeMainProgramFiles() {
+    std::ofstream("QUILLMARK.EXE") << "x";
+    RecordFile con(fileDef(FileId::Con));
+    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword), 0);
+    con.close();
+  }
+  // Runs the batch read as the reading window would, on thread 1.
+  static void readSite(const std::string& domain, const std::string& dir, const std::string& sub = "") {
+    ThreadScope t(1);
+    rd::domainname = domain;
+    rd::ReaderLocalDir = dir;
+    rd::ReaderSubDir = sub;
+    rd::ReadAllPages();
+  }
+};
+
+const char* const kHome = "http://www.example.com/index.htm";
+const char* const kAbout = "http://www.example.com/about.html";
+
+// ---- batch reading -------------------------------------------------------------------
+
+TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
+  readSite("example.com", "site");
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "example.com Domain Added", "Parse HTML File"}));
+  EXPECT_EQ(rd::ReadConfirmed, "Y");
+  EXPECT_EQ(rd::FileCount, 2);  // notes.txt and the sub-directory are not pages
+  // The last listed file (index.htm) is read first, so the status ends on about.html.
+  EXPECT_EQ(rd::StatusText.str(), "site\\about.html  file reading done.");
+
+  const auto domains = all(FileId::Domains);
+  ASSERT_EQ(domains.size(), 1u);
+  EXPECT_EQ(domains[0].text("DOM:DEFAULTLOCALDIR"), "site");
+  EXPECT_EQ(domains[0].text("DOM:DEFAULTWEBPATH"), "http://www.example.com");
+
+  const auto home = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kHome);
+  ASSERT_EQ(home.size(), 1u);
+  EXPECT_EQ(home[0].text("WEB:PAGENAME"), "index.htm");
+  EXPECT_EQ(home[0].text("WEB:DOMAINNAME"), "example.com");
+  EXPECT_EQ(home[0].text("WEB:LOCALPATH"), "site\\index.htm");
+  EXPECT_EQ(home[0].text("WEB:HTMLPAGETITLE"), "Home Page");  // CR LF: no carriage return kept
+  EXPECT_GT(home[0].integer("WEB:FILESIZE"), 0);
+  for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4"}) EXPECT_EQ(home[0].text(mark), "Y") << mark;
+  EXPECT_EQ(home[0].text("WEB:DATA5"), "");
+
+  const auto about = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout);
+  ASSERT_EQ(about.size(), 1u);
+  EXPECT_EQ(about[0].text("WEB:HTMLPAGETITLE"), "About Us");  // LF only
+  EXPECT_EQ(about[0].text("WEB:DATA5"), "Y");
+
+  const auto images = pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images[0].text("WPI:WEBPAGEIMG"), "/img/logo.gif");
+  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "site\\img/logo.gif");
+  EXPECT_EQ(images[0].integer("WPI:LINENUMBER"), 6);
+  const auto metas = pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome);
+  ASSERT_EQ(metas.size(), 1u);
+  EXPECT_EQ(metas[0].text("WPM:METACONTENTS"), "a, b");
+  EXPECT_EQ(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", kAbout).at(0).text("WPL:WEBPAGELINK"), "index.htm");
+  EXPECT_EQ(pagesOf(FileId::WPForm, "WPF:WEBPAGEPATHNAME", kAbout).at(0).text("WPF:FORMLINE2"), "<input name=\"q\">");
+  EXPECT_EQ(pagesOf(FileId::WPScripts, "WPS:WEBPAGEPATHNAME", kHome).size(), 1u);
+  // No work file is left (or made) in the data directory.
+  for (auto& e : fs::directory_iterator("."))
+    EXPECT_NE(e.path().extension(), ".txt") << e.path();
+}
+
+TEST_F(Reader, ReadingAgainKeepsTheUsersFieldsAndReplacesTheDetails) {
+  readSite("example.com", "site");
+  {
+    ThreadScope t(1);
+    FileManager& m = access(FileId::WebPages);
+    m.buffer().setText("WEB:PAGEPATH", kHome);
+    ASSERT_EQ(m.file().fetch(m.def().keyIndex("WEB:PATH")), 0);
+    m.buffer().setText("WEB:AUTHOR", "Ann");
+    ASSERT_EQ(m.file().put(), 0);
+  }
+  add(FileId::Domains, {});  // nothing: the domain record stays as it is
+  answers.asked.clear();
+  readSite("example.com", "site");
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Parse HTML File"}));  // confirmed once; domain present
+  const auto home = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kHome);
+  ASSERT_EQ(home.size(), 1u);
+  EXPECT_EQ(home[0].text("WEB:AUTHOR"), "Ann");
+  EXPECT_EQ(pagesOf(FileId::WPIMG, "WPI:WEBPAGEIMG", "/img/logo.gif").size(), 1u);
+  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+}
+
+TEST_F(Reader, SubDirectoryNamesThePagesAndIsAddedToTheLocalDirectory) {
+  readSite("example.com", "site", "sub");
+  EXPECT_EQ(rd::ReaderLocalDir.str(), "site\\sub");
+  const auto pages = all(FileId::WebPages);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0].text("WEB:PAGEPATH"), "http://www.example.com/sub/deep.htm");
+  EXPECT_EQ(pages[0].text("WEB:PAGENAME"), "sub\\deep.htm");
+  EXPECT_EQ(pages[0].text("WEB:LOCALPATH"), "site\\sub\\deep.htm");
+  // A second run with the sub-directory still filled in looks one level deeper.
+  answers.asked.clear();
+  {
+    ThreadScope t(1);
+    rd::ReadAllPages();
+  }
+  ASSERT_EQ(answers.asked.size(), 1u);
+  EXPECT_EQ(answers.asked[0].caption, "Huh?");
+  EXPECT_EQ(answers.asked[0].text, "Cannot find that directory: " + std::string(rd::ProbeDir.view()));
+  EXPECT_EQ(rd::ProbeDir.str(), "site\\sub\\sub");
+}
+
+TEST_F(Reader, RefusalsWriteNothing) {
+  struct Case {
+    const char* domain;
+    const char* dir;
+    std::vector<int> replies;
+    const char* caption;
+    const char* confirmedAfter;
+  };
+  const Case cases[] = {
+      {"example.com", "site", {BtnNo}, "Reading Confirmation", ""},
+      {"", "site", {BtnYes}, "ERROR:Need Data", ""},
+      {"example.com", "nowhere", {BtnYes}, "Huh?", "Y"},
+      {"example.com", "C:\\site", {BtnYes}, "Huh?", "Y"},
+  };
+  for (const Case& c : cases) {
+    rd::ReadConfirmed = "";
+    answers.asked.clear();
+    answers.replies.assign(c.replies.begin(), c.replies.end());
+    readSite(c.domain, c.dir);
+    ASSERT_FALSE(answers.asked.empty());
+    EXPECT_EQ(answers.asked.back().caption, c.caption) << c.dir;
+    EXPECT_EQ(rd::ReadConfirmed.str(), c.confirmedAfter) << c.dir;
+    EXPECT_TRUE(all(FileId::WebPages).empty());
+    EXPECT_TRUE(all(FileId::Domains).empty());
+  }
+}
+
+TEST_F(Reader, EmptyDirectoryStillAddsTheDomainAndEnds) {
+  fs::create_directory("empty");
+  readSite("empty.org", "empty");
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "empty.org Domain Added", "Parse HTML File"}));
+  EXPECT_EQ(rd::FileCount, 0);
+}
+
+// ---- delete by domain ----------------------------------------------------------------
+
+TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
+  readSite("example.com", "site");
+  add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"}, {"WEB:PAGENAME", "x.htm"},
+                         {"WEB:PAGEPATH", "http://www.other.net/x.htm"}});
+  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "http://www.other.net/x.htm"}, {"WPL:WEBPAGELINK", "y"}});
+  const struct {
+    const char* domain;
+    int deleted;
+  } cases[] = {{"http://www.example.com", 0}, {"Example.com", 0}, {"example.com", 2}, {"example.com", 0}};
+  for (const auto& c : cases) {
+    ThreadScope t(1);
+    rd::domainname = c.domain;
+    rd::DeleteDomainPages();
+    EXPECT_EQ(rd::FileCount, c.deleted) << c.domain;
+    EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted.");
+  }
+  const auto pages = all(FileId::WebPages);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0].text("WEB:DOMAINNAME"), "other.net");
+  for (FileId id : {FileId::WPIMG, FileId::WPMeta, FileId::WPScripts, FileId::WPForm}) EXPECT_TRUE(all(id).empty());
+  EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
+  EXPECT_EQ(all(FileId::Domains).size(), 1u);  // the domain record stays
+}
+
+TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {
+  const int th = startNamedProcedure("delpages", 25000);
+  pump();
+  WindowProcedure* w = topProcedure(th);
+  ASSERT_NE(w, nullptr);
+  auto* run = qobject_cast<QPushButton*>(widgetOf(w, "?Run"));
+  EXPECT_FALSE(run->isEnabled());
+  typeInto(w, "?domainname", "example.com");
+  EXPECT_TRUE(run->isEnabled());
+  typeInto(w, "?domainname", "");
+  EXPECT_TRUE(run->isEnabled());  // not disabled again
+  typeInto(w, "?domainname", "nothing.here");
+  click(w, "?Run");
+  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted.");
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted.");
+}
+
+// ---- companion check and frame -------------------------------------------------------
+
+TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
+  std::vector<std::string> halts;
+  rd::setHaltFunction([&](const std::string& text, int level) { halts.push_back(text + "/" + std::to_string(level)); });
+  struct Case {
+    bool exe, con;
+  };
+  for (Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
+    fs::remove("QUILLMARK.EXE");
+    fs::remove("Control.qdf");
+    if (c.exe) std::ofstream("quillmark.exe") << "";
+    if (c.con) std::ofstream("CONTROL.QDF") << "any content";
+    halts.clear();
+    answers.asked.clear();
+    const int th = startProcedure("Main", 0, [] { return std::make_unique<rd::ReaderFrame>(); });
+    pump();
+    EXPECT_EQ(topProcedure(th), nullptr) << "no frame without the files";
+    ASSERT_EQ(answers.asked.size(), 1u);
+    EXPECT_EQ(answers.asked[0].text, "Sorry. This program can only be run as part of Quillmark.");
+    EXPECT_EQ(answers.asked[0].caption, "");
+    EXPECT_EQ(halts, (std::vector<std::string>{"Exiting Program./0"}));
+    fs::remove("quillmark.exe");
+    fs::remove("CONTROL.QDF");
+  }
+  // Beside the main program the frame opens, its menu starts the reading window.
+  makeMainProgramFiles();
+  rd::ReadConfirmed = "Y";
+  halts.clear();
+  const int th = startProcedure("Main", 0, [] { return std::make_unique<rd::ReaderFrame>(); });
+  pump();
+  rd::ReaderFrame* frame = rd::readerFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(halts.empty());
+  EXPECT_EQ(rd::ReadConfirmed, "");
+  EXPECT_EQ(frame->toolBar()->actions().size(), 13);
+  ProcessStarter before = setProcessStarter([](const std::string&, const std::vector<std::string>&) { return false; });
+  answers.asked.clear();
+  frame->menuAction("&Contents")->trigger();
+  setProcessStarter(before);
+  ASSERT_EQ(answers.asked.size(), 1u);
+  EXPECT_EQ(answers.asked[0].caption, "Help");
+  frame->menuAction("&Speed Read Pages")->trigger();
+  pump();
+  bool reading = false;
+  for (int t : runningThreads())
+    if (t != th && topProcedure(t) && topProcedure(t)->name() == "readpages") reading = threadStackSize(t) == 25000;
+  EXPECT_TRUE(reading);
+  rd::setHaltFunction({});
+}
+
+// ---- windows -------------------------------------------------------------------------
+
+TEST_F(Reader, ReadingWindowFillsTheDirectoryFromTheDomainAndRunsOnGo) {
+  makeMainProgramFiles();
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "example.com"}, {"DOM:DEFAULTLOCALDIR", "site"}});
+  const int th = startNamedProcedure("readpages", 25000);
+  pump();
+  WindowProcedure* w = topProcedure(th);
+  ASSERT_NE(w, nullptr);
+  typeInto(w, "?domainname", "example.com");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(w, "?ReaderLocalDir"))->text(), "site");
+  click(w, "?GO");
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "Parse HTML File"}));
+  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?FileCount"))->text().trimmed(), "2");
+  EXPECT_TRUE(widgetOf(w, "?Close")->hasFocus());
+  click(w, "?Close");
+  EXPECT_EQ(topProcedure(th), nullptr);
+  EXPECT_TRUE(all(FileId::Con).empty());  // nothing is saved to the control file
+}
+
+TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
+  readSite("example.com", "site");
+  add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"}, {"WEB:PAGENAME", "x.htm"},
+                         {"WEB:PAGEPATH", "http://www.other.net/x.htm"}});
+  rd::domainname = "";
+  const int th = startNamedProcedure("ShowPages", 50000);
+  pump();
+  WindowProcedure* prompt = topProcedure(th);
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(prompt->name(), "getdom");
+  typeInto(prompt, "?domainname", "example.com");
+  click(prompt, "?Close");
+  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(th));
+  ASSERT_NE(browse, nullptr);
+  EXPECT_EQ(browse->name(), "BrowseWebPages");
+  ASSERT_EQ(browse->list().rows().size(), 2u);  // only the domain asked for, by page name
+  EXPECT_EQ(browse->list().rows()[0].record.text("WEB:PAGENAME"), "about.html");
+  browse->list().setSelected(1);  // index.htm
+
+  click(browse, "?Change");
+  auto* form = dynamic_cast<FormProcedure*>(topProcedure(th));
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->outerWindow()->windowTitle(), "Changing a WebPages Record");
+  auto* scripts = qobject_cast<QTableView*>(widgetOf(form, "?List:5"));
+  ASSERT_EQ(scripts->model()->rowCount(), 1);
+  for (int c = 2; c < 7; ++c)
+    EXPECT_EQ(scripts->model()->headerData(c, Qt::Horizontal).toString(), "Script Line 1");
+  auto* metas = qobject_cast<QTableView*>(widgetOf(form, "?List:1"));
+  ASSERT_EQ(metas->model()->rowCount(), 1);
+  EXPECT_EQ(metas->model()->index(0, 2).data().toString(), "a, b");
+
+  // A new meta tag record belongs to the page on the form.
+  click(form, "?Insert:1");
+  auto* meta = dynamic_cast<FormProcedure*>(topProcedure(th));
+  ASSERT_NE(meta, nullptr);
+  EXPECT_EQ(meta->name(), "UpdateWPMeta");
+  EXPECT_EQ(meta->outerWindow()->windowTitle(), "Adding a WPMeta Record");
+  typeInto(meta, "?WPM:METANAME", "author");
+  click(meta, "?OK");
+  EXPECT_EQ(topProcedure(th), form);
+  EXPECT_EQ(metas->model()->rowCount(), 2);
+  EXPECT_EQ(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).size(), 2u);
+  click(form, "?Cancel");
+
+  // Deleting a page through the browse takes its detail records with it.
+  ASSERT_EQ(topProcedure(th), browse);
+  browse->list().setSelected(1);
+  answers.replies = {BtnYes};
+  click(browse, "?Delete");
+  EXPECT_TRUE(pagesOf(FileId::WebPages, "WEB:PAGEPATH", kHome).empty());
+  EXPECT_TRUE(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).empty());
+  EXPECT_TRUE(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).empty());
+  EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout).size(), 1u);
+}
+
+TEST_F(Reader, BrowseOpensWithoutAskingAfterARead) {
+  readSite("example.com", "site");
+  const int th = startNamedProcedure("ShowPages", 50000);
+  pump();
+  WindowProcedure* p = topProcedure(th);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->name(), "BrowseWebPages");
+}
+
+}  // namespace

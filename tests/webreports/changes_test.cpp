@@ -1,0 +1,147 @@
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "runtime/config/requests.h"
+#include "runtime/ui/procedure.h"
+#include "runtime/ui/window.h"
+#include "webdata/reports/windows.h"
+#include "webfixture.h"
+
+namespace {
+
+using qm::FileId;
+
+class DomainChanges : public qmtest::WebData {
+ protected:
+  void page(const std::string& domain, const std::string& name, const std::string& use = "") {
+    add(FileId::WebPages, {{"WEB:DOMAINNAME", domain}, {"WEB:PAGENAME", name}, {"WEB:USENOW", use},
+                           {"WEB:LOCALPATH", "C:\\old\\" + name}, {"WEB:LOCALDEFAULTDIRECTORY", "C:\\old"}});
+  }
+  void domain(const std::string& name) {
+    add(FileId::Domains, {{"DOM:DOMAINNAME", name}, {"DOM:DEFAULTLOCALDIR", "C:\\old"}});
+  }
+  // Opens the window, types into its entries, presses its run button and
+  // waits for the run it started; the window stays open.
+  qm::webreports::StarterWindow* open(const std::string& window) {
+    const int t = qm::startNamedProcedure(window, 0);
+    EXPECT_GT(t, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return qm::topProcedure(t) && qm::topProcedure(t)->window(); }, 2000));
+    return dynamic_cast<qm::webreports::StarterWindow*>(qm::topProcedure(t));
+  }
+  void type(qm::WindowProcedure* w, const std::string& id, const std::string& text) {
+    auto* edit = qobject_cast<QLineEdit*>(w->control(id)->widget());
+    ASSERT_TRUE(edit) << id;
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromStdString(text));
+  }
+  void process(qm::webreports::StarterWindow* w) {
+    auto* run = qobject_cast<QPushButton*>(w->control("?Process")->widget());
+    ASSERT_TRUE(run);
+    const int before = w->lastStarted();
+    QTest::mouseClick(run, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->lastStarted() != before; }, 2000));
+    const int t = w->lastStarted();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !qm::threadRunning(t); }, 5000));
+  }
+  std::vector<std::string> column(FileId id, const char* field) {
+    std::vector<std::string> out;
+    for (const auto& r : all(id)) out.push_back(r.text(field));
+    return out;
+  }
+};
+
+TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
+  page("site.com", "index.htm");
+  page("other.com", "keep.htm");
+  page("site.com", "about.htm");
+  domain("Site.com");  // the domain key ignores case
+  domain("other.com");
+
+  auto* w = open("ChgLoPaWindow");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->outerWindow()->windowTitle().toStdString(), "Change Local Path Name in ALL Web Pages By Domain");
+  type(w, "?domainname", "site.com");
+  type(w, "?NewLocalDir", "D:\\web\\new");
+  process(w);
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"),
+            (std::vector<std::string>{"D:\\web\\new\\index.htm", "C:\\old\\keep.htm", "D:\\web\\new\\about.htm"}));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
+            (std::vector<std::string>{"D:\\web\\new", "C:\\old", "D:\\web\\new"}));
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"D:\\web\\new", "C:\\old"}));
+
+  // A second press with a long directory: the path is cut to its field, the
+  // directory kept whole; the window kept the values typed.
+  const std::string dir75 = "D:\\" + std::string(72, 'd');
+  type(w, "?NewLocalDir", dir75);
+  EXPECT_EQ(qm::domainname.str(), "site.com");
+  process(w);
+  const auto paths = column(FileId::WebPages, "WEB:LOCALPATH");
+  EXPECT_EQ(paths[0], (dir75 + "\\index.htm").substr(0, 80));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY")[0], dir75);
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR")[0], dir75);
+
+  // A domain without pages leaves the domain record alone.
+  type(w, "?domainname", "other.co");
+  type(w, "?NewLocalDir", "E:\\x");
+  process(w);
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{dir75, "C:\\old"}));
+  EXPECT_TRUE(answers_.asked.empty());
+
+  QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?CloseWindow")->widget()), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w || !w->isRunning(); }, 2000));
+}
+
+TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {
+  page("use.com", "a.htm", "N");
+  page("use.com", "b.htm", "");
+  page("use.com", "c.htm", "Y");
+  page("Use.com", "d.htm", "N");  // another domain by its text
+  auto* w = open("chgcurruse");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "use.com");
+  process(w);
+  EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"Y", "Y", "Y", "N"}));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH")[0], "C:\\old\\a.htm");
+  w->requestClose();
+}
+
+TEST_F(DomainChanges, CancelKeepsWhatWasWritten) {
+  for (int i = 0; i < 60; ++i) page("big.com", "p" + std::to_string(100 + i) + ".htm", "N");
+  auto* w = open("chgcurruse");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "big.com");
+  QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?Process")->widget()), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->lastStarted() != 0; }, 2000));
+  // The run's progress window, cancelled as soon as it shows.
+  QDialog* progress = nullptr;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (QWidget* t : QApplication::topLevelWidgets())
+          if (t->isVisible() && t->windowTitle() == "Processing Records") progress = qobject_cast<QDialog*>(t);
+        return progress != nullptr;
+      },
+      2000));
+  std::vector<std::string> texts;
+  for (auto* l : progress->findChildren<QLabel*>()) texts.push_back(l->text().toStdString());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Changing Local Path"), texts.end());
+  QPushButton* cancel = nullptr;
+  for (auto* b : progress->findChildren<QPushButton*>())
+    if (b->text() == "Cancel") cancel = b;
+  ASSERT_TRUE(cancel);
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !qm::threadRunning(w->lastStarted()); }, 5000));
+  const auto use = column(FileId::WebPages, "WEB:USENOW");
+  const auto marked = std::count(use.begin(), use.end(), "Y");
+  EXPECT_LT(marked, 60);
+  // Written in key order: the first pages marked, the rest as they were.
+  for (std::size_t i = 0; i < use.size(); ++i) EXPECT_EQ(use[i], i < static_cast<std::size_t>(marked) ? "Y" : "N");
+  w->requestClose();
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#pragma once
+// The five update forms of a page's detail records. They show one record and
+// save a change; they refuse to insert or delete.
+#include <memory>
+#include <string>
+
+#include <QImage>
+
+#include "dictionary/dictionary.h"
+#include "frame/tabcolor.h"
+#include "runtime/ui/form.h"
+
+namespace qm::details {
+
+struct DetailFormSpec {
+  const char* name;
+  const char* title;    // of the window definition
+  const char* viewing;  // with the change request
+  FileId file;
+  bool resizable;
+};
+
+class DetailForm : public FormProcedure {
+ public:
+  DetailForm(const DetailFormSpec& spec, const WindowDef& window);
+
+ protected:
+  void setup() override;
+  void cleanup() override;
+  bool takeWindowEvent(Event e) override;
+  bool takeAccepted(Control& c) override;
+  // Takes in what was typed into the focused entry but not yet accepted;
+  // false when that stopped the action (a refused entry).
+  bool acceptTyped();
+  DataFile& file() const { return *primaryFile(); }
+
+ private:
+  TabColorClass tabs_;
+};
+
+// UpdateWPIMG: the picture of the image, the image reference opened by the
+// desktop and the print of the record.
+class ImageForm : public DetailForm {
+ public:
+  ImageForm();
+  // The picture the image control shows (null when none could be read).
+  const QImage& picture() const { return picture_; }
+
+ protected:
+  void setup() override;
+  bool takeWindowEvent(Event e) override;
+  bool takeFieldEvent(Control& c, Event e) override;
+  bool takeAccepted(Control& c) override;
+
+ private:
+  void showPicture(const std::string& path);
+  void openReference();
+  QImage picture_;
+};
+
+std::unique_ptr<WindowProcedure> makeUpdateWPLinks();
+std::unique_ptr<WindowProcedure> makeUpdateWPIMG();
+std::unique_ptr<WindowProcedure> makeUpdateWPMeta();
+std::unique_ptr<WindowProcedure> makeUpdateWPScripts();
+std::unique_ptr<WindowProcedure> makeUpdateWPForm();
+
+}  // namespace qm::details

@@ -1,0 +1,17 @@
+#pragma once
+// Hands the page detail browses and forms to the frame's registry.
+#include <functional>
+#include <string>
+
+#include "runtime/ui/procedure.h"
+
+namespace qm::details {
+
+using ProcedureRegistrar = std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
+
+// BrowseLinks, BrowseImages, BrowseMeta, browsescripts, browseforms and
+// UpdateWPLinks, UpdateWPIMG, UpdateWPMeta, UpdateWPScripts, UpdateWPForm:
+// all called on their caller's thread (stack size 0).
+void registerDetailProcedures(const ProcedureRegistrar& reg);
+
+}  // namespace qm::details

@@ -1,0 +1,102 @@
+#include "webdata/reports/changes.h"
+
+#include <QString>
+#include <utility>
+
+#include "dictionary/dictionary.h"
+#include "frame/program/globals.h"
+#include "runtime/report/progress.h"
+#include "runtime/values/text.h"
+
+namespace qm::webreports {
+
+namespace {
+
+SourceSpec pagesOfDomain() {
+  return {FileId::WebPages, "WEB:NAMES", 1, "web:domainname=clip(domainname)", "", "WEB:PAGENAME"};
+}
+
+const char* procedureName(DomainChange k) { return k == DomainChange::LocalPath ? "ChgLoPath" : "ChgLoPath1"; }
+
+}  // namespace
+
+class DomainChangeRun::Procedure : public ProcessProcedure {
+ public:
+  Procedure(DomainChangeRun& owner)
+      : ProcessProcedure(procedureName(owner.kind_), owner.source_, [&owner] { owner.takeRecord(); }),
+        owner_(owner) {}
+
+ protected:
+  void setup() override {
+    ProgressWindow* p = progressWindow();
+    if (!p) return;
+    p->setWindowTitle(QStringLiteral("Processing Records"));
+    p->setText(2, QStringLiteral("Changing Local Path"));
+    p->setText(3, QStringLiteral("0% Completed"));
+  }
+  void beginRun() override {
+    // The domain record goes with the pages: open it for the run.
+    if (owner_.kind_ == DomainChange::LocalPath) domainsOpen_ = relate(FileId::Domains).open() == 0;
+  }
+  void cleanup() override {
+    if (domainsOpen_) relate(FileId::Domains).close();
+    domainsOpen_ = false;
+  }
+
+ private:
+  DomainChangeRun& owner_;
+  bool domainsOpen_ = false;
+};
+
+DomainChangeRun::DomainChangeRun(DomainChange kind) : kind_(kind), source_(pagesOfDomain()) {
+  procedure_ = std::make_unique<Procedure>(*this);
+}
+
+DomainChangeRun::~DomainChangeRun() { procedure_.reset(); }
+
+void DomainChangeRun::takeGlobals() {
+  domain_ = domainname.str();
+  newDir_ = NewLocalDir.str();
+  runFlag_ = 0;
+  source_.setRangeValues({domain_});
+  source_.setRunName("domainname", domain_);
+}
+
+int DomainChangeRun::run() {
+  takeGlobals();
+  return procedure_->run();
+}
+
+void DomainChangeRun::start(std::function<void(int)> done) {
+  takeGlobals();
+  procedure_->start(std::move(done));
+}
+
+void DomainChangeRun::takeRecord() {
+  FileManager& pages = access(FileId::WebPages);
+  RecordFile& file = pages.file();
+  if (textEqual(domain_, source_.record().text("WEB:DOMAINNAME")) &&
+      file.fetchPosition(source_.position()) == 0) {
+    RecordBuffer& b = file.buffer();
+    if (kind_ == DomainChange::LocalPath) {
+      b.setText("WEB:LOCALPATH", newDir_ + "\\" + b.text("WEB:PAGENAME"));  // cut to the field
+      b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
+    } else {
+      b.setText("WEB:USENOW", "Y");
+    }
+    file.put();  // a failed write leaves this page as it was; the run goes on
+  }
+  if (kind_ == DomainChange::LocalPath && runFlag_ != 1) {
+    RecordFile& domains = access(FileId::Domains).file();
+    domains.buffer().clear();
+    domains.buffer().setText("DOM:DOMAINNAME", domain_);
+    const bool found = domains.fetch(fileDef(FileId::Domains).keyIndex("DOM:NAME")) == 0;
+    runFlag_ = 1;
+    if (found) {
+      domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
+      domains.put();
+    }
+  }
+}
+
+}  // namespace qm::webreports

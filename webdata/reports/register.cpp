@@ -1,0 +1,73 @@
+#include "webdata/reports/register.h"
+
+#include <memory>
+#include <utility>
+
+#include "runtime/config/requests.h"
+#include "webdata/reports/changes.h"
+#include "webdata/reports/reports.h"
+#include "webdata/reports/windows.h"
+
+namespace qm::webreports {
+
+namespace {
+
+constexpr int ThreadStack = 25000;
+
+// Runs one report on its thread and returns the report's response.
+class ReportRun : public WindowProcedure {
+ public:
+  explicit ReportRun(std::string name) : WindowProcedure(std::move(name)) {}
+
+ protected:
+  void setup() override {
+    report_ = makeWebReport(name());
+    if (!report_) {
+      close(RequestCancelled);
+      return;
+    }
+    // The report's own life takes the request from the globals again.
+    RequestCode = static_cast<uint8_t>(request());
+    report_->start([this](int response) { close(response); });
+  }
+
+ private:
+  std::unique_ptr<WebReport> report_;
+};
+
+class ChangeRun : public WindowProcedure {
+ public:
+  ChangeRun(std::string name, DomainChange kind) : WindowProcedure(std::move(name)), kind_(kind) {}
+
+ protected:
+  void setup() override {
+    run_ = std::make_unique<DomainChangeRun>(kind_);
+    RequestCode = static_cast<uint8_t>(request());
+    run_->start([this](int response) { close(response); });
+  }
+
+ private:
+  DomainChange kind_;
+  std::unique_ptr<DomainChangeRun> run_;
+};
+
+}  // namespace
+
+void registerWebReportProcedures(const ProcedureRegistrar& reg) {
+  for (const WebReportDef& d : webReportDefs())
+    reg(d.name, d.stackSize, [n = d.name]() -> std::unique_ptr<WindowProcedure> {
+      return std::make_unique<ReportRun>(n);
+    });
+  for (const char* w : {"preimgreport", "ChgLoPaWindow", "chgcurruse"})
+    reg(w, ThreadStack, [n = std::string(w)]() -> std::unique_ptr<WindowProcedure> {
+      return std::make_unique<StarterWindow>(n, starterSpec(n));
+    });
+  const std::pair<const char*, DomainChange> runs[] = {{"ChgLoPath", DomainChange::LocalPath},
+                                                       {"ChgLoPath1", DomainChange::UseNow}};
+  for (const auto& [name, kind] : runs)
+    reg(name, ThreadStack, [n = std::string(name), k = kind]() -> std::unique_ptr<WindowProcedure> {
+      return std::make_unique<ChangeRun>(n, k);
+    });
+}
+
+}  // namespace qm::webreports

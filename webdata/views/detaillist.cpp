@@ -1,0 +1,213 @@
+#include "webdata/views/detaillist.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <QWheelEvent>
+
+#include "runtime/config/errors.h"
+#include "runtime/store/store.h"
+#include "runtime/ui/datafile.h"
+#include "runtime/ui/window.h"
+#include "runtime/values/picture.h"
+#include "runtime/values/text.h"
+
+namespace qm::webviews {
+
+namespace {
+
+Qt::Alignment alignmentOf(Justify j) {
+  switch (j) {
+    case Justify::Left: return Qt::AlignLeft | Qt::AlignVCenter;
+    case Justify::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignRight | Qt::AlignVCenter;
+  }
+}
+
+std::string cellText(const ColumnDef& col, const std::string& value) {
+  if (col.picture.empty()) return std::string(clip(value));
+  std::string s = formatAny(col.picture, value);
+  if (pictureKind(col.picture) != PictureKind::Text) {
+    size_t b = s.find_first_not_of(' ');
+    s = b == std::string::npos ? std::string() : s.substr(b);
+  }
+  return std::string(clip(s));
+}
+
+}  // namespace
+
+class DetailModel : public QAbstractTableModel {
+ public:
+  DetailModel(PagedList& list, std::vector<ColumnDef> cols, const FileDef& def, QObject* parent)
+      : QAbstractTableModel(parent), list_(list), cols_(std::move(cols)) {
+    for (const ColumnDef& c : cols_) fields_.push_back(def.fieldIndex(c.field));
+  }
+  void reload() {
+    beginResetModel();
+    endResetModel();
+  }
+  int rowCount(const QModelIndex& p = {}) const override {
+    return p.isValid() ? 0 : static_cast<int>(list_.rows().size());
+  }
+  int columnCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : static_cast<int>(cols_.size()); }
+  QVariant data(const QModelIndex& i, int role) const override {
+    if (!i.isValid() || i.row() >= rowCount() || i.column() >= columnCount()) return {};
+    const ColumnDef& c = cols_[static_cast<size_t>(i.column())];
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(c.justify));
+    if (role != Qt::DisplayRole) return {};
+    int f = fields_[static_cast<size_t>(i.column())];
+    if (f < 0) return {};
+    return QString::fromStdString(cellText(c, list_.rows()[static_cast<size_t>(i.row())].record.valueText(f)));
+  }
+  QVariant headerData(int s, Qt::Orientation o, int role) const override {
+    if (o != Qt::Horizontal || s < 0 || s >= columnCount()) return {};
+    const ColumnDef& c = cols_[static_cast<size_t>(s)];
+    if (role == Qt::DisplayRole) return QString::fromStdString(c.header);
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(c.headerJustify));
+    return {};
+  }
+
+ private:
+  PagedList& list_;
+  std::vector<ColumnDef> cols_;
+  std::vector<int> fields_;
+};
+
+DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file, const std::string& key,
+                       std::function<std::string()> parentValue, bool stepLocator)
+    : QObject(&owner), owner_(owner), file_(file), step_(stepLocator), control_(list) {
+  DataFile* f = &file_;
+  view_ = std::make_unique<RecordView>([f]() -> RecordFile& { return f->recordFile(); });
+  view_->setOrder(file_.def().keyIndex(key));
+  view_->setRange({std::move(parentValue)});
+  list_ = std::make_unique<PagedList>(*view_);
+  table_ = qobject_cast<QTableView*>(list.widget());
+  if (!table_) return;
+  model_ = new DetailModel(*list_, list.def().columns, file_.def(), table_);
+  table_->setModel(model_);
+  table_->setContextMenuPolicy(Qt::NoContextMenu);
+  const DialogUnits& u = owner.built()->units();
+  for (size_t i = 0; i < list.def().columns.size(); ++i)
+    table_->horizontalHeader()->resizeSection(static_cast<int>(i), u.x(list.def().columns[i].width));
+  table_->installEventFilter(this);
+  table_->viewport()->installEventFilter(this);
+  connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) { list_->setSelected(i.row()); });
+  connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+    list_->setSelected(i.row());
+    if (activated) activated();
+  });
+  if (QScrollBar* bar = list.scrollBar()) {
+    bar->setRange(0, 2);
+    bar->setValue(1);
+    connect(bar, &QAbstractSlider::actionTriggered, this, [this](int a) { scroll(a); });
+  }
+}
+
+DetailList::~DetailList() = default;
+
+int DetailList::pageRows() const {
+  if (!table_) return 1;
+  int rowH = table_->verticalHeader()->defaultSectionSize();
+  int h = table_->viewport()->height();
+  if (!table_->isVisible()) h = owner_.built()->units().y(control_.def().h) - table_->horizontalHeader()->sizeHint().height();
+  return std::max(1, rowH > 0 ? h / rowH : 1);
+}
+
+void DetailList::moved(int rc) {
+  if (rc != 0 && rc != ErrNotAvailable && rc != ErrNotFound)
+    errors().raise(1, MessageArgs{file_.name(), errorTextFor(rc), {}, {}});
+  if (!model_) return;
+  model_->reload();
+  if (int sel = list_->selected(); sel >= 0) {
+    table_->selectRow(sel);
+    table_->setCurrentIndex(model_->index(sel, 0));
+  }
+  if (QScrollBar* bar = control_.scrollBar()) {
+    QSignalBlocker block(bar);
+    bool whole = list_->wholeViewShown();
+    bar->setEnabled(!whole);
+    bar->setValue(!list_->hasBefore() ? 0 : (!list_->hasAfter() ? 2 : 1));
+  }
+}
+
+void DetailList::first() {
+  owner_.inScope([&] {
+    list_->setPageSize(pageRows());
+    moved(list_->first());
+  });
+}
+
+void DetailList::refresh() {
+  owner_.inScope([&] {
+    list_->setPageSize(pageRows());
+    moved(list_->refresh());
+  });
+}
+
+bool DetailList::loadHighlighted() {
+  const Row* r = list_->current();
+  if (!r) return false;
+  int rc = file_.recordFile().fetchPosition(r->position);
+  if (rc != 0) {
+    errors().raise(1, MessageArgs{file_.name(), errorTextFor(rc), {}, {}});
+    refresh();
+    return false;
+  }
+  return true;
+}
+
+void DetailList::scroll(int action) {
+  owner_.inScope([&] {
+    switch (action) {
+      case QAbstractSlider::SliderSingleStepAdd: moved(list_->nextRecord()); break;
+      case QAbstractSlider::SliderSingleStepSub: moved(list_->priorRecord()); break;
+      case QAbstractSlider::SliderPageStepAdd: moved(list_->nextPage()); break;
+      case QAbstractSlider::SliderPageStepSub: moved(list_->priorPage()); break;
+      case QAbstractSlider::SliderToMinimum: moved(list_->first()); break;
+      case QAbstractSlider::SliderToMaximum: moved(list_->last()); break;
+      default: moved(0); break;
+    }
+  });
+}
+
+bool DetailList::eventFilter(QObject* watched, QEvent* event) {
+  if (!table_) return false;
+  if (watched == table_->viewport()) {
+    if (event->type() == QEvent::Resize && pageRows() != list_->pageSize()) refresh();
+    if (event->type() == QEvent::Wheel) {
+      bool down = static_cast<QWheelEvent*>(event)->angleDelta().y() < 0;
+      scroll(down ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub);
+      return true;
+    }
+    return false;
+  }
+  if (watched != table_ || event->type() != QEvent::KeyPress) return false;
+  auto* k = static_cast<QKeyEvent*>(event);
+  const bool ctrl = k->modifiers() & Qt::ControlModifier;
+  int rc = -1;
+  owner_.inScope([&] {
+    switch (k->key()) {
+      case Qt::Key_Down: rc = list_->nextRecord(); break;
+      case Qt::Key_Up: rc = list_->priorRecord(); break;
+      case Qt::Key_PageDown: rc = ctrl ? list_->last() : list_->nextPage(); break;
+      case Qt::Key_PageUp: rc = ctrl ? list_->first() : list_->priorPage(); break;
+      case Qt::Key_Home: rc = list_->first(); break;
+      case Qt::Key_End: rc = list_->last(); break;
+      default: {
+        QString t = k->text();
+        if (step_ && t.size() == 1 && t[0].isPrint() && !ctrl) rc = list_->locate(t.toStdString());
+      }
+    }
+    if (rc >= 0) moved(rc);
+  });
+  if (rc >= 0) return true;
+  if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+    if (activated) activated();
+    return true;
+  }
+  return false;
+}
+
+}  // namespace qm::webviews
