@@ -8,6 +8,9 @@
 #include "frame/program/startup.h"
 #include "records/register.h"
 #include "records/reports/register.h"
+#include "webdata/details/register.h"
+#include "webdata/reports/register.h"
+#include "webdata/views/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/messagebox.h"
 
@@ -20,9 +23,13 @@ int main(int argc, char** argv) {
   // Each subsystem registers the procedures that the menu starts by name.
   qm::registerFrameProcedures();
   qm::registerRecordProcedures();
-  qm::reports::registerRecordReports([](std::string name, int stackSize, qm::ProcedureFactory f) {
+  const auto registrar = [](std::string name, int stackSize, qm::ProcedureFactory f) {
     qm::registerProcedure(std::move(name), std::move(f), stackSize);
-  });
+  };
+  qm::reports::registerRecordReports(registrar);
+  qm::details::registerDetailProcedures(registrar);
+  qm::webviews::registerWebViewProcedures(registrar);
+  qm::webreports::registerWebReportProcedures(registrar);
 
   const int code = qm::runProgram(
       qm::Main,
