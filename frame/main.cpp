@@ -3,12 +3,14 @@
 
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
+#include "desk/register.h"
 #include "frame/program/globals.h"
 #include "frame/procedures.h"
 #include "frame/program/startup.h"
 #include "records/register.h"
 #include "records/reports/register.h"
 #include "webdata/details/register.h"
+#include "webdata/pages/register.h"
 #include "webdata/reports/register.h"
 #include "webdata/views/register.h"
 #include "runtime/config/messages.h"
@@ -27,9 +29,11 @@ int main(int argc, char** argv) {
     qm::registerProcedure(std::move(name), std::move(f), stackSize);
   };
   qm::reports::registerRecordReports(registrar);
+  qm::registerWebPageProcedures(registrar);
   qm::details::registerDetailProcedures(registrar);
   qm::webviews::registerWebViewProcedures(registrar);
   qm::webreports::registerWebReportProcedures(registrar);
+  qm::registerDeskProcedures(registrar);
 
   const int code = qm::runProgram(
       qm::Main,

@@ -10,6 +10,8 @@
 #include <QMdiArea>
 #include <QStatusBar>
 #include <QMdiSubWindow>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -427,6 +429,13 @@ void WindowProcedure::restorePlacement() {
     const QSize room = area()->viewport()->size();
     start.setX(std::max(0, std::min(start.x(), room.width() - sub->width())));
     start.setY(std::max(0, std::min(start.y(), room.height() - sub->height())));
+  } else if (outer_->isWindow()) {
+    // A top-level window (the title window, a window of a frameless test) is centred.
+    if (QScreen* screen = outer_->screen() ? outer_->screen() : QGuiApplication::primaryScreen()) {
+      const QRect room = screen->availableGeometry();
+      const QSize size = outer_->frameSize().isValid() ? outer_->frameSize() : outer_->size();
+      start = room.center() - QPoint(size.width() / 2, size.height() / 2);
+    }
   }
   int x = readInt(ini.read(name_, "XPos", ""), u.toDuX(start.x()));
   int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(start.y()));

@@ -1,0 +1,115 @@
+#include "desk/notesreport.h"
+
+#include <algorithm>
+
+#include "dictionary/dictionary.h"
+#include "runtime/config/errors.h"
+#include "runtime/config/requests.h"
+#include "runtime/values/text.h"
+
+namespace qm::desk {
+
+namespace {
+FileManager& notesFile() { return access(FileId::dnotes); }
+}  // namespace
+
+// ---- printnote ---------------------------------------------------------------------------
+
+bool NotesSource::open() {
+  if (relate(FileId::dnotes).open() != 0) return false;
+  open_ = true;
+  FileManager& m = notesFile();
+  buffer_ = &m.buffer();
+  saved_ = *buffer_;
+  RecordFile& f = m.file();
+  rows_.clear();
+  pos_ = 0;
+  std::vector<std::pair<int64_t, RecordBuffer>> page;
+  constexpr int kPage = 500;
+  for (;;) {
+    page.clear();
+    const RecordBuffer* from = rows_.empty() ? nullptr : &rows_.back();
+    int rc = f.readPage(-1, from, lastPos_, true, kPage, page);
+    if (rc != 0) {
+      errors().raise(1, MessageArgs{m.name(), errorTextFor(rc), {}, {}});
+      break;
+    }
+    for (auto& [pos, rec] : page) {
+      lastPos_ = pos;
+      rows_.push_back(std::move(rec));
+    }
+    if (static_cast<int>(page.size()) < kPage) break;
+  }
+  // Date, then topic ("dno:date,dno:topic"); equal notes keep record order.
+  std::stable_sort(rows_.begin(), rows_.end(), [](const RecordBuffer& a, const RecordBuffer& b) {
+    const int32_t da = a.date("DNO:DATE"), db = b.date("DNO:DATE");
+    if (da != db) return da < db;
+    return compareNoCase(a.text("DNO:TOPIC"), b.text("DNO:TOPIC")) < 0;
+  });
+  return true;
+}
+
+bool NotesSource::next() {
+  if (!open_ || pos_ >= rows_.size()) return false;
+  *buffer_ = rows_[pos_++];
+  return true;
+}
+
+int NotesSource::percentDone() const {
+  return rows_.empty() ? 100 : static_cast<int>(pos_ * 100 / rows_.size());
+}
+
+void NotesSource::close() {
+  if (!open_) return;
+  open_ = false;
+  if (buffer_) *buffer_ = saved_;  // the list's record, as it was
+  rows_.clear();
+  relate(FileId::dnotes).close();
+}
+
+ReportLayout printnoteLayout(std::function<const RecordBuffer&()> rec) {
+  ReportLayout r;
+  r.font = FontSpec{"Arial", 8, false, false};
+  r.detailArea = {1000, 1540, 6000, 7458};
+
+  r.header.x = 1000, r.header.y = 1000, r.header.w = 6000, r.header.h = 542;
+  ReportControl title = textAt(0, 20, 6000, 260, "Quillmark Notes", Align::Center);
+  title.font = FontSpec{"Arial", 14, true, false};
+  r.header.controls.push_back(title);
+  r.header.controls.push_back(boxAt(0, 320, 6000, 200));
+  struct Heading {
+    int x, w;
+    const char* text;
+  };
+  for (const Heading& h : {Heading{50, 4300, "Topic"}, Heading{4400, 700, "Reminder"}, Heading{5150, 800, "Date"}}) {
+    ReportControl c = textAt(h.x, 350, h.w, 160, h.text);
+    c.font = FontSpec{"Arial", 8, true, false};
+    r.header.controls.push_back(c);
+  }
+
+  r.detail.w = 6000, r.detail.h = 220;
+  r.detail.controls.push_back(fieldAt(50, 30, 4300, 160, [rec] { return rec().text("DNO:TOPIC"); }, "@s60"));
+  r.detail.controls.push_back(checkBoxAt(4600, 30, 200, 160, {}, [rec] { return rec().text("DNO:REMINDER"); }));
+  r.detail.controls.push_back(fieldAt(5150, 30, 800, 160, [rec] { return std::to_string(rec().date("DNO:DATE")); },
+                                      "@d17"));
+
+  r.footer.x = 1000, r.footer.y = 9000, r.footer.w = 6000, r.footer.h = 219;
+  r.footer.controls.push_back(pageNumberAt(4600, 30, 1400, 160, Align::Right));
+  return r;
+}
+
+PrintNote::PrintNote() : WindowProcedure("printnote") {}
+
+PrintNote::~PrintNote() = default;
+
+void PrintNote::setup() {
+  report_ = std::make_unique<ReportProcedure>(
+      "printnote", source_, printnoteLayout([this]() -> const RecordBuffer& { return *source_.record(); }));
+  // The report's life takes the request from the globals again.
+  RequestCode = static_cast<uint8_t>(request());
+  report_->start([this](int response) { close(response); });
+}
+
+std::unique_ptr<WindowProcedure> makePrintnote() { return std::make_unique<PrintNote>(); }
+
+}  // namespace qm::desk

@@ -1,0 +1,206 @@
+#include "desk/reminders.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+#include "desk/common.h"
+#include "desk/cpanel.h"
+#include "desk/notes.h"
+#include "dictionary/datafile_adapter.h"
+#include "frame/procedures.h"
+#include "frame/program/globals.h"
+#include "records/layout.h"
+#include "desk/renewalreport.h"
+#include "runtime/config/settings.h"
+#include "runtime/values/clock.h"
+#include "runtime/values/text.h"
+
+namespace qm::desk {
+
+namespace {
+
+using records::addButtons;
+using records::addSheet;
+using records::control;
+using records::tabId;
+
+constexpr const char* kRenewalFilter = "(dom:renewaldate => today() and dom:renewaldate =< today()+30)";
+
+std::vector<ColumnDef> noticeColumns() {
+  using J = Justify;
+  std::vector<ColumnDef> cols = {
+      {80, J::Left, 2, "Domain Name", J::Left, 2, "DOM:DOMAINNAME", "@s50"},
+      {62, J::Right, 2, "Reg Date Started", J::Center, 2, "DOM:DATESTARTED", "@D2"},
+      {60, J::Right, 2, "Renewal Date", J::Center, 2, "DOM:RENEWALDATE", "@D2"},
+      {50, J::Center, 2, "Host Date", J::Center, 2, "DOM:HOSTDATE", "@D2"},
+      {26, J::Left, 2, "Fee Paid", J::Left, 2, "DOM:FEEPAID", "@n10.2"},
+  };
+  cols.back().resizable = false;
+  cols.back().rightBorder = false;
+  return cols;
+}
+
+WindowDef noticeWindow() {
+  WindowDef w;
+  w.title = "Domain Reminders:   Due In 30 Days or Less";
+  w.w = 312, w.h = 212;
+  w.status = "Browsing Records";
+  w.controls.push_back(control(Kind::Prompt, "?Instructions",
+                               "This window shows either Registrar Renewals or Hosting Renewals that may occur in "
+                               "the next 30 days. Please note the domains listed.",
+                               6, 4, 300, 20));
+  addSheet(w, {"Domains"}, 4, 28, 304, 158);
+  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 46, 292, 134, tabId(1));
+  list.columns = noticeColumns();
+  w.controls.push_back(list);
+  addButtons(w,
+             {{"?Close", "Close", Role::Close, "Progm039.ico"},
+              {"?Help", "Help", Role::Help},
+              {"?Print", "&Print", Role::Print}},
+             148, 192, 14, 4);
+  return w;
+}
+
+BrowseDef noticeBrowse() {
+  BrowseDef b;
+  b.orders = {SortOrder{"DOM:NAME", LocatorKind::Step, {}, {}, kRenewalFilter}};
+  b.sheet = "?Sheet";
+  b.keepFormats = false;  // its own two entries, no F9
+  b.updateNumber = 1;
+  b.printNumber = 1;
+  return b;
+}
+
+// Reads records of a file opened directly (not through its managers) in
+// record order, so a list called meanwhile finds it open on this thread.
+class DirectScan {
+ public:
+  explicit DirectScan(FileId id) : manager_(access(id)), file_(manager_.file()) {
+    opened_ = file_.open(OpenMode::ReadWriteDenyWrite, false, manager_.lockRecovery(),
+                         manager_.def().ownerPassword) == 0;
+    if (opened_) {
+      file_.setOrder(-1);
+      opened_ = file_.seekFirst() == 0;
+    }
+  }
+  // False at the end, on any error, and once the file was closed under it.
+  bool next() { return opened_ && file_.isOpen() && file_.next() == 0; }
+  const RecordBuffer& record() const { return file_.buffer(); }
+  void end() { endDirect(file_); }
+  // The list's clean-up may already have closed it.
+  static void endDirect(RecordFile& f) {
+    if (f.isOpen()) f.close();
+  }
+
+ private:
+  FileManager& manager_;
+  RecordFile& file_;
+  bool opened_ = false;
+};
+
+}  // namespace
+
+void CheckRenewalDue(const RecordBuffer& domain) {
+  const int32_t now = today();
+  const int32_t renewal = domain.date("DOM:RENEWALDATE");
+  if (now <= renewal && renewal <= now + 30) RenewalDueFlag = "Yes";
+}
+
+// ---- StartupReminderCheck ----------------------------------------------------------
+
+StartupReminderCheck::StartupReminderCheck() : WindowProcedure("StartupReminderCheck") {}
+
+void StartupReminderCheck::setup() {
+  callNamedProcedure(*this, "splash", 0, [this](int) { afterSplash(); });
+}
+
+void StartupReminderCheck::afterSplash() {
+  if (cptog == 1)
+    callProcedure(makeCpanel2, 0, [this](int) { scanDomains(); });
+  else
+    scanDomains();
+}
+
+void StartupReminderCheck::scanDomains() {
+  DirectScan scan(FileId::Domains);
+  while (scan.next()) {
+    CheckRenewalDue(scan.record());
+    if (RenewalDueFlag == "Yes") {
+      // The list shows every due domain; its clean-up ends this scan.
+      callProcedure(makeNotice, 0, [this](int) {
+        DirectScan::endDirect(access(FileId::Domains).file());
+        scanNotes();
+      });
+      return;
+    }
+  }
+  scan.end();
+  scanNotes();
+}
+
+void StartupReminderCheck::scanNotes() {
+  DirectScan scan(FileId::dnotes);
+  while (scan.next()) {
+    if (scan.record().text("DNO:REMINDER") == "Y") NoteReminderDue = "Y";
+    if (NoteReminderDue == "Y") {
+      callProcedure(makeBrowseNotes, 0, [this](int) {
+        DirectScan::endDirect(access(FileId::dnotes).file());
+        close(RequestCancelled);
+      });
+      return;
+    }
+  }
+  scan.end();
+  close(RequestCancelled);
+}
+
+// ---- notice ---------------------------------------------------------------------------
+
+Notice::Notice() : RecordBrowse("notice", noticeWindow(), noticeBrowse(), &managedFile(FileId::Domains)) {}
+
+std::string Notice::builtFormat() { return ListFormat{noticeColumns()}.text(); }
+
+void Notice::runUpdate(int, int request, ResponseHandler done) {
+  if (ProcedureFactory report = renewalReportFactory())
+    callProcedure(std::move(report), request, std::move(done));
+  else
+    callNamedProcedure(*this, RenewalReport, request, std::move(done));
+}
+
+void Notice::navigate(Nav nav) {
+  // No insert, change, delete or select here: those would run the report.
+  if (nav == Nav::Insert || nav == Nav::Change || nav == Nav::Delete || nav == Nav::Select) return;
+  RecordBrowse::navigate(nav);
+}
+
+void Notice::afterPlacement() {
+  RecordBrowse::afterPlacement();
+  if (Control* c = control("?Instructions"))
+    if (auto* l = qobject_cast<QLabel*>(c->widget())) l->setWordWrap(true);
+  if (!table() || !built()) return;
+  const std::string built = builtFormat();
+  IniFile& ini = settings();
+  const std::string original = ini.read(section(), OriginalEntry, "");
+  if (clip(original) != clip(built)) {
+    // A new or changed built-in format: shown as built and remembered.
+    writeSetting(section(), OriginalEntry, built);
+    return;
+  }
+  const std::string stored = ini.read(section(), FormatEntry, built);
+  ListFormat f;
+  if (clip(stored).empty() || !ListFormat::parse(std::string(clip(stored)), noticeColumns(), f)) return;
+  const DialogUnits& u = this->built()->units();
+  for (size_t i = 0; i < f.columns.size(); ++i)
+    table()->horizontalHeader()->resizeSection(static_cast<int>(i), u.x(f.columns[i].width));
+}
+
+void Notice::beforeClose() {
+  RecordBrowse::beforeClose();
+  if (table()) writeSetting(section(), FormatEntry, shownFormat().text());
+}
+
+std::unique_ptr<WindowProcedure> makeStartupReminderCheck() { return std::make_unique<StartupReminderCheck>(); }
+std::unique_ptr<WindowProcedure> makeNotice() { return std::make_unique<Notice>(); }
+
+}  // namespace qm::desk

@@ -1,0 +1,31 @@
+#pragma once
+// Deleting a domain's web pages with their detail records, and rebuilding
+// the keys of the six web page files.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "runtime/ui/procedure.h"
+
+namespace qm::webpages {
+
+// Pages deleted by the last run of DeleteDomainPages.
+int deletedPageCount();
+
+// Deletes the link, script, form, image and meta tag records of the page in
+// the thread's WebPages buffer (page path equal, trailing blanks ignored).
+// Returns 0, or the store's code of the first failure with its message in
+// *error.
+int DeletePageRows(std::string* error = nullptr);
+
+// Deletes every page whose domain is exactly `domainname` (trailing blanks
+// ignored) with its detail records, in six passes; StatusText,
+// ProgressCount and the count show the progress. redisplay shows them.
+void DeleteDomainPages(const std::function<void()>& redisplay = {});
+
+// "Delete Web Pages By Domain Name".
+std::unique_ptr<WindowProcedure> makeDelPages();
+// Rebuilds the keys of WebPages and its five detail files between two messages.
+std::unique_ptr<WindowProcedure> makeRebuildWebPageIndexes();
+
+}  // namespace qm::webpages

@@ -1,0 +1,150 @@
+#include "webdata/pages/pagebrowse.h"
+
+#include "dictionary/datafile_adapter.h"
+#include "frame/procedures.h"
+#include "records/layout.h"
+#include "runtime/config/requests.h"
+#include "runtime/ui/window.h"
+#include "webdata/pages/pageform.h"
+
+namespace qm::webpages {
+
+namespace {
+
+using records::addButtons;
+using records::addSheet;
+using records::control;
+using records::prompt;
+using J = Justify;
+
+// width, justification, indent, header, header justification, header indent, field, picture
+const std::vector<ColumnDef> kBrowseColumns = {
+    {80, J::Left, 2, "Domain Name", J::Left, 2, "WEB:DOMAINNAME", "@s30"},
+    {80, J::Left, 2, "Page Name", J::Left, 2, "WEB:PAGENAME", "@s20"},
+    {36, J::Center, 2, "Use Now", J::Center, 0, "WEB:USENOW", "@s1"},
+    {80, J::Left, 2, "Page Path", J::Left, 2, "WEB:PAGEPATH", "@s40"},
+    {80, J::Left, 2, "Local Path", J::Left, 2, "WEB:LOCALPATH", "@s40"},
+    {80, J::Left, 2, "Author", J::Left, 2, "WEB:AUTHOR", "@s30"},
+    {80, J::Left, 2, "Purpose", J::Left, 2, "WEB:PURPOSE", "@s40"},
+    {80, J::Right, 2, "Implement Date", J::Center, 0, "WEB:IMPLEMENTDATE", "@d17"},
+    {80, J::Right, 2, "Update Date", J::Center, 0, "WEB:FILEDATETIME", "@s20"},
+};
+
+const std::vector<ColumnDef> kSelectColumns = {
+    {80, J::Left, 2, "Domain Name", J::Left, 2, "WEB:DOMAINNAME", "@s50"},
+    {80, J::Left, 2, "Page Name", J::Left, 2, "WEB:PAGENAME", "@s20"},
+    {34, J::Center, 2, "Use Now", J::Left, 0, "WEB:USENOW", "@s1"},
+    {80, J::Left, 2, "Page Path", J::Left, 2, "WEB:PAGEPATH", "@s80"},
+    {80, J::Left, 2, "Local Path", J::Left, 2, "WEB:LOCALPATH", "@s80"},
+    {80, J::Decimal, 10, "Local Default Directory", J::Center, 0, "WEB:LOCALDEFAULTDIRECTORY", "@s90"},
+    {80, J::Left, 2, "Author", J::Left, 2, "WEB:AUTHOR", "@s30"},
+    {80, J::Left, 2, "Purpose", J::Left, 2, "WEB:PURPOSE", "@s40"},
+    {80, J::Right, 2, "Implement Date", J::Center, 0, "WEB:IMPLEMENTDATE", "@d17"},
+};
+
+// ---- BrowseWebPages ---------------------------------------------------------
+
+WindowDef browseWindow() {
+  WindowDef w;
+  w.title = "Browse the Web Pages File";
+  w.w = 460, w.h = 236;
+  w.resizable = true;
+  w.status = "Browsing Records";
+  addSheet(w, {"By DomainName", "By Page Name"}, 4, 4, 452, 196);
+  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 440, 156);
+  list.columns = kBrowseColumns;
+  w.controls.push_back(list);
+  w.controls.push_back(prompt("To resize columns, use mouse on vertical lines. To reset use F9 key.", 10, 184, 300));
+  ControlDef select = control(Kind::Button, "?Select", "&Select", 4, 210, 40, 16);
+  select.role = Role::Select;
+  select.hidden = true;
+  w.controls.push_back(select);
+  addButtons(w,
+             {{"?Insert", "&Insert", Role::Insert, "insert3.ico", 50},
+              {"?Change", "&Change", Role::Change, "chg4.ico", 50},
+              {"?Delete", "&Delete", Role::Delete, "delete4.ico", 50},
+              {"?Print", "&Print Web Page Listing", Role::Print, "", 96},
+              {"?Close", "Close", Role::Close, "", 46},
+              {"?Help", "Help", Role::Help, "", 46}},
+             48, 210, 16, 4);
+  return w;
+}
+
+BrowseDef pagesBrowseDef() {
+  BrowseDef b;
+  b.orders = {SortOrder{"WEB:NAMES", LocatorKind::Step, {}, {"DOM:DOMAINNAME"}, {}},
+              SortOrder{"WEB:PAGES", LocatorKind::Step, {}, {}, {}}};
+  b.sheet = "?Sheet";
+  return b;
+}
+
+// ---- SelectWebPages ---------------------------------------------------------
+
+WindowDef selectWindow() {
+  WindowDef w;
+  w.title = "Select a WebPages Record";
+  w.w = 440, w.h = 222;
+  w.resizable = true;
+  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 420, 164);
+  list.columns = kSelectColumns;
+  list.tip = "Browsing Records";
+  w.controls.push_back(list);
+  ControlDef select = control(Kind::Button, "?Select", "&Select", 4, 198, 46, 16);
+  select.role = Role::Select;
+  w.controls.push_back(select);
+  addSheet(w, {"Names", "Path", "Pages"}, 4, 4, 432, 188);
+  addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico", 46}, {"?Help", "Help", Role::Help, "", 46}}, 340,
+             198, 16, 4);
+  return w;
+}
+
+BrowseDef selectListDef() {
+  BrowseDef b;
+  b.orders = {SortOrder{"WEB:NAMES", LocatorKind::Step, {}, {}, {}},
+              SortOrder{"WEB:PATH", LocatorKind::Step, {}, {}, {}},
+              SortOrder{"WEB:PAGES", LocatorKind::Step, {}, {}, {}}};
+  b.sheet = "?Sheet";
+  b.keepFormats = false;
+  b.selectMode = true;
+  return b;
+}
+
+}  // namespace
+
+BrowseWebPages::BrowseWebPages()
+    : RecordBrowse("BrowseWebPages", browseWindow(), pagesBrowseDef(), &managedFile(FileId::WebPages)) {
+  // The first tab's range is the domain in this thread's buffer.
+  useFile(&managedFile(FileId::Domains));
+}
+
+void BrowseWebPages::runUpdate(int number, int request, ResponseHandler done) {
+  if (number == 1) return callProcedure(makeUpdateWebPages, request, std::move(done));
+  if (number == 2) return callNamedProcedure(*this, "listwebpages", request, std::move(done));
+  if (done) done(RequestCancelled);
+}
+
+bool BrowseWebPages::takeWindowEvent(Event e) {
+  if (RecordBrowse::takeWindowEvent(e)) return true;
+  if (e == Event::OpenWindow)
+    if (Control* select = control("?Select")) select->setHidden(request() != SelectRecord);
+  return false;
+}
+
+SelectWebPages::SelectWebPages()
+    : RecordBrowse("SelectWebPages", selectWindow(), selectListDef(), &managedFile(FileId::WebPages)) {}
+
+bool SelectWebPages::takeWindowEvent(Event e) {
+  if (RecordBrowse::takeWindowEvent(e)) return true;
+  // The sheet comes after the list in the window: the list stays on top.
+  if (e == Event::OpenWindow)
+    if (Control* list = control("?Browse:1"); list && list->widget()) {
+      list->widget()->raise();
+      if (list->scrollBar()) list->scrollBar()->raise();
+    }
+  return false;
+}
+
+std::unique_ptr<WindowProcedure> makeBrowseWebPages() { return std::make_unique<BrowseWebPages>(); }
+std::unique_ptr<WindowProcedure> makeSelectWebPages() { return std::make_unique<SelectWebPages>(); }
+
+}  // namespace qm::webpages
