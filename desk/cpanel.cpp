@@ -1,4 +1,5 @@
 #include "desk/cpanel.h"
+#include "resources/resources.h"
 
 #include <QDir>
 #include <QLabel>
@@ -104,7 +105,7 @@ bool Cpanel2::takeWindowEvent(Event e) {
     if (built())
       for (auto& c : built()->controls()) {
         if (!c->widget()) continue;
-        c->widget()->setCursor(Qt::PointingHandCursor);  // the glove pointer
+        c->widget()->setCursor(resourceCursor("Glove.cur", Qt::PointingHandCursor));
         if (auto* l = qobject_cast<QLabel*>(c->widget())) {
           // A user cell reads as a cell, like the buttons beside it.
           l->setAlignment(Qt::AlignCenter);

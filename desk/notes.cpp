@@ -102,6 +102,9 @@ WindowDef formWindow() {
   w.controls.push_back(mark);
   w.controls.push_back(control(Kind::Image, "?NoteImage", {}, 8, 156, 16, 16));
   w.controls.back().field.clear();
+  // The window's own picture.
+  w.controls.push_back(control(Kind::Image, "?NotePad", {}, 30, 152, 24, 24));
+  w.controls.back().field.clear();
   w.controls.push_back(prompt("(Reminders will pop-up when program is started.)", 30, 160, 200));
   return w;
 }
@@ -185,6 +188,9 @@ bool Updatednotes::takeWindowEvent(Event e) {
   if (e == Event::OpenWindow)
     if (Control* c = control("?NoteImage"))
       if (auto* l = qobject_cast<QLabel*>(c->widget())) l->setPixmap(loadIcon("note5.ico").pixmap(l->size()));
+  if (e == Event::OpenWindow)
+    if (Control* c = control("?NotePad"))
+      if (auto* l = qobject_cast<QLabel*>(c->widget())) l->setPixmap(loadIcon("notepad.bmp").pixmap(l->size()));
   return false;
 }
 

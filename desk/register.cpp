@@ -8,7 +8,7 @@
 
 namespace qm {
 
-void registerDeskProcedures(const DeskRegistrar& reg) {
+void registerDeskProcedures(const ProcedureRegistrar& reg) {
   using namespace desk;
   struct Entry {
     const char* name;

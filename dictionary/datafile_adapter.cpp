@@ -3,8 +3,6 @@
 #include <array>
 #include <memory>
 
-#include "runtime/config/messages.h"
-
 namespace qm {
 
 int ManagedFile::insert() { return error_ = access(id_).tryInsert(); }
@@ -13,39 +11,9 @@ int ManagedFile::insert() { return error_ = access(id_).tryInsert(); }
 // Error" itself, so the manager's own message must not come first.
 int ManagedFile::update() { return error_ = access(id_).file().put(); }
 
-namespace {
-
-// Takes the messages of one manager call without showing them: the relation
-// manager has no silent delete, and the form asks "Record Delete Error"
-// itself.
-class Hush : public MessageAnswerer {
- public:
-  Hush() : outer_(messageAnswerer()) { setMessageAnswerer(this); }
-  ~Hush() override { setMessageAnswerer(outer_); }
-  Hush(const Hush&) = delete;
-  Hush& operator=(const Hush&) = delete;
-  int answer(const MessageRequest& r) override { return r.defaultButton; }
-
- private:
-  MessageAnswerer* outer_;
-};
-
-}  // namespace
-
-int ManagedFile::removeCascade() {
-  // Not open on this thread: the manager would end the program over it,
-  // unseen under the hush.
-  if (!access(id_).isOpen()) return error_ = ErrNotOpen;
-  // The relation manager deletes the children in the same transaction.
-  int level = 0;
-  {
-    Hush quiet;
-    level = relate(id_).deleteRecord(false);
-  }
-  if (level == 0) return error_ = 0;
-  int code = access(id_).file().errorCode();
-  return error_ = code ? code : ErrNotAvailable;
-}
+// The relation manager deletes the children in the same transaction; the
+// form asks "Record Delete Error" itself, so no message here.
+int ManagedFile::removeCascade() { return error_ = relate(id_).tryDeleteRecord(); }
 
 ManagedFile& managedFile(FileId id) {
   static std::array<std::unique_ptr<ManagedFile>, FileIdCount> files;

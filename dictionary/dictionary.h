@@ -90,6 +90,7 @@ public:
     int update();
     // Deletes the record last read or added ("Record was not deleted").
     int remove();
+    int tryRemove();  // the store's code, no message
     // Clears the buffer (unless kept), sets the file's primed values and
     // numbers the auto-numbered key components in the buffer. Adds nothing:
     // insert() adds the record when the form's OK asks.
@@ -139,6 +140,9 @@ public:
     // Deletes the record last read or added and, in the same transaction,
     // its children and theirs. With `ask`, "Confirm Delete" first (No: 4).
     int deleteRecord(bool ask = false);
+    // The same delete without any message: the store's code (37 when the
+    // file is not open here, 33 when no record is current).
+    int tryDeleteRecord();
     // Rewrites the record; children are left alone.
     int update();
     RelationManager* parent() const { return parent_; }

@@ -221,10 +221,13 @@ int FileManager::update() {
     return report(MsgPutError);
 }
 
-int FileManager::remove() {
+int FileManager::tryRemove() {
     PerThread& t = mine();
-    t.err = t.file.erase();
-    if (t.err == 0) return 0;
+    return t.err = t.file.erase();
+}
+
+int FileManager::remove() {
+    if (tryRemove() == 0) return 0;
     return report(MsgDeleteError);
 }
 
@@ -333,15 +336,23 @@ int deleteLevel(Transaction& tx, const RelationManager::ChildRelation& rel, cons
 
 int RelationManager::deleteRecord(bool ask) {
     if (!file_.useFile()) return static_cast<int>(Level::Program);
-    RecordFile& own = file_.file();
-    if (own.position() == 0) {
+    if (file_.file().position() == 0) {
         return errors().raise(MsgDeleteError, {file_.name(), errorTextFor(ErrNotAvailable), {}, {}});
     }
     if (ask) {
         int level = errors().raise(MsgConfirmDelete);
         if (level != 0) return level;
     }
-    if (file_.def().kind != FileKind::Indexed || children_.empty()) return file_.remove();
+    const int rc = tryDeleteRecord();
+    if (rc == 0) return 0;
+    return errors().raise(MsgDeleteError, {file_.name(), errorTextFor(rc), {}, {}});
+}
+
+int RelationManager::tryDeleteRecord() {
+    if (!file_.isOpen()) return ErrNotOpen;
+    RecordFile& own = file_.file();
+    if (own.position() == 0) return ErrNotAvailable;
+    if (file_.def().kind != FileKind::Indexed || children_.empty()) return file_.tryRemove();
 
     std::vector<RelationManager*> touched;
     descendants(*this, touched);
@@ -355,9 +366,13 @@ int RelationManager::deleteRecord(bool ask) {
         rc = deleteLevel(tx, children_[i], {b.valueText(children_[i].parentField)});
     if (rc == 0) rc = tx.deleteAt(own, own.position());
     if (rc == 0) rc = tx.commit();
-    if (rc == 0) return 0;
+    if (rc == 0) {
+        // Deleted behind the file's back: a later put() must not aim at it.
+        own.forgetPosition();
+        return 0;
+    }
     tx.rollback();
-    return errors().raise(MsgDeleteError, {file_.name(), errorTextFor(rc), {}, {}});
+    return rc;
 }
 
 // ---- set-up and teardown ------------------------------------------------------

@@ -25,9 +25,7 @@ int main(int argc, char** argv) {
   // Each subsystem registers the procedures that the menu starts by name.
   qm::registerFrameProcedures();
   qm::registerRecordProcedures();
-  const auto registrar = [](std::string name, int stackSize, qm::ProcedureFactory f) {
-    qm::registerProcedure(std::move(name), std::move(f), stackSize);
-  };
+  const auto& registrar = qm::procedureRegistrar();
   qm::reports::registerRecordReports(registrar);
   qm::registerWebPageProcedures(registrar);
   qm::details::registerDetailProcedures(registrar);

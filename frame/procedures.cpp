@@ -26,6 +26,13 @@ void registerProcedure(std::string name, ProcedureFactory factory, int stackSize
   registry()[std::move(name)] = std::move(e);
 }
 
+const ProcedureRegistrar& procedureRegistrar() {
+  static const ProcedureRegistrar reg = [](std::string name, int stackSize, ProcedureFactory factory) {
+    registerProcedure(std::move(name), std::move(factory), stackSize);
+  };
+  return reg;
+}
+
 void unregisterProcedure(std::string_view name) {
   auto it = registry().find(name);
   if (it != registry().end()) registry().erase(it);

@@ -22,6 +22,8 @@ void unregisterProcedure(std::string_view name);
 // nullptr when name is not registered.
 const ProcedureEntry* findProcedure(std::string_view name);
 std::vector<std::string> registeredProcedures();
+// The registrar the programs hand to every subsystem: registers here.
+const ProcedureRegistrar& procedureRegistrar();
 
 // Starts name on a new thread and returns its number; an unregistered name
 // shows "Procedure not defined" naming it and returns 0.

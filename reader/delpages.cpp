@@ -25,17 +25,7 @@ using records::entry;
 using records::prompt;
 
 constexpr int kPasses = 6;
-
-// True when the user ends the run.
-bool stopBox(const std::string& text) {
-  MessageRequest req;
-  req.caption = "Delete Web Pages By Domain Name";
-  req.text = text;
-  req.icon = MsgIcon::Stop;
-  req.buttons = BtnAbort | BtnIgnore;
-  req.defaultButton = BtnIgnore;
-  return showMessage(req) == BtnAbort;
-}
+constexpr const char* kTitle = "Delete Web Pages By Domain Name";
 
 // The domain's pages in the order of WEB:NAMES: positions and page records.
 std::vector<std::pair<int64_t, RecordBuffer>> domainPages(RecordFile& f, const std::string& domain) {
@@ -89,7 +79,7 @@ void DeleteDomainPages(const std::function<void()>& redisplay) {
       show();
       std::string readError;
       clearPageDetails(page.text("WEB:PAGEPATH"), progress, &readError);
-      if (!readError.empty() && stopBox(readError)) {
+      if (!readError.empty() && stopBox(readError, kTitle)) {
         ended = true;
         break;
       }
@@ -117,7 +107,7 @@ constexpr const char* kDomainStatus =
 
 WindowDef delWindow() {
   WindowDef w;
-  w.title = "Delete Web Pages By Domain Name";
+  w.title = kTitle;
   w.w = 300, w.h = 170;
   w.controls.push_back(control(Kind::Prompt, "?Intro",
                                "Enter the Domain Name whose web pages you wish to delete. Press the TAB key. Then "

@@ -12,9 +12,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Skimwell");
   qm::QtMessageAnswerer boxes;
   qm::setMessageAnswerer(&boxes);
-  qm::reader::registerReaderProcedures([](std::string name, int stackSize, qm::ProcedureFactory f) {
-    qm::registerProcedure(std::move(name), std::move(f), stackSize);
-  });
+  qm::reader::registerReaderProcedures(qm::procedureRegistrar());
   const int code = qm::reader::runReader();
   qm::setMessageAnswerer(nullptr);
   return code;

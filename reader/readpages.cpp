@@ -47,18 +47,6 @@ std::string dateAndTime(int32_t day, int32_t time) {
   return formatDate("@d1", day) + " " + formatTime("@t3", time);
 }
 
-// The stop box: an error the user may end the run at or go on from. True
-// when the user ends.
-bool stopBox(const std::string& text) {
-  MessageRequest req;
-  req.caption = kParseCaption;
-  req.text = text;
-  req.icon = MsgIcon::Stop;
-  req.buttons = BtnAbort | BtnIgnore;
-  req.defaultButton = BtnIgnore;
-  return showMessage(req) == BtnAbort;
-}
-
 bool directoryFound(const std::string& dir) {
   const std::string clipped(clip(dir));
   return !clipped.empty() && !hasDriveLetter(clipped) && directoryExists(normalizePath(clipped));
@@ -126,13 +114,13 @@ bool readOne(const DirEntry& file, const std::string& dir, Progress& progress,
 
   std::string readError;
   clearPageDetails(storedPath, progress, &readError);
-  if (!readError.empty() && stopBox(readError)) return false;
+  if (!readError.empty() && stopBox(readError, kParseCaption)) return false;
 
   // The page's lines stay in memory: no work file is written beside the data.
   WorkFileName = std::to_string(clockTime()) + ".txt";
   std::string error;
   const ScannedPage scanned = scanPageFile(joinPath(normalizePath(dir), file.name), &error);
-  if (!error.empty() && stopBox(HtmlFileName.str() + "||" + error)) return false;
+  if (!error.empty() && stopBox(HtmlFileName.str() + "||" + error, kParseCaption)) return false;
   progress.advance(scanned.progressSteps);
   LineCounter += static_cast<double>(scanned.scannedLines);
 

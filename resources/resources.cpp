@@ -1,6 +1,7 @@
 #include "resources/resources.h"
 
 #include <QFile>
+#include <QPixmap>
 
 #include "runtime/values/text.h"
 
@@ -13,6 +14,7 @@ namespace {
 struct Item {
   const char* name;  // as the definitions name it
   const char* path;
+  int hotX = 0, hotY = 0;  // pointers: the point that does the pointing
 };
 
 constexpr Item kItems[] = {
@@ -43,7 +45,19 @@ constexpr Item kItems[] = {
     {"target.ico", ":/qm/icons/target.png"},
     {"webpage.ico", ":/qm/icons/webpage.png"},
     {"newqmk 2.jpg", ":/qm/pictures/newqmk 2.jpg"},
+    // Pictures are read by their content, whatever their names say.
+    {"skimwell.gif", ":/qm/pictures/skimwell.jpg"},
+    {"wiz.jpg", ":/qm/pictures/wiz.jpg"},
+    {"notepad.bmp", ":/qm/pictures/notepad.png"},
+    {"Glove.cur", ":/qm/cursors/glove.png", 12, 0},
 };
+
+const Item* find(std::string_view name) {
+  if (!name.empty() && name.front() == '~') name.remove_prefix(1);  // "~" marks a built-in item
+  for (const Item& item : kItems)
+    if (compareNoCase(item.name, name) == 0) return &item;
+  return nullptr;
+}
 
 void ensureLoaded() {
   static const bool loaded = (initQuillmarkResources(), true);
@@ -54,15 +68,21 @@ void ensureLoaded() {
 
 QString resourcePath(std::string_view name) {
   ensureLoaded();
-  if (!name.empty() && name.front() == '~') name.remove_prefix(1);  // "~" marks a built-in item
-  for (const Item& item : kItems)
-    if (compareNoCase(item.name, name) == 0) return QString::fromLatin1(item.path);
-  return {};
+  const Item* item = find(name);
+  return item ? QString::fromLatin1(item->path) : QString();
 }
 
 QIcon resourceIcon(std::string_view name) {
   const QString path = resourcePath(name);
   return path.isEmpty() ? QIcon() : QIcon(path);
+}
+
+QCursor resourceCursor(std::string_view name, Qt::CursorShape fallback) {
+  ensureLoaded();
+  const Item* item = find(name);
+  if (!item) return QCursor(fallback);
+  const QPixmap picture(QString::fromLatin1(item->path));
+  return picture.isNull() ? QCursor(fallback) : QCursor(picture, item->hotX, item->hotY);
 }
 
 QByteArray resourceData(std::string_view name, std::string* error) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include <QByteArray>
+#include <QCursor>
 #include <QIcon>
 #include <QString>
 
@@ -15,6 +16,9 @@ QString resourcePath(std::string_view name);
 
 // A null icon when name is unknown.
 QIcon resourceIcon(std::string_view name);
+
+// The pointer named ("Glove.cur") with its hot spot; fallback when unknown.
+QCursor resourceCursor(std::string_view name, Qt::CursorShape fallback = Qt::ArrowCursor);
 
 // The item's bytes; empty with *error set when unknown or unreadable.
 QByteArray resourceData(std::string_view name, std::string* error = nullptr);

@@ -6,8 +6,10 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
-cmake --build build --target quillmark skimwell
+cmake --build build --target quillmark skimwell qm_makecontrol
 data="${QUILLMARK_DATA:-$root/data}"
 mkdir -p "$data"
 cd "$data"
-exec "$root/build/frame/quillmark"
+# A new data directory gets the control file an installation provides.
+"$root/build/bin/qm_makecontrol"
+exec "$root/build/bin/quillmark"

@@ -1,7 +1,6 @@
 #pragma once
 // The reports as window procedures, so the frame's menu starts them on
 // threads of their own and the browses call them on theirs (request 5).
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,7 +30,7 @@ class ReportWindowProcedure : public WindowProcedure {
 ProcedureFactory reportFactory(std::string_view name);
 
 // Hands every report to reg with its name and stack size (0: called only).
-using ProcedureRegistrar = std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
+using ProcedureRegistrar = qm::ProcedureRegistrar;
 void registerRecordReports(const ProcedureRegistrar& reg);
 
 }  // namespace qm::reports

@@ -1,12 +1,16 @@
-// Draws the program's icons (PNG) and the frame's wallpaper (JPEG through
-// libjpeg). Run once; its output is kept beside the resource list.
+// Draws the program's icons (PNG), its pictures (PNG, or JPEG through
+// libjpeg) and the pointer. Run once; its output is kept beside the resource list.
 //   qm_makeart <resources folder>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <vector>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -252,6 +256,210 @@ QImage wallpaper() {
   return img;
 }
 
+// ---- the companion program's wallpaper: a still green pond, ripples spreading
+
+QImage readerWallpaper() {
+  const int w = 1024, h = 768;
+  QImage img(w, h, QImage::Format_RGB32);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient pond(0, 0, w * 0.35, h);
+  pond.setColorAt(0, QColor(14, 44, 32));
+  pond.setColorAt(0.55, QColor(40, 96, 64));
+  pond.setColorAt(1, QColor(132, 150, 88));
+  p.fillRect(img.rect(), pond);
+  p.setBrush(Qt::NoBrush);
+  // two sets of ripples, flattened like water seen from the shore
+  struct Ripple {
+    double cx, cy;
+    int rings;
+  };
+  for (const Ripple& r : {Ripple{300, 560, 12}, Ripple{790, 450, 9}}) {
+    for (int i = 1; i <= r.rings; ++i) {
+      const double rx = 26.0 * i + 1.6 * i * i;
+      p.setPen(QPen(QColor(230, 255, 220, std::max(4, 36 - 3 * i)), 1.4));
+      p.drawEllipse(QPointF(r.cx, r.cy), rx, rx * 0.36);
+    }
+  }
+  // darker corners keep the eye on the middle
+  QRadialGradient vignette(w / 2.0, h / 2.0, w * 0.72);
+  vignette.setColorAt(0.55, QColor(0, 0, 0, 0));
+  vignette.setColorAt(1, QColor(0, 0, 0, 70));
+  p.fillRect(img.rect(), vignette);
+  QFont f("Liberation Serif");
+  f.setPixelSize(64);
+  f.setItalic(true);
+  p.setFont(f);
+  p.setPen(QColor(235, 255, 230, 60));
+  p.drawText(QRect(0, h - 150, w - 48, 100), Qt::AlignRight | Qt::AlignVCenter, "Skimwell");
+  return img;
+}
+
+// ---- the set-up tab's picture: a wizard's hat and wand
+
+void star(QPainter& p, QPointF c, double outer, double inner, const QColor& col) {
+  QPainterPath path;
+  for (int i = 0; i < 10; ++i) {
+    const double a = -std::numbers::pi / 2 + i * std::numbers::pi / 5, r = i % 2 ? inner : outer;
+    const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
+    if (i == 0)
+      path.moveTo(pt);
+    else
+      path.lineTo(pt);
+  }
+  path.closeSubpath();
+  p.fillPath(path, col);
+}
+
+QImage wizard() {
+  const int s = 128;
+  QImage img(s, s, QImage::Format_RGB32);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  QRadialGradient sky(64, 56, 90);
+  sky.setColorAt(0, QColor(250, 248, 255));
+  sky.setColorAt(1, QColor(200, 205, 235));
+  p.fillRect(img.rect(), sky);
+  const QColor gold(236, 184, 50);
+  // the hat: a cone whose tip droops to one side, on a wide brim
+  QPainterPath cone;
+  cone.moveTo(30, 96);
+  cone.cubicTo(40, 70, 50, 40, 64, 16);
+  cone.quadTo(74, 8, 88, 16);
+  cone.quadTo(76, 18, 72, 30);
+  cone.cubicTo(78, 56, 86, 78, 96, 96);
+  cone.closeSubpath();
+  QLinearGradient cloth(30, 0, 100, 0);
+  cloth.setColorAt(0, QColor(70, 60, 150));
+  cloth.setColorAt(1, QColor(38, 30, 96));
+  p.setPen(QPen(QColor(28, 22, 70), 1.5));
+  p.setBrush(cloth);
+  p.drawPath(cone);
+  p.setBrush(QColor(52, 42, 120));
+  p.drawEllipse(QRectF(14, 88, 98, 20));
+  p.setPen(Qt::NoPen);
+  p.setBrush(gold);
+  p.drawRect(QRectF(31, 86, 64, 7));
+  star(p, {58, 62}, 7, 3, gold);
+  star(p, {74, 44}, 4.5, 2, gold);
+  star(p, {70, 78}, 3.5, 1.5, gold);
+  // a crescent, cut from a disc
+  QPainterPath moon;
+  moon.addEllipse(QRectF(47, 36, 12, 12));
+  QPainterPath bite;
+  bite.addEllipse(QRectF(51, 34, 12, 12));
+  p.fillPath(moon.subtracted(bite), gold);
+  // the wand, with sparkles at its tip
+  p.setPen(QPen(QColor(60, 40, 30), 4, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(88, 116), QPointF(112, 80));
+  p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::FlatCap));
+  p.drawLine(QPointF(109.8, 83.3), QPointF(112, 80));
+  star(p, {114, 74}, 8, 3, gold);
+  star(p, {104, 62}, 3.5, 1.4, gold);
+  star(p, {122, 88}, 3, 1.2, gold);
+  return img;
+}
+
+// ---- the notes form's picture: a ruled pad with a pencil
+
+QImage notepad() {
+  const int s = 64;
+  QImage img(s, s, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 40));
+  p.drawRoundedRect(QRectF(10, 8, 44, 54), 2, 2);  // shadow
+  p.setPen(QPen(QColor(170, 150, 70), 1));
+  p.setBrush(QColor(255, 244, 160));
+  p.drawRect(QRectF(8.5, 6.5, 44, 54));
+  p.setPen(QPen(QColor(130, 170, 220), 1));
+  for (int y = 20; y <= 56; y += 6) p.drawLine(QPointF(9, y + 0.5), QPointF(52, y + 0.5));
+  p.setPen(QPen(QColor(220, 110, 110), 1));
+  p.drawLine(QPointF(16.5, 13), QPointF(16.5, 60));
+  // the binding, with rings through it
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(150, 60, 50));
+  p.drawRect(QRectF(8, 6, 45, 7));
+  p.setPen(QPen(QColor(120, 120, 130), 1.8));
+  p.setBrush(Qt::NoBrush);
+  for (int x = 13; x <= 49; x += 6) p.drawArc(QRectF(x - 2.5, 2, 5, 8), 0, 180 * 16);
+  // the pencil, lying across the corner
+  p.save();
+  p.translate(46, 44);
+  p.rotate(-50);
+  p.setPen(QPen(QColor(120, 80, 20), 0.8));
+  p.setBrush(QColor(245, 180, 40));
+  p.drawRect(QRectF(-16, -3, 26, 6));
+  p.setBrush(QColor(230, 140, 140));
+  p.drawRect(QRectF(10, -3, 5, 6));
+  p.setBrush(QColor(190, 190, 190));
+  p.drawRect(QRectF(8, -3, 3, 6));
+  p.setBrush(QColor(240, 210, 160));
+  p.drawPolygon(QPolygonF({QPointF(-16, -3), QPointF(-24, 0), QPointF(-16, 3)}));
+  p.setBrush(QColor(50, 50, 50));
+  p.setPen(Qt::NoPen);
+  p.drawPolygon(QPolygonF({QPointF(-21.3, -1), QPointF(-24, 0), QPointF(-21.3, 1)}));
+  p.restore();
+  return img;
+}
+
+// ---- the pointer: a gloved hand pointing up. Its hot spot, the fingertip at
+// (12, 0), is kept with the name in resources.cpp.
+
+QImage glove() {
+  QImage img(kSize, kSize, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  // Edges on half pixels keep the one-pixel outline crisp.
+  QPainterPath hand;
+  hand.setFillRule(Qt::WindingFill);  // overlapping parts stay filled
+  hand.addRoundedRect(QRectF(9.5, 0.5, 6, 18), 3, 3);  // the pointing finger
+  struct Knuckle {
+    double x, y, w;
+  };
+  const Knuckle knuckles[] = {{15.5, 9.5, 5}, {20.5, 10.5, 5}, {25.5, 12.5, 4}};
+  for (const Knuckle& k : knuckles) hand.addRoundedRect(QRectF(k.x, k.y, k.w, 19 - k.y), k.w / 2, k.w / 2);
+  hand.addRoundedRect(QRectF(9.5, 14.5, 20, 10), 3, 3);  // the palm
+  QPainterPath thumb;
+  thumb.moveTo(11, 24);
+  thumb.cubicTo(7, 21, 3.5, 18, 4, 15.5);
+  thumb.cubicTo(4.5, 12.5, 7.5, 13, 11, 17);
+  thumb.closeSubpath();
+  hand = hand.united(thumb).simplified();
+  const QColor outline(25, 25, 30);
+  p.setPen(QPen(outline, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::white);
+  p.drawPath(hand);
+  // where each curled finger meets the next
+  for (const Knuckle& k : knuckles) p.drawLine(QPointF(k.x, k.y + 2), QPointF(k.x, 17));
+  // the cuff, with its stitching
+  p.setBrush(QColor(225, 228, 235));
+  p.drawRoundedRect(QRectF(11.5, 24.5, 17, 6), 1.5, 1.5);
+  p.setPen(QPen(QColor(120, 125, 140), 1, Qt::DotLine));
+  p.drawLine(QPointF(13.5, 27.5), QPointF(26.5, 27.5));
+  return img;
+}
+
+struct Picture {
+  const char* file;  // under the resources folder
+  bool jpeg;
+  std::function<QImage()> draw;
+};
+
+const std::vector<Picture>& pictures() {
+  static const std::vector<Picture> all = {
+      {"pictures/newqmk 2.jpg", true, wallpaper},
+      {"pictures/skimwell.jpg", true, readerWallpaper},
+      {"pictures/wiz.jpg", true, wizard},
+      {"pictures/notepad.png", false, notepad},
+      {"cursors/glove.png", false, glove},
+  };
+  return all;
+}
+
 bool writeJpeg(const QImage& source, const std::string& path) {
   const QImage img = source.convertToFormat(QImage::Format_RGB888);
   FILE* out = std::fopen(path.c_str(), "wb");
@@ -296,15 +504,20 @@ int main(int argc, char** argv) {
       icon.draw(p);
     }
     const std::string path = dir + "/icons/" + icon.file;
-    if (!img.save(QString::fromStdString(path), "PNG")) {
+    if (!QDir().mkpath(QString::fromStdString(dir + "/icons")) || !img.save(QString::fromStdString(path), "PNG")) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       ++failures;
     }
   }
-  const std::string jpg = dir + "/pictures/newqmk 2.jpg";
-  if (!writeJpeg(wallpaper(), jpg)) {
-    std::fprintf(stderr, "cannot write %s\n", jpg.c_str());
-    ++failures;
+  for (const Picture& pic : pictures()) {
+    const std::string path = dir + "/" + pic.file;
+    const QString qpath = QString::fromStdString(path);
+    const bool written = QDir().mkpath(QFileInfo(qpath).path()) &&
+                         (pic.jpeg ? writeJpeg(pic.draw(), path) : pic.draw().save(qpath, "PNG"));
+    if (!written) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      ++failures;
+    }
   }
   return failures == 0 ? 0 : 1;
 }

@@ -28,6 +28,10 @@ int message(std::string_view text, std::string_view caption, MsgIcon icon, int b
   return showMessage(req);
 }
 
+bool stopBox(std::string_view text, std::string_view caption) {
+  return message(text, caption, MsgIcon::Stop, BtnAbort | BtnIgnore, BtnIgnore) == BtnAbort;
+}
+
 std::string messageLines(std::string_view partsText) {
   std::string out(partsText);
   for (char& c : out)

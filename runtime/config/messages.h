@@ -44,6 +44,10 @@ int message(std::string_view text, std::string_view caption = "",
             MsgIcon icon = MsgIcon::None, int buttons = BtnOk,
             int defaultButton = BtnOk);
 
+// The stop box: an error text with which the user may end the run (Abort)
+// or go on (Ignore, the default). True when the user chose to end.
+bool stopBox(std::string_view text, std::string_view caption = "");
+
 // "|" becomes "\n" (two bars give an empty line).
 std::string messageLines(std::string_view partsText);
 

@@ -618,6 +618,8 @@ int RecordFile::erase() {
     return gone ? m.ok() : m.fail(ErrNotFound);
 }
 
+void RecordFile::forgetPosition() { impl_->pos = 0; }
+
 int RecordFile::deleteByKey(int key, const RecordBuffer& values, int64_t* deleted) {
     Impl& m = *impl_;
     if (deleted) *deleted = 0;

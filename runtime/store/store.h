@@ -186,6 +186,9 @@ public:
     int add();    // adds the buffer; position() becomes the new record
     int put();    // rewrites the record at position()
     int erase();  // deletes the record at position()
+    // The record at position() was deleted elsewhere (a Transaction): none
+    // is current any more; reading goes on from where it was.
+    void forgetPosition();
     // Deletes every record whose key equals `values`' key values.
     int deleteByKey(int key, const RecordBuffer& values, int64_t* deleted = nullptr);
 

@@ -29,6 +29,9 @@ class WindowProcedure;
 struct WindowDef;
 
 using ProcedureFactory = std::function<std::unique_ptr<WindowProcedure>()>;
+// How a subsystem hands its procedures to a registry: (name, stack size,
+// factory); a stack size of 0 means called only, on the caller's thread.
+using ProcedureRegistrar = std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
 using ResponseHandler = std::function<void(int response)>;
 
 // The frame's toolbar navigation, in the order of its buttons.

@@ -331,6 +331,13 @@ TEST_F(Managers, CascadeDeletesTwoLevelsChangeLeavesChildren) {
         EXPECT_EQ(count(id), 4) << fileDef(id).label;
     EXPECT_EQ(count(FileId::WebPages), 2);
     EXPECT_EQ(captions(), std::vector<std::string>{"Confirm Delete"});
+
+    // The deleted record is no longer current: a change or a quiet second
+    // delete has nothing to act on, and no message comes.
+    EXPECT_EQ(Access_Domains->file().position(), 0);
+    EXPECT_EQ(Access_Domains->file().put(), ErrNotAvailable);
+    EXPECT_EQ(Relate_Domains->tryDeleteRecord(), ErrNotAvailable);
+    EXPECT_EQ(captions().size(), 1u);
 }
 
 TEST_F(Managers, EachThreadHasItsOwnBufferAndOpenState) {

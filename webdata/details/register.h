@@ -1,13 +1,12 @@
 #pragma once
 // Hands the page detail browses and forms to the frame's registry.
-#include <functional>
 #include <string>
 
 #include "runtime/ui/procedure.h"
 
 namespace qm::details {
 
-using ProcedureRegistrar = std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
+using ProcedureRegistrar = qm::ProcedureRegistrar;
 
 // BrowseLinks, BrowseImages, BrowseMeta, browsescripts, browseforms and
 // UpdateWPLinks, UpdateWPIMG, UpdateWPMeta, UpdateWPScripts, UpdateWPForm:

@@ -292,18 +292,6 @@ void setFileFacts(RecordBuffer& web, const std::string& path) {
   web.setText("WEB:PAGEREADDATE", dateAndTime(today(), clockTime()));
 }
 
-// The stop box: an error the user may end the run at or go on from.
-// Returns true when the user ends.
-bool stopBox(const std::string& text) {
-  MessageRequest req;
-  req.caption = kCaption;
-  req.text = text;
-  req.icon = MsgIcon::Stop;
-  req.buttons = BtnAbort | BtnIgnore;
-  req.defaultButton = BtnIgnore;
-  return showMessage(req) == BtnAbort;
-}
-
 }  // namespace
 
 void ParseHtmlFile() {
@@ -335,7 +323,7 @@ void ParseHtmlFile() {
   if (exists) {
     std::string error;
     const ScannedPage found = scanPageFile(path, &error);
-    if (!error.empty() && stopBox(error)) {
+    if (!error.empty() && stopBox(error, kCaption)) {
       ProgressCount = "";
       HtmlFileName = "";
       return;

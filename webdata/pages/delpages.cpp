@@ -82,17 +82,6 @@ std::string deleteErrorText(const FileManager& m, int code) {
   return errors().text(kDeleteError, {.file = m.name(), .errorText = errorTextFor(code)});
 }
 
-// The runtime's stop box: true when the user ends the run.
-bool stopBox(const std::string& text) {
-  MessageRequest req;
-  req.caption = kTitle;
-  req.text = text;
-  req.icon = MsgIcon::Stop;
-  req.buttons = BtnAbort | BtnIgnore;
-  req.defaultButton = BtnIgnore;
-  return showMessage(req) == BtnAbort;
-}
-
 // Opens a file's store without creating it (a missing file has no keys to
 // rebuild) and rebuilds its keys; the outcome is the caller's to ignore.
 int rebuildQuietly(FileId id) {
@@ -164,7 +153,7 @@ void DeleteDomainPages(const std::function<void()>& redisplay) {
     std::vector<int64_t> found;
     if (!domain.empty()) {
       if (const int rc = matching(f, key, domainField, domain, found); rc != 0) {
-        ended = stopBox(errors().text(1, {.file = pages.name(), .errorText = errorTextFor(rc)}));
+        ended = stopBox(errors().text(1, {.file = pages.name(), .errorText = errorTextFor(rc)}), kTitle);
         continue;
       }
     }
@@ -176,7 +165,7 @@ void DeleteDomainPages(const std::function<void()>& redisplay) {
       if (DeletePageRows(&error) != 0) {
         // The page stays, so its remaining detail records keep their page.
         --deleted;
-        if (stopBox(error)) {
+        if (stopBox(error, kTitle)) {
           ended = true;
           break;
         }
@@ -187,7 +176,7 @@ void DeleteDomainPages(const std::function<void()>& redisplay) {
       show();
       if (const int rc = f.erase(); rc != 0) {
         --deleted;
-        if (stopBox(deleteErrorText(pages, rc))) {
+        if (stopBox(deleteErrorText(pages, rc), kTitle)) {
           ended = true;
           break;
         }

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-void registerWebPageProcedures(const reports::ProcedureRegistrar& reg) {
+void registerWebPageProcedures(const ProcedureRegistrar& reg) {
   using namespace webpages;
   struct Entry {
     const char* name;

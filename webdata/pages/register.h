@@ -1,12 +1,12 @@
 #pragma once
 // Hands the web page procedures to the frame's registry.
-#include "records/reports/register.h"
+#include "runtime/ui/procedure.h"
 
 namespace qm {
 
 // BrowseWebPages, updatewebpages1 and SelectWebPages (called on their
 // caller's thread), delpages and RebuildWebPageIndexes (started from the
 // menu on threads of their own, 25000 bytes).
-void registerWebPageProcedures(const reports::ProcedureRegistrar& reg);
+void registerWebPageProcedures(const ProcedureRegistrar& reg);
 
 }  // namespace qm

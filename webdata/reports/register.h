@@ -2,14 +2,13 @@
 // Hands the image reports, the selected-record listings, the web page,
 // script and form reports and the per-domain change utilities to the
 // procedure registry.
-#include <functional>
 #include <string>
 
 #include "runtime/ui/procedure.h"
 
 namespace qm::webreports {
 
-using ProcedureRegistrar = std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
+using ProcedureRegistrar = qm::ProcedureRegistrar;
 
 // A stack size of 0: only called, on the caller's thread.
 void registerWebReportProcedures(const ProcedureRegistrar& reg);
