@@ -23,8 +23,10 @@ void defaultHalt(const std::string& text, int level) {
 }  // namespace
 
 bool companionFilesPresent() {
-  // Names without a directory: the current directory only.
-  return !resolveExecutable("QUILLMARK.EXE", "").empty() && fileExists(findNoCase("", "control.qdf"));
+  // The control file in the current directory; the main program there or, as
+  // the two are installed side by side, beside this one.
+  return !resolveExecutable("QUILLMARK.EXE", programDirectory()).empty() &&
+         fileExists(findNoCase("", "control.qdf"));
 }
 
 void setHaltFunction(HaltFunction f) { halt() = std::move(f); }
