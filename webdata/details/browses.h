@@ -46,7 +46,7 @@ const DetailBrowseSpec* detailBrowse(const std::string& name);
 struct DetailFileHolder {
   explicit DetailFileHolder(const DetailBrowseSpec& spec);
   ~DetailFileHolder();
-  std::unique_ptr<OrderedDetailFile> ordered;  // when the spec orders further
+  std::unique_ptr<OrderedDetailFile> ordered;  // when the list sorts on a further field
   DataFile* file;
 };
 

@@ -34,7 +34,7 @@ class PageDataSource : public RecordSource {
   explicit PageDataSource(SourceSpec spec);
   ~PageDataSource() override;
 
-  // The filter text taken at the next open (overrides the spec's).
+  // The filter text taken at the next open (overrides the definition's).
   void setFilter(std::string text) { spec_.filter = std::move(text); }
   // A value the filter sees for a global name during the next run, in place
   // of the global's own ("domainname").
