@@ -96,8 +96,9 @@ WindowDef formWindow() {
   date.tip = "Usually this is the date you entered the note.";
   w.controls.push_back(date);
   ControlDef mark = check("DNO:REMINDER", "Use as a Reminder?", 120, 138, 100);
-  mark.trueValue = "Y";
-  mark.falseValue = "N";
+  // Moved in whole: GCC 12 warns falsely on assigning these literals in place.
+  mark.trueValue = std::string("Y");
+  mark.falseValue = std::string("N");
   mark.tip = "Is this note to be used as a reminder?";
   w.controls.push_back(mark);
   w.controls.push_back(control(Kind::Image, "?NoteImage", {}, 8, 156, 16, 16));

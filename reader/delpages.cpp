@@ -8,7 +8,6 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "reader/details.h"
 #include "reader/globals.h"
 #include "reader/window.h"
 #include "records/layout.h"
@@ -16,6 +15,7 @@
 #include "runtime/config/messages.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/text.h"
+#include "webdata/import/detailwriter.h"
 
 namespace qm::reader {
 namespace {
@@ -30,26 +30,10 @@ constexpr const char* kTitle = "Delete Web Pages By Domain Name";
 // The domain's pages in the order of WEB:NAMES: positions and page records.
 std::vector<std::pair<int64_t, RecordBuffer>> domainPages(RecordFile& f, const std::string& domain) {
   const FileDef& def = f.def();
-  const int field = def.fieldIndex("WEB:DOMAINNAME");
-  RecordBuffer probe(def);
-  probe.setText(field, domain);
-  // The key ignores letter case; the stored domain must match as written.
-  const auto exact = [&](const RecordBuffer& r) { return r.text(field) == domain; };
-  const bool blank = domain.empty();  // a blank domain is in no key
-  const int order = blank ? -1 : def.keyIndex("WEB:NAMES");
-  std::vector<std::pair<int64_t, RecordBuffer>> all, page;
-  RecordBuffer last(def);
-  const RecordBuffer* from = nullptr;
-  int64_t fromPos = 0;
-  constexpr int kPage = 1000;
-  for (;;) {
-    if (f.readPage(order, from, fromPos, true, kPage, page, KeyRange{blank ? 0 : 1}, &probe, exact) != 0) break;
-    all.insert(all.end(), page.begin(), page.end());
-    if (page.size() < static_cast<std::size_t>(kPage)) break;
-    last = page.back().second;
-    fromPos = page.back().first;
-    from = &last;
-  }
+  std::vector<std::pair<int64_t, RecordBuffer>> all;
+  // A failed read ends the list where it stopped.
+  eachExactMatch(f, def.keyIndex("WEB:NAMES"), def.fieldIndex("WEB:DOMAINNAME"), domain,
+                 [&all](int64_t position, const RecordBuffer& record) { all.emplace_back(position, record); });
   return all;
 }
 
@@ -78,7 +62,7 @@ void DeleteDomainPages(const std::function<void()>& redisplay) {
       ++FileCount;
       show();
       std::string readError;
-      clearPageDetails(page.text("WEB:PAGEPATH"), progress, &readError);
+      clearPageDetails(page.text("WEB:PAGEPATH"), [&progress](long n) { progress.advance(n); }, &readError);
       if (!readError.empty() && stopBox(readError, kTitle)) {
         ended = true;
         break;

@@ -1,23 +1,9 @@
 #include "reader/frame.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QEventLoop>
 #include <QLinearGradient>
-#include <QMainWindow>
-#include <QMdiArea>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
-#include <QPointer>
-#include <QResizeEvent>
-#include <QStatusBar>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 #include "dictionary/dictionary.h"
-#include "frame/mainframe.h"
-#include "frame/procedures.h"
 #include "reader/companion.h"
 #include "reader/globals.h"
 #include "resources/resources.h"
@@ -27,7 +13,6 @@
 #include "runtime/config/settings.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/desktop/help.h"
-#include "runtime/report/printer.h"
 #include "runtime/ui/windowdef.h"
 
 namespace qm::reader {
@@ -38,36 +23,16 @@ ReaderFrame* g_frame = nullptr;
 constexpr const char* kHelpFile = "quillmark.HLP";
 constexpr const char* kWallpaper = "skimwell.gif";
 
-// The client area with the program's picture as wallpaper. Without the
-// picture among the resources a plain gradient stands in.
-class ReaderArea : public QMdiArea {
- public:
-  explicit ReaderArea(QWidget* parent) : QMdiArea(parent) {
-    const QByteArray data = resourceData(kWallpaper);
-    if (!data.isEmpty()) picture_.loadFromData(data);
-  }
-
- protected:
-  void resizeEvent(QResizeEvent* e) override {
-    QMdiArea::resizeEvent(e);
-    const QSize size = viewport()->size();
-    if (size.isEmpty()) return;
-    if (!picture_.isNull()) {
-      setBackground(QBrush(picture_.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
-      return;
-    }
-    QImage plain(size, QImage::Format_RGB32);
-    QPainter p(&plain);
-    QLinearGradient g(0, 0, 0, size.height());
-    g.setColorAt(0, QColor(0x2f, 0x4f, 0x6f));
-    g.setColorAt(1, QColor(0x8f, 0xaf, 0xc8));
-    p.fillRect(plain.rect(), g);
-    setBackground(QBrush(plain));
-  }
-
- private:
-  QImage picture_;
-};
+// Stands in for the program's picture when the resources lack it.
+QImage plainWallpaper(QSize size) {
+  QImage plain(size, QImage::Format_RGB32);
+  QPainter p(&plain);
+  QLinearGradient g(0, 0, 0, size.height());
+  g.setColorAt(0, QColor(0x2f, 0x4f, 0x6f));
+  g.setColorAt(1, QColor(0x8f, 0xaf, 0xc8));
+  p.fillRect(plain.rect(), g);
+  return plain;
+}
 
 WindowDef frameWindow() {
   WindowDef def;
@@ -78,11 +43,6 @@ WindowDef frameWindow() {
   def.resizable = true;
   def.mdi = false;
   return def;
-}
-
-void helpContents(const char* commandLine) {
-  if (startCommandLine(commandLine)) return;
-  message(std::string("The help viewer could not be started: ") + commandLine, "Help", MsgIcon::Exclamation);
 }
 
 }  // namespace
@@ -116,7 +76,7 @@ const std::vector<MenuItem>& readerMenu() {
 
 ReaderFrame* readerFrame() { return g_frame; }
 
-ReaderFrame::ReaderFrame() : WindowProcedure("Main") {
+ReaderFrame::ReaderFrame() : FrameHost("Main", readerMenu(), mainToolbar()) {
   setProgramIcon(resourceIcon("~qm.ico"));
   setIconLoader([](const std::string& name) { return resourceIcon(name); });
   setHelpHandler([](const std::string&) { showHelp(kHelpFile, HelpRequest::Contents); });
@@ -127,18 +87,18 @@ ReaderFrame::~ReaderFrame() {
   if (g_frame == this) g_frame = nullptr;
 }
 
-QAction* ReaderFrame::menuAction(std::string_view text) const {
-  const auto& items = readerMenu();
-  for (std::size_t i = 0; i < items.size() && i < menuActions_.size(); ++i)
-    if (text == items[i].text) return menuActions_[i];
-  return nullptr;
+QMdiArea* ReaderFrame::makeArea(QWidget* parent) {
+  QImage picture;
+  const QByteArray data = resourceData(kWallpaper);
+  if (!data.isEmpty()) picture.loadFromData(data);
+  return new WallpaperArea(parent, std::move(picture), plainWallpaper);
 }
 
-QAction* ReaderFrame::toolAction(Nav nav) const {
-  const auto& buttons = mainToolbar();
-  for (std::size_t i = 0; i < buttons.size() && i < toolActions_.size(); ++i)
-    if (buttons[i].nav == nav) return toolActions_[i];
-  return nullptr;
+std::string ReaderFrame::helpFile() const { return kHelpFile; }
+
+void ReaderFrame::runCommand(const char* commandLine) {
+  if (startCommandLine(commandLine)) return;
+  message(std::string("The help viewer could not be started: ") + commandLine, "Help", MsgIcon::Exclamation);
 }
 
 bool ReaderFrame::beforeWindow() {
@@ -150,153 +110,16 @@ bool ReaderFrame::beforeWindow() {
 
 void ReaderFrame::setup() {
   g_frame = this;
-  QWidget* client = window();
-  main_ = new QMainWindow(client);
-  main_->setWindowFlags(Qt::Widget);
-  auto* layout = new QVBoxLayout(client);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(main_);
-  area_ = new ReaderArea(main_);
-  main_->setCentralWidget(area_);
-  main_->statusBar();
-
-  const auto& items = readerMenu();
-  std::vector<QMenu*> open;
-  menuActions_.assign(items.size(), nullptr);
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const MenuItem& item = items[i];
-    open.resize(static_cast<std::size_t>(item.depth));
-    const QString text = QString::fromUtf8(item.text);
-    QAction* action = nullptr;
-    if (item.action == MenuAction::Submenu) {
-      QMenu* menu = open.empty() ? main_->menuBar()->addMenu(text) : open.back()->addMenu(text);
-      open.push_back(menu);
-      action = menu->menuAction();
-    } else {
-      action = open.empty() ? main_->menuBar()->addAction(text) : open.back()->addAction(text);
-      connect(action, &QAction::triggered, this, [this, i] { perform(readerMenu()[i]); });
-    }
-    if (*item.tip) action->setStatusTip(QString::fromUtf8(item.tip));
-    menuActions_[i] = action;
-  }
-
-  toolbar_ = main_->addToolBar("Toolbar");
-  toolbar_->setMovable(false);
-  toolbar_->setIconSize(QSize(20, 20));
-  for (const ToolButton& b : mainToolbar()) {
-    QAction* a = toolbar_->addAction(resourceIcon(b.icon), QString::fromUtf8(b.tip));
-    a->setToolTip(QString::fromUtf8(b.tip));
-    a->setStatusTip(QString::fromUtf8(b.tip));
-    const Nav nav = b.nav;
-    connect(a, &QAction::triggered, this, [this, nav] { forward(nav); });
-    toolActions_.push_back(a);
-  }
-  setFrameArea(area_);
-}
-
-void ReaderFrame::perform(const MenuItem& item) {
-  switch (item.action) {
-    case MenuAction::Start:
-      startNamedProcedure(item.target, item.stackSize);
-      break;
-    case MenuAction::Call:
-      callNamedProcedure(*this, item.target, 0, {});
-      break;
-    case MenuAction::Run:
-      helpContents(item.target);
-      if (main_) main_->update();
-      break;
-    case MenuAction::PrintSetup:
-      printSetup(outerWindow());
-      break;
-    case MenuAction::Exit:
-      requestClose();
-      break;
-    case MenuAction::Cut:
-      editFocused("cut");
-      break;
-    case MenuAction::Copy:
-      editFocused("copy");
-      break;
-    case MenuAction::Paste:
-      editFocused("paste");
-      break;
-    case MenuAction::Tile:
-      area_->tileSubWindows();
-      break;
-    case MenuAction::Cascade:
-      area_->cascadeSubWindows();
-      break;
-    case MenuAction::ArrangeIcons:
-      arrangeIcons(area_);
-      break;
-    case MenuAction::HelpContents:
-      showHelp(kHelpFile, HelpRequest::Contents);
-      break;
-    case MenuAction::HelpSearch:
-      showHelp(kHelpFile, HelpRequest::Search);
-      break;
-    case MenuAction::HelpHowTo:
-      showHelp(kHelpFile, HelpRequest::HowToUse);
-      break;
-    case MenuAction::Submenu:
-      break;
-  }
-}
-
-void ReaderFrame::forward(Nav nav) {
-  WindowProcedure* target = activeProcedure();
-  if (!target || target == this) return;
-  postEvent(target->threadId(), Event::Accepted, controlOfNav(nav));
-}
-
-// Asks every other thread's window to close as its close box would; false
-// when one of them stays open.
-bool ReaderFrame::closeChildren() {
-  for (int round = 0; round < 1000; ++round) {
-    bool any = false, moved = false;
-    for (int t : runningThreads()) {
-      if (t == threadId()) continue;
-      QPointer<WindowProcedure> top = topProcedure(t);
-      if (!top) continue;
-      any = true;
-      top->requestClose();
-      if (!top || !top->isRunning() || topProcedure(t) != top.data()) moved = true;
-    }
-    if (!any) return true;
-    if (!moved) return false;
-  }
-  return false;
-}
-
-void ReaderFrame::closeRequested() {
-  if (!closeChildren()) return;
-  close(2);
+  FrameHost::setup();
 }
 
 void ReaderFrame::cleanup() {
-  if (frameArea() == area_) setFrameArea(nullptr);
   if (g_frame == this) g_frame = nullptr;
-  if (ended_) {
-    auto f = std::move(ended_);
-    ended_ = nullptr;
-    f();
-  }
+  FrameHost::cleanup();
 }
 
 void Main() {
-  QEventLoop loop;
-  bool ended = false;
-  startProcedure("Main", 0, [&] {
-    auto frame = std::make_unique<ReaderFrame>();
-    frame->onEnded([&] {
-      ended = true;
-      loop.quit();
-    });
-    return frame;
-  });
-  if (!ended) loop.exec();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  runFrame([] { return std::make_unique<ReaderFrame>(); });
 }
 
 int runReader() {

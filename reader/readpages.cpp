@@ -8,7 +8,6 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "reader/details.h"
 #include "reader/globals.h"
 #include "reader/window.h"
 #include "records/layout.h"
@@ -21,6 +20,7 @@
 #include "runtime/values/fsutil.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
+#include "webdata/import/detailwriter.h"
 #include "webdata/scan/scan.h"
 
 namespace qm::reader {
@@ -104,16 +104,9 @@ bool readOne(const DirEntry& file, const std::string& dir, Progress& progress,
   web.setText("WEB:PAGEREADDATE", dateAndTime(today(), clockTime()));
   for (const char* mark : kMarkFields) web.setText(mark, "");
 
-  const std::string storedPath = web.text("WEB:PAGEPATH");  // as cut to its field
-  const PageFacts page{storedPath,
-                       web.text("WEB:DOMAINNAME"),
-                       web.text("WEB:PAGENAME"),
-                       web.text("WEB:USENOW"),
-                       web.text("WEB:LOCALPATH"),
-                       web.text("WEB:LOCALDEFAULTDIRECTORY")};
-
+  const PageFacts page = pageFactsOf(web);  // the path as cut to its field
   std::string readError;
-  clearPageDetails(storedPath, progress, &readError);
+  clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &readError);
   if (!readError.empty() && stopBox(readError, kParseCaption)) return false;
 
   // The page's lines stay in memory: no work file is written beside the data.

@@ -296,11 +296,14 @@ bool BrowseDomains::takeAccepted(Control& c) {
 
 // ---- UpdateDomains -----------------------------------------------------------------
 
+namespace {
+RecordFormSpec formSpec() {
+  return {{"Record will be added", "Record will be Changed"}, "DOM:DOMAINNAME", "domain name", kShell};
+}
+}  // namespace
+
 UpdateDomains::UpdateDomains()
-    : RecordForm("UpdateDomains", formWindow(),
-                 RecordFormSpec{{"Record will be added", "Record will be Changed"}, "DOM:DOMAINNAME", "domain name",
-                                kShell},
-                 &managedFile(FileId::Domains)) {
+    : RecordForm("UpdateDomains", formWindow(), formSpec(), &managedFile(FileId::Domains)) {
   useFile(&managedFile(FileId::Registrars));
   useFile(&managedFile(FileId::Hosts));
 }

@@ -264,10 +264,14 @@ void BrowseHosts::runUpdate(int number, int request, ResponseHandler done) {
 
 // ---- UpdateHosts -------------------------------------------------------------------
 
+namespace {
+RecordFormSpec formSpec() {
+  return {{"Record Will Be Added", "Record Will Be Changed"}, "HOS:HOSTNAME", "host name", kShell};
+}
+}  // namespace
+
 UpdateHosts::UpdateHosts()
-    : RecordForm("UpdateHosts", formWindow(),
-                 RecordFormSpec{{"Record Will Be Added", "Record Will Be Changed"}, "HOS:HOSTNAME", "host name", kShell},
-                 &managedFile(FileId::Hosts)) {
+    : RecordForm("UpdateHosts", formWindow(), formSpec(), &managedFile(FileId::Hosts)) {
   useFile(&managedFile(FileId::Intlink));
 }
 

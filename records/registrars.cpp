@@ -99,11 +99,15 @@ void BrowseRegistrars::runUpdate(int number, int request, ResponseHandler done) 
   RecordBrowse::runUpdate(number, request, std::move(done));
 }
 
+namespace {
+RecordFormSpec formSpec() {
+  return {{"Record will be Added", "Record will be Changed"}, "REG:COMPANYNAME", "company name",
+          {{"?Web", "", "REG:URL"}}};
+}
+}  // namespace
+
 UpdateRegistrars::UpdateRegistrars()
-    : RecordForm("UpdateRegistrars", formWindow(),
-                 RecordFormSpec{{"Record will be Added", "Record will be Changed"}, "REG:COMPANYNAME", "company name",
-                                {{"?Web", "", "REG:URL"}}},
-                 &managedFile(FileId::Registrars)) {
+    : RecordForm("UpdateRegistrars", formWindow(), formSpec(), &managedFile(FileId::Registrars)) {
   // Open while the form runs, as the other record forms have it.
   useFile(&managedFile(FileId::Intlink));
 }

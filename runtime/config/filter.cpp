@@ -200,12 +200,12 @@ std::vector<Token> tokenize(std::string_view s) {
       t.text = std::string(1, c);
       ++i;
     } else {
-      static const char* const ops[] = {"<>", "<=", ">=", "=>", "=<", "=", "<", ">", "+", "-", "&"};
+      static constexpr std::string_view ops[] = {"<>", "<=", ">=", "=>", "=<", "=", "<", ">", "+", "-", "&"};
       std::string_view rest = s.substr(i);
-      for (const char* op : ops) {
-        if (rest.substr(0, std::strlen(op)) == op) {
+      for (std::string_view op : ops) {
+        if (rest.substr(0, op.size()) == op) {
           t.type = Tok::Op;
-          t.text = op;
+          t.text = std::string(op);
           break;
         }
       }

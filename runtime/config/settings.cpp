@@ -95,8 +95,11 @@ std::string quoteIfNeeded(std::string_view v) {
   bool edgeBlank = !v.empty() && (v.front() == ' ' || v.front() == '\t' || v.back() == ' ' ||
                                   v.back() == '\t');
   bool quoted = v.size() >= 2 && v.front() == '"' && v.back() == '"';
-  if (edgeBlank || quoted) return "\"" + std::string(v) + "\"";
-  return std::string(v);
+  if (!edgeBlank && !quoted) return std::string(v);
+  std::string out;
+  out.reserve(v.size() + 2);
+  out.append(1, '"').append(v).append(1, '"');
+  return out;
 }
 
 bool hasLineBreak(std::string_view s) {

@@ -25,7 +25,10 @@ std::string esc(const std::string& s) {
 
 std::string joined(const std::vector<std::string>& lines) {
   std::string out;
-  for (std::size_t i = 0; i < lines.size(); ++i) out += (i ? "~" : "") + esc(lines[i]);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i) out += '~';
+    out += esc(lines[i]);
+  }
   return out;
 }
 
@@ -125,7 +128,7 @@ TEST(Scan, RulesTable) {
 
 TEST(Scan, LongScriptKeepsThirtyNineLinesAndScansTheRest) {
   std::vector<std::string> lines = {"<script>"};
-  for (int i = 2; i <= 39; ++i) lines.push_back("s" + std::to_string(i));
+  for (int i = 2; i <= 39; ++i) lines.push_back(std::string("s").append(std::to_string(i)));
   lines.push_back("<a href=\"fortieth.htm\">");  // taken by the capture, not stored
   lines.push_back("<a href=\"line41.htm\">");
   for (int i = 42; i <= 49; ++i) lines.push_back("t");
@@ -142,7 +145,7 @@ TEST(Scan, LongScriptKeepsThirtyNineLinesAndScansTheRest) {
 
 TEST(Scan, FortiethLineKeptWhenItEndsTheBlock) {
   std::vector<std::string> lines = {"<form>", "", "   "};
-  for (int i = 2; i <= 39; ++i) lines.push_back("f" + std::to_string(i));
+  for (int i = 2; i <= 39; ++i) lines.push_back(std::string("f").append(std::to_string(i)));
   lines.push_back("</FORM>");
   lines.push_back("<a href=\"next.htm\">");
   const ScanResult r = qm::scanLines(lines);

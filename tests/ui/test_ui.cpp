@@ -664,7 +664,7 @@ WindowProcedure* startWindow(const WindowDef& def) {
 }
 
 std::string nameAt(int i) {
-  char b[8];
+  char b[16];
   std::snprintf(b, sizeof b, "n%03d", i);
   return b;
 }

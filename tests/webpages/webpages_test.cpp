@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -265,8 +266,9 @@ TEST_F(WebPagesTest, InsertDerivesTheNameAndPathsAndSavesOnePage) {
   EXPECT_EQ(shown(f, "?WEB:PAGENAME"), "sub\\about.htm");
   EXPECT_EQ(shown(f, "?WEB:PAGEPATH"), "http://a.com/sub/about.htm");
   typeInto(f, "?WEB:AUTHOR", "Ann");
+  QPointer<UpdateWebPages> saving = f;  // closing deletes the form
   click(f, "?OK");
-  EXPECT_FALSE(f->isRunning() && topProcedure(1) == f);
+  EXPECT_FALSE(saving && saving->isRunning() && topProcedure(1) == saving.data());
   ASSERT_EQ(all(FileId::WebPages).size(), 1u);
   RecordBuffer saved = all(FileId::WebPages)[0];
   EXPECT_EQ(saved.text("WEB:DOMAINNAME"), "a.com");

@@ -112,7 +112,7 @@ TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {
 }
 
 TEST_F(DomainChanges, CancelKeepsWhatWasWritten) {
-  for (int i = 0; i < 60; ++i) page("big.com", "p" + std::to_string(100 + i) + ".htm", "N");
+  for (int i = 0; i < 60; ++i) page("big.com", std::string("p").append(std::to_string(100 + i)).append(".htm"), "N");
   auto* w = open("chgcurruse");
   ASSERT_TRUE(w);
   type(w, "?domainname", "big.com");

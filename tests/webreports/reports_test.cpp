@@ -222,7 +222,8 @@ TEST_F(WebReports, ScriptReportPrintsFortyLinesPerBlock) {
     qmtest::Fields f = {{"WPS:WEBPAGEPATHNAME", "/s/page.htm"}, {"WPS:DOMAINNAME", "s.com"},
                         {"WPS:PAGENAME", "page.htm"}};
     for (int line = 1; line <= block; ++line)
-      f.push_back({"WPS:SCRIPTLINE" + std::to_string(line), "b" + std::to_string(block) + "l" + std::to_string(line)});
+      f.push_back({std::string("WPS:SCRIPTLINE").append(std::to_string(line)),
+                   std::string("b").append(std::to_string(block)).append("l").append(std::to_string(line))});
     add(FileId::WPScripts, f);
   }
   add(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", "/s/other.htm"}, {"WPS:SCRIPTLINE1", "elsewhere"}});

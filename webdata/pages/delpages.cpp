@@ -15,6 +15,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/text.h"
+#include "webdata/import/detailwriter.h"
 
 namespace qm::webpages {
 
@@ -25,8 +26,6 @@ using records::entry;
 using records::prompt;
 
 constexpr int kPasses = 6;
-constexpr int kPage = 1000;
-constexpr int kDeleteError = 11;  // "Record was not deleted"
 constexpr const char* kTitle = "Delete Web Pages By Domain Name";
 
 // The detail files in the order their records are deleted, with the key on
@@ -53,29 +52,9 @@ void advanceProgress(long by) {
   ProgressCount = std::to_string(n + by);
 }
 
-// Positions of the records whose `field` is exactly `value` (trailing
-// blanks ignored), read through `key` whose first component is that field.
-// A blank value is in no key: the whole file is read for it.
+// Positions of the records whose `field` is exactly `value`, read through `key`.
 int matching(RecordFile& f, int key, int field, const std::string& value, std::vector<int64_t>& out) {
-  const FileDef& def = f.def();
-  RecordBuffer probe(def);
-  probe.setText(field, value);
-  const auto exact = [&](const RecordBuffer& r) { return r.text(field) == value; };
-  const bool blank = value.empty();
-  const int order = blank ? -1 : key;
-  std::vector<std::pair<int64_t, RecordBuffer>> page;
-  RecordBuffer last(def);
-  const RecordBuffer* from = nullptr;
-  int64_t fromPos = 0;
-  for (;;) {
-    const int rc = f.readPage(order, from, fromPos, true, kPage, page, KeyRange{blank ? 0 : 1}, &probe, exact);
-    if (rc != 0) return rc;
-    for (const auto& row : page) out.push_back(row.first);
-    if (page.size() < static_cast<std::size_t>(kPage)) return 0;
-    last = page.back().second;
-    fromPos = page.back().first;
-    from = &last;
-  }
+  return eachExactMatch(f, key, field, value, [&out](int64_t position, const RecordBuffer&) { out.push_back(position); });
 }
 
 std::string deleteErrorText(const FileManager& m, int code) {

@@ -91,8 +91,9 @@ DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file, co
   const DialogUnits& u = owner.built()->units();
   for (size_t i = 0; i < list.def().columns.size(); ++i)
     table_->horizontalHeader()->resizeSection(static_cast<int>(i), u.x(list.def().columns[i].width));
+  viewport_ = table_->viewport();
   table_->installEventFilter(this);
-  table_->viewport()->installEventFilter(this);
+  viewport_->installEventFilter(this);
   connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) { list_->setSelected(i.row()); });
   connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
     list_->setSelected(i.row());
@@ -174,7 +175,7 @@ void DetailList::scroll(int action) {
 
 bool DetailList::eventFilter(QObject* watched, QEvent* event) {
   if (!table_) return false;
-  if (watched == table_->viewport()) {
+  if (watched == viewport_) {
     if (event->type() == QEvent::Resize && pageRows() != list_->pageSize()) refresh();
     if (event->type() == QEvent::Wheel) {
       bool down = static_cast<QWheelEvent*>(event)->angleDelta().y() < 0;

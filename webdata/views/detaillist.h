@@ -55,6 +55,9 @@ class DetailList : public QObject {
   std::unique_ptr<RecordView> view_;
   std::unique_ptr<PagedList> list_;
   QTableView* table_ = nullptr;
+  // Kept apart: events still arrive while the window tears the table down,
+  // when the table's own members must not be called.
+  QObject* viewport_ = nullptr;
   Control& control_;
   DetailModel* model_ = nullptr;
 };

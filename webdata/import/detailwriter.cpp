@@ -1,20 +1,20 @@
-#include "reader/details.h"
+#include "webdata/import/detailwriter.h"
 
 #include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
-#include "dictionary/dictionary.h"
 #include "runtime/config/errors.h"
 #include "runtime/values/clock.h"
 
-namespace qm::reader {
+namespace qm {
 namespace {
 
+// What every detail file repeats of its page, and its key on the page path.
 struct DetailFile {
   FileId id;
-  const char* key;  // on the page path
+  const char* key;
   const char* path;
   const char* domain;
   const char* page;
@@ -35,7 +35,14 @@ const DetailFile& detailOf(FileId id) {
   return kDetails[0];  // not reached: every detail file is in the table
 }
 
-// Many changes of one file in one commit.
+FileManager& opened(FileId id) {
+  FileManager& fm = access(id);
+  if (!fm.isOpen()) fm.open();  // failures are reported by the manager
+  return fm;
+}
+
+// Many changes of one file in one commit; without a batch each change
+// commits on its own.
 class Batch {
  public:
   explicit Batch(RecordFile& f) : f_(f), on_(f.beginBatch() == 0) {}
@@ -55,48 +62,29 @@ class Batch {
   bool on_;
 };
 
-// Returns false on a failed read (its text in *readError).
-bool clearOne(const DetailFile& d, const std::string& pagePath, Progress& progress, std::string* readError) {
-  FileManager& fm = access(d.id);
-  if (!fm.isOpen()) fm.open();  // failures are reported by the manager
+// Returns false on a failed read.
+bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step, std::string* readError) {
+  FileManager& fm = opened(d.id);
   RecordFile& f = fm.file();
   const FileDef& def = f.def();
-  const int pathField = def.fieldIndex(d.path);
-  RecordBuffer probe(def);
-  probe.setText(pathField, pagePath);
-  // The key ignores letter case; the page path must match exactly.
-  const auto exact = [&](const RecordBuffer& r) { return r.text(pathField) == pagePath; };
-  // A blank path is in no key: only then is the whole file read.
-  const bool blank = pagePath.empty();
-  const int order = blank ? -1 : def.keyIndex(d.key);
-  const KeyRange range{blank ? 0 : 1};
-
+  FailureReport report(fm.name(), kDeleteError);
   std::vector<int64_t> doomed;
-  std::vector<std::pair<int64_t, RecordBuffer>> page;
-  RecordBuffer last(def);
-  const RecordBuffer* from = nullptr;
-  int64_t fromPos = 0;
-  constexpr int kPage = 1000;
-  for (;;) {
-    const int rc = f.readPage(order, from, fromPos, true, kPage, page, range, &probe, exact);
-    if (rc != 0) {
-      if (readError && readError->empty()) *readError = f.errorText();
-      return false;
-    }
-    for (const auto& row : page) doomed.push_back(row.first);
-    progress.advance(static_cast<long>(page.size()));
-    if (page.size() < static_cast<std::size_t>(kPage)) break;
-    last = page.back().second;
-    fromPos = page.back().first;
-    from = &last;
+  const int rc = eachExactMatch(f, def.keyIndex(d.key), def.fieldIndex(d.path), pagePath,
+                                [&doomed](int64_t position, const RecordBuffer&) { doomed.push_back(position); });
+  if (step) step(static_cast<long>(doomed.size()));
+  if (rc != 0) {
+    if (!readError)
+      report.check(rc, f.errorText());
+    else if (readError->empty())
+      *readError = f.errorText();
+    return false;
   }
   if (doomed.empty()) return true;
-  FailureReport report(fm.name(), kDeleteError);
   Batch batch(f);
   for (const int64_t pos : doomed) {
-    int rc = f.fetchPosition(pos);
-    if (rc == 0) rc = f.erase();
-    report.check(rc, f.errorText());
+    int gone = f.fetchPosition(pos);
+    if (gone == 0) gone = f.erase();
+    report.check(gone, f.errorText());
   }
   report.check(batch.commit(), f.errorText());
   return true;
@@ -106,11 +94,8 @@ bool clearOne(const DetailFile& d, const std::string& pagePath, Progress& progre
 class Writer {
  public:
   Writer(FileId id, const PageFacts& page)
-      : d_(detailOf(id)), fm_(access(id)), f_(fm_.file()), b_(f_.buffer()), page_(page),
-        report_(fm_.name(), kInsertError) {
-    if (!fm_.isOpen()) fm_.open();
-    batch_.emplace(f_);
-  }
+      : d_(detailOf(id)), fm_(opened(id)), f_(fm_.file()), b_(f_.buffer()), page_(page),
+        report_(fm_.name(), kInsertError), batch_(f_) {}
   RecordBuffer& start() {
     b_.clear();
     b_.setText(d_.path, page_.pagePath);
@@ -121,9 +106,10 @@ class Writer {
   void add() { report_.check(f_.add(), f_.errorText()); }
   // Commits; true when every add went through.
   bool finish() {
-    report_.check(batch_->commit(), f_.errorText());
+    report_.check(batch_.commit(), f_.errorText());
     return !report_.failed();
   }
+  // Field indexes of "<prefix>1" to "<prefix>40".
   std::vector<int> lineFields(const std::string& prefix) const {
     std::vector<int> out;
     for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
@@ -137,7 +123,7 @@ class Writer {
   RecordBuffer& b_;
   const PageFacts& page_;
   FailureReport report_;
-  std::optional<Batch> batch_;
+  Batch batch_;
 };
 
 void setLines(RecordBuffer& b, const std::vector<int>& fields, std::span<const std::string_view> lines) {
@@ -145,6 +131,36 @@ void setLines(RecordBuffer& b, const std::vector<int>& fields, std::span<const s
 }
 
 }  // namespace
+
+int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
+                   const std::function<void(int64_t position, const RecordBuffer& record)>& visit) {
+  const FileDef& def = f.def();
+  RecordBuffer probe(def);
+  probe.setText(field, value);
+  const auto exact = [&](const RecordBuffer& r) { return r.text(field) == value; };
+  const bool blank = value.empty();
+  const int order = blank ? -1 : key;
+  const KeyRange range{blank ? 0 : 1};
+  constexpr int kPage = 1000;
+  std::vector<std::pair<int64_t, RecordBuffer>> page;
+  RecordBuffer last(def);
+  const RecordBuffer* from = nullptr;
+  int64_t fromPos = 0;
+  for (;;) {
+    const int rc = f.readPage(order, from, fromPos, true, kPage, page, range, &probe, exact);
+    if (rc != 0) return rc;
+    for (const auto& [position, record] : page) visit(position, record);
+    if (page.size() < static_cast<std::size_t>(kPage)) return 0;
+    last = page.back().second;
+    fromPos = page.back().first;
+    from = &last;
+  }
+}
+
+PageFacts pageFactsOf(const RecordBuffer& web) {
+  return {web.text("WEB:PAGEPATH"), web.text("WEB:DOMAINNAME"), web.text("WEB:PAGENAME"),
+          web.text("WEB:USENOW"),   web.text("WEB:LOCALPATH"),  web.text("WEB:LOCALDEFAULTDIRECTORY")};
+}
 
 bool FailureReport::check(int rc, const std::string& errorText) {
   if (rc == 0) return true;
@@ -155,15 +171,16 @@ bool FailureReport::check(int rc, const std::string& errorText) {
   return false;
 }
 
-bool clearPageDetails(const std::string& pagePath, Progress& progress, std::string* readError) {
+bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* readError) {
   bool ok = true;
-  for (const DetailFile& d : kDetails) ok = clearOne(d, pagePath, progress, readError) && ok;
+  for (const DetailFile& d : kDetails) ok = clearOne(d, pagePath, step, readError) && ok;
   return ok;
 }
 
 bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
   const int32_t day = today();
   bool ok = true;
+  // A file with nothing to add is left alone.
   if (!found.images.empty()) {
     Writer w(FileId::WPIMG, page);
     for (const PageImage& im : found.images) {
@@ -227,4 +244,4 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
   return ok;
 }
 
-}  // namespace qm::reader
+}  // namespace qm

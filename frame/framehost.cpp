@@ -1,0 +1,247 @@
+#include "frame/framehost.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "frame/procedures.h"
+#include "runtime/desktop/commandline.h"
+#include "runtime/desktop/help.h"
+#include "runtime/report/printer.h"
+
+namespace qm {
+
+// ---- the area -----------------------------------------------------------------
+
+WallpaperArea::WallpaperArea(QWidget* parent, QImage picture, std::function<QImage(QSize)> plain)
+    : QMdiArea(parent), picture_(std::move(picture)), plain_(std::move(plain)) {}
+
+void WallpaperArea::resizeEvent(QResizeEvent* e) {
+  QMdiArea::resizeEvent(e);
+  const QSize size = viewport()->size();
+  if (size.isEmpty()) return;
+  if (!picture_.isNull()) {
+    setBackground(QBrush(picture_.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
+    return;
+  }
+  if (plain_) setBackground(QBrush(plain_(size)));
+}
+
+// ---- helpers --------------------------------------------------------------------
+
+void editFocused(const char* operation) {
+  QWidget* w = QApplication::focusWidget();
+  if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->lineEdit()) w = combo->lineEdit();
+  if (!w) return;
+  const QByteArray slot = QByteArray(operation) + "()";
+  if (w->metaObject()->indexOfSlot(slot.constData()) >= 0) QMetaObject::invokeMethod(w, operation);
+}
+
+void arrangeIcons(QMdiArea* area) {
+  if (!area) return;
+  const int width = area->viewport()->width();
+  int x = 0, bottom = area->viewport()->height();
+  int rowHeight = 0;
+  for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder)) {
+    if (!w->isMinimized()) continue;
+    const QSize s = w->size();
+    if (x > 0 && x + s.width() > width) {
+      x = 0;
+      bottom -= rowHeight;
+      rowHeight = 0;
+    }
+    w->move(x, bottom - s.height());
+    x += s.width();
+    rowHeight = std::max(rowHeight, s.height());
+  }
+}
+
+// ---- the frame ------------------------------------------------------------------
+
+FrameHost::FrameHost(std::string name, const std::vector<MenuItem>& menu, const std::vector<ToolButton>& toolbar)
+    : WindowProcedure(std::move(name)), menu_(menu), tools_(toolbar) {}
+
+QAction* FrameHost::menuAction(std::size_t index) const {
+  return index < menuActions_.size() ? menuActions_[index] : nullptr;
+}
+
+QAction* FrameHost::menuAction(std::string_view text) const {
+  for (std::size_t i = 0; i < menu_.size() && i < menuActions_.size(); ++i)
+    if (text == menu_[i].text) return menuActions_[i];
+  return nullptr;
+}
+
+QAction* FrameHost::toolAction(Nav nav) const {
+  for (std::size_t i = 0; i < tools_.size() && i < toolActions_.size(); ++i)
+    if (tools_[i].nav == nav) return toolActions_[i];
+  return nullptr;
+}
+
+void FrameHost::setup() {
+  QWidget* client = window();
+  main_ = new QMainWindow(client);
+  main_->setWindowFlags(Qt::Widget);  // it makes itself a window; here it is part of one
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(main_);
+  area_ = makeArea(main_);
+  main_->setCentralWidget(area_);
+  main_->statusBar();  // the menu's tips show here
+
+  std::vector<QMenu*> open;  // the submenu at each depth
+  menuActions_.assign(menu_.size(), nullptr);
+  for (std::size_t i = 0; i < menu_.size(); ++i) {
+    const MenuItem& item = menu_[i];
+    open.resize(static_cast<std::size_t>(item.depth));
+    const QString text = QString::fromUtf8(item.text);
+    QAction* action = nullptr;
+    if (item.action == MenuAction::Submenu) {
+      QMenu* menu = open.empty() ? main_->menuBar()->addMenu(text) : open.back()->addMenu(text);
+      open.push_back(menu);
+      action = menu->menuAction();
+    } else {
+      action = open.empty() ? main_->menuBar()->addAction(text) : open.back()->addAction(text);
+      if (*item.key) action->setShortcut(QKeySequence(QString::fromUtf8(item.key)));
+      connect(action, &QAction::triggered, this, [this, i] { perform(menu_[i]); });
+    }
+    if (*item.tip) action->setStatusTip(QString::fromUtf8(item.tip));
+    menuActions_[i] = action;
+  }
+
+  toolbar_ = main_->addToolBar("Toolbar");
+  toolbar_->setMovable(false);
+  toolbar_->setIconSize(QSize(20, 20));
+  toolActions_.clear();
+  for (const ToolButton& b : tools_) {
+    QAction* a = toolbar_->addAction(loadIcon(b.icon), QString::fromUtf8(b.tip));
+    a->setToolTip(QString::fromUtf8(b.tip));
+    a->setStatusTip(QString::fromUtf8(b.tip));
+    const Nav nav = b.nav;
+    connect(a, &QAction::triggered, this, [this, nav] { forward(nav); });
+    toolActions_.push_back(a);
+  }
+  setFrameArea(area_);
+}
+
+void FrameHost::runCommand(const char* commandLine) {
+  (void)startCommandLine(commandLine);  // a failed start is not reported
+}
+
+void FrameHost::perform(const MenuItem& item) {
+  switch (item.action) {
+    case MenuAction::Submenu:
+      break;
+    case MenuAction::Start:
+      startNamedProcedure(item.target, item.stackSize);
+      break;
+    case MenuAction::Call:
+      callNamedProcedure(*this, item.target, 0, {});
+      break;
+    case MenuAction::Run:
+      runCommand(item.target);
+      if (main_) main_->update();
+      break;
+    case MenuAction::PrintSetup:
+      printSetup(outerWindow());
+      break;
+    case MenuAction::Exit:
+      requestClose();
+      break;
+    case MenuAction::Cut:
+      editFocused("cut");
+      break;
+    case MenuAction::Copy:
+      editFocused("copy");
+      break;
+    case MenuAction::Paste:
+      editFocused("paste");
+      break;
+    case MenuAction::Tile:
+      area_->tileSubWindows();
+      break;
+    case MenuAction::Cascade:
+      area_->cascadeSubWindows();
+      break;
+    case MenuAction::ArrangeIcons:
+      arrangeIcons(area_);
+      break;
+    case MenuAction::HelpContents:
+      showHelp(helpFile(), HelpRequest::Contents);
+      break;
+    case MenuAction::HelpSearch:
+      showHelp(helpFile(), HelpRequest::Search);
+      break;
+    case MenuAction::HelpHowTo:
+      showHelp(helpFile(), HelpRequest::HowToUse);
+      break;
+  }
+}
+
+void FrameHost::forward(Nav nav) {
+  WindowProcedure* target = activeProcedure();
+  if (!target || target == this) return;  // never back to the frame
+  postEvent(target->threadId(), Event::Accepted, controlOfNav(nav));
+}
+
+// Asks every other thread's window to close, as its close box would. False
+// when one of them stays open (its user kept it).
+bool FrameHost::closeChildren() {
+  for (int round = 0; round < 1000; ++round) {
+    bool any = false, moved = false;
+    for (int t : runningThreads()) {
+      if (t == threadId()) continue;
+      QPointer<WindowProcedure> top = topProcedure(t);
+      if (!top) continue;
+      any = true;
+      top->requestClose();
+      if (!top || !top->isRunning() || topProcedure(t) != top.data()) moved = true;
+    }
+    if (!any) return true;
+    if (!moved) return false;
+  }
+  return false;
+}
+
+void FrameHost::closeRequested() {
+  if (!closeChildren()) return;
+  close(2);
+}
+
+void FrameHost::cleanup() {
+  if (frameArea() == area_) setFrameArea(nullptr);
+  if (ended_) {
+    auto f = std::move(ended_);
+    ended_ = nullptr;
+    f();
+  }
+}
+
+void runFrame(const std::function<std::unique_ptr<FrameHost>()>& make) {
+  QEventLoop loop;
+  bool ended = false;
+  startProcedure("Main", 0, [&] {
+    std::unique_ptr<FrameHost> frame = make();
+    frame->onEnded([&] {
+      ended = true;
+      loop.quit();
+    });
+    return frame;
+  });
+  if (!ended) loop.exec();
+  // The frame's widgets go now, before shut-down.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace qm

@@ -1,0 +1,66 @@
+#pragma once
+// The five detail files of a web page (images, links, meta tags, scripts,
+// forms): clearing a page's old records and writing those a scan found.
+// Both programs read pages this way; whatever is program-wide comes in as
+// arguments.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "dictionary/dictionary.h"
+#include "webdata/scan/scan.h"
+
+namespace qm {
+
+constexpr int kInsertError = 4;   // "Record Insert Error"
+constexpr int kUpdateError = 25;  // "Record was not updated"
+constexpr int kDeleteError = 11;  // "Record was not deleted"
+
+// What every detail record repeats of its page.
+struct PageFacts {
+  std::string pagePath, domain, pageName, useNow, localPath, localDir;
+};
+
+// The facts as the WebPages record web holds them.
+PageFacts pageFactsOf(const RecordBuffer& web);
+
+// Reports the first failure of one file through the error reporter; later
+// ones of the same file add nothing the user needs to see again.
+class FailureReport {
+ public:
+  FailureReport(std::string file, int messageId) : file_(std::move(file)), id_(messageId) {}
+  // True when rc is a success.
+  bool check(int rc, const std::string& errorText);
+  bool failed() const { return reported_; }
+
+ private:
+  std::string file_;
+  int id_;
+  bool reported_ = false;
+};
+
+// Gets the number of records just gone through, for a running count.
+using ProgressStep = std::function<void(long)>;
+
+// Calls visit for each record of f whose field is exactly value (trailing
+// blanks ignored), in the order of key, whose first part is that field. The
+// key ignores letter case, so each record is checked as written; a blank
+// value is in no key, so the whole file is read for it. Returns 0, or the
+// code of the failed read that stopped it.
+int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
+                   const std::function<void(int64_t position, const RecordBuffer& record)>& visit);
+
+// Deletes the detail records whose page path is exactly pagePath (trailing
+// blanks ignored), file by file: links, scripts, forms, images, meta tags.
+// A file not open on the thread is opened. A failed delete is reported
+// through the error reporter. A failed read stops that file with nothing of
+// it deleted: its error text goes to *readError (the first one) or, without
+// readError, is reported as a failed delete; false is returned.
+bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* readError = nullptr);
+
+// Adds the records the scan found for the page, each file's in one commit.
+// A failed add is reported (once per file); false when any failed.
+bool writePageDetails(const ScannedPage& found, const PageFacts& page);
+
+}  // namespace qm
