@@ -208,6 +208,7 @@ void BrowseProcedure::setup() {
   list_ = std::make_unique<PagedList>(*view_);
   listControl_ = control(bdef_.list);
   table_ = listControl_ ? qobject_cast<QTableView*>(listControl_->widget()) : nullptr;
+  viewport_ = table_ ? table_->viewport() : nullptr;
   if (!table_) return;
   built_ = listControl_->def().columns;
   std::vector<int> fields, memos;
@@ -557,8 +558,8 @@ bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
     // The wheel over the bar moves records, as over the list.
     return eventFilter(table_, event);
   }
-  if (table_ && (watched == table_ || watched == table_->viewport())) {
-    if (event->type() == QEvent::Resize && watched == table_->viewport() && list_) {
+  if (table_ && (watched == table_ || watched == viewport_)) {
+    if (event->type() == QEvent::Resize && watched == viewport_ && list_) {
       int rows = pageRows();
       if (rows != list_->pageSize()) inScope([&] { refreshList(); });
     } else if (event->type() == QEvent::Wheel) {

@@ -112,6 +112,7 @@ class BrowseProcedure : public WindowProcedure {
   std::unique_ptr<PagedList> list_;
   BrowseModel* model_ = nullptr;
   QTableView* table_ = nullptr;
+  QObject* viewport_ = nullptr;  // kept: events may arrive while the table is being destroyed
   QScrollBar* bar_ = nullptr;
   Control* listControl_ = nullptr;
   int order_ = 0;
