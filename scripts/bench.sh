@@ -6,7 +6,7 @@ bash scripts/install-deps.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build-release
 for b in build-release/bench/*/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   dir=$(mktemp -d)
   (cd "$dir" && QT_QPA_PLATFORM=offscreen "$OLDPWD/$b")
