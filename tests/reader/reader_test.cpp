@@ -30,33 +30,17 @@
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
+#include "guitest.h"
 #include "testdir.h"
 
 namespace fs = std::filesystem;
 using namespace qm;
 namespace rd = qm::reader;
+using namespace qmtest;
 
 namespace {
 
-void pump() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
-  Control* c = p ? p->control(id) : nullptr;
-  EXPECT_NE(c, nullptr) << id;
-  return c ? c->widget() : nullptr;
-}
-
-void showTabOf(QWidget* w) {
-  for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-      if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
-}
-
+// Settles after accepting, unlike the shared typeInto.
 void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
   ASSERT_NE(e, nullptr) << id;
@@ -65,14 +49,6 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   e->clear();
   QTest::keyClicks(e, text);
   QTest::keyClick(e, Qt::Key_Return);
-  pump();
-}
-
-void click(WindowProcedure* p, const std::string& id) {
-  QWidget* w = widgetOf(p, id);
-  ASSERT_NE(w, nullptr) << id;
-  showTabOf(w);
-  QTest::mouseClick(w, Qt::LeftButton);
   pump();
 }
 
@@ -110,17 +86,6 @@ struct Reader : ::testing::Test {
     for (auto& [label, value] : fields) m.buffer().setText(label, value);
     ASSERT_EQ(m.file().add(), 0);
     m.close();
-  }
-  static std::vector<RecordBuffer> all(FileId id) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    m.open();
-    std::vector<std::pair<int64_t, RecordBuffer>> rows;
-    m.file().readPage(-1, nullptr, 0, true, 1000, rows);
-    m.close();
-    std::vector<RecordBuffer> out;
-    for (auto& r : rows) out.push_back(r.second);
-    return out;
   }
   static std::vector<RecordBuffer> pagesOf(FileId id, const char* field, const std::string& value) {
     std::vector<RecordBuffer> out;

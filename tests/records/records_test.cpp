@@ -27,67 +27,24 @@
 #include "runtime/store/thread.h"
 #include "runtime/ui/window.h"
 #include "runtime/view/fieldvalue.h"
+#include "guitest.h"
 
 using namespace qm;
 using namespace qm::records;
+using namespace qmtest;
 
 namespace {
-
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-void pump() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
-  Control* c = p->control(id);
-  EXPECT_NE(c, nullptr) << id;
-  return c ? c->widget() : nullptr;
-}
 
 QString shownText(WindowProcedure* p, const std::string& id) {
   return qobject_cast<QLineEdit*>(widgetOf(p, id))->text();
 }
 
-// The user reaches an entry on its tab.
-void showTabOf(QWidget* w) {
-  for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-      if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
-}
-
-void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
-  auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
-  ASSERT_NE(e, nullptr) << id;
-  showTabOf(e);
-  e->setFocus();
-  e->clear();
-  QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);  // accepts
-}
-
-void click(WindowProcedure* p, const std::string& id) {
-  QWidget* w = widgetOf(p, id);
-  ASSERT_NE(w, nullptr) << id;
-  showTabOf(w);
-  QTest::mouseClick(w, Qt::LeftButton);
-  pump();
-}
-
-struct RecordsTest : ::testing::Test {
-  ScriptedAnswerer answers;
+struct RecordsTest : GuiTest {
   std::vector<std::string> opened;
   UrlOpener before;
 
   void SetUp() override {
-    answers.install();
-    FormProcedure::clearHistory();
-    RequestCode = 0;
-    ResponseCode = 0;
-    StartDictionary(DictionaryKind::Main, {});
+    GuiTest::SetUp();
     registerRecordProcedures();
     before = setUrlOpener([this](const QUrl& u) {
       opened.push_back(u.toString().toStdString());
@@ -95,48 +52,17 @@ struct RecordsTest : ::testing::Test {
     });
   }
   void TearDown() override {
-    for (int guard = 0; guard < 20 && !runningThreads().empty(); ++guard) {
-      if (WindowProcedure* p = topProcedure(runningThreads().front())) p->close(2);
-      pump();
-    }
-    pump();
+    closeProcedures();
     setUrlOpener(before);
-    StopDictionary();
+    GuiTest::TearDown();
   }
 
-  void add(FileId id, const Fields& fields) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    ASSERT_EQ(m.open(), 0);
-    m.buffer().clear();
-    for (auto& [label, value] : fields) ASSERT_TRUE(setValueText(m.buffer(), m.def().fieldIndex(label), value)) << label;
-    ASSERT_EQ(m.tryInsert(), 0);
-    m.close();
-  }
-  std::vector<RecordBuffer> all(FileId id) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    m.open();
-    std::vector<std::pair<int64_t, RecordBuffer>> rows;
-    m.file().readPage(-1, nullptr, 0, true, 1000, rows);
-    m.close();
-    std::vector<RecordBuffer> out;
-    for (auto& r : rows) out.push_back(r.second);
-    return out;
-  }
   std::vector<std::string> captions() const {
     std::vector<std::string> v;
     for (auto& a : answers.asked) v.push_back(a.caption);
     return v;
   }
 
-  template <class P>
-  P* start(const char* name, int* threadOut = nullptr) {
-    int th = startNamedProcedure(name, 0);
-    if (threadOut) *threadOut = th;
-    pump();
-    return dynamic_cast<P*>(topProcedure(th));
-  }
   // The form a browse button opened.
   template <class F>
   F* formOver(WindowProcedure* browse) {

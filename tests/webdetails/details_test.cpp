@@ -22,35 +22,17 @@
 #include "webdata/details/browses.h"
 #include "webdata/details/forms.h"
 #include "webdata/details/register.h"
+#include "guitest.h"
 
 using namespace qm;
 using namespace qm::details;
+using namespace qmtest;
 
 namespace {
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-void pump() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
-  Control* c = p->control(id);
-  EXPECT_NE(c, nullptr) << id;
-  return c ? c->widget() : nullptr;
-}
-
 QLineEdit* entry(WindowProcedure* p, const std::string& id) { return qobject_cast<QLineEdit*>(widgetOf(p, id)); }
 
-void showTabOf(QWidget* w) {
-  for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-      if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
-}
-
+// Types over the selection and may leave the entry unaccepted, unlike the shared typeInto.
 void typeInto(WindowProcedure* p, const std::string& id, const QString& text, bool accept = true) {
   QLineEdit* e = entry(p, id);
   ASSERT_NE(e, nullptr) << id;
@@ -59,14 +41,6 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text, bo
   e->selectAll();
   QTest::keyClicks(e, text);
   if (accept) QTest::keyClick(e, Qt::Key_Return);
-}
-
-void click(WindowProcedure* p, const std::string& id) {
-  QWidget* w = widgetOf(p, id);
-  ASSERT_NE(w, nullptr) << id;
-  showTabOf(w);
-  QTest::mouseClick(w, Qt::LeftButton);
-  pump();
 }
 
 // A windowless stand-in for a procedure built elsewhere: records what it
@@ -96,18 +70,13 @@ class StandIn : public WindowProcedure {
   std::function<int()> act_;
 };
 
-struct DetailsTest : ::testing::Test {
-  ScriptedAnswerer answers;
+struct DetailsTest : GuiTest {
   std::vector<std::string> opened;
   UrlOpener before;
 
+  void beforeDictionary() override { initGlobals(); }
   void SetUp() override {
-    answers.install();
-    FormProcedure::clearHistory();
-    RequestCode = 0;
-    ResponseCode = 0;
-    initGlobals();
-    StartDictionary(DictionaryKind::Main, {});
+    GuiTest::SetUp();
     registerDetailProcedures([](std::string n, int stack, ProcedureFactory f) {
       EXPECT_EQ(stack, 0) << n;
       registerProcedure(std::move(n), std::move(f), stack);
@@ -120,18 +89,14 @@ struct DetailsTest : ::testing::Test {
     ASSERT_EQ(access(FileId::WebPages).open(), 0);
   }
   void TearDown() override {
-    for (int guard = 0; guard < 20 && topProcedure(1); ++guard) {
-      topProcedure(1)->close(2);
-      pump();
-    }
-    pump();
+    closeProcedures();
     {
       ThreadScope t(1);
       access(FileId::WebPages).close();
     }
     for (const char* n : {"SelectWebPages", "listlinks2", "PrintImage"}) unregisterProcedure(n);
     setUrlOpener(before);
-    StopDictionary();
+    GuiTest::TearDown();
   }
 
   // The page the calling web page form holds.
@@ -139,26 +104,6 @@ struct DetailsTest : ::testing::Test {
     ThreadScope t(1);
     access(FileId::WebPages).buffer().clear();
     access(FileId::WebPages).buffer().setText("WEB:PAGEPATH", path);
-  }
-  void add(FileId id, const Fields& fields) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    ASSERT_EQ(m.open(), 0);
-    m.buffer().clear();
-    for (auto& [label, value] : fields) ASSERT_TRUE(setValueText(m.buffer(), m.def().fieldIndex(label), value)) << label;
-    ASSERT_EQ(m.tryInsert(), 0);
-    m.close();
-  }
-  std::vector<RecordBuffer> all(FileId id) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    m.open();
-    std::vector<std::pair<int64_t, RecordBuffer>> rows;
-    m.file().readPage(-1, nullptr, 0, true, 1000, rows);
-    m.close();
-    std::vector<RecordBuffer> out;
-    for (auto& r : rows) out.push_back(r.second);
-    return out;
   }
   // Loads the first record of the file whose field holds value into the buffer (as a caller does).
   void load(FileId id, const char* field, const std::string& value) {

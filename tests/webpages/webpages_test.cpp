@@ -31,38 +31,19 @@
 #include "webdata/pages/pageform.h"
 #include "webdata/pages/pathrules.h"
 #include "webdata/pages/register.h"
+#include "guitest.h"
 
 using namespace qm;
 using namespace qm::webpages;
+using namespace qmtest;
 
 namespace {
-
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-void pump() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
-  Control* c = p->control(id);
-  EXPECT_NE(c, nullptr) << id;
-  return c ? c->widget() : nullptr;
-}
 
 QString shown(WindowProcedure* p, const std::string& id) {
   QWidget* w = widgetOf(p, id);
   if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
   if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
   return "?";
-}
-
-void showTabOf(QWidget* w) {
-  for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-      if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
 }
 
 void focus(WindowProcedure* p, const std::string& id) {
@@ -72,6 +53,7 @@ void focus(WindowProcedure* p, const std::string& id) {
   pump();
 }
 
+// Settles after focusing and after accepting, unlike the shared typeInto.
 void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
   ASSERT_NE(e, nullptr) << id;
@@ -82,30 +64,17 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   pump();
 }
 
-void click(WindowProcedure* p, const std::string& id) {
-  QWidget* w = widgetOf(p, id);
-  ASSERT_NE(w, nullptr) << id;
-  showTabOf(w);
-  QTest::mouseClick(w, Qt::LeftButton);
-  pump();
-}
-
 bool enabled(WindowProcedure* p, const std::string& id) { return widgetOf(p, id)->isEnabled(); }
 
-struct WebPagesTest : ::testing::Test {
-  ScriptedAnswerer answers;
+struct WebPagesTest : GuiTest {
   std::vector<std::string> opened;
   std::vector<std::vector<std::string>> started;
   UrlOpener urlBefore;
   ProcessStarter startBefore;
 
+  void beforeDictionary() override { initGlobals(); }
   void SetUp() override {
-    answers.install();
-    FormProcedure::clearHistory();
-    RequestCode = 0;
-    ResponseCode = 0;
-    initGlobals();
-    StartDictionary(DictionaryKind::Main, {});
+    GuiTest::SetUp();
     registerWebPageProcedures(
         [](std::string name, int stack, ProcedureFactory f) { registerProcedure(std::move(name), std::move(f), stack); });
     urlBefore = setUrlOpener([this](const QUrl& u) {
@@ -120,40 +89,13 @@ struct WebPagesTest : ::testing::Test {
     });
   }
   void TearDown() override {
-    for (int guard = 0; guard < 20; ++guard) {
-      WindowProcedure* p = topProcedure(1);
-      if (!p && !runningThreads().empty()) p = topProcedure(runningThreads().front());
-      if (!p) break;
-      p->close(2);
-      pump();
-    }
-    pump();
+    closeProcedures();
     setUrlOpener(urlBefore);
     setProcessStarter(startBefore);
     setPageFileChooser({});
-    StopDictionary();
+    GuiTest::TearDown();
   }
 
-  void add(FileId id, const Fields& fields) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    ASSERT_EQ(m.open(), 0);
-    m.buffer().clear();
-    for (auto& [label, value] : fields) ASSERT_TRUE(setValueText(m.buffer(), m.def().fieldIndex(label), value)) << label;
-    ASSERT_EQ(m.tryInsert(), 0);
-    m.close();
-  }
-  std::vector<RecordBuffer> all(FileId id) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    m.open();
-    std::vector<std::pair<int64_t, RecordBuffer>> rows;
-    m.file().readPage(-1, nullptr, 0, true, 1000, rows);
-    m.close();
-    std::vector<RecordBuffer> out;
-    for (auto& r : rows) out.push_back(r.second);
-    return out;
-  }
   std::vector<std::string> texts(FileId id, const char* field) {
     std::vector<std::string> v;
     for (auto& r : all(id)) v.push_back(r.text(field));

@@ -20,53 +20,16 @@
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
 #include "runtime/view/fieldvalue.h"
+#include "guitest.h"
 #include "webdata/views/crossref.h"
 #include "webdata/views/quickview.h"
 #include "webdata/views/register.h"
 
 using namespace qm;
 using namespace qm::webviews;
+using namespace qmtest;
 
 namespace {
-
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
-void pump() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
-  Control* c = p ? p->control(id) : nullptr;
-  EXPECT_NE(c, nullptr) << id;
-  return c ? c->widget() : nullptr;
-}
-
-void showTabOf(QWidget* w) {
-  for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
-      if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
-}
-
-void click(WindowProcedure* p, const std::string& id) {
-  QWidget* w = widgetOf(p, id);
-  ASSERT_NE(w, nullptr) << id;
-  showTabOf(w);
-  QTest::mouseClick(w, Qt::LeftButton);
-  pump();
-}
-
-void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
-  auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
-  ASSERT_NE(e, nullptr) << id;
-  showTabOf(e);
-  e->setFocus();
-  e->clear();
-  QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
-}
 
 // A stand-in for the detail forms and listings: notes what it was called
 // with and what the caller left in the buffer, then completes.
@@ -88,16 +51,13 @@ struct Stub : WindowProcedure {
   std::string field;
 };
 
-struct WebViewsTest : ::testing::Test {
-  ScriptedAnswerer answers;
-
-  void SetUp() override {
-    answers.install();
-    FormProcedure::clearHistory();
-    RequestCode = ResponseCode = 0;
+struct WebViewsTest : GuiTest {
+  void beforeDictionary() override {
     calls.clear();
     setQueryFilter("");
-    StartDictionary(DictionaryKind::Main, {});
+  }
+  void SetUp() override {
+    GuiTest::SetUp();
     registerWebViewProcedures([](std::string name, int stack, ProcedureFactory f) {
       registerProcedure(std::move(name), std::move(f), stack);
     });
@@ -112,44 +72,8 @@ struct WebViewsTest : ::testing::Test {
                 S{"listlinks", FileId::WPLinks, ""}})
       registerProcedure(s.name, [s] { return std::make_unique<Stub>(s.name, s.file, s.field); });
   }
-  void TearDown() override {
-    for (int guard = 0; guard < 20 && !runningThreads().empty(); ++guard) {
-      if (WindowProcedure* p = topProcedure(runningThreads().front())) p->close(2);
-      pump();
-    }
-    pump();
-    StopDictionary();
-  }
-
-  void add(FileId id, const Fields& fields) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    ASSERT_EQ(m.open(), 0);
-    m.buffer().clear();
-    for (auto& [label, value] : fields) ASSERT_TRUE(setValueText(m.buffer(), m.def().fieldIndex(label), value)) << label;
-    ASSERT_EQ(m.tryInsert(), 0);
-    m.close();
-  }
   void addPage(const std::string& domain, const std::string& name, const std::string& path) {
     add(FileId::WebPages, {{"WEB:DOMAINNAME", domain}, {"WEB:PAGENAME", name}, {"WEB:PAGEPATH", path}});
-  }
-  std::vector<RecordBuffer> all(FileId id) {
-    ThreadScope t(1);
-    FileManager& m = access(id);
-    m.open();
-    std::vector<std::pair<int64_t, RecordBuffer>> rows;
-    m.file().readPage(-1, nullptr, 0, true, 1000, rows);
-    m.close();
-    std::vector<RecordBuffer> out;
-    for (auto& r : rows) out.push_back(r.second);
-    return out;
-  }
-  template <class P>
-  P* start(const char* name, int* threadOut = nullptr) {
-    int th = startNamedProcedure(name, 0);
-    if (threadOut) *threadOut = th;
-    pump();
-    return dynamic_cast<P*>(topProcedure(th));
   }
   template <class P>
   P* over(WindowProcedure* caller) {
