@@ -52,6 +52,8 @@ bool letterJustify(char c, Justify& j) {
   }
 }
 
+}  // namespace
+
 Qt::Alignment alignmentOf(Justify j) {
   switch (j) {
     case Justify::Left: return Qt::AlignLeft | Qt::AlignVCenter;
@@ -69,8 +71,6 @@ std::string cellText(const ColumnDef& col, const std::string& value) {
   }
   return std::string(clip(s));
 }
-
-}  // namespace
 
 std::string ListFormat::text() const {
   std::string s;

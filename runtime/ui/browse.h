@@ -17,6 +17,10 @@ class QTableView;
 
 namespace qm {
 
+// How a list shows a column: its cells' alignment and a value through its picture.
+Qt::Alignment alignmentOf(Justify j);
+std::string cellText(const ColumnDef& col, const std::string& value);
+
 enum class LocatorKind { None, Entry, Step };
 
 struct SortOrder {

@@ -9,34 +9,13 @@
 
 #include "runtime/config/errors.h"
 #include "runtime/store/store.h"
+#include "runtime/ui/browse.h"
 #include "runtime/ui/datafile.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
 
 namespace qm::webviews {
-
-namespace {
-
-Qt::Alignment alignmentOf(Justify j) {
-  switch (j) {
-    case Justify::Left: return Qt::AlignLeft | Qt::AlignVCenter;
-    case Justify::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignRight | Qt::AlignVCenter;
-  }
-}
-
-std::string cellText(const ColumnDef& col, const std::string& value) {
-  if (col.picture.empty()) return std::string(clip(value));
-  std::string s = formatAny(col.picture, value);
-  if (pictureKind(col.picture) != PictureKind::Text) {
-    size_t b = s.find_first_not_of(' ');
-    s = b == std::string::npos ? std::string() : s.substr(b);
-  }
-  return std::string(clip(s));
-}
-
-}  // namespace
 
 class DetailModel : public QAbstractTableModel {
  public:
