@@ -92,9 +92,9 @@ void restoreStartDirectory() {
 
 Cpanel2::Cpanel2() : WindowProcedure("cpanel2") {
   setDefinition(panelWindow());
-  bindValue("ubut1", [] { return controlPanel.ubut1.str(); }, {}, 10);
-  bindValue("ubut2", [] { return controlPanel.ubut2.str(); }, {}, 10);
-  bindValue("ubut3", [] { return controlPanel.ubut3.str(); }, {}, 10);
+  bindDisplay("ubut1", [] { return controlPanel.ubut1.str(); });
+  bindDisplay("ubut2", [] { return controlPanel.ubut2.str(); });
+  bindDisplay("ubut3", [] { return controlPanel.ubut3.str(); });
 }
 
 bool Cpanel2::takeWindowEvent(Event e) {

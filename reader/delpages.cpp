@@ -124,16 +124,10 @@ class DelPages : public WindowProcedure {
   DelPages() : WindowProcedure("delpages") {
     setDefinition(delWindow());
     useFile(&managedFile(FileId::WebPages), true);
-    bindValue(
-        "domainname", [] { return domainname.str(); },
-        [](const std::string& v) {
-          domainname = v;
-          return true;
-        },
-        50);
-    bindValue("StatusText", [] { return StatusText.str(); }, [](const std::string&) { return false; });
-    bindValue("ProgressCount", [] { return ProgressCount.str(); }, [](const std::string&) { return false; });
-    bindValue("FileCount", [] { return std::to_string(FileCount); }, [](const std::string&) { return false; });
+    bindText("domainname", domainname);
+    bindDisplay("StatusText", [] { return StatusText.str(); });
+    bindDisplay("ProgressCount", [] { return ProgressCount.str(); });
+    bindDisplay("FileCount", [] { return std::to_string(FileCount); });
   }
 
  protected:

@@ -289,21 +289,10 @@ class ReadPages : public FormProcedure {
     bindText("HtmlFileName", HtmlFileName);
     bindText("ProgressCount", ProgressCount);
     bindText("StatusText", StatusText);
-    bindValue("FileCount", [] { return std::to_string(FileCount); }, [](const std::string&) { return false; });
+    bindDisplay("FileCount", [] { return std::to_string(FileCount); });
   }
 
  protected:
-  template <std::size_t N>
-  void bindText(const std::string& name, FixedText<N>& global) {
-    bindValue(
-        name, [&global] { return global.str(); },
-        [&global](const std::string& v) {
-          global = v;
-          return true;
-        },
-        static_cast<int>(N));
-  }
-
   bool takeWindowEvent(Event e) override {
     if (FormProcedure::takeWindowEvent(e)) return true;
     if (e == Event::OpenWindow) {

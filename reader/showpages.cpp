@@ -519,13 +519,7 @@ class Getdom : public WindowProcedure {
  public:
   Getdom() : WindowProcedure("getdom") {
     setDefinition(getdomWindow());
-    bindValue(
-        "domainname", [] { return domainname.str(); },
-        [](const std::string& v) {
-          domainname = v;
-          return true;
-        },
-        50);
+    bindText("domainname", domainname);
   }
 
  protected:

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/values/text.h"
+
 class QIcon;
 class QMdiArea;
 
@@ -176,6 +178,21 @@ class WindowProcedure : public QObject {
   // get gives the text, set stores it (returns false to refuse).
   void bindValue(const std::string& name, std::function<std::string()> get,
                  std::function<bool(const std::string&)> set, int width = 0);
+  // A fixed-width text global the user may edit, cut to its width.
+  template <std::size_t N>
+  void bindText(const std::string& name, FixedText<N>& global) {
+    bindValue(
+        name, [&global] { return global.str(); },
+        [&global](const std::string& v) {
+          global = v;
+          return true;
+        },
+        static_cast<int>(N));
+  }
+  // A value the window only shows.
+  void bindDisplay(const std::string& name, std::function<std::string()> get) {
+    bindValue(name, std::move(get), {});
+  }
 
   // ---- Hooks ----------------------------------------------------------------
   virtual void setup() {}

@@ -214,17 +214,10 @@ class DelPages : public WindowProcedure {
   DelPages() : WindowProcedure("delpages") {
     setDefinition(delWindow());
     useFile(&managedFile(FileId::WebPages), true);
-    bindValue(
-        "domainname", [] { return domainname.str(); },
-        [](const std::string& v) {
-          domainname = v;
-          return true;
-        },
-        static_cast<int>(domainname.size()));
-    const auto readOnly = [](const std::string&) { return false; };
-    bindValue("StatusText", [] { return StatusText.str(); }, readOnly);
-    bindValue("ProgressCount", [] { return ProgressCount.str(); }, readOnly);
-    bindValue("DeletedPages", [] { return std::to_string(deleted); }, readOnly);
+    bindText("domainname", domainname);
+    bindDisplay("StatusText", [] { return StatusText.str(); });
+    bindDisplay("ProgressCount", [] { return ProgressCount.str(); });
+    bindDisplay("DeletedPages", [] { return std::to_string(deleted); });
   }
 
  protected:

@@ -124,20 +124,8 @@ const StarterSpec& starterSpec(const std::string& procedure) {
 StarterWindow::StarterWindow(std::string name, const StarterSpec& spec) : WindowProcedure(std::move(name)), spec_(spec) {
   setDefinition(spec_.window);
   if (spec_.updatesPages) useFile(&managedFile(FileId::WebPages), true);
-  bindValue(
-      "domainname", [] { return domainname.str(); },
-      [](const std::string& v) {
-        domainname = v;
-        return true;
-      },
-      static_cast<int>(domainname.size()));
-  bindValue(
-      "NewLocalDir", [] { return NewLocalDir.str(); },
-      [](const std::string& v) {
-        NewLocalDir = v;
-        return true;
-      },
-      static_cast<int>(NewLocalDir.size()));
+  bindText("domainname", domainname);
+  bindText("NewLocalDir", NewLocalDir);
 }
 
 bool StarterWindow::takeAccepted(Control& c) {
