@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
-
 #include <filesystem>
 #include <system_error>
 
@@ -43,29 +42,20 @@ const std::vector<ColumnDef>& domainColumns() {
 }
 
 WindowDef browseWindow() {
-  WindowDef w;
-  w.title = "Browse the Domains File";
-  w.w = 440, w.h = 238;
-  w.status = "Browsing Records";
-  addSheet(w, {"By Domain Name"}, 4, 4, 432, 206);
-  const std::string tab = tabId(1);
-  w.controls.push_back(prompt("Domain Name:", 10, 22, 48, tab));
-  w.controls.push_back(entry("DOM:DOMAINNAME", "@s50", 60, 22, 180, tab));
-  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 38, 420, 150, tab);
-  list.columns = domainColumns();
-  w.controls.push_back(list);
-  w.controls.push_back(prompt("To resize columns, use mouse on vertical lines. To reset use F9 key.", 10, 192, 300, tab));
-  addButtons(w,
-             {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
-              {"?Change", "&Change", Role::Change, "chg4.ico"},
-              {"?Delete", "&Delete", Role::Delete},
-              {"?WebPages", "Web Pages", Role::None, "filefind.ico"},
-              {"?Hosts", "Hosts"},
-              {"?Registrars", "Registrars"},
-              {"?Close", "Close", Role::Close, "Progm039.ico"},
-              {"?Help", "Help", Role::Help}},
-             6, 215, 16, 4);
-  return w;
+  return listBrowseWindow({"Browse the Domains File",
+                           "By Domain Name",
+                           domainColumns(),
+                           {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
+                            {"?Change", "&Change", Role::Change, "chg4.ico"},
+                            {"?Delete", "&Delete", Role::Delete},
+                            {"?WebPages", "Web Pages", Role::None, "filefind.ico"},
+                            {"?Hosts", "Hosts"},
+                            {"?Registrars", "Registrars"},
+                            {"?Close", "Close", Role::Close, "Progm039.ico"},
+                            {"?Help", "Help", Role::Help}},
+                           "Domain Name:",
+                           "DOM:DOMAINNAME",
+                           "@s50"});
 }
 
 BrowseDef sortDef() {
@@ -104,18 +94,22 @@ const std::vector<CostRow> kMonthly = {
 };
 
 // The terms of each total, in the order they are added.
-const char* const kNonMonthlyTerms[] = {"DOM:INITIALDESIGNCOST", "DOM:MISCSETUPCOSTS", "DOM:INITPROGRAMCOST",
-                                        "DOM:FEEPAID"};
-const char* const kMonthlyTerms[] = {"DOM:HOSTMOCOST",     "DOM:ECOMMOCOST",     "DOM:ADVERTISINGMOCOST",
-                                     "DOM:ADDLMOCOST",     "DOM:BANKCHGSMOCOST", "DOM:SERVICEMOCOST",
-                                     "DOM:PROGRAMMOCOST", "DOM:DESIGNMOCOST"};
+const char* const kNonMonthlyTerms[] = {"DOM:INITIALDESIGNCOST", "DOM:MISCSETUPCOSTS",
+                                        "DOM:INITPROGRAMCOST", "DOM:FEEPAID"};
+const char* const kMonthlyTerms[] = {
+    "DOM:HOSTMOCOST",     "DOM:ECOMMOCOST",    "DOM:ADVERTISINGMOCOST", "DOM:ADDLMOCOST",
+    "DOM:BANKCHGSMOCOST", "DOM:SERVICEMOCOST", "DOM:PROGRAMMOCOST",     "DOM:DESIGNMOCOST"};
 
 // Shell buttons: what each opens.
 const std::vector<ShellButton> kShell = {
-    {"?MailContact", "mailto:", "DOM:CONTACTEMAIL"},  {"?WebPrimary", "http://www.", "DOM:IPPRIMARYADDRESS"},
-    {"?WebSecondary", "http://www.", "DOM:IPSECONDARYADDRESS"}, {"?MailAcct0", "mailto:", "DOM:EMAILACCT0"},
-    {"?MailAcct1", "mailto:", "DOM:EMAILACCT1"},      {"?MailAcct2", "mailto:", "DOM:EMAILACCT2"},
-    {"?MailAcct3", "mailto:", "DOM:EMAILACCT3"},      {"?MailAcct4", "mailto:", "DOM:EMAILACCT4"},
+    {"?MailContact", "mailto:", "DOM:CONTACTEMAIL"},
+    {"?WebPrimary", "http://www.", "DOM:IPPRIMARYADDRESS"},
+    {"?WebSecondary", "http://www.", "DOM:IPSECONDARYADDRESS"},
+    {"?MailAcct0", "mailto:", "DOM:EMAILACCT0"},
+    {"?MailAcct1", "mailto:", "DOM:EMAILACCT1"},
+    {"?MailAcct2", "mailto:", "DOM:EMAILACCT2"},
+    {"?MailAcct3", "mailto:", "DOM:EMAILACCT3"},
+    {"?MailAcct4", "mailto:", "DOM:EMAILACCT4"},
 };
 
 ControlDef drop(std::string field, std::string fromFile, std::string fromField, int x, int y, int w,
@@ -133,8 +127,8 @@ ControlDef drop(std::string field, std::string fromFile, std::string fromField, 
   return d;
 }
 
-void addCostGroup(WindowDef& w, const char* id, const char* title, const std::vector<CostRow>& rows, int y,
-                  const std::string& tab) {
+void addCostGroup(WindowDef& w, const char* id, const char* title, const std::vector<CostRow>& rows,
+                  int y, const std::string& tab) {
   const int h = 24 + static_cast<int>(rows.size()) * 11;
   w.controls.push_back(control(Kind::Group, id, title, 10, y, 380, h, tab));
   w.controls.push_back(prompt("Describe Cost Items Below", 170, y + 9, 200, id));
@@ -151,7 +145,8 @@ WindowDef formWindow() {
   WindowDef w;
   w.title = "Update the Domains File";
   w.w = 400, w.h = 268;
-  addSheet(w, {"Set Up", "Admin.", "Costs", "Email Accounts", "Special QM Data", "Notes"}, 4, 4, 392, 240);
+  addSheet(w, {"Set Up", "Admin.", "Costs", "Email Accounts", "Special QM Data", "Notes"}, 4, 4,
+           392, 240);
 
   // Set Up
   std::string tab = tabId(1);
@@ -161,8 +156,8 @@ WindowDef formWindow() {
            {"Owner Name:", "DOM:OWNERNAME", "@s40", 160}},
           tab, 14, 28, 74, 16);
   w.controls.push_back(prompt("Registrar Company:", 14, 76, 74, tab));
-  w.controls.push_back(drop("DOM:REGISTRAR", "Registrars", "REG:COMPANYNAME", 90, 76, 160, "Registrar Company Name",
-                            "@s40", tab));
+  w.controls.push_back(drop("DOM:REGISTRAR", "Registrars", "REG:COMPANYNAME", 90, 76, 160,
+                            "Registrar Company Name", "@s40", tab));
   addRows(w,
           {{"Reg Login:", "DOM:REGLOGIN", "@s20", 90},
            {"Reg Login Pwd:", "DOM:REGLOGINPWD", "@s20", 90},
@@ -179,7 +174,8 @@ WindowDef formWindow() {
            {"Tech Pwd:", "DOM:TECHPWD", "@s20", 90}},
           tab, 14, 26, 90, 14);
   w.controls.push_back(prompt("Hosting Company:", 14, 96, 90, tab));
-  w.controls.push_back(drop("DOM:HOST", "Hosts", "HOS:HOSTNAME", 106, 96, 200, "Host Name", "@s50", tab));
+  w.controls.push_back(
+      drop("DOM:HOST", "Hosts", "HOS:HOSTNAME", 106, 96, 200, "Host Name", "@s50", tab));
   addRows(w,
           {{"Host Date:", "DOM:HOSTDATE", "@D2", 50},
            {"Host Admin Login Name:", "DOM:HOSTADMINLOGINNAME", "@s20", 90},
@@ -208,20 +204,26 @@ WindowDef formWindow() {
     w.controls.push_back(entry("DOM:FORWARD" + n, "@s30", 192, y, 130, tab));
   }
   w.controls.push_back(
-      prompt("Forwarding mail is optional.  But if you choose to forward mail for an address, then", 14, 122, 370, tab));
-  w.controls.push_back(prompt("indicate the \"forward to\" address next to the real address.", 14, 132, 370, tab));
+      prompt("Forwarding mail is optional.  But if you choose to forward mail for an address, then",
+             14, 122, 370, tab));
+  w.controls.push_back(
+      prompt("indicate the \"forward to\" address next to the real address.", 14, 132, 370, tab));
   w.controls.push_back(prompt("Mail To: Click to send mail to address shown.", 14, 148, 370, tab));
 
   // Special QM Data
   tab = tabId(5);
-  w.controls.push_back(prompt("Please complete these two fields for every domain:", 14, 26, 370, tab));
+  w.controls.push_back(
+      prompt("Please complete these two fields for every domain:", 14, 26, 370, tab));
   w.controls.push_back(prompt("the web page programs rely on them.", 14, 36, 370, tab));
   w.controls.push_back(prompt("Default Local Dir:", 14, 58, 70, tab));
   w.controls.push_back(entry("DOM:DEFAULTLOCALDIR", "@s80", 86, 58, 298, tab));
-  w.controls.push_back(prompt("The complete local path of the directory that holds this domain's pages.", 86, 70, 298, tab));
+  w.controls.push_back(
+      prompt("The complete local path of the directory that holds this domain's pages.", 86, 70,
+             298, tab));
   w.controls.push_back(prompt("Default Web Path:", 14, 92, 70, tab));
   w.controls.push_back(entry("DOM:DEFAULTWEBPATH", "@s80", 86, 92, 298, tab));
-  w.controls.push_back(prompt("The complete path where the host keeps this domain's pages.", 86, 104, 298, tab));
+  w.controls.push_back(
+      prompt("The complete path where the host keeps this domain's pages.", 86, 104, 298, tab));
 
   // Notes
   tab = tabId(6);
@@ -230,8 +232,10 @@ WindowDef formWindow() {
   memo.field = "DOM:NOTES";
   w.controls.push_back(memo);
 
-  addButtons(w, {{"?OK", "OK", Role::Ok}, {"?Cancel", "Cancel", Role::Cancel}, {"?Help", "Help", Role::Help}}, 236,
-             250, 14, 4);
+  addButtons(
+      w,
+      {{"?OK", "OK", Role::Ok}, {"?Cancel", "Cancel", Role::Cancel}, {"?Help", "Help", Role::Help}},
+      236, 250, 14, 4);
   return w;
 }
 
@@ -298,7 +302,8 @@ bool BrowseDomains::takeAccepted(Control& c) {
 
 namespace {
 RecordFormSpec formSpec() {
-  return {{"Record will be added", "Record will be Changed"}, "DOM:DOMAINNAME", "domain name", kShell};
+  return {
+      {"Record will be added", "Record will be Changed"}, "DOM:DOMAINNAME", "domain name", kShell};
 }
 }  // namespace
 
@@ -363,7 +368,8 @@ bool UpdateDomains::recomputeTotals(Control& accepted, bool speak) {
   display();
   showStoredChoices();
   if (!over || !speak) return false;
-  message(std::string("The ") + over + " would be more than 99999.99, the largest amount it can hold.||" +
+  message(std::string("The ") + over +
+              " would be more than 99999.99, the largest amount it can hold.||" +
               "Please lower one of its amounts.",
           "Range Error", MsgIcon::Exclamation);
   refuse(accepted);
@@ -392,7 +398,8 @@ bool UpdateDomains::checkLocalDirectory(Control& c) {
   }
   // The save goes on either way; the user is told the directory is missing.
   if (!why.empty())
-    message("The directory \"" + dir + "\" could not be created.||" + why, "Data Warning", MsgIcon::Exclamation);
+    message("The directory \"" + dir + "\" could not be created.||" + why, "Data Warning",
+            MsgIcon::Exclamation);
   return false;
 }
 

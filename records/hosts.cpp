@@ -33,25 +33,15 @@ const std::vector<ColumnDef>& hostColumns() {
 }
 
 WindowDef browseWindow() {
-  WindowDef w;
-  w.title = "Browse the Hosts File";
-  w.w = 440, w.h = 238;
-  w.status = "Browsing Records";
-  addSheet(w, {"Host Name"}, 4, 4, 432, 206);
-  const std::string tab = tabId(1);
-  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 24, 420, 164, tab);
-  list.columns = hostColumns();
-  w.controls.push_back(list);
-  w.controls.push_back(prompt("To resize columns, use mouse on vertical lines. To reset use F9 key.", 10, 192, 300, tab));
-  addButtons(w,
-             {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
-              {"?Change", "&Change", Role::Change, "chg4.ico"},
-              {"?Print", "&Print All Hosts", Role::Print, "", 70},
-              {"?Delete", "&Delete", Role::Delete, "delete4.ico"},
-              {"?Close", "Close", Role::Close, "Progm039.ico"},
-              {"?Help", "Help", Role::Help}},
-             6, 215, 16, 4);
-  return w;
+  return listBrowseWindow({"Browse the Hosts File",
+                           "Host Name",
+                           hostColumns(),
+                           {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
+                            {"?Change", "&Change", Role::Change, "chg4.ico"},
+                            {"?Print", "&Print All Hosts", Role::Print, "", 70},
+                            {"?Delete", "&Delete", Role::Delete, "delete4.ico"},
+                            {"?Close", "Close", Role::Close, "Progm039.ico"},
+                            {"?Help", "Help", Role::Help}}});
 }
 
 BrowseDef sortDef() {
@@ -66,15 +56,16 @@ const std::vector<ShellButton> kShell = {
     {"?MailTo", "mailto:", "HOS:SUPPORTEMAIL"},
 };
 
-const char* const kCostIds[] = {"?HOS:FEEMONTHLY", "?HOS:FEESETUP", "?HOS:ECOMCOST", "?HOS:TOTALMONTHLYCOST"};
+const char* const kCostIds[] = {"?HOS:FEEMONTHLY", "?HOS:FEESETUP", "?HOS:ECOMCOST",
+                                "?HOS:TOTALMONTHLYCOST"};
 
 struct CheckSpec {
   const char* field;
   const char* text;
 };
 
-void addChecks(WindowDef& w, const std::vector<CheckSpec>& checks, const std::string& tab, int x, int y, int width,
-               int step) {
+void addChecks(WindowDef& w, const std::vector<CheckSpec>& checks, const std::string& tab, int x,
+               int y, int width, int step) {
   for (const CheckSpec& c : checks) {
     w.controls.push_back(check(c.field, c.text, x, y, width, tab));
     y += step;
@@ -85,8 +76,9 @@ WindowDef formWindow() {
   WindowDef w;
   w.title = "Update the Hosts File";
   w.w = 400, w.h = 268;
-  addSheet(w, {"Main Data", "Support", "EMail", "Costs", "Standard Features", "SiteManagement", "Notes"}, 4, 4, 392,
-           240);
+  addSheet(
+      w, {"Main Data", "Support", "EMail", "Costs", "Standard Features", "SiteManagement", "Notes"},
+      4, 4, 392, 240);
 
   // Main Data
   std::string tab = tabId(1);
@@ -105,17 +97,20 @@ WindowDef formWindow() {
 
   // Support
   tab = tabId(2);
-  addRows(w, {{"Support Email Address:", "HOS:SUPPORTEMAIL", "@s40", 160, "< MailTo", "?MailTo"}}, tab, 14, 28, 86,
-          14);
+  addRows(w, {{"Support Email Address:", "HOS:SUPPORTEMAIL", "@s40", 160, "< MailTo", "?MailTo"}},
+          tab, 14, 28, 86, 14);
   w.controls.push_back(check("HOS:VOICESUPPORT", "Voice Support Available", 14, 46, 150, tab));
   addRows(w, {{"Voice Support Phone:", "HOS:VOICESUPPORTPHONE", "@s20", 90}}, tab, 14, 62, 86, 14);
 
   // EMail
   tab = tabId(3);
-  addRows(w, {{"POP 3 Number of Accounts Allowed:", "HOS:POP3NUMBER", "@n-3", 24}}, tab, 14, 28, 130, 14);
-  addRows(w, {{"SMTP (does the host provide ability to send mail?)", "HOS:SMTP", "@s1", 12}}, tab, 14, 44, 190, 14);
+  addRows(w, {{"POP 3 Number of Accounts Allowed:", "HOS:POP3NUMBER", "@n-3", 24}}, tab, 14, 28,
+          130, 14);
+  addRows(w, {{"SMTP (does the host provide ability to send mail?)", "HOS:SMTP", "@s1", 12}}, tab,
+          14, 44, 190, 14);
   addOption(w, "?HOS:EMAILCONTROL", "Email Administration", "HOS:EMAILCONTROL",
-            {{"User Controlled", "User"}, {"ISP Controlled", "ISP"}, {"None", "None"}}, 14, 62, 240, true, tab);
+            {{"User Controlled", "User"}, {"ISP Controlled", "ISP"}, {"None", "None"}}, 14, 62, 240,
+            true, tab);
   addChecks(w,
             {{"HOS:EMAILFORWARDING", "Email Forwarding is allowed by host"},
              {"HOS:WEBBASEDEMAIL", "Host provides Web Based Email retrieval"}},
@@ -131,27 +126,32 @@ WindowDef formWindow() {
            {"Annual Prepayment:", "HOS:ANNUALPREPAYMENT", "@n7.2", 54},
            {"Minimum Contract:", "HOS:MINIMUMCONTRACT", "@s10", 54}},
           tab, 14, 28, 76, 14);
-  w.controls.push_back(control(Kind::Prompt, "?CostNote",
-                               "Note: These costs are for hosting comparison purposes and are not transferred to the "
-                               "Domains file.             The Domain records have their own costing screen.",
-                               14, 114, 370, 22, tab));
+  w.controls.push_back(control(
+      Kind::Prompt, "?CostNote",
+      "Note: These costs are for hosting comparison purposes and are not transferred to the "
+      "Domains file.             The Domain records have their own costing screen.",
+      14, 114, 370, 22, tab));
   addOption(w, "?HOS:PAYMENTBY", "Payment By:", "HOS:PAYMENTBY",
-            {{"Amex", "A"}, {"Check", "K"}, {"Discover", "D"}, {"Mastercard", "M"}, {"Visa", "V"}}, 14, 142, 300, true,
-            tab);
+            {{"Amex", "A"}, {"Check", "K"}, {"Discover", "D"}, {"Mastercard", "M"}, {"Visa", "V"}},
+            14, 142, 300, true, tab);
 
   // Standard Features
   tab = tabId(5);
   w.controls.push_back(check("HOS:INTERNETACCESS", "Internet Access", 14, 26, 120, tab));
   addOption(w, "?HOS:INTERNETACCESSUSE", "Internet Access Use", "HOS:INTERNETACCESSUSE",
-            {{"Unlimited", "U"}, {"MultipleLogins", "M"}, {"LimitedTime", "L"}, {"SingleUse", "S"}, {"None", "N"}}, 14,
-            40, 120, false, tab);
+            {{"Unlimited", "U"},
+             {"MultipleLogins", "M"},
+             {"LimitedTime", "L"},
+             {"SingleUse", "S"},
+             {"None", "N"}},
+            14, 40, 120, false, tab);
   addChecks(w,
             {{"HOS:LOCALACCESSNUMBERS", "Local Access Numbers"},
              {"HOS:NATIONALACCESSNUMBERS", "National Access Numbers"},
              {"HOS:FREETRANSFERDOMAINNAME", "Free Transfer Domain Name"}},
             tab, 150, 40, 150, 12);
-  addOption(w, "?HOS:FILEDOWNLOADS", "File Downloads", "HOS:FILEDOWNLOADS", {{"FTP", "\"F"}, {"Other", "O\""}}, 150,
-            80, 120, true, tab);
+  addOption(w, "?HOS:FILEDOWNLOADS", "File Downloads", "HOS:FILEDOWNLOADS",
+            {{"FTP", "\"F"}, {"Other", "O\""}}, 150, 80, 120, true, tab);
   w.controls.push_back(check("HOS:ECOMAVAIL", "ECom Avail", 14, 114, 120, tab));
   w.controls.push_back(prompt("Operating Platfroms", 14, 130, 120, tab));
   w.controls.push_back(check("HOS:LINUX", "Linux", 14, 142, 70, tab));
@@ -193,8 +193,10 @@ WindowDef formWindow() {
   memo.field = "HOS:NOTES";
   w.controls.push_back(memo);
 
-  addButtons(w, {{"?Cancel", "Cancel", Role::Cancel}, {"?OK", "OK", Role::Ok}, {"?Help", "Help", Role::Help}}, 236,
-             250, 14, 4);
+  addButtons(
+      w,
+      {{"?Cancel", "Cancel", Role::Cancel}, {"?OK", "OK", Role::Ok}, {"?Help", "Help", Role::Help}},
+      236, 250, 14, 4);
   return w;
 }
 
@@ -210,7 +212,8 @@ int writeLink(FileManager& inl, const std::string& id, int type, const std::stri
   int rc = inl.tryFetch(inl.def().keyIndex("INL:RECIDS"));
   if (rc != 0 && rc != ErrNotFound) {
     args.errorText = errorTextFor(rc);
-    message(errors().fill("Error: (%ErrorText) attempting to access a record from the %File file.", args),
+    message(errors().fill("Error: (%ErrorText) attempting to access a record from the %File file.",
+                          args),
             "Record Retrieval Error", MsgIcon::Information);
     return rc;
   }
@@ -231,7 +234,8 @@ int writeLink(FileManager& inl, const std::string& id, int type, const std::stri
 }  // namespace
 
 void computeHostTotal(RecordBuffer& h) {
-  h.setReal("HOS:TOTALMONTHLYCOST", h.real("HOS:FEESETUP") + h.real("HOS:FEEMONTHLY") + h.real("HOS:ECOMCOST"));
+  h.setReal("HOS:TOTALMONTHLYCOST",
+            h.real("HOS:FEESETUP") + h.real("HOS:FEEMONTHLY") + h.real("HOS:ECOMCOST"));
 }
 
 int HostIntlinkUpdate() {
@@ -253,7 +257,8 @@ int HostIntlinkUpdate() {
 
 // ---- BrowseHosts -------------------------------------------------------------------
 
-BrowseHosts::BrowseHosts() : RecordBrowse("BrowseHosts", browseWindow(), sortDef(), &managedFile(FileId::Hosts)) {
+BrowseHosts::BrowseHosts()
+    : RecordBrowse("BrowseHosts", browseWindow(), sortDef(), &managedFile(FileId::Hosts)) {
   setUpdate(1, makeUpdateHosts);
 }
 

@@ -9,7 +9,8 @@ constexpr int kEntryHeight = 10;
 constexpr int kButtonGap = 4;
 }  // namespace
 
-ControlDef control(Kind kind, std::string id, std::string text, int x, int y, int w, int h, std::string parent) {
+ControlDef control(Kind kind, std::string id, std::string text, int x, int y, int w, int h,
+                   std::string parent) {
   ControlDef c;
   c.kind = kind;
   c.id = std::move(id);
@@ -31,7 +32,8 @@ ControlDef entry(std::string field, std::string picture, int x, int y, int w, st
 }
 
 ControlDef check(std::string field, std::string text, int x, int y, int w, std::string parent) {
-  ControlDef c = control(Kind::Check, "?" + field, std::move(text), x, y, w, kEntryHeight, std::move(parent));
+  ControlDef c =
+      control(Kind::Check, "?" + field, std::move(text), x, y, w, kEntryHeight, std::move(parent));
   c.field = std::move(field);
   return c;
 }
@@ -43,14 +45,15 @@ ControlDef button(const ButtonSpec& b, int x, int y, int h, std::string parent) 
   return c;
 }
 
-void addRows(WindowDef& w, const std::vector<FieldRow>& rows, const std::string& parent, int x, int y,
-             int promptWidth, int step) {
+void addRows(WindowDef& w, const std::vector<FieldRow>& rows, const std::string& parent, int x,
+             int y, int promptWidth, int step) {
   for (const FieldRow& r : rows) {
     w.controls.push_back(prompt(r.prompt, x, y, promptWidth, parent));
     w.controls.push_back(entry(r.field, r.picture, x + promptWidth + 2, y, r.width, parent));
     if (r.button) {
       ButtonSpec b{r.buttonId ? r.buttonId : "", r.button, Role::None, "", 34};
-      w.controls.push_back(button(b, x + promptWidth + 2 + r.width + kButtonGap, y - 1, kEntryHeight + 2, parent));
+      w.controls.push_back(
+          button(b, x + promptWidth + 2 + r.width + kButtonGap, y - 1, kEntryHeight + 2, parent));
     }
     y += step;
   }
@@ -65,8 +68,8 @@ void addButtons(WindowDef& w, const std::vector<ButtonSpec>& buttons, int x, int
 }
 
 void addOption(WindowDef& w, std::string id, std::string title, std::string field,
-               const std::vector<std::pair<std::string, std::string>>& choices, int x, int y, int width,
-               bool across, const std::string& parent) {
+               const std::vector<std::pair<std::string, std::string>>& choices, int x, int y,
+               int width, bool across, const std::string& parent) {
   const int n = static_cast<int>(choices.size());
   const int h = across ? 27 : 17 + n * 11;
   ControlDef g = control(Kind::Option, id, std::move(title), x, y, width, h, parent);
@@ -77,7 +80,8 @@ void addOption(WindowDef& w, std::string id, std::string title, std::string fiel
     const auto& [caption, value] = choices[static_cast<size_t>(i)];
     int rx = across ? x + 6 + i * cw : x + 6;
     int ry = across ? y + 13 : y + 13 + i * 11;
-    ControlDef r = control(Kind::Radio, id + ":" + std::to_string(i + 1), caption, rx, ry, cw, kEntryHeight, id);
+    ControlDef r = control(Kind::Radio, id + ":" + std::to_string(i + 1), caption, rx, ry, cw,
+                           kEntryHeight, id);
     r.value = value;
     w.controls.push_back(r);
   }
@@ -85,10 +89,34 @@ void addOption(WindowDef& w, std::string id, std::string title, std::string fiel
 
 std::string tabId(int oneBased) { return "?Tab" + std::to_string(oneBased); }
 
-void addSheet(WindowDef& w, const std::vector<std::string>& tabs, int x, int y, int width, int height) {
+void addSheet(WindowDef& w, const std::vector<std::string>& tabs, int x, int y, int width,
+              int height) {
   w.controls.push_back(control(Kind::Sheet, "?Sheet", {}, x, y, width, height));
   int i = 0;
-  for (const std::string& t : tabs) w.controls.push_back(control(Kind::Tab, tabId(++i), t, 0, 0, 0, 0, "?Sheet"));
+  for (const std::string& t : tabs)
+    w.controls.push_back(control(Kind::Tab, tabId(++i), t, 0, 0, 0, 0, "?Sheet"));
+}
+
+WindowDef listBrowseWindow(const ListBrowseSpec& spec) {
+  WindowDef w;
+  w.title = spec.title;
+  w.w = 440, w.h = 238;
+  w.status = "Browsing Records";
+  addSheet(w, {spec.tab}, 4, 4, 432, 206);
+  const std::string tab = tabId(1);
+  int listY = 24;
+  if (!spec.locatorField.empty()) {
+    w.controls.push_back(prompt(spec.locatorPrompt, 10, 22, 48, tab));
+    w.controls.push_back(entry(spec.locatorField, spec.locatorPicture, 60, 22, 180, tab));
+    listY = 38;
+  }
+  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, listY, 420, 188 - listY, tab);
+  list.columns = spec.columns;
+  w.controls.push_back(list);
+  w.controls.push_back(prompt(
+      "To resize columns, use mouse on vertical lines. To reset use F9 key.", 10, 192, 300, tab));
+  addButtons(w, spec.buttons, 6, 215, 16, 4);
+  return w;
 }
 
 }  // namespace qm::records

@@ -31,23 +31,38 @@ ControlDef control(Kind kind, std::string id, std::string text, int x, int y, in
                    std::string parent = {});
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent = {});
 // An entry bound to field ("?" + field is its id).
-ControlDef entry(std::string field, std::string picture, int x, int y, int w, std::string parent = {});
+ControlDef entry(std::string field, std::string picture, int x, int y, int w,
+                 std::string parent = {});
 ControlDef check(std::string field, std::string text, int x, int y, int w, std::string parent = {});
 ControlDef button(const ButtonSpec& b, int x, int y, int h, std::string parent = {});
 
 // Rows one below the other from y, each `step` apart: prompt at x (promptWidth
 // wide), entry after it, the row's button after the entry.
-void addRows(WindowDef& w, const std::vector<FieldRow>& rows, const std::string& parent, int x, int y,
-             int promptWidth, int step);
+void addRows(WindowDef& w, const std::vector<FieldRow>& rows, const std::string& parent, int x,
+             int y, int promptWidth, int step);
 // Buttons side by side from x, `gap` apart.
 void addButtons(WindowDef& w, const std::vector<ButtonSpec>& buttons, int x, int y, int h, int gap,
                 const std::string& parent = {});
 // An option group with one radio per (caption, value), stacked or side by side.
 void addOption(WindowDef& w, std::string id, std::string title, std::string field,
-               const std::vector<std::pair<std::string, std::string>>& choices, int x, int y, int width,
-               bool across, const std::string& parent);
+               const std::vector<std::pair<std::string, std::string>>& choices, int x, int y,
+               int width, bool across, const std::string& parent);
 // A sheet with tabs: ids "?Sheet" and "?Tab1".."?TabN".
-void addSheet(WindowDef& w, const std::vector<std::string>& tabs, int x, int y, int width, int height);
+void addSheet(WindowDef& w, const std::vector<std::string>& tabs, int x, int y, int width,
+              int height);
 std::string tabId(int oneBased);
+
+// The record browses' window: one tab holding an optional entry locator, the
+// list and the F9 hint, with the buttons below the sheet.
+struct ListBrowseSpec {
+  std::string title;
+  std::string tab;
+  std::vector<ColumnDef> columns;
+  std::vector<ButtonSpec> buttons;
+  std::string locatorPrompt = {};  // with the next two: an entry locator above the list
+  std::string locatorField = {};
+  std::string locatorPicture = {};
+};
+WindowDef listBrowseWindow(const ListBrowseSpec& spec);
 
 }  // namespace qm::records

@@ -26,25 +26,15 @@ const std::vector<ColumnDef>& registrarColumns() {
 }
 
 WindowDef browseWindow() {
-  WindowDef w;
-  w.title = "Browse the Registrars File";
-  w.w = 440, w.h = 238;
-  w.status = "Browsing Records";
-  addSheet(w, {"Registrars"}, 4, 4, 432, 206);
-  const std::string tab = tabId(1);
-  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 24, 420, 164, tab);
-  list.columns = registrarColumns();
-  w.controls.push_back(list);
-  w.controls.push_back(prompt("To resize columns, use mouse on vertical lines. To reset use F9 key.", 10, 192, 300, tab));
-  addButtons(w,
-             {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
-              {"?Change", "&Change", Role::Change, "chg4.ico"},
-              {"?Delete", "&Delete", Role::Delete, "delete4.ico"},
-              {"?Print", "&Print Registrars", Role::Print, "", 74},
-              {"?Close", "Close", Role::Close, "Progm039.ico"},
-              {"?Help", "Help", Role::Help}},
-             6, 215, 16, 4);
-  return w;
+  return listBrowseWindow({"Browse the Registrars File",
+                           "Registrars",
+                           registrarColumns(),
+                           {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
+                            {"?Change", "&Change", Role::Change, "chg4.ico"},
+                            {"?Delete", "&Delete", Role::Delete, "delete4.ico"},
+                            {"?Print", "&Print Registrars", Role::Print, "", 74},
+                            {"?Close", "Close", Role::Close, "Progm039.ico"},
+                            {"?Help", "Help", Role::Help}}});
 }
 
 BrowseDef sortDef() {
@@ -75,22 +65,26 @@ WindowDef formWindow() {
            {"Renewal Time:", "REG:RENEWALPERIOD", "@s20", 90}},
           tab, 14, 40, 66, 14);
   w.controls.push_back(check("REG:ACCREDITEDBYICANN", "*Accredited By ICANN", 14, 196, 120, tab));
-  w.controls.push_back(check("REG:PENDINGACCREDITATION", "*Pending Accreditation", 140, 196, 120, tab));
+  w.controls.push_back(
+      check("REG:PENDINGACCREDITATION", "*Pending Accreditation", 140, 196, 120, tab));
   tab = tabId(2);
   w.controls.push_back(prompt("Notes:", 14, 26, 60, tab));
   ControlDef memo = control(Kind::Memo, "?REG:NOTES", {}, 14, 38, 290, 184, tab);
   memo.field = "REG:NOTES";
   w.controls.push_back(memo);
   w.controls.push_back(prompt("*OPTIONAL information.", 8, 236, 100));
-  addButtons(w, {{"?OK", "OK", Role::Ok}, {"?Cancel", "Cancel", Role::Cancel}, {"?Help", "Help", Role::Help}}, 156,
-             250, 14, 4);
+  addButtons(
+      w,
+      {{"?OK", "OK", Role::Ok}, {"?Cancel", "Cancel", Role::Cancel}, {"?Help", "Help", Role::Help}},
+      156, 250, 14, 4);
   return w;
 }
 
 }  // namespace
 
 BrowseRegistrars::BrowseRegistrars()
-    : RecordBrowse("BrowseRegistrars", browseWindow(), sortDef(), &managedFile(FileId::Registrars)) {
+    : RecordBrowse("BrowseRegistrars", browseWindow(), sortDef(),
+                   &managedFile(FileId::Registrars)) {
   setUpdate(1, makeUpdateRegistrars);
 }
 
@@ -101,7 +95,9 @@ void BrowseRegistrars::runUpdate(int number, int request, ResponseHandler done) 
 
 namespace {
 RecordFormSpec formSpec() {
-  return {{"Record will be Added", "Record will be Changed"}, "REG:COMPANYNAME", "company name",
+  return {{"Record will be Added", "Record will be Changed"},
+          "REG:COMPANYNAME",
+          "company name",
           {{"?Web", "", "REG:URL"}}};
 }
 }  // namespace
@@ -112,7 +108,11 @@ UpdateRegistrars::UpdateRegistrars()
   useFile(&managedFile(FileId::Intlink));
 }
 
-std::unique_ptr<WindowProcedure> makeBrowseRegistrars() { return std::make_unique<BrowseRegistrars>(); }
-std::unique_ptr<WindowProcedure> makeUpdateRegistrars() { return std::make_unique<UpdateRegistrars>(); }
+std::unique_ptr<WindowProcedure> makeBrowseRegistrars() {
+  return std::make_unique<BrowseRegistrars>();
+}
+std::unique_ptr<WindowProcedure> makeUpdateRegistrars() {
+  return std::make_unique<UpdateRegistrars>();
+}
 
 }  // namespace qm::records
