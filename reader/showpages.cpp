@@ -295,7 +295,7 @@ WindowDef pageWindow() {
   records::addRows(w,
                    {{"File Size:", "WEB:FILESIZE", "@n-14", 60},
                     {"Link To 1:", "WEB:LINKTO1", "@s80", 300},
-                    {"Link To 2:", "WEB:LINKTO2", "@s80", 300},
+                    {"Link To 2:", "WEB:LINKTO2", "@s30", 300},
                     {"Link To 3:", "WEB:LINKTO3", "@s80", 300},
                     {"Link To 4:", "WEB:LINKTO4", "@s80", 300},
                     {"Link To 5:", "WEB:LINKTO5", "@s80", 300},
