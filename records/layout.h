@@ -27,8 +27,7 @@ struct ButtonSpec {
   int width = 50;
 };
 
-ControlDef control(Kind kind, std::string id, std::string text, int x, int y, int w, int h,
-                   std::string parent = {});
+using qm::control;
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent = {});
 // An entry bound to field ("?" + field is its id).
 ControlDef entry(std::string field, std::string picture, int x, int y, int w,

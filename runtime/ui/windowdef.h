@@ -2,6 +2,7 @@
 // Window definitions as data: controls, prompts, list columns, tabs. Sizes
 // and positions are in dialog units of the window's font.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -81,6 +82,18 @@ struct ControlDef {
   std::string fromField;   // drop: field of that file copied into `field`
   int anchor = AnchorAuto;  // Anchor flags
 };
+
+// A control of a kind at (x, y), w by h dialog units, lying on `parent`.
+inline ControlDef control(Kind kind, std::string id, std::string text, int x, int y, int w, int h,
+                          std::string parent = {}) {
+  ControlDef c;
+  c.kind = kind;
+  c.id = std::move(id);
+  c.text = std::move(text);
+  c.x = x, c.y = y, c.w = w, c.h = h;
+  c.parent = std::move(parent);
+  return c;
+}
 
 struct WindowDef {
   std::string title;

@@ -6,16 +6,6 @@
 
 namespace qm::details {
 
-ControlDef control(Kind kind, std::string id, std::string text, int x, int y, int w, int h, std::string parent) {
-  ControlDef c;
-  c.kind = kind;
-  c.id = std::move(id);
-  c.text = std::move(text);
-  c.x = x, c.y = y, c.w = w, c.h = h;
-  c.parent = std::move(parent);
-  return c;
-}
-
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent, int h) {
   return control(Kind::Prompt, {}, std::move(text), x, y, w, h, std::move(parent));
 }

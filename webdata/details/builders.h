@@ -8,8 +8,7 @@
 
 namespace qm::details {
 
-ControlDef control(Kind kind, std::string id, std::string text, int x, int y, int w, int h,
-                   std::string parent = {});
+using qm::control;
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent = {}, int h = 10);
 ControlDef button(std::string id, std::string text, Role role, int x, int y, int w, std::string icon = {},
                   std::string parent = {});
