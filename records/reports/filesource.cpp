@@ -73,17 +73,17 @@ bool ReportFileSource::open() {
   view_->setOrder(key_);
 
   // The bounds of the whole file (no filter) for the progress estimate.
-  std::vector<Row> edge;
   firstPos_ = lastPos_ = 0;
   firstKey_.clear();
   lastKey_.clear();
-  if (view_->page(nullptr, true, 1, edge) == 0 && !edge.empty()) {
-    firstPos_ = edge.front().position;
-    if (progressField_ >= 0) firstKey_ = edge.front().record.text(progressField_);
-  }
-  if (view_->page(nullptr, false, 1, edge) == 0 && !edge.empty()) {
-    lastPos_ = edge.front().position;
-    if (progressField_ >= 0) lastKey_ = edge.front().record.text(progressField_);
+  Row first, last;
+  if (view_->ends(first, last)) {
+    firstPos_ = first.position;
+    lastPos_ = last.position;
+    if (progressField_ >= 0) {
+      firstKey_ = first.record.text(progressField_);
+      lastKey_ = last.record.text(progressField_);
+    }
   }
 
   std::string error;

@@ -1,6 +1,7 @@
 #include "runtime/view/view.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <cstdio>
 
@@ -68,6 +69,15 @@ bool RecordView::passesFilter(const RecordBuffer& r) const {
   if (filter_.empty()) return true;
   RecordNames names(r);
   return filter_.matches(names);
+}
+
+bool RecordView::ends(Row& first, Row& last) const {
+  std::vector<Row> edge;
+  if (page(nullptr, true, 1, edge) != 0 || edge.empty()) return false;
+  first = std::move(edge.front());
+  if (page(nullptr, false, 1, edge) != 0 || edge.empty()) return false;
+  last = std::move(edge.front());
+  return true;
 }
 
 int RecordView::page(const Row* from, bool forward, int count, std::vector<Row>& out) const {

@@ -104,17 +104,17 @@ bool PageDataSource::open() {
   view_->setRange(std::move(range));
 
   // The ends of the range, unfiltered, for the progress estimate.
-  std::vector<Row> edge;
   firstPos_ = lastPos_ = 0;
   firstKey_.clear();
   lastKey_.clear();
-  if (view_->page(nullptr, true, 1, edge) == 0 && !edge.empty()) {
-    firstPos_ = edge.front().position;
-    if (progress_ >= 0) firstKey_ = edge.front().record.text(progress_);
-  }
-  if (view_->page(nullptr, false, 1, edge) == 0 && !edge.empty()) {
-    lastPos_ = edge.front().position;
-    if (progress_ >= 0) lastKey_ = edge.front().record.text(progress_);
+  Row first, last;
+  if (view_->ends(first, last)) {
+    firstPos_ = first.position;
+    lastPos_ = last.position;
+    if (progress_ >= 0) {
+      firstKey_ = first.record.text(progress_);
+      lastKey_ = last.record.text(progress_);
+    }
   }
   return true;
 }
