@@ -86,17 +86,6 @@ bool RecordForm::takeAccepted(Control& c) {
   return false;
 }
 
-bool RecordForm::acceptTyped() {
-  if (!built()) return true;
-  QWidget* fw = QApplication::focusWidget();
-  Control* c = fw ? built()->byWidget(fw) : nullptr;
-  auto* e = c ? qobject_cast<QLineEdit*>(c->widget()) : nullptr;
-  if (!c || !e || !c->isData() || !e->isModified()) return true;
-  int mark = focusMark();
-  fieldEvent(*c, Event::Accepted);
-  return isRunning() && !focusMovedSince(mark);
-}
-
 bool RecordForm::okPressed() {
   if (!acceptTyped()) return false;
   // A record without a name is in no key: it would vanish from every list.

@@ -58,8 +58,6 @@ class RecordForm : public FormProcedure {
   void cleanup() override;
   // The form's own OK handling once the name is there; false stops the OK.
   virtual bool formOk() { return true; }
-  // Takes in what was typed into the focused entry but not yet accepted.
-  bool acceptTyped();
   DataFile& file() const { return *primaryFile(); }
 
  private:

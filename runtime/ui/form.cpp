@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
@@ -212,6 +213,17 @@ bool FormProcedure::takeKey(int key, int modifiers) {
     return true;
   }
   return false;
+}
+
+bool FormProcedure::acceptTyped() {
+  if (!built()) return true;
+  QWidget* fw = QApplication::focusWidget();
+  Control* c = fw ? built()->byWidget(fw) : nullptr;
+  auto* e = c ? qobject_cast<QLineEdit*>(c->widget()) : nullptr;
+  if (!c || !e || !c->isData() || !e->isModified()) return true;
+  int mark = focusMark();
+  fieldEvent(*c, Event::Accepted);
+  return isRunning() && !focusMovedSince(mark);
 }
 
 }  // namespace qm

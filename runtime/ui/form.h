@@ -49,6 +49,9 @@ class FormProcedure : public WindowProcedure {
   virtual bool okPressed() { return true; }
   // Saves (insert or change) once the pass is through.
   virtual void save();
+  // Takes in what was typed into the focused entry but not yet accepted;
+  // false when that stopped the action (a refused entry, the form closed).
+  bool acceptTyped();
 
  private:
   Control* keyControl(int key) const;

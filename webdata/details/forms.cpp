@@ -280,17 +280,6 @@ bool DetailForm::takeAccepted(Control& c) {
   return false;
 }
 
-bool DetailForm::acceptTyped() {
-  if (!built()) return true;
-  QWidget* fw = QApplication::focusWidget();
-  Control* c = fw ? built()->byWidget(fw) : nullptr;
-  auto* e = c ? qobject_cast<QLineEdit*>(c->widget()) : nullptr;
-  if (!c || !e || !c->isData() || !e->isModified()) return true;
-  int mark = focusMark();
-  fieldEvent(*c, Event::Accepted);
-  return isRunning() && !focusMovedSince(mark);
-}
-
 // ---- UpdateWPIMG -------------------------------------------------------------------
 
 ImageForm::ImageForm() : DetailForm(kImages, imageWindow()) {}

@@ -29,9 +29,6 @@ class DetailForm : public FormProcedure {
   void cleanup() override;
   bool takeWindowEvent(Event e) override;
   bool takeAccepted(Control& c) override;
-  // Takes in what was typed into the focused entry but not yet accepted;
-  // false when that stopped the action (a refused entry).
-  bool acceptTyped();
   DataFile& file() const { return *primaryFile(); }
 
  private:
