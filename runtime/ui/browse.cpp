@@ -273,7 +273,6 @@ void BrowseProcedure::setup() {
       if (auto* tabs = qobject_cast<QTabWidget*>(s->widget())) start = std::max(0, tabs->currentIndex());
   list_->setPageSize(pageRows());
   takeRangeValues();
-  if (selecting()) beforeSelect_ = std::make_unique<HeldRecord>(HeldRecord::of(*f));
   setOrder(start);
   report(list_->first());
   listMoved();
@@ -327,8 +326,6 @@ void BrowseProcedure::afterPlacement() {
 }
 
 void BrowseProcedure::beforeClose() {
-  // A selection list closed without a choice leaves the record as it found it.
-  if (beforeSelect_ && response() != RequestCompleted) beforeSelect_->putBack();
   if (!table_ || !bdef_.keepFormats) return;
   IniFile& ini = settings();
   bool ok = ini.write(section(), bdef_.list + ":ORIG", orig_.text());

@@ -129,7 +129,6 @@ class BrowseProcedure : public WindowProcedure {
   ListFormat orig_, user_;
   bool userShows_ = true;
   std::vector<std::vector<std::string>> rangeValues_;  // per order, as fixed
-  std::unique_ptr<HeldRecord> beforeSelect_;            // a selection list's record at open
 };
 
 }  // namespace qm
