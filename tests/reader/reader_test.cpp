@@ -26,6 +26,7 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
+#include "runtime/desktop/shellopen.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
@@ -349,12 +350,30 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   EXPECT_TRUE(halts.empty());
   EXPECT_EQ(rd::ReadConfirmed, "");
   EXPECT_EQ(frame->toolBar()->actions().size(), 13);
-  ProcessStarter before = setProcessStarter([](const std::string&, const std::vector<std::string>&) { return false; });
+  // Help > Contents: the main program's help file, found and shown the same way.
+  std::vector<std::string> started, opened;
+  ProcessStarter before = setProcessStarter([&](const std::string& p, const std::vector<std::string>&) {
+    started.push_back(p);
+    return false;
+  });
+  UrlOpener opener = setUrlOpener([&](const QUrl& u) {
+    opened.push_back(u.fileName().toStdString());
+    return true;
+  });
   answers.asked.clear();
   frame->menuAction("&Contents")->trigger();
-  setProcessStarter(before);
   ASSERT_EQ(answers.asked.size(), 1u);
   EXPECT_EQ(answers.asked[0].caption, "Help");
+  EXPECT_EQ(answers.asked[0].text,
+            "The help file QUILLMARK.HLP was not found beside the program or in the current directory.");
+  std::ofstream("Quillmark.hlp") << "help";
+  answers.asked.clear();
+  frame->menuAction("&Contents")->trigger();
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_EQ(opened, std::vector<std::string>{"Quillmark.hlp"});
+  EXPECT_TRUE(started.empty());  // no outside viewer
+  setProcessStarter(before);
+  setUrlOpener(opener);
   frame->menuAction("&Speed Read Pages")->trigger();
   pump();
   bool reading = false;

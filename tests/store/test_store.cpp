@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "runtime/store/store.h"
 #include "runtime/store/thread.h"
@@ -413,6 +415,48 @@ TEST(RecordFile, DenyWriteEndsWithTheProcess) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     EXPECT_EQ(addPerson(b, "x"), 0);
+}
+
+TEST(RecordFile, DenyWriteLeavesNoSideFileAndHandsItsLockOver) {
+    const char* side = "PEOPLE.qdf-lock";
+    RecordFile a(people()), c(people());
+    ASSERT_EQ(c.open(OpenMode::ReadWriteDenyNone, true, 0), 0);
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+    RecordFile refused(people());
+    EXPECT_EQ(refused.open(OpenMode::ReadWriteDenyWrite, false, 0), ErrAccessDenied);
+    EXPECT_TRUE(fs::exists(side));  // the refused open leaves the holder's lock alone
+    a.close();
+    EXPECT_FALSE(fs::exists(side));
+
+    // Another process waits for the lock while this one holds it; once it is
+    // handed over, that process denies writing through the file at the path.
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+    int got[2], go[2];
+    ASSERT_EQ(pipe(got), 0);
+    ASSERT_EQ(pipe(go), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        RecordFile b(people());
+        char ok = b.open(OpenMode::ReadWriteDenyWrite, false, 10) == 0 ? 'y' : 'n';
+        if (write(got[1], &ok, 1) != 1) _exit(2);
+        if (read(go[0], &ok, 1) != 1) _exit(3);
+        b.close();
+        _exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));  // it is waiting now
+    a.close();
+    char ok = 0;
+    ASSERT_EQ(read(got[0], &ok, 1), 1);
+    EXPECT_EQ(ok, 'y');
+    EXPECT_TRUE(fs::exists(side));
+    EXPECT_EQ(addPerson(c, "x"), ErrAccessDenied);
+    EXPECT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), ErrAccessDenied);
+    ASSERT_EQ(write(go[1], &ok, 1), 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(fs::exists(side));
+    EXPECT_EQ(addPerson(c, "x"), 0);
 }
 
 TEST(RecordFile, TwoProcessesAddingLoseNothing) {
