@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 
@@ -151,12 +152,29 @@ std::string otherName(QWidget& w) {
   return title.empty() ? std::string(w.metaObject()->className()) : title;
 }
 
+// A window, and each further tab of its sheets as the user would turn to it.
+void saveWindow(Gallery& g, WindowProcedure& p) {
+  g.save(p.outerWindow()->grab(), p.name());
+  if (!p.built()) return;
+  for (auto& c : p.built()->controls()) {
+    auto* sheet = qobject_cast<QTabWidget*>(c->widget());
+    if (!sheet || !sheet->isVisible()) continue;
+    const int was = sheet->currentIndex();
+    for (int i = 0; i < sheet->count(); ++i) {
+      if (i == was) continue;
+      sheet->setCurrentIndex(i);
+      g.save(p.outerWindow()->grab(), p.name() + "-" + sheet->tabText(i).toStdString());
+    }
+    sheet->setCurrentIndex(was);
+  }
+}
+
 // Every window of the program, each on its own.
 void tourAll(Gallery& g) {
   std::vector<std::string> names;
   for (const std::string& n : registeredProcedures())
     if (n != "Main") names.push_back(n);
-  tourProcedures(names, {[&](const std::string&, WindowProcedure& p) { g.save(p.outerWindow()->grab(), p.name()); },
+  tourProcedures(names, {[&](const std::string&, WindowProcedure& p) { saveWindow(g, p); },
                          [&](const std::string& started, QWidget& w) {
                            g.save(w.grab(), started + "-" + otherName(w));
                          }});

@@ -14,6 +14,7 @@ namespace qm {
 namespace {
 
 constexpr const char* kPaintProperty = "qmTabPaint";
+constexpr const char* kBoldRoomProperty = "qmTabBoldRoom";
 constexpr int kRegularWeight = 400;
 
 struct TabPaint {
@@ -93,9 +94,12 @@ class TabPaintStyle : public QProxyStyle {
     std::vector<TabPaint> holder;
     const TabPaint* paint = tab ? paintOf(widget, tab->tabIndex, holder) : nullptr;
     if (type == CT_TabBarTab && paint && widget) {
-      // Heavier text is wider: make room so it is not cut.
+      // Heavier text is wider: make room so it is not cut. A tab that turns
+      // bold when chosen has that room always, so choosing a tab moves none.
+      int weight = paint->weight;
+      if (widget->property(kBoldRoomProperty).toBool()) weight = std::max(weight, weight | 700);
       QFont heavy = widget->font();
-      heavy.setWeight(drawnWeight(paint->weight));
+      heavy.setWeight(drawnWeight(weight));
       const int extra = QFontMetrics(heavy).horizontalAdvance(tab->text) -
                         QFontMetrics(widget->font()).horizontalAdvance(tab->text);
       if (extra > 0) s.rwidth() += extra;
@@ -176,6 +180,7 @@ void TabColorClass::paint(const TabRow& row, bool selected, bool bold) {
   TabPaint& t = paint[static_cast<std::size_t>(index)];
   t.background = fromWindowsColor(selected ? SELTABCOL : UNSELTABCOL);
   if (bold) t.weight = selected ? (t.weight | 700) : (t.weight & ~444);
+  if (bold) bar->setProperty(kBoldRoomProperty, true);
   writePaint(bar, paint);
   bar->setTabTextColor(index, fromWindowsColor(selected ? SELTEXTCOL : UNSELTEXTCOL));
   bar->setTabText(index, bar->tabText(index));  // redraws the tab

@@ -185,7 +185,7 @@ WindowDef detailWindow(const DetailFormSpec& s) {
         w.controls.push_back(prompt(f.prompt, 8, y, 86, tab));
         w.controls.push_back(entry(f.field, f.picture, 96, y, entryWidth(f.picture), tab));
       }
-      y += 12;
+      y += 13;  // an entry's height and a gap
     }
   }
   ControlDef warn = control(Kind::Prompt, "?Warning", kWarning, 8, 198, 404, 18);

@@ -184,11 +184,9 @@ std::vector<std::string> layoutFaults(const Window& win) {
       }
     }
     if (auto* sheet = qobject_cast<QTabWidget*>(w)) {
-      // The bar's hint is the width of all its tabs side by side; tabs that
-      // do not fit must scroll into view whole, not be cut.
+      // The bar's hint is the width of all its tabs side by side.
       const int need = sheet->tabBar()->sizeHint().width();
-      const QTabBar* bar = sheet->tabBar();
-      if (need > sheet->width() && (bar->elideMode() != Qt::ElideNone || !bar->usesScrollButtons()))
+      if (need > sheet->width())
         out.push_back(name(c) + ": tabs need " + std::to_string(need) + " px, have " + std::to_string(sheet->width()));
     }
     checkHeaders(c, win.units(), out);

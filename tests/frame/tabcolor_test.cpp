@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QTabBar>
+#include <QApplication>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -117,4 +118,18 @@ TEST(TabColor, BoldWeightArithmetic) {
   EXPECT_EQ(tabFontWeight(a, 1), 700);
   EXPECT_EQ(tabFontWeight(a, 2), 512);
   EXPECT_EQ(tabFontWeight(w.b->tabBar(), 0), 956);  // the inner sheet kept its own
+}
+
+TEST(TabColor, ChoosingATabWidensNoTab) {
+  TwoSheets w;
+  TabColorClass tc;
+  tc.createStandard(&w.window);
+  tc.colour();
+  QTabBar* a = w.a->tabBar();
+  const int wide = a->sizeHint().width();
+  for (int i : {0, 2, 1}) {
+    w.a->setCurrentIndex(i);
+    QApplication::processEvents();
+    EXPECT_EQ(a->sizeHint().width(), wide) << i;
+  }
 }

@@ -39,6 +39,10 @@ using Faults = std::map<std::string, std::vector<std::string>>;
 
 // Windows whose definitions give no title.
 bool untitled(const std::string& name) { return name == "cpwarn" || name == "splash"; }
+// The control panel's ten tabs scroll, as on a one-row tab control.
+bool scrollsTabs(const std::string& name, const std::string& fault) {
+  return name == "controlpanel" && fault.find("tabs need") != std::string::npos;
+}
 
 void closeAll() {
   for (int round = 0; round < 20 && !runningThreads().empty(); ++round) {
@@ -73,7 +77,8 @@ Faults tourAll(int frameThread) {
                            auto& f = faults[p.name()];
                            if (!f.empty()) return;
                            if (p.built())
-                             for (auto& s : layoutFaults(*p.built())) f.push_back(s);
+                             for (auto& s : layoutFaults(*p.built()))
+                               if (!scrollsTabs(p.name(), s)) f.push_back(s);
                            for (auto& s : frameFaults(p.outerWindow()))
                              if (!untitled(p.name()) || s != "the window has no title") f.push_back(s);
                            if (f.empty()) f.push_back("");

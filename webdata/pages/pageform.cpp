@@ -169,13 +169,13 @@ void addNotesTab(WindowDef& w) {
 WindowDef formWindow() {
   WindowDef w;
   w.title = "Update the WebPages File";
-  w.w = 452, w.h = 256;
+  w.w = 460, w.h = 256;
   addSheet(w, {"General", "Links", "Notes"}, 4, 4, kSheetW, kSheetH);
   addGeneralTab(w);
   addLinksTab(w);
   addNotesTab(w);
 
-  const int bx = kSheetW + 10, bw = 98;
+  const int bx = kSheetW + 10, bw = 106;  // the longest caption and its icon whole
   w.controls.push_back(button(ButtonSpec{"?AutoRead", "Auto Read Web Page", Role::None, "", bw}, bx, 8, 14));
   w.controls.push_back(control(Kind::Group, "?ViewPanel", {}, bx, 26, bw, 86));
   int y = 32;
@@ -193,7 +193,7 @@ WindowDef formWindow() {
   ControlDef source = button(ButtonSpec{"?ViewSource", "View HTML Source", Role::None, "", bw}, bx, 172, 14);
   source.tip = "Uses your text editor to view html source.";
   w.controls.push_back(source);
-  addButtons(w, {{"?OK", "OK", Role::Ok, "", 46}, {"?Cancel", "Cancel", Role::Cancel, "", 46}}, bx, 196, 14, 6);
+  addButtons(w, {{"?OK", "OK", Role::Ok, "", 50}, {"?Cancel", "Cancel", Role::Cancel, "", 50}}, bx, 196, 14, 6);
 
   w.controls.push_back(prompt("This page last read in:", 8, 224, 80));
   ControlDef read = control(Kind::Text, "?WEB:PAGEREADDATE", {}, 90, 225, 100, 10);
