@@ -50,5 +50,5 @@ shot quillmark "Quillmark Main Menu"
 shot skimwell "Quillmark Multi-WebPage Reader"
 
 # A contact sheet of everything, for a first look.
-montage "$out"/*.png -tile 6x -geometry 320x240+6+6 -title "Quillmark windows" "$out/index.png" 2>/dev/null || true
+montage -font Liberation-Sans -label '%t' "$out"/*.png -tile 6x -geometry 320x240+6+6 -title "Quillmark windows" "$out/index.png" 2>/dev/null || true
 echo "$(ls "$out" | wc -l) pictures in $out"
