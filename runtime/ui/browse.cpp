@@ -459,7 +459,13 @@ void BrowseProcedure::selectRecord() {
 }
 
 void BrowseProcedure::printRecord() {
-  if (!loadHighlighted()) return;
+  // An empty list prints too, from a cleared record: the report finds
+  // nothing and says so.
+  if (list_ && list_->current()) {
+    if (!loadHighlighted()) return;
+  } else {
+    primaryFile()->buffer().clear();
+  }
   runUpdate(bdef_.printNumber, ProcessRecord, [this](int r) { afterCall(r, false); });
 }
 
