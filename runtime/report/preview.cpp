@@ -16,8 +16,10 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <charconv>
 
 #include "runtime/config/messages.h"
+#include "runtime/config/settings.h"
 #include "runtime/report/placement.h"
 #include "runtime/report/printer.h"
 #include "runtime/report/render.h"
@@ -118,6 +120,10 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const PageModel> model, QWidget* pa
   scroll_->setWidget(view_);
   scroll_->setWidgetResizable(false);
   scroll_->setAlignment(Qt::AlignHCenter);
+  // A fitted page never makes the bar come and go, which would refit it again.
+  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // The fitting zooms follow the room the laid-out window gives the page.
+  scroll_->viewport()->installEventFilter(this);
 
   auto* body = new QHBoxLayout;
   body->addWidget(pages_);
@@ -138,7 +144,7 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const PageModel> model, QWidget* pa
                                         QStringLiteral("PDF files (*.pdf)"));
   };
   restorePlacement(*this, PreviewSection, true);
-  refresh();
+  setZoom(savedZoom());
 }
 
 PreviewWindow::~PreviewWindow() = default;
@@ -148,6 +154,16 @@ int PreviewWindow::pageCount() const { return model_ ? model_->pageCount() : 0; 
 void PreviewWindow::showPage(int page) {
   current_ = std::clamp(page, 1, std::max(1, pageCount()));
   refresh();
+}
+
+int PreviewWindow::savedZoom() {
+  const std::string text = settings().read(PreviewSection, ZoomEntry, "");
+  int zoom = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), zoom);
+  const bool whole = ec == std::errc{} && end == text.data() + text.size();
+  if (whole && (zoom == WholePage || zoom == PageWidth || (zoom >= MinZoom && zoom <= MaxZoom)))
+    return zoom;
+  return PageWidth;
 }
 
 void PreviewWindow::setZoom(int zoom) {
@@ -236,7 +252,14 @@ void PreviewWindow::refresh() {
   }
 }
 
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Resize && watched == scroll_->viewport() && zoom_ < 0) refresh();
+  return QWidget::eventFilter(watched, e);
+}
+
 void PreviewWindow::closeEvent(QCloseEvent* e) {
+  // A failure here is the settings file's, which the placement below reports.
+  settings().write(PreviewSection, ZoomEntry, std::to_string(zoom_));
   savePlacement(*this, PreviewSection, true);
   QWidget::closeEvent(e);
   if (!closed_) {

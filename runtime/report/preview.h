@@ -1,7 +1,7 @@
 #pragma once
 // The print preview: shows a report's pages, zoomed, with a page list whose
 // ticks select the pages to print or save; jumps to a page on request; prints
-// and saves as PDF. Its placement is kept in section "_PreviewWindow_".
+// and saves as PDF. Its placement and zoom are kept in section "_PreviewWindow_".
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -26,6 +26,11 @@ class PreviewWindow : public QWidget {
  public:
   static constexpr int WholePage = -1;
   static constexpr int PageWidth = -2;
+  static constexpr int MinZoom = 10;
+  static constexpr int MaxZoom = 800;
+  // The zoom kept in the preview's section as it closes; page width when none.
+  static constexpr const char* ZoomEntry = "Zoom";
+  static int savedZoom();
 
   explicit PreviewWindow(std::shared_ptr<const PageModel> model, QWidget* parent = nullptr);
   ~PreviewWindow() override;
@@ -60,12 +65,13 @@ class PreviewWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void refresh();
   std::shared_ptr<const PageModel> model_;
   int current_ = 1;
-  int zoom_ = WholePage;
+  int zoom_ = PageWidth;
   PageView* view_;
   QScrollArea* scroll_;
   QListWidget* pages_;

@@ -563,6 +563,55 @@ TEST(Transaction, CommitsOrChangesNothing) {
     EXPECT_EQ(counts(), (std::pair<int64_t, int64_t>{0, 0}));
 }
 
+TEST(Transaction, EnlistedFilesWriteInItAndPartsRollBackAlone) {
+    fillFamily(2, 2);
+    RecordFile p(people()), v(visits()), outsider(visits());
+    ASSERT_EQ(p.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+    ASSERT_EQ(v.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+    ASSERT_EQ(outsider.open(OpenMode::ReadWriteDenyNone, false, 0), 0);
+    {
+        Transaction tx;
+        ASSERT_EQ(tx.begin({&p, &v}), 0);
+        ASSERT_EQ(tx.enlist(p), 0);
+        ASSERT_EQ(tx.enlist(v), 0);
+        EXPECT_EQ(p.transaction(), &tx);
+        ASSERT_EQ(tx.savepoint(), 0);
+        EXPECT_EQ(addPerson(p, "kept"), 0);
+        ASSERT_EQ(tx.savepoint(), 0);  // the first part is kept
+        EXPECT_EQ(addPerson(p, "undone"), 0);
+        v.buffer().setText(0, "undone");
+        EXPECT_EQ(v.add(), 0);
+        EXPECT_EQ(v.count(), 5);  // the transaction sees its own changes
+        ASSERT_EQ(tx.rollbackToSavepoint(), 0);
+        int64_t gone = 0;
+        // Exact: "P0" is not "p0"; the binary match still finds "p1".
+        EXPECT_EQ(v.deleteExact(0, 0, "P0", &gone), 0);
+        EXPECT_EQ(gone, 0);
+        EXPECT_EQ(v.deleteExact(0, 0, "p1 ", &gone), 0);
+        EXPECT_EQ(gone, 2);
+        EXPECT_EQ(outsider.count(), 4);  // others see nothing before the commit
+        ASSERT_EQ(tx.commit(), 0);
+        EXPECT_EQ(p.transaction(), nullptr);
+    }
+    EXPECT_EQ(outsider.count(), 2);
+    EXPECT_EQ(p.count(), 3);
+    p.buffer().setText(kName, "undone");
+    EXPECT_EQ(p.fetch(0), ErrNotFound);
+    // Dropped uncommitted, everything the enlisted files did goes.
+    {
+        Transaction tx;
+        ASSERT_EQ(tx.begin({&p, &v}), 0);
+        ASSERT_EQ(tx.enlist(v), 0);
+        v.buffer().setText(0, "lost");
+        EXPECT_EQ(v.add(), 0);
+        v.close();  // closing leaves the transaction
+        ASSERT_EQ(tx.enlist(p), 0);
+        EXPECT_EQ(addPerson(p, "lost"), 0);
+    }
+    EXPECT_EQ(p.count(), 3);
+    EXPECT_EQ(outsider.count(), 2);
+}
+
 TEST(Transaction, KilledWriterLeavesAllOrNothing) {
     constexpr int kPeople = 400, kEach = 25;
     fillFamily(kPeople, kEach);
