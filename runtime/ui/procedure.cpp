@@ -338,6 +338,25 @@ void WindowProcedure::closeFiles() {
 }
 
 namespace {
+// How far down and right a cascaded child window sits: its title bar.
+int cascadeStep(QMdiSubWindow* sub) {
+  sub->ensurePolished();
+  return std::max(16, sub->contentsMargins().top());
+}
+
+// The spot itself, or one cascaded on from it as often as another open
+// child window already sits there: a new window never hides one exactly.
+QPoint freeSpot(QMdiSubWindow* sub, QPoint at) {
+  const int step = cascadeStep(sub);
+  const auto taken = [&](QPoint p) {
+    for (QMdiSubWindow* w : area()->subWindowList())
+      if (w != sub && w->isVisible() && !w->isMinimized() && (w->pos() - p).manhattanLength() < step / 2) return true;
+    return false;
+  };
+  for (int i = 0; i < 50 && taken(at); ++i) at += QPoint(step, step);
+  return at;
+}
+
 // Sizes a child window so that its client area is exactly the content's size.
 void fitFrame(QMdiSubWindow* sub, QSize inner) {
   sub->ensurePolished();
@@ -425,11 +444,13 @@ void WindowProcedure::restorePlacement() {
     maximize_ = true;
     return;
   }
-  // A window never placed before opens just below and right of its caller
-  // (or the area's corner), inside the frame's area.
+  // A window never placed before opens a title bar below and right of its
+  // caller (or at the area's corner), inside the frame's area.
   QPoint start = outer_->pos();
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) {
-    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(24, 24) : QPoint(0, 0);
+  auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
+  if (sub && area()) {
+    const int step = cascadeStep(sub);
+    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(step, step) : QPoint(0, 0);
     const QSize room = area()->viewport()->size();
     start.setX(std::max(0, std::min(start.x(), room.width() - sub->width())));
     start.setY(std::max(0, std::min(start.y(), room.height() - sub->height())));
@@ -445,7 +466,7 @@ void WindowProcedure::restorePlacement() {
   int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(start.y()));
   int w = readInt(ini.read(name_, "Width", ""), win_->duWidth());
   int h = readInt(ini.read(name_, "Height", ""), win_->duHeight());
-  outer_->move(u.x(x), u.y(y));
+  outer_->move(sub && area() ? freeSpot(sub, QPoint(u.x(x), u.y(y))) : QPoint(u.x(x), u.y(y)));
   if (def_->resizable && w > 0 && h > 0) {
     win_->content()->resize(u.x(w), u.y(h));
     if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data())) fitFrame(sub, win_->content()->size());

@@ -538,7 +538,8 @@ void Window::relayout() {
   int dw = content_->width() - baseW_, dh = content_->height() - baseH_;
   if (status_) status_->setGeometry(statusBase_.x(), statusBase_.y() + dh, std::max(0, statusBase_.width() + dw),
                                     statusBase_.height());
-  if (!def_.resizable) return;
+  // Every window follows its anchors: one its definition does not let the
+  // user resize may still be maximised.
   // What each container grew by, in definition order (containers come first).
   std::vector<QPoint> grown(controls_.size());
   for (size_t i = 0; i < controls_.size(); ++i) {

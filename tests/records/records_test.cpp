@@ -453,6 +453,24 @@ TEST_F(RecordsTest, PrintOnAnEmptyListRunsTheReportWhichSaysNoRecords) {
   }
 }
 
+TEST_F(RecordsTest, AMaximisedBrowseStretchesItsList) {
+  for (const char* name : {"BrowseDomains", "BrowseHosts", "BrowseRegistrars"}) {
+    auto* b = start<BrowseProcedure>(name);
+    ASSERT_NE(b, nullptr) << name;
+    const QSize content = b->window()->size();
+    const QRect list = b->table()->geometry();
+    b->outerWindow()->showMaximized();
+    pump();
+    const QSize grown = b->window()->size() - content;
+    ASSERT_GT(grown.width(), 0) << name;
+    ASSERT_GT(grown.height(), 0) << name;
+    EXPECT_EQ(b->table()->geometry().size() - list.size(), grown) << name;
+    EXPECT_EQ(b->table()->geometry().topLeft(), list.topLeft()) << name;
+    b->close(2);
+    pump();
+  }
+}
+
 // ---- deleting a domain ------------------------------------------------------------------------
 
 TEST_F(RecordsTest, DeletingADomainRemovesItsPagesAndTheirDetails) {
