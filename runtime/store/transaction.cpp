@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -34,6 +35,9 @@ struct Transaction::Impl {
     bool active = false;
     std::map<std::string, std::string> schemaOf;  // path -> "main" / "fN"
     std::vector<std::unique_ptr<store_detail::FileLock>> locks;
+    std::vector<RecordFile*> enlisted;
+    std::map<std::string, int> labels;  // table name -> files attached with it
+    bool inSavepoint = false;
     int err = 0;
     std::string detail;
 
@@ -63,6 +67,12 @@ struct Transaction::Impl {
         return ok();
     }
     void finish() {
+        // Enlisted files go back to their own connections first: their
+        // statements on this one must be gone before it closes.
+        for (RecordFile* f : enlisted) f->leave();
+        enlisted.clear();
+        labels.clear();
+        inSavepoint = false;
         if (db) sqlite3_close_v2(db);
         db = nullptr;
         active = false;
@@ -140,7 +150,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
         }
         m.locks.push_back(std::move(lock));
         m.schemaOf[path] = schema;
-        (void)def;
+        ++m.labels[def->label];
     }
     if (m.exec("BEGIN IMMEDIATE")) {
         int code = m.err;
@@ -234,6 +244,54 @@ int Transaction::deleteAt(const RecordFile& file, int64_t position) {
     runHook();
     if (sqlite3_changes(m.db) == 0) return m.fail(ErrNotFound, "the record was deleted by another user");
     return m.ok();
+}
+
+int Transaction::enlist(RecordFile& file) {
+    Impl& m = *impl_;
+    if (!m.active || !m.db) return m.fail(ErrNotOpen, "no transaction");
+    if (!file.isOpen() || file.def().kind != FileKind::Indexed) return m.fail(ErrNotOpen, "file not open");
+    if (m.schema(file).empty()) return m.fail(ErrNotSupported, file.path() + " is not in the transaction");
+    // The files' statements name their tables without a schema: each name
+    // must lead to one attached file only.
+    if (m.labels[file.def().label] != 1) return m.fail(ErrNotSupported, "two files hold " + file.def().label);
+    for (RecordFile* f : m.enlisted)
+        if (f == &file) return m.ok();
+    if (int rc = file.join(m.db, this)) return m.fail(rc, file.errorDetail());
+    m.enlisted.push_back(&file);
+    return m.ok();
+}
+
+void Transaction::forget(RecordFile* file) {
+    auto& list = impl_->enlisted;
+    list.erase(std::remove(list.begin(), list.end(), file), list.end());
+}
+
+int Transaction::savepoint() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db) return m.ok();
+    if (m.inSavepoint && m.exec("RELEASE qm_part")) return m.err;
+    m.inSavepoint = false;
+    if (m.exec("SAVEPOINT qm_part")) return m.err;
+    m.inSavepoint = true;
+    return m.ok();
+}
+
+int Transaction::releaseSavepoint() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db || !m.inSavepoint) return m.ok();
+    m.inSavepoint = false;
+    return m.exec("RELEASE qm_part");
+}
+
+int Transaction::rollbackToSavepoint() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db || !m.inSavepoint) return m.ok();
+    m.inSavepoint = false;
+    if (m.exec("ROLLBACK TO qm_part")) return m.err;
+    return m.exec("RELEASE qm_part");
 }
 
 int Transaction::commit() {

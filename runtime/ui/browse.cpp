@@ -272,9 +272,30 @@ void BrowseProcedure::setup() {
     if (Control* s = control(bdef_.sheet))
       if (auto* tabs = qobject_cast<QTabWidget*>(s->widget())) start = std::max(0, tabs->currentIndex());
   list_->setPageSize(pageRows());
+  takeRangeValues();
+  if (selecting()) beforeSelect_ = std::make_unique<HeldRecord>(HeldRecord::of(*f));
   setOrder(start);
   report(list_->first());
   listMoved();
+}
+
+void BrowseProcedure::takeRangeValues() {
+  rangeValues_.clear();
+  for (const SortOrder& o : bdef_.orders) {
+    std::vector<std::string> values;
+    for (const std::string& name : o.range) {
+      auto b = resolveBinding(name);
+      if (b && b->get) values.push_back(b->get());
+    }
+    rangeValues_.push_back(std::move(values));
+  }
+}
+
+void BrowseProcedure::fixRange() {
+  if (!view_) return;
+  takeRangeValues();
+  setOrder(order_);
+  refreshList();
 }
 
 void BrowseProcedure::setOrder(int index) {
@@ -284,10 +305,8 @@ void BrowseProcedure::setOrder(int index) {
   DataFile* f = primaryFile();
   view_->setOrder(o.key.empty() ? -1 : f->def().keyIndex(o.key));
   std::vector<std::function<std::string()>> range;
-  for (const std::string& name : o.range) {
-    auto b = resolveBinding(name);
-    if (b && b->get) range.push_back(b->get);
-  }
+  if (static_cast<size_t>(index) < rangeValues_.size())
+    for (const std::string& v : rangeValues_[static_cast<size_t>(index)]) range.push_back([v] { return v; });
   view_->setRange(std::move(range));
   std::string err;
   if (!view_->setFilter(o.filter, &err))
@@ -308,6 +327,8 @@ void BrowseProcedure::afterPlacement() {
 }
 
 void BrowseProcedure::beforeClose() {
+  // A selection list closed without a choice leaves the record as it found it.
+  if (beforeSelect_ && response() != RequestCompleted) beforeSelect_->putBack();
   if (!table_ || !bdef_.keepFormats) return;
   IniFile& ini = settings();
   bool ok = ini.write(section(), bdef_.list + ":ORIG", orig_.text());
@@ -432,12 +453,12 @@ void BrowseProcedure::insertRecord() {
   DataFile* f = primaryFile();
   f->buffer().clear();
   // A range-limited browse gives the new record the range's values.
-  const SortOrder& o = bdef_.orders[static_cast<size_t>(order_)];
   int key = view_->order();
-  if (key >= 0) {
+  if (key >= 0 && static_cast<size_t>(order_) < rangeValues_.size()) {
     const KeyDef& k = f->def().keys[static_cast<size_t>(key)];
-    for (size_t i = 0; i < o.range.size() && i < k.components.size(); ++i)
-      if (auto b = resolveBinding(o.range[i]); b && b->get) setValueText(f->buffer(), k.components[i], b->get());
+    const std::vector<std::string>& values = rangeValues_[static_cast<size_t>(order_)];
+    for (size_t i = 0; i < values.size() && i < k.components.size(); ++i)
+      setValueText(f->buffer(), k.components[i], values[i]);
   }
   if (f->primeRecord(true) != 0) return;
   runUpdate(bdef_.updateNumber, InsertRecord, [this](int r) { afterCall(r, true); });

@@ -83,6 +83,10 @@ class BrowseProcedure : public WindowProcedure {
   void deleteRecord();
   void selectRecord();
   void printRecord();
+  // Takes the values that limit each order's range from their bindings now
+  // (they were taken when the browse opened, and are never re-read from a
+  // buffer that other windows move) and reads the list again.
+  void fixRange();
   // Loads the highlighted row into the file's buffer (and position).
   bool loadHighlighted();
   void refreshList();
@@ -110,6 +114,7 @@ class BrowseProcedure : public WindowProcedure {
   int pageRows() const;
   void scrollAction(int action);
   void syncScrollBar();
+  void takeRangeValues();
 
   BrowseDef bdef_;
   std::unique_ptr<RecordView> view_;
@@ -123,6 +128,8 @@ class BrowseProcedure : public WindowProcedure {
   std::vector<ColumnDef> built_;
   ListFormat orig_, user_;
   bool userShows_ = true;
+  std::vector<std::vector<std::string>> rangeValues_;  // per order, as fixed
+  std::unique_ptr<HeldRecord> beforeSelect_;            // a selection list's record at open
 };
 
 }  // namespace qm

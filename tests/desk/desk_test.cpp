@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QTableView>
 
+#include <filesystem>
+
 #include "deskfixture.h"
 #include "desk/cpanel.h"
 #include "desk/cpsetup.h"
@@ -81,6 +83,15 @@ struct Reminders : DeskTest {
 
 // ---- start-up check -------------------------------------------------------------------
 
+namespace {
+std::vector<std::string> sideLockFiles() {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator("."))
+    if (e.path().filename().string().ends_with("-lock")) out.push_back(e.path().filename().string());
+  return out;
+}
+}  // namespace
+
 TEST(RenewalRule, DueFromTodayToThirtyDaysAhead) {
   FakeClock clock(kToday, 0);
   setClock(&clock);
@@ -122,6 +133,7 @@ TEST_F(Reminders, CheckShowsPanelThenDueDomainsThenReminderNotesOnce) {
 
   auto* notice = top<Notice>(th);
   ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(sideLockFiles(), std::vector<std::string>{"DOMAINS.qdf-lock"});  // the scan denies writing
   EXPECT_EQ(notice->outerWindow()->windowTitle(), "Domain Reminders:   Due In 30 Days or Less");
   EXPECT_EQ(shown(notice, "DOM:DOMAINNAME"), (std::vector<std::string>{"alpha.com", "zeta.com"}));
   notice->requestClose();
@@ -136,9 +148,11 @@ TEST_F(Reminders, CheckShowsPanelThenDueDomainsThenReminderNotesOnce) {
   EXPECT_FALSE(threadRunning(th));
   EXPECT_TRUE(NoteReminderDue == "");
   EXPECT_EQ(splashLog.size(), 1u);
-  // The scans let go of both files: others may write again.
+  // The scans let go of both files: others may write again, and no side
+  // file of their locks stays behind.
   domain("new.com", kToday);
   note("new", "N", kToday);
+  EXPECT_TRUE(sideLockFiles().empty());
 }
 
 TEST_F(Reminders, NothingDueEndsTheCheckAfterTheTitleWindow) {

@@ -26,10 +26,13 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
+#include "runtime/desktop/shellopen.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
+#include "runtime/values/clock.h"
+#include "runtime/values/picture.h"
 #include "guitest.h"
 #include "testdir.h"
 
@@ -125,7 +128,7 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   EXPECT_EQ(rd::ReadConfirmed, "Y");
   EXPECT_EQ(rd::FileCount, 2);  // notes.txt and the sub-directory are not pages
   // The last listed file (index.htm) is read first, so the status ends on about.html.
-  EXPECT_EQ(rd::StatusText.str(), "site\\about.html  file reading done.");
+  EXPECT_EQ(rd::StatusText.str(), "site/about.html  file reading done.");
 
   const auto domains = all(FileId::Domains);
   ASSERT_EQ(domains.size(), 1u);
@@ -136,7 +139,7 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   ASSERT_EQ(home.size(), 1u);
   EXPECT_EQ(home[0].text("WEB:PAGENAME"), "index.htm");
   EXPECT_EQ(home[0].text("WEB:DOMAINNAME"), "example.com");
-  EXPECT_EQ(home[0].text("WEB:LOCALPATH"), "site\\index.htm");
+  EXPECT_EQ(home[0].text("WEB:LOCALPATH"), "site/index.htm");
   EXPECT_EQ(home[0].text("WEB:HTMLPAGETITLE"), "Home Page");  // CR LF: no carriage return kept
   EXPECT_GT(home[0].integer("WEB:FILESIZE"), 0);
   for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4"}) EXPECT_EQ(home[0].text(mark), "Y") << mark;
@@ -150,7 +153,7 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   const auto images = pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].text("WPI:WEBPAGEIMG"), "/img/logo.gif");
-  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "site\\img/logo.gif");
+  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "site/img/logo.gif");
   EXPECT_EQ(images[0].integer("WPI:LINENUMBER"), 6);
   const auto metas = pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome);
   ASSERT_EQ(metas.size(), 1u);
@@ -184,24 +187,54 @@ TEST_F(Reader, ReadingAgainKeepsTheUsersFieldsAndReplacesTheDetails) {
   EXPECT_EQ(all(FileId::WebPages).size(), 2u);
 }
 
-TEST_F(Reader, SubDirectoryNamesThePagesAndIsAddedToTheLocalDirectory) {
+TEST_F(Reader, SubDirectoryIsJoinedForTheRunOnlyAndEveryStoredPathNamesAFile) {
+  std::ofstream("site/sub/back\\slash.htm") << "<title>Slash</title>\n<img src=\"pic.gif\">\n";
   readSite("example.com", "site", "sub");
-  EXPECT_EQ(rd::ReaderLocalDir.str(), "site\\sub");
-  const auto pages = all(FileId::WebPages);
-  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(rd::ReaderLocalDir.str(), "site");  // the window keeps the domain's own directory
+  auto pages = all(FileId::WebPages);
+  ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[0].text("WEB:PAGEPATH"), "http://www.example.com/sub/deep.htm");
-  EXPECT_EQ(pages[0].text("WEB:PAGENAME"), "sub\\deep.htm");
-  EXPECT_EQ(pages[0].text("WEB:LOCALPATH"), "site\\sub\\deep.htm");
-  // A second run with the sub-directory still filled in looks one level deeper.
+  EXPECT_EQ(pages[0].text("WEB:PAGENAME"), "sub/deep.htm");
+  EXPECT_EQ(pages[0].text("WEB:LOCALPATH"), "site/sub/deep.htm");
+  EXPECT_EQ(pages[1].text("WEB:LOCALPATH"), "site/sub/back\\slash.htm");
+  EXPECT_EQ(pages[1].text("WEB:HTMLPAGETITLE"), "Slash");  // the file opened
+  EXPECT_EQ(all(FileId::WPIMG).at(0).text("WPI:IMAGEPATH"), "site/sub/pic.gif");
+  // A second GO with the sub-directory still filled in reads it again.
   answers.asked.clear();
-  {
-    ThreadScope t(1);
-    rd::ReadAllPages();
+  readSite("example.com", rd::ReaderLocalDir.str(), "sub");
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Parse HTML File"}));
+  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  // Cleared, it reads the root's pages and not the sub-directory's again.
+  readSite("example.com", rd::ReaderLocalDir.str(), "");
+  pages = all(FileId::WebPages);
+  EXPECT_EQ(pages.size(), 4u);
+  for (const auto& p : pages) {
+    EXPECT_TRUE(fs::is_regular_file(p.text("WEB:LOCALPATH"))) << p.text("WEB:LOCALPATH");
+    EXPECT_TRUE(fs::is_directory(p.text("WEB:LOCALDEFAULTDIRECTORY"))) << p.text("WEB:LOCALDEFAULTDIRECTORY");
   }
+  // A missing sub-directory is reported with the path looked for.
+  answers.asked.clear();
+  readSite("example.com", "site", "nothere");
   ASSERT_EQ(answers.asked.size(), 1u);
-  EXPECT_EQ(answers.asked[0].caption, "Huh?");
   EXPECT_EQ(answers.asked[0].text, "Cannot find that directory: " + std::string(rd::ProbeDir.view()));
-  EXPECT_EQ(rd::ProbeDir.str(), "site\\sub\\sub");
+  EXPECT_EQ(rd::ProbeDir.str(), "site/nothere");
+  EXPECT_EQ(rd::ReaderLocalDir.str(), "site");
+}
+
+TEST_F(Reader, AFileReadEmptyLeavesItsPageBlankMarkedWithSizeZero) {
+  readSite("example.com", "site");
+  std::ofstream("site/index.htm", std::ios::trunc).close();
+  readSite("example.com", "site");
+  const auto home = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kHome);
+  ASSERT_EQ(home.size(), 1u);
+  for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"})
+    EXPECT_EQ(home[0].text(mark), "") << mark;
+  EXPECT_EQ(home[0].integer("WEB:FILESIZE"), 0);
+  EXPECT_EQ(home[0].text("WEB:HTMLPAGETITLE"), "Home Page");  // no title read: the stored one stays
+  const std::string emptied = formatDate("@d1", today()) + " ";  // the file was emptied just now
+  EXPECT_EQ(home[0].text("WEB:FILEDATETIME").substr(0, emptied.size()), emptied);
+  EXPECT_TRUE(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).empty());
+  EXPECT_TRUE(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", kHome).empty());
 }
 
 TEST_F(Reader, RefusalsWriteNothing) {
@@ -317,12 +350,30 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   EXPECT_TRUE(halts.empty());
   EXPECT_EQ(rd::ReadConfirmed, "");
   EXPECT_EQ(frame->toolBar()->actions().size(), 13);
-  ProcessStarter before = setProcessStarter([](const std::string&, const std::vector<std::string>&) { return false; });
+  // Help > Contents: the main program's help file, found and shown the same way.
+  std::vector<std::string> started, opened;
+  ProcessStarter before = setProcessStarter([&](const std::string& p, const std::vector<std::string>&) {
+    started.push_back(p);
+    return false;
+  });
+  UrlOpener opener = setUrlOpener([&](const QUrl& u) {
+    opened.push_back(u.fileName().toStdString());
+    return true;
+  });
   answers.asked.clear();
   frame->menuAction("&Contents")->trigger();
-  setProcessStarter(before);
   ASSERT_EQ(answers.asked.size(), 1u);
   EXPECT_EQ(answers.asked[0].caption, "Help");
+  EXPECT_EQ(answers.asked[0].text,
+            "The help file QUILLMARK.HLP was not found beside the program or in the current directory.");
+  std::ofstream("Quillmark.hlp") << "help";
+  answers.asked.clear();
+  frame->menuAction("&Contents")->trigger();
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_EQ(opened, std::vector<std::string>{"Quillmark.hlp"});
+  EXPECT_TRUE(started.empty());  // no outside viewer
+  setProcessStarter(before);
+  setUrlOpener(opener);
   frame->menuAction("&Speed Read Pages")->trigger();
   pump();
   bool reading = false;

@@ -121,8 +121,8 @@ WindowDef browseWindow(const DetailBrowseSpec& s) {
 BrowseDef detailBrowseDef(const DetailBrowseSpec& s) {
   BrowseDef b;
   b.list = kList;
-  // Only the current page's rows, whatever page the WebPages buffer holds at
-  // each read.
+  // Only the rows of the page in the WebPages buffer as the browse opens, or
+  // of the page chosen with "Select WebPages".
   b.orders = {SortOrder{s.key, s.locator, {}, {"WEB:PAGEPATH"}, {}}};
   b.sheet = "?Sheet";
   b.updateNumber = 1;
@@ -178,7 +178,9 @@ void DetailBrowse::selectPage() {
     if (!loadHighlighted()) return;
     if (ordered && ordered->adoptLoaded() != 0) return;
   }
-  callNamedProcedure(*this, "SelectWebPages", SelectRecord, [this](int) {
+  callNamedProcedure(*this, "SelectWebPages", SelectRecord, [this](int response) {
+    // The chosen page limits the list from now on.
+    if (response == RequestCompleted) fixRange();
     // Another page: its rows from the first; the same page: as it was.
     const Row* r = list().current();
     if (r && view().inRange(r->record))

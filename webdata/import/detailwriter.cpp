@@ -62,32 +62,18 @@ class Batch {
   bool on_;
 };
 
-// Returns false on a failed read.
+// Returns false when the file could not be searched: nothing of it is deleted.
 bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step, std::string* readError) {
   FileManager& fm = opened(d.id);
   RecordFile& f = fm.file();
   const FileDef& def = f.def();
-  FailureReport report(fm.name(), kDeleteError);
-  std::vector<int64_t> doomed;
-  const int rc = eachExactMatch(f, def.keyIndex(d.key), def.fieldIndex(d.path), pagePath,
-                                [&doomed](int64_t position, const RecordBuffer&) { doomed.push_back(position); });
-  if (step) step(static_cast<long>(doomed.size()));
-  if (rc != 0) {
-    if (!readError)
-      report.check(rc, f.errorText());
-    else if (readError->empty())
-      *readError = f.errorText();
-    return false;
-  }
-  if (doomed.empty()) return true;
-  Batch batch(f);
-  for (const int64_t pos : doomed) {
-    int gone = f.fetchPosition(pos);
-    if (gone == 0) gone = f.erase();
-    report.check(gone, f.errorText());
-  }
-  report.check(batch.commit(), f.errorText());
-  return true;
+  int64_t gone = 0;
+  const int rc = f.deleteExact(def.keyIndex(d.key), def.fieldIndex(d.path), pagePath, &gone);
+  if (step) step(static_cast<long>(gone));
+  if (rc == 0) return true;
+  if (!readError) FailureReport(fm.name(), kDeleteError).check(rc, f.errorText());
+  else if (readError->empty()) *readError = f.errorText();
+  return false;
 }
 
 // Fills and adds the records of one detail file in one commit.
