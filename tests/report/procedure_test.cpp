@@ -298,6 +298,9 @@ TEST_F(LongReport, PreviewShowsTheFirstPagesWhileTheRestAreRead) {
   EXPECT_LT(report->recordsRead(), 60);
   EXPECT_FALSE(w->complete());
   EXPECT_TRUE(report->progressWindow()->isVisible());  // still reading, still cancellable
+  if (qEnvironmentVariableIsSet("QM_PREVIEW_SHOT")) {
+    w->grab().save(qEnvironmentVariable("QM_PREVIEW_SHOT") + "growing.png");
+  }
   w->askPdfFileName = [] { return QString("early.pdf"); };
   EXPECT_FALSE(w->saveAsPdf());  // nothing half-written
   EXPECT_FALSE(QFile::exists("early.pdf"));
@@ -306,10 +309,9 @@ TEST_F(LongReport, PreviewShowsTheFirstPagesWhileTheRestAreRead) {
   ASSERT_TRUE(w->complete());
   EXPECT_EQ(report->recordsRead(), 60);
   EXPECT_FALSE(report->progressWindow()->isVisible());
-  QApplication::processEvents();
-  QTest::qWait(300);  // the preview catches up with the pages added
   EXPECT_EQ(w->pageCount(), 20);
-  EXPECT_EQ(w->selectedPages().size(), 20u);
+  // The page list catches up with the pages added.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->selectedPages().size() == 20u; }, 5000));
   EXPECT_EQ(report->pages().texts(19).back(), "Page 20");
   w->showPage(20);
   EXPECT_EQ(w->currentPage(), 20);
@@ -340,7 +342,6 @@ TEST_F(LongReport, CancelWhileThePreviewShowsKeepsThePagesPrintedWhole) {
   qm::PreviewWindow* w = preview();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(report->recordsRead(), 10);
-  QTest::qWait(300);
   EXPECT_TRUE(w->complete());
   ASSERT_EQ(w->pageCount(), 4);  // 3 + 3 + 3 + 1, the last ended with its footer
   EXPECT_EQ(report->pages().texts(3).back(), "Page 4");
