@@ -1,5 +1,7 @@
 // The reminder check, notes and control panel driven through their windows.
 #include <QDir>
+#include <fstream>
+#include <iterator>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
@@ -66,6 +68,11 @@ void click(WindowProcedure* p, const std::string& id) {
   showTabOf(c->widget());
   QTest::mouseClick(c->widget(), Qt::LeftButton);
   pump();
+}
+
+std::string readFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool enabled(WindowProcedure* p, const std::string& id) {
@@ -362,7 +369,7 @@ TEST_F(Setup, InsertFillsTheRecordTheGlobalsAndSectionCpanel) {
   auto rows = all(FileId::Editor);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].text("EDI:MYEDITOR"), editor);
-  EXPECT_EQ(rows[0].text("EDI:MYBROWSER"), "");
+  EXPECT_EQ(rows[0].text("EDI:MYBROWSER"), "/usr/bin/web");  // the cancelled dialog kept it
   EXPECT_EQ(rows[0].text("EDI:CURRENTCONFIG"), "Y");
   EXPECT_EQ(controlPanel.html.str(), editor);
   EXPECT_EQ(controlPanel.ubut1.str(), "Go");
@@ -371,6 +378,7 @@ TEST_F(Setup, InsertFillsTheRecordTheGlobalsAndSectionCpanel) {
     EXPECT_NE(settings().read("cpanel", key, "absent"), "absent") << key;
   EXPECT_EQ(settings().read("cpanel", "html", ""), editor);
   EXPECT_EQ(settings().read("cpanel", "usr1", ""), "/bin/true");
+  EXPECT_EQ(settings().read("cpanel", "brwsr", ""), "/usr/bin/web");
 }
 
 TEST_F(Setup, ASecondRecordIsRefusedWithClosit) {
@@ -392,11 +400,13 @@ TEST_F(Setup, ASecondRecordIsRefusedWithClosit) {
   EXPECT_EQ(rows[0].text("EDI:MYEDITOR"), "/bin/ed");
 }
 
-TEST_F(Setup, DeleteAnsweredNoKeepsTheRecordButForgetsThePrograms) {
+TEST_F(Setup, DeleteAnsweredNoChangesNothingAndYesForgetsThePrograms) {
   add(FileId::Editor, {{"EDI:MYEDITOR", "/bin/ed"}, {"EDI:CURRENTCONFIG", "Y"}});
   controlPanel.html = "/bin/ed";
   controlPanel.ubut1 = "Go";
   settings().write("cpanel", "html", "/bin/ed");
+  settings().write("cpanel", "ubut1", "Go");
+  const std::string before = readFileText(settings().fileName());
   int th = 0;
   auto* list = openList(&th);
   ASSERT_NE(list, nullptr);
@@ -404,6 +414,13 @@ TEST_F(Setup, DeleteAnsweredNoKeepsTheRecordButForgetsThePrograms) {
   press(list, "&Delete");
   EXPECT_EQ(captions(), (std::vector<std::string>{"Confirm Delete"}));
   EXPECT_EQ(all(FileId::Editor).size(), 1u);
+  EXPECT_EQ(controlPanel.html.str(), "/bin/ed");
+  EXPECT_EQ(controlPanel.ubut1.str(), "Go");
+  EXPECT_EQ(readFileText(settings().fileName()), before);
+
+  answers.replies = {BtnYes};
+  press(list, "&Delete");
+  EXPECT_TRUE(all(FileId::Editor).empty());
   EXPECT_TRUE(controlPanel.html.blank());
   EXPECT_TRUE(controlPanel.ubut1.blank());
   EXPECT_EQ(settings().read("cpanel", "html", "absent"), "");
