@@ -157,7 +157,10 @@ void Control::show() {
     }
     case Kind::Drop:
       if (auto* c = qobject_cast<QComboBox*>(widget_)) {
-        c->setCurrentIndex(c->findText(QString::fromStdString(std::string(clip(v)))));
+        // A value not among the entries read so far still shows.
+        const QString shown = QString::fromStdString(std::string(clip(v)));
+        c->setCurrentIndex(c->findText(shown));
+        if (c->currentIndex() < 0) c->setPlaceholderText(shown);
       }
       break;
     default:

@@ -459,6 +459,31 @@ TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
   EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout).size(), 1u);
 }
 
+TEST_F(Reader, InsertedPageBelongsToTheListedDomain) {
+  readSite("example.com", "site");
+  const int th = startNamedProcedure("ShowPages", 50000);
+  pump();
+  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(th));
+  ASSERT_NE(browse, nullptr);
+  ASSERT_EQ(browse->list().rows().size(), 2u);
+  click(browse, "?Insert");
+  auto* form = dynamic_cast<FormProcedure*>(topProcedure(th));
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->outerWindow()->windowTitle(), "Adding a WebPages Record");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(form, "?WEB:DOMAINNAME"))->text(), "example.com");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(form, "?WEB:PAGENAME"))->text(), "");
+  typeInto(form, "?WEB:PAGENAME", "new.htm");
+  typeInto(form, "?WEB:PAGEPATH", "http://www.example.com/new.htm");
+  click(form, "?OK");
+  ASSERT_EQ(topProcedure(th), browse);
+  std::vector<std::string> names;
+  for (const Row& r : browse->list().rows()) names.push_back(r.record.text("WEB:PAGENAME"));
+  EXPECT_EQ(names, (std::vector<std::string>{"about.html", "index.htm", "new.htm"}));
+  const auto saved = pagesOf(FileId::WebPages, "WEB:PAGEPATH", "http://www.example.com/new.htm");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].text("WEB:DOMAINNAME"), "example.com");
+}
+
 TEST_F(Reader, BrowseOpensWithoutAskingAfterARead) {
   readSite("example.com", "site");
   const int th = startNamedProcedure("ShowPages", 50000);
