@@ -336,7 +336,17 @@ struct RecordFile::Impl {
 
     void bindRecord(sqlite3_stmt* st) const {
         int n = static_cast<int>(def.fields.size());
-        for (int i = 0; i < n; ++i) bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+        for (int i = 0; i < n; ++i) {
+            const FieldDef& f = def.fields[static_cast<std::size_t>(i)];
+            if (f.type == FieldType::Text) {
+                // Straight from the packed bytes: batch writers bind many wide records.
+                const std::string_view text = clip(std::string_view(
+                    reinterpret_cast<const char*>(buffer.data()) + f.offset, static_cast<std::size_t>(f.size)));
+                sqlite3_bind_text(st, i + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            } else {
+                bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+            }
+        }
         for (std::size_t m = 0; m < def.memos.size(); ++m) {
             std::string memo = buffer.memo(static_cast<int>(m));
             sqlite3_bind_text(st, n + 1 + static_cast<int>(m), memo.data(), static_cast<int>(memo.size()),

@@ -342,13 +342,11 @@ public:
     // and commit or roll back with it, with no lock probe of their own.
     // The file must be one of those begun with.
     int enlist(RecordFile& file);
-    // One part of the transaction (a page with its details): what follows
-    // a savepoint can be rolled back alone, or kept.
-    int savepoint();
-    int releaseSavepoint();
-    int rollbackToSavepoint();
-
     int commit();
+    // Commits and begins again on the same connection, the files staying
+    // enlisted: others may write between the two, and what was read stays
+    // cached. A failed begin ends the transaction.
+    int commitAndContinue();
     void rollback();
     bool active() const;
 
