@@ -40,6 +40,7 @@ std::vector<ColumnDef> noticeColumns() {
   };
   cols.back().resizable = false;
   cols.back().rightBorder = false;
+  for (size_t i = 0; i < 4; ++i) cols[i].fixed = true;  // they stay in view when the list scrolls sideways
   return cols;
 }
 

@@ -377,6 +377,13 @@ void Window::build() {
         t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         t->verticalHeader()->hide();
         t->setWordWrap(false);  // a long link or path stays on its row
+        // Compact rows: the font's height and a small margin.
+        const int rowH = QFontMetrics(font).height() + 4;
+        t->verticalHeader()->setMinimumSectionSize(rowH);
+        t->verticalHeader()->setDefaultSectionSize(rowH);
+        t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        // Tab leaves the list for the next control; arrows move in it.
+        t->setTabKeyNavigation(false);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setContextMenuPolicy(Qt::CustomContextMenu);
         auto* bar = new QScrollBar(Qt::Vertical, parent);

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <filesystem>
@@ -295,6 +296,30 @@ TEST_F(Reminders, ListFormatFollowsItsOwnTwoEntries) {
   n = top<Notice>(th);
   ASSERT_NE(n, nullptr);
   EXPECT_EQ(n->shownFormat().columns[0].width, 120);  // the format saved at the last close
+}
+
+TEST_F(Reminders, FirstFourColumnsStayInViewWhenTheListScrollsSideways) {
+  domain("alpha.com", kToday);
+  const int th = startNamedProcedure("notice", 0);
+  pump();
+  auto* n = top<Notice>(th);
+  ASSERT_NE(n, nullptr);
+  QTableView* t = n->table();
+  auto* frozen = t->findChild<QTableView*>("qmFrozenColumns");
+  ASSERT_NE(frozen, nullptr);
+  int width = 0;
+  for (int c = 0; c < 5; ++c) {
+    EXPECT_EQ(frozen->isColumnHidden(c), c == 4) << c;
+    if (c < 4) width += t->horizontalHeader()->sectionSize(c);
+  }
+  t->horizontalHeader()->resizeSection(4, 2 * t->viewport()->width());  // "Fee Paid" pushed far right
+  pump();
+  t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+  pump();
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_EQ(frozen->width(), width);
+  EXPECT_EQ(frozen->columnViewportPosition(0), 0);
+  EXPECT_LT(t->columnViewportPosition(0), 0);
 }
 
 // ---- notes -----------------------------------------------------------------------------
