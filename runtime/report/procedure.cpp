@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QWindow>
 #include <utility>
 
 #include "runtime/config/errors.h"
@@ -74,6 +75,7 @@ void BatchProcedure::start(std::function<void(int)> done) {
   progress_ = std::make_unique<ProgressWindow>();
   progress_->onCancel([this] { cancel(); });
   progress_->show();
+  shownAt_.start();
   beginRun();
   setup();
   if (quickScan) source_.setQuickScan(true);
@@ -92,14 +94,35 @@ bool BatchProcedure::readOne() {
   if (cancelled_ || !source_.next()) return false;
   ++recordsRead_;
   recordStep();
+  showProgress();
   return true;
+}
+
+// Shown as records are read, not only between timer events: one event may
+// read for long, and the window must not stand still meanwhile. The share
+// shown never goes back.
+void BatchProcedure::showProgress() {
+  if (!progress_) return;
+  const int p = source_.percentDone();
+  if (p <= progress_->percent()) return;
+  progress_->setPercent(p);
+  progress_->repaint();
+}
+
+// Reading starts once the progress window is on screen (or has had a
+// moment to get there): what it shows while the work runs must be seen.
+bool BatchProcedure::waitingToShow() const {
+  constexpr int kShowWaitMs = 1000;
+  const QWindow* w = progress_ ? progress_->windowHandle() : nullptr;
+  return w && !w->isExposed() && shownAt_.elapsed() < kShowWaitMs;
 }
 
 void BatchProcedure::onTimer() {
   if (!running_ || !timer_->isActive()) return;
+  if (!cancelled_ && waitingToShow()) return;
   ThreadScope scope(thread_);
   const bool more = !cancelled_ && reader_->runEvent();
-  progress_->setPercent(source_.percentDone());
+  showProgress();
   if (more && !cancelled_) {
     betweenEvents();
     return;

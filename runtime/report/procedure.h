@@ -3,6 +3,8 @@
 // stack, request taken from the globals, the source opened, the progress
 // window placed from the settings file, records read in batches on timer
 // events, then clean-up, placement saved, name popped, response returned.
+#include <QElapsedTimer>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -65,6 +67,8 @@ class BatchProcedure {
  private:
   void onTimer();
   bool readOne();
+  bool waitingToShow() const;
+  void showProgress();
 
   std::string name_;
   RecordSource& source_;
@@ -75,6 +79,7 @@ class BatchProcedure {
   bool sourceOpen_ = false;
   std::unique_ptr<ProgressWindow> progress_;
   std::unique_ptr<QTimer> timer_;
+  QElapsedTimer shownAt_;
   std::unique_ptr<BatchReader> reader_;
   std::function<void(int)> done_;
   int thread_ = 0;  // the logical thread the run belongs to: timer events read its buffers

@@ -52,6 +52,7 @@ struct ListFormat {
 };
 
 class BrowseModel;
+class FrozenColumns;
 
 class BrowseProcedure : public WindowProcedure {
   Q_OBJECT
@@ -123,13 +124,13 @@ class BrowseProcedure : public WindowProcedure {
   QTableView* table_ = nullptr;
   QObject* viewport_ = nullptr;  // kept: events may arrive while the table is being destroyed
   QScrollBar* bar_ = nullptr;
+  FrozenColumns* frozen_ = nullptr;  // owned by the table
   Control* listControl_ = nullptr;
   int order_ = 0;
   std::vector<ColumnDef> built_;
   ListFormat orig_, user_;
   bool userShows_ = true;
   std::vector<std::vector<std::string>> rangeValues_;  // per order, as fixed
-  std::unique_ptr<HeldRecord> beforeSelect_;            // a selection list's record at open
 };
 
 }  // namespace qm
