@@ -206,16 +206,16 @@ BrowseDef setupBrowse() {
 WindowDef messageWindow(const char* title, const char* text, bool withClose) {
   WindowDef w;
   w.title = title;
-  w.w = 220, w.h = 64;
-  ControlDef t = prompt(text, 8, 8, 204);
+  w.w = 244, w.h = 64;  // the longest title shows whole
+  ControlDef t = prompt(text, 8, 8, 228);
   t.id = "?Message";
   t.h = 28;
   w.controls.push_back(t);
-  ControlDef ok = control(Kind::Button, "?OK", "OK", withClose ? 66 : 88, 44, 44, 14);
+  ControlDef ok = control(Kind::Button, "?OK", "OK", withClose ? 76 : 100, 44, 44, 14);
   ok.defaultButton = true;
   w.controls.push_back(ok);
   if (withClose) {
-    ControlDef close = control(Kind::Button, "?Close", "Close", 114, 44, 44, 14);
+    ControlDef close = control(Kind::Button, "?Close", "Close", 124, 44, 44, 14);
     close.icon = "Progm039.ico";
     close.role = Role::Close;
     w.controls.push_back(close);

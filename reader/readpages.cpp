@@ -1,11 +1,13 @@
 #include "reader/readpages.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QWidget>
 
 #include <string>
 #include <vector>
 
+#include "dictionary/batchwriter.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
@@ -76,14 +78,41 @@ void ensureDomain() {
           domainname.str() + " Domain Added");
 }
 
-// One listed file into its page record and detail records. False when the
-// user ends the run.
-bool readOne(const DirEntry& file, const std::string& dir, Progress& progress,
-             const std::function<void()>& redisplay) {
-  HtmlFileName = ReaderLocalDir.str() + "\\" + file.name;
+// The files one page touches; the run writes them in batches of pages.
+const std::vector<FileId> kRunFiles = {FileId::WebPages, FileId::Domains, FileId::WPIMG,    FileId::WPLinks,
+                                       FileId::WPMeta,   FileId::WPForm,  FileId::WPScripts};
+
+// What one run reads: the domain's own directory stays in the window.
+struct Run {
+  std::string dir;      // the directory read, sub-directory joined
+  std::string subName;  // the page names' prefix, "" without a sub-directory
+  BatchWriter writer{kRunFiles};
+};
+
+// Shows the stop box with nothing of the run left uncommitted while the
+// user reads it. True when the user ends the run.
+bool stopRun(Run& run, const std::string& text) {
+  run.writer.commit();
+  return stopBox(text, kParseCaption);
+}
+
+// One listed file into its page record and detail records, all of them or
+// none. False when the user ends the run.
+bool readOne(const DirEntry& file, Run& run, Progress& progress, const std::function<void()>& redisplay) {
+  const std::string path = joinName(run.dir, file.name);
+  HtmlFileName = path;
   ++FileCount;
   LineCounter = 1;
 
+  // The page's lines stay in memory: no work file is written beside the data.
+  WorkFileName = std::to_string(clockTime()) + ".txt";
+  std::string error;
+  const ScannedPage scanned = scanPageFile(path, &error);
+  if (!error.empty() && stopRun(run, HtmlFileName.str() + "||" + error)) return false;
+  progress.advance(scanned.progressSteps);
+  LineCounter += static_cast<double>(scanned.scannedLines);
+
+  const bool batched = run.writer.beginPart() == 0;
   FileManager& fm = access(FileId::WebPages);
   RecordFile& f = fm.file();
   RecordBuffer& web = f.buffer();
@@ -95,10 +124,10 @@ bool readOne(const DirEntry& file, const std::string& dir, Progress& progress,
     web.clear();
     web.setText("WEB:PAGEPATH", pagePath);
   }
-  web.setText("WEB:PAGENAME", ReaderSubDir.blank() ? file.name : ReaderSubDir.str() + "\\" + file.name);
+  web.setText("WEB:PAGENAME", run.subName.empty() ? file.name : joinName(run.subName, file.name));
   web.setText("WEB:DOMAINNAME", domainname.clipped());
-  web.setText("WEB:LOCALPATH", HtmlFileName.clipped());
-  web.setText("WEB:LOCALDEFAULTDIRECTORY", ReaderLocalDir.clipped());
+  web.setText("WEB:LOCALPATH", path);
+  web.setText("WEB:LOCALDEFAULTDIRECTORY", run.dir);
   web.setText("WEB:FILEDATETIME", dateAndTime(file.day, file.time));
   web.setInteger("WEB:FILESIZE", file.size);
   web.setText("WEB:PAGEREADDATE", dateAndTime(today(), clockTime()));
@@ -107,30 +136,24 @@ bool readOne(const DirEntry& file, const std::string& dir, Progress& progress,
   const PageFacts page = pageFactsOf(web);  // the path as cut to its field
   std::string readError;
   clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &readError);
-  if (!readError.empty() && stopBox(readError, kParseCaption)) return false;
-
-  // The page's lines stay in memory: no work file is written beside the data.
-  WorkFileName = std::to_string(clockTime()) + ".txt";
-  std::string error;
-  const ScannedPage scanned = scanPageFile(joinPath(normalizePath(dir), file.name), &error);
-  if (!error.empty() && stopBox(HtmlFileName.str() + "||" + error, kParseCaption)) return false;
-  progress.advance(scanned.progressSteps);
-  LineCounter += static_cast<double>(scanned.scannedLines);
-
-  writePageDetails(scanned, page);
-  if (scanned.scannedLines > 0) {
-    if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
-    for (std::size_t i = 0; i < scanned.marks.size(); ++i)
-      if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");
-    web.setText("WEB:PAGEREADDATE", dateAndTime(today(), clockTime()));
+  if (!readError.empty()) {
+    // Its old details could not be cleared: the page, and the others of
+    // its batch not yet committed, stay as they were.
+    run.writer.endPart(false);
+    return !stopRun(run, readError);
   }
-  // An existing page with an empty file keeps its stored record.
-  if (!found) {
-    FailureReport report(fm.name(), kInsertError);
-    report.check(f.add(), f.errorText());
-  } else if (scanned.scannedLines > 0) {
-    FailureReport report(fm.name(), kUpdateError);
-    report.check(f.put(), f.errorText());
+
+  bool ok = writePageDetails(scanned, page);
+  if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
+  for (std::size_t i = 0; i < scanned.marks.size(); ++i)
+    if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");
+  // Written for every file read, an empty one too: its marks, size and date
+  // then say what the file holds now.
+  FailureReport report(fm.name(), found ? kUpdateError : kInsertError);
+  ok = report.check(found ? f.put() : f.add(), f.errorText()) && ok;
+  if (batched) {
+    if (const int rc = run.writer.endPart(ok); rc != 0)
+      FailureReport(fm.name(), kUpdateError).check(rc, run.writer.errorText());
   }
 
   ProgressCount = "";
@@ -167,22 +190,25 @@ void ReadAllPages(const std::function<void()>& redisplay) {
     return;
   }
   StatusText = "";
-  ProbeDir = ReaderSubDir.blank() ? ReaderLocalDir.str() : ReaderLocalDir.str() + "\\" + ReaderSubDir.str();
-  ReaderLocalDir = ProbeDir.view();
-  if (!directoryFound(ProbeDir.str())) {
+  // The sub-directory is joined for this run only: the window keeps the
+  // domain's own directory for the next run.
+  Run run;
+  run.subName = ReaderSubDir.str();
+  run.dir = run.subName.empty() ? normalizePath(ReaderLocalDir.str()) : joinPath(ReaderLocalDir.str(), run.subName);
+  ProbeDir = run.dir;
+  if (!directoryFound(run.dir)) {
     cannotFind(std::string(ProbeDir.view()));
     return;
   }
 
   StatusText = "";
-  SiteAddress = ReaderSubDir.blank() ? "http://www." + domainname.str()
-                                     : "http://www." + domainname.str() + "/" + ReaderSubDir.str();
+  SiteAddress = run.subName.empty() ? "http://www." + domainname.str()
+                                    : "http://www." + domainname.str() + "/" + run.subName;
   StatusText = "Preparing to read pages...";
   show(redisplay);
   // The store keeps every key current as records change: there is nothing to
   // rebuild before or after the run.
-  for (FileId id : {FileId::WebPages, FileId::Domains, FileId::WPIMG, FileId::WPLinks, FileId::WPMeta,
-                    FileId::WPForm, FileId::WPScripts})
+  for (FileId id : kRunFiles)
     if (!access(id).isOpen()) access(id).open();  // failures are reported by the managers
 
   Progress progress;
@@ -193,17 +219,19 @@ void ReadAllPages(const std::function<void()>& redisplay) {
 
   ensureDomain();
 
-  const std::string dir = ReaderLocalDir.str();
   std::string listError;
-  const std::vector<DirEntry> files = listHtmlFiles(normalizePath(dir), &listError);
-  if (!listError.empty()) message("The directory " + dir + " could not be listed.||" + listError, "Huh?");
+  const std::vector<DirEntry> files = listHtmlFiles(run.dir, &listError);
+  if (!listError.empty()) message("The directory " + run.dir + " could not be listed.||" + listError, "Huh?");
   for (auto it = files.rbegin(); it != files.rend(); ++it) {
-    if (!readOne(*it, dir, progress, redisplay)) {
+    if (!readOne(*it, run, progress, redisplay)) {
+      run.writer.commit();
       HtmlFileName = "";
       ProgressCount = "";
       return;
     }
   }
+  if (const int rc = run.writer.commit(); rc != 0)
+    FailureReport(access(FileId::WebPages).name(), kUpdateError).check(rc, run.writer.errorText());
   message("HTML file read done.", kParseCaption);
 }
 
@@ -315,7 +343,14 @@ class ReadPages : public FormProcedure {
     }
     if (compareNoCase(id, "?GO") == 0) {
       takeScreenValues(*this);
-      ReadAllPages([this] { redisplay(*this); });
+      QElapsedTimer shown;
+      shown.start();
+      ReadAllPages([this, &shown] {
+        // Repainting for every page would cost more than reading it.
+        if (shown.elapsed() < 50) return;
+        shown.restart();
+        redisplay(*this);
+      });
       display();
       if (Control* close = control("?Close")) select(*close);
       return true;

@@ -76,6 +76,10 @@ struct RecordFile::Impl {
     std::string detail;
     int dupKey = -1;
     std::map<std::string, sqlite3_stmt*> stmts;
+    // While enlisted: the transaction, and the file's own connection put aside.
+    Transaction* tx = nullptr;
+    sqlite3* ownDb = nullptr;
+    std::map<std::string, sqlite3_stmt*> ownStmts;
 
     bool writable() const { return mode == OpenMode::ReadWriteDenyNone || mode == OpenMode::ReadWriteDenyWrite; }
     bool deniesWrite() const { return mode == OpenMode::ReadWriteDenyWrite || mode == OpenMode::ReadOnlyDenyWrite; }
@@ -93,6 +97,11 @@ struct RecordFile::Impl {
         err = 0;
         detail.clear();
         return 0;
+    }
+
+    void finalizeAll() {
+        for (auto& [s, st] : stmts) sqlite3_finalize(st);
+        stmts.clear();
     }
 
     void closeDb() {
@@ -169,7 +178,7 @@ struct RecordFile::Impl {
             fail(ErrAccessDenied, "file opened read-only");
             return false;
         }
-        if (deniesWrite() || writeLock.held()) return true;
+        if (deniesWrite() || writeLock.held() || tx) return true;
         store_detail::FileLock probe;
         if (!probe.lockSharedIfPresent(store_detail::lockPathFor(path))) {
             fail(ErrAccessDenied, "another user denies writing to " + path);
@@ -327,7 +336,17 @@ struct RecordFile::Impl {
 
     void bindRecord(sqlite3_stmt* st) const {
         int n = static_cast<int>(def.fields.size());
-        for (int i = 0; i < n; ++i) bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+        for (int i = 0; i < n; ++i) {
+            const FieldDef& f = def.fields[static_cast<std::size_t>(i)];
+            if (f.type == FieldType::Text) {
+                // Straight from the packed bytes: batch writers bind many wide records.
+                const std::string_view text = clip(std::string_view(
+                    reinterpret_cast<const char*>(buffer.data()) + f.offset, static_cast<std::size_t>(f.size)));
+                sqlite3_bind_text(st, i + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            } else {
+                bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+            }
+        }
         for (std::size_t m = 0; m < def.memos.size(); ++m) {
             std::string memo = buffer.memo(static_cast<int>(m));
             sqlite3_bind_text(st, n + 1 + static_cast<int>(m), memo.data(), static_cast<int>(memo.size()),
@@ -514,6 +533,10 @@ int RecordFile::Impl::checkPassword(std::string_view password) {
 int RecordFile::close() {
     Impl& m = *impl_;
     if (!m.open) return m.ok();
+    if (m.tx) {
+        m.tx->forget(this);
+        leave();
+    }
     if (m.inBatch) m.exec("ROLLBACK");
     if (m.line) {
         m.line->close();
@@ -628,6 +651,68 @@ int RecordFile::erase() {
 }
 
 void RecordFile::forgetPosition() { impl_->pos = 0; }
+
+int RecordFile::deleteExact(int key, int field, std::string_view value, int64_t* deleted) {
+    Impl& m = *impl_;
+    if (deleted) *deleted = 0;
+    if (!m.open) return m.fail(ErrNotOpen);
+    if (m.line || key < 0 || key >= static_cast<int>(def_.keys.size()) || field < 0 ||
+        def_.keys[static_cast<std::size_t>(key)].components.front() != field ||
+        def_.fields[static_cast<std::size_t>(field)].type != FieldType::Text)
+        return m.fail(ErrNotSupported);
+    const std::string& col = m.sql.columns[static_cast<std::size_t>(field)];
+    const std::string text(clip(value));
+    // The key finds the candidates (any case); the binary compare keeps the exact ones.
+    const std::string where = " WHERE " + (text.empty() ? col + " = ''"
+                                                        : m.sql.keyPred[static_cast<std::size_t>(key)] + " AND " +
+                                                              col + " = ?1 AND " + col + " = ?1 COLLATE BINARY");
+    const auto bind = [&](sqlite3_stmt* st) {
+        if (!text.empty()) sqlite3_bind_text(st, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    };
+    if (!m.tx) {
+        // Nothing to delete asks for no write, so another's deny-write is no failure.
+        sqlite3_stmt* probe = m.stmt("SELECT 1 FROM " + m.sql.table + where + " LIMIT 1");
+        if (!probe) return m.err;
+        bind(probe);
+        const int rc = sqlite3_step(probe);
+        sqlite3_reset(probe);
+        if (rc == SQLITE_DONE) return m.ok();
+        if (rc != SQLITE_ROW) return m.failDb(rc);
+    }
+    if (!m.mayWrite()) return m.err;
+    sqlite3_stmt* st = m.stmt("DELETE FROM " + m.sql.table + where);
+    if (!st) return m.err;
+    bind(st);
+    if (int rc = m.writeStep(st)) return rc;
+    if (deleted) *deleted = sqlite3_changes64(m.db);
+    return m.ok();
+}
+
+const Transaction* RecordFile::transaction() const { return impl_->tx; }
+
+int RecordFile::join(sqlite3* db, Transaction* tx) {
+    Impl& m = *impl_;
+    if (!m.open || m.line) return m.fail(ErrNotOpen);
+    if (m.tx == tx) return m.ok();
+    if (m.tx || m.inBatch) return m.fail(ErrLocked, "the file is in another batch");
+    m.ownDb = m.db;
+    m.ownStmts = std::move(m.stmts);
+    m.stmts.clear();
+    m.db = db;
+    m.tx = tx;
+    return m.ok();
+}
+
+void RecordFile::leave() {
+    Impl& m = *impl_;
+    if (!m.tx) return;
+    m.finalizeAll();
+    m.stmts = std::move(m.ownStmts);
+    m.ownStmts.clear();
+    m.db = m.ownDb;
+    m.ownDb = nullptr;
+    m.tx = nullptr;
+}
 
 int RecordFile::deleteByKey(int key, const RecordBuffer& values, int64_t* deleted) {
     Impl& m = *impl_;
@@ -821,7 +906,7 @@ int64_t RecordFile::countWhere(const Conditions& where, int64_t limit) {
 int RecordFile::rebuildKeys() {
     Impl& m = *impl_;
     if (!m.open) return m.fail(ErrNotOpen);
-    if (m.line) return m.ok();
+    if (m.line || m.tx) return m.ok();  // inside a transaction the keys are current by construction
     if (!m.mayWrite()) return m.err;
     if (m.exec("BEGIN IMMEDIATE")) return m.err;
     bool good = true;
@@ -853,8 +938,7 @@ int RecordFile::rebuildKeys() {
 int RecordFile::beginBatch() {
     Impl& m = *impl_;
     if (!m.open) return m.fail(ErrNotOpen);
-    if (m.line) return m.ok();
-    if (m.inBatch) return m.ok();
+    if (m.line || m.inBatch || m.tx) return m.ok();
     if (!m.mayWrite()) return m.err;
     if (!m.deniesWrite() && !m.writeLock.lockSharedIfPresent(store_detail::lockPathFor(m.path)))
         return m.fail(ErrAccessDenied, "another user denies writing to " + m.path);

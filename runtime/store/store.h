@@ -14,7 +14,11 @@
 
 #include "runtime/values/decimal.h"
 
+struct sqlite3;
+
 namespace qm {
+
+class Transaction;
 
 // ---- layout -------------------------------------------------------------
 
@@ -205,6 +209,10 @@ public:
     void forgetPosition();
     // Deletes every record whose key equals `values`' key values.
     int deleteByKey(int key, const RecordBuffer& values, int64_t* deleted = nullptr);
+    // Deletes every record whose `field`, the first component of `key`, is
+    // exactly `value`: letter case kept, trailing blanks ignored. A blank
+    // value is in no key, so the whole file is searched for it.
+    int deleteExact(int key, int field, std::string_view value, int64_t* deleted = nullptr);
 
     // Sequential reading. seekFirst/seekLast/seekAtOrAfter/seekBefore only
     // position; next()/previous() read into the buffer (33 past the end).
@@ -247,7 +255,8 @@ public:
     // Rebuilds the keys and checks the file; a damaged file returns ErrBadFile.
     int rebuildKeys();
 
-    // Single-file batch: many adds/changes in one commit.
+    // Single-file batch: many adds/changes in one commit. Inside a
+    // Transaction the file has enlisted in, these do nothing: it commits.
     int beginBatch();
     int commitBatch();
     int rollbackBatch();
@@ -262,9 +271,16 @@ public:
     void setQuickScan(bool on);  // a hint for long sequential reads
     bool quickScan() const;
 
+    // The transaction the file's operations run in (Transaction::enlist), or null.
+    const Transaction* transaction() const;
+
     struct Impl;
 
 private:
+    friend class Transaction;
+    int join(sqlite3* db, Transaction* tx);
+    void leave();
+
     const FileDef& def_;
     std::unique_ptr<Impl> impl_;
 };
@@ -320,7 +336,17 @@ public:
     int deleteMatching(const RecordFile& file, int matchField, const std::vector<std::string>& values,
                        int64_t* deleted = nullptr);
     int deleteAt(const RecordFile& file, int64_t position);
+
+    // Runs an open indexed file's own operations (reads, add, put, erase,
+    // deletes) inside this transaction until it ends: they see its changes
+    // and commit or roll back with it, with no lock probe of their own.
+    // The file must be one of those begun with.
+    int enlist(RecordFile& file);
     int commit();
+    // Commits and begins again on the same connection, the files staying
+    // enlisted: others may write between the two, and what was read stays
+    // cached. A failed begin ends the transaction.
+    int commitAndContinue();
     void rollback();
     bool active() const;
 
@@ -332,6 +358,9 @@ public:
     static void setStepHook(std::function<void()> hook);
 
 private:
+    friend class RecordFile;
+    void forget(RecordFile* file);  // the file closes
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -34,6 +35,8 @@ struct Transaction::Impl {
     bool active = false;
     std::map<std::string, std::string> schemaOf;  // path -> "main" / "fN"
     std::vector<std::unique_ptr<store_detail::FileLock>> locks;
+    std::vector<RecordFile*> enlisted;
+    std::map<std::string, int> labels;  // table name -> files attached with it
     int err = 0;
     std::string detail;
 
@@ -63,12 +66,27 @@ struct Transaction::Impl {
         return ok();
     }
     void finish() {
+        // Enlisted files go back to their own connections first: their
+        // statements on this one must be gone before it closes.
+        for (RecordFile* f : enlisted) f->leave();
+        enlisted.clear();
+        labels.clear();
         if (db) sqlite3_close_v2(db);
         db = nullptr;
         active = false;
         locks.clear();
         schemaOf.clear();
     }
+    // Ends the transaction after a failed step, keeping the step's failure.
+    int abandon() {
+        int code = err;
+        std::string why = detail;
+        if (db && !sqlite3_get_autocommit(db)) exec("ROLLBACK");
+        finish();
+        return fail(code, why);
+    }
+    int commitWork() { return exec("COMMIT") ? abandon() : ok(); }
+    int beginWork() { return exec("BEGIN IMMEDIATE") ? abandon() : ok(); }
     // Schema of a file, "" when it is not part of the transaction (no records).
     std::string schema(const RecordFile& f) const {
         auto it = schemaOf.find(f.path());
@@ -127,7 +145,10 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
                 return code;
             }
         }
-        if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") || m.exec("PRAGMA " + schema + ".synchronous=FULL")) {
+        // A batch's changed pages stay in memory until its commit: spilling
+        // them early costs a journal sync in the middle of the batch.
+        if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") || m.exec("PRAGMA " + schema + ".synchronous=FULL") ||
+            m.exec("PRAGMA " + schema + ".cache_size=-16384")) {
             int code = m.err;
             std::string why = path + ": " + m.detail;
             m.finish();
@@ -140,15 +161,9 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
         }
         m.locks.push_back(std::move(lock));
         m.schemaOf[path] = schema;
-        (void)def;
+        ++m.labels[def->label];
     }
-    if (m.exec("BEGIN IMMEDIATE")) {
-        int code = m.err;
-        std::string why = m.detail;
-        m.finish();
-        return m.fail(code, why);
-    }
-    return m.ok();
+    return m.beginWork();
 }
 
 int Transaction::collect(const RecordFile& file, int matchField, const std::vector<std::string>& values, int outField,
@@ -236,22 +251,40 @@ int Transaction::deleteAt(const RecordFile& file, int64_t position) {
     return m.ok();
 }
 
+int Transaction::enlist(RecordFile& file) {
+    Impl& m = *impl_;
+    if (!m.active || !m.db) return m.fail(ErrNotOpen, "no transaction");
+    if (!file.isOpen() || file.def().kind != FileKind::Indexed) return m.fail(ErrNotOpen, "file not open");
+    if (m.schema(file).empty()) return m.fail(ErrNotSupported, file.path() + " is not in the transaction");
+    // The files' statements name their tables without a schema: each name
+    // must lead to one attached file only.
+    if (m.labels[file.def().label] != 1) return m.fail(ErrNotSupported, "two files hold " + file.def().label);
+    for (RecordFile* f : m.enlisted)
+        if (f == &file) return m.ok();
+    if (int rc = file.join(m.db, this)) return m.fail(rc, file.errorDetail());
+    m.enlisted.push_back(&file);
+    return m.ok();
+}
+
+void Transaction::forget(RecordFile* file) {
+    auto& list = impl_->enlisted;
+    list.erase(std::remove(list.begin(), list.end(), file), list.end());
+}
+
 int Transaction::commit() {
     Impl& m = *impl_;
     if (!m.active) return m.fail(ErrNotOpen, "no transaction");
-    if (!m.db) {
-        m.finish();
-        return m.ok();
-    }
-    if (m.exec("COMMIT")) {
-        int code = m.err;
-        std::string why = m.detail;
-        if (!sqlite3_get_autocommit(m.db)) m.exec("ROLLBACK");
-        m.finish();
-        return m.fail(code, why);
-    }
+    if (m.db && m.commitWork()) return m.err;
     m.finish();
     return m.ok();
+}
+
+int Transaction::commitAndContinue() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db) return m.ok();
+    if (m.commitWork()) return m.err;
+    return m.beginWork();
 }
 
 void Transaction::rollback() {

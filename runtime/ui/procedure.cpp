@@ -231,6 +231,10 @@ void WindowProcedure::useFile(DataFile* file, bool primary) {
   if (primary || !primary_) primary_ = file;
 }
 
+void WindowProcedure::ownRecord(DataFile* file) {
+  if (file && std::find(owned_.begin(), owned_.end(), file) == owned_.end()) owned_.push_back(file);
+}
+
 DataFile* WindowProcedure::fileByLabel(const std::string& label) const {
   for (DataFile* f : files_)
     if (compareNoCase(f->def().label, label) == 0) return f;
@@ -623,10 +627,19 @@ void WindowProcedure::finish() {
 }
 
 void WindowProcedure::holdForCall() {
+  ThreadScope scope(thread_);
+  std::vector<HeldRecord> held;
+  for (DataFile* f : owned_) held.push_back(HeldRecord::of(*f));
+  heldForCalls_.push_back(std::move(held));
   if (++disabledBy_ == 1 && outer_) outer_->setEnabled(false);
 }
 
 void WindowProcedure::releaseAfterCall() {
+  if (!heldForCalls_.empty()) {
+    ThreadScope scope(thread_);
+    for (const HeldRecord& h : heldForCalls_.back()) h.putBack();
+    heldForCalls_.pop_back();
+  }
   if (disabledBy_ > 0 && --disabledBy_ == 0 && outer_ && !finished_) {
     outer_->setEnabled(true);
     if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);

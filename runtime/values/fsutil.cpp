@@ -56,17 +56,23 @@ std::string normalizePath(std::string_view path) {
   return r;
 }
 
-std::string joinPath(std::string_view a, std::string_view b) {
-  std::string left = normalizePath(a);
-  std::string right = normalizePath(b);
-  if (left.empty()) return right;
+namespace {
+
+std::string joined(std::string left, std::string_view right) {
+  if (left.empty()) return std::string(right);
   if (right.empty()) return left;
   while (left.size() > 1 && left.back() == '/') left.pop_back();
   std::size_t skip = 0;
   while (skip < right.size() && right[skip] == '/') ++skip;
-  if (left == "/") return left + right.substr(skip);
-  return left + "/" + right.substr(skip);
+  if (left == "/") return left + std::string(right.substr(skip));
+  return left + "/" + std::string(right.substr(skip));
 }
+
+}  // namespace
+
+std::string joinPath(std::string_view a, std::string_view b) { return joined(normalizePath(a), normalizePath(b)); }
+
+std::string joinName(std::string_view dir, std::string_view name) { return joined(normalizePath(dir), name); }
 
 bool hasDriveLetter(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' &&

@@ -21,6 +21,10 @@ std::string resolveExecutable(const std::string& command, const std::string& pro
 std::string normalizePath(std::string_view path);
 // a and b joined by the host separator (one between them); backslashes normalised.
 std::string joinPath(std::string_view a, std::string_view b);
+// dir (backslashes normalised) and one file name as a directory listing
+// gives it, kept whole (a backslash in it is part of the name), joined as
+// joinPath joins.
+std::string joinName(std::string_view dir, std::string_view name);
 // "C:\x", "c:/x", "C:".
 bool hasDriveLetter(std::string_view path);
 

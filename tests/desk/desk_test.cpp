@@ -5,7 +5,10 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTableView>
+
+#include <filesystem>
 
 #include "deskfixture.h"
 #include "desk/cpanel.h"
@@ -90,6 +93,15 @@ struct Reminders : DeskTest {
 
 // ---- start-up check -------------------------------------------------------------------
 
+namespace {
+std::vector<std::string> sideLockFiles() {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator("."))
+    if (e.path().filename().string().ends_with("-lock")) out.push_back(e.path().filename().string());
+  return out;
+}
+}  // namespace
+
 TEST(RenewalRule, DueFromTodayToThirtyDaysAhead) {
   FakeClock clock(kToday, 0);
   setClock(&clock);
@@ -131,6 +143,7 @@ TEST_F(Reminders, CheckShowsPanelThenDueDomainsThenReminderNotesOnce) {
 
   auto* notice = top<Notice>(th);
   ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(sideLockFiles(), std::vector<std::string>{"DOMAINS.qdf-lock"});  // the scan denies writing
   EXPECT_EQ(notice->outerWindow()->windowTitle(), "Domain Reminders:   Due In 30 Days or Less");
   EXPECT_EQ(shown(notice, "DOM:DOMAINNAME"), (std::vector<std::string>{"alpha.com", "zeta.com"}));
   notice->requestClose();
@@ -145,9 +158,11 @@ TEST_F(Reminders, CheckShowsPanelThenDueDomainsThenReminderNotesOnce) {
   EXPECT_FALSE(threadRunning(th));
   EXPECT_TRUE(NoteReminderDue == "");
   EXPECT_EQ(splashLog.size(), 1u);
-  // The scans let go of both files: others may write again.
+  // The scans let go of both files: others may write again, and no side
+  // file of their locks stays behind.
   domain("new.com", kToday);
   note("new", "N", kToday);
+  EXPECT_TRUE(sideLockFiles().empty());
 }
 
 TEST_F(Reminders, NothingDueEndsTheCheckAfterTheTitleWindow) {
@@ -281,6 +296,30 @@ TEST_F(Reminders, ListFormatFollowsItsOwnTwoEntries) {
   n = top<Notice>(th);
   ASSERT_NE(n, nullptr);
   EXPECT_EQ(n->shownFormat().columns[0].width, 120);  // the format saved at the last close
+}
+
+TEST_F(Reminders, FirstFourColumnsStayInViewWhenTheListScrollsSideways) {
+  domain("alpha.com", kToday);
+  const int th = startNamedProcedure("notice", 0);
+  pump();
+  auto* n = top<Notice>(th);
+  ASSERT_NE(n, nullptr);
+  QTableView* t = n->table();
+  auto* frozen = t->findChild<QTableView*>("qmFrozenColumns");
+  ASSERT_NE(frozen, nullptr);
+  int width = 0;
+  for (int c = 0; c < 5; ++c) {
+    EXPECT_EQ(frozen->isColumnHidden(c), c == 4) << c;
+    if (c < 4) width += t->horizontalHeader()->sectionSize(c);
+  }
+  t->horizontalHeader()->resizeSection(4, 2 * t->viewport()->width());  // "Fee Paid" pushed far right
+  pump();
+  t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+  pump();
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_EQ(frozen->width(), width);
+  EXPECT_EQ(frozen->columnViewportPosition(0), 0);
+  EXPECT_LT(t->columnViewportPosition(0), 0);
 }
 
 // ---- notes -----------------------------------------------------------------------------

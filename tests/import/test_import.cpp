@@ -154,7 +154,7 @@ TEST_F(Import, YesWritesTheScannedRecordsAndThePageFields) {
     EXPECT_EQ(r.text("WPI:CURRENTLYUSE"), "Y");
     EXPECT_EQ(r.date("WPI:DATEENTERED"), day);
   }
-  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "D\\images/logo.gif");
+  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "D/images/logo.gif");
   EXPECT_EQ(images[0].integer("WPI:LINENUMBER"), 10);
 
   const auto links = records(FileId::WPLinks);

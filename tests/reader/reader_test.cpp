@@ -8,12 +8,22 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+
+#include <array>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
 #include "frame/procedures.h"
 #include "reader/companion.h"
@@ -26,10 +36,13 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
+#include "runtime/desktop/shellopen.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
+#include "runtime/values/clock.h"
+#include "runtime/values/picture.h"
 #include "guitest.h"
 #include "testdir.h"
 
@@ -125,7 +138,7 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   EXPECT_EQ(rd::ReadConfirmed, "Y");
   EXPECT_EQ(rd::FileCount, 2);  // notes.txt and the sub-directory are not pages
   // The last listed file (index.htm) is read first, so the status ends on about.html.
-  EXPECT_EQ(rd::StatusText.str(), "site\\about.html  file reading done.");
+  EXPECT_EQ(rd::StatusText.str(), "site/about.html  file reading done.");
 
   const auto domains = all(FileId::Domains);
   ASSERT_EQ(domains.size(), 1u);
@@ -136,7 +149,7 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   ASSERT_EQ(home.size(), 1u);
   EXPECT_EQ(home[0].text("WEB:PAGENAME"), "index.htm");
   EXPECT_EQ(home[0].text("WEB:DOMAINNAME"), "example.com");
-  EXPECT_EQ(home[0].text("WEB:LOCALPATH"), "site\\index.htm");
+  EXPECT_EQ(home[0].text("WEB:LOCALPATH"), "site/index.htm");
   EXPECT_EQ(home[0].text("WEB:HTMLPAGETITLE"), "Home Page");  // CR LF: no carriage return kept
   EXPECT_GT(home[0].integer("WEB:FILESIZE"), 0);
   for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4"}) EXPECT_EQ(home[0].text(mark), "Y") << mark;
@@ -150,7 +163,7 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   const auto images = pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].text("WPI:WEBPAGEIMG"), "/img/logo.gif");
-  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "site\\img/logo.gif");
+  EXPECT_EQ(images[0].text("WPI:IMAGEPATH"), "site/img/logo.gif");
   EXPECT_EQ(images[0].integer("WPI:LINENUMBER"), 6);
   const auto metas = pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome);
   ASSERT_EQ(metas.size(), 1u);
@@ -184,24 +197,54 @@ TEST_F(Reader, ReadingAgainKeepsTheUsersFieldsAndReplacesTheDetails) {
   EXPECT_EQ(all(FileId::WebPages).size(), 2u);
 }
 
-TEST_F(Reader, SubDirectoryNamesThePagesAndIsAddedToTheLocalDirectory) {
+TEST_F(Reader, SubDirectoryIsJoinedForTheRunOnlyAndEveryStoredPathNamesAFile) {
+  std::ofstream("site/sub/back\\slash.htm") << "<title>Slash</title>\n<img src=\"pic.gif\">\n";
   readSite("example.com", "site", "sub");
-  EXPECT_EQ(rd::ReaderLocalDir.str(), "site\\sub");
-  const auto pages = all(FileId::WebPages);
-  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(rd::ReaderLocalDir.str(), "site");  // the window keeps the domain's own directory
+  auto pages = all(FileId::WebPages);
+  ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[0].text("WEB:PAGEPATH"), "http://www.example.com/sub/deep.htm");
-  EXPECT_EQ(pages[0].text("WEB:PAGENAME"), "sub\\deep.htm");
-  EXPECT_EQ(pages[0].text("WEB:LOCALPATH"), "site\\sub\\deep.htm");
-  // A second run with the sub-directory still filled in looks one level deeper.
+  EXPECT_EQ(pages[0].text("WEB:PAGENAME"), "sub/deep.htm");
+  EXPECT_EQ(pages[0].text("WEB:LOCALPATH"), "site/sub/deep.htm");
+  EXPECT_EQ(pages[1].text("WEB:LOCALPATH"), "site/sub/back\\slash.htm");
+  EXPECT_EQ(pages[1].text("WEB:HTMLPAGETITLE"), "Slash");  // the file opened
+  EXPECT_EQ(all(FileId::WPIMG).at(0).text("WPI:IMAGEPATH"), "site/sub/pic.gif");
+  // A second GO with the sub-directory still filled in reads it again.
   answers.asked.clear();
-  {
-    ThreadScope t(1);
-    rd::ReadAllPages();
+  readSite("example.com", rd::ReaderLocalDir.str(), "sub");
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Parse HTML File"}));
+  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  // Cleared, it reads the root's pages and not the sub-directory's again.
+  readSite("example.com", rd::ReaderLocalDir.str(), "");
+  pages = all(FileId::WebPages);
+  EXPECT_EQ(pages.size(), 4u);
+  for (const auto& p : pages) {
+    EXPECT_TRUE(fs::is_regular_file(p.text("WEB:LOCALPATH"))) << p.text("WEB:LOCALPATH");
+    EXPECT_TRUE(fs::is_directory(p.text("WEB:LOCALDEFAULTDIRECTORY"))) << p.text("WEB:LOCALDEFAULTDIRECTORY");
   }
+  // A missing sub-directory is reported with the path looked for.
+  answers.asked.clear();
+  readSite("example.com", "site", "nothere");
   ASSERT_EQ(answers.asked.size(), 1u);
-  EXPECT_EQ(answers.asked[0].caption, "Huh?");
   EXPECT_EQ(answers.asked[0].text, "Cannot find that directory: " + std::string(rd::ProbeDir.view()));
-  EXPECT_EQ(rd::ProbeDir.str(), "site\\sub\\sub");
+  EXPECT_EQ(rd::ProbeDir.str(), "site/nothere");
+  EXPECT_EQ(rd::ReaderLocalDir.str(), "site");
+}
+
+TEST_F(Reader, AFileReadEmptyLeavesItsPageBlankMarkedWithSizeZero) {
+  readSite("example.com", "site");
+  std::ofstream("site/index.htm", std::ios::trunc).close();
+  readSite("example.com", "site");
+  const auto home = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kHome);
+  ASSERT_EQ(home.size(), 1u);
+  for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"})
+    EXPECT_EQ(home[0].text(mark), "") << mark;
+  EXPECT_EQ(home[0].integer("WEB:FILESIZE"), 0);
+  EXPECT_EQ(home[0].text("WEB:HTMLPAGETITLE"), "Home Page");  // no title read: the stored one stays
+  const std::string emptied = formatDate("@d1", today()) + " ";  // the file was emptied just now
+  EXPECT_EQ(home[0].text("WEB:FILEDATETIME").substr(0, emptied.size()), emptied);
+  EXPECT_TRUE(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).empty());
+  EXPECT_TRUE(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", kHome).empty());
 }
 
 TEST_F(Reader, RefusalsWriteNothing) {
@@ -236,6 +279,95 @@ TEST_F(Reader, EmptyDirectoryStillAddsTheDomainAndEnds) {
   readSite("empty.org", "empty");
   EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "empty.org Domain Added", "Parse HTML File"}));
   EXPECT_EQ(rd::FileCount, 0);
+}
+
+// ---- a killed run -------------------------------------------------------------------
+
+namespace {
+
+// Two versions of each page, told apart by their title and by what they hold:
+// A has links, images and a meta tag; B one link, a script and a form.
+// Pages from kPages on exist only in B.
+constexpr int kPages = 60, kOnlyInB = 10;
+
+void writeVersion(char v) {
+  fs::create_directories("kill");
+  for (int i = 0; i < kPages + (v == 'B' ? kOnlyInB : 0); ++i) {
+    std::ofstream f("kill/p" + std::to_string(i) + ".htm", std::ios::trunc);
+    f << "<title>" << v << "</title>\n";
+    if (v == 'A') {
+      for (int l = 0; l < 3 + i % 4; ++l) f << "<a href=\"x" << l << ".htm\">x</a>\n";
+      f << "<img src=\"a.gif\">\n<img src=\"b.gif\">\n<meta name=\"k\" content=\"v\">\n";
+    } else {
+      f << "<a href=\"only.htm\">o</a>\n<script>\nvar x;\n</script>\n<form>\n<input>\n</form>\n";
+    }
+    for (int pad = 0; pad < 200; ++pad) f << "<p>padding text of the page, line " << pad << "</p>\n";
+  }
+}
+
+// Every page whole in one version, or (a page only in B) wholly absent.
+void expectEveryPageWhole(const std::string& when) {
+  std::map<std::string, std::array<int, 5>> details;  // page path -> links, images, metas, scripts, forms
+  const std::pair<FileId, const char*> files[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
+                                                  {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},
+                                                  {FileId::WPMeta, "WPM:WEBPAGEPATH"},
+                                                  {FileId::WPScripts, "WPS:WEBPAGEPATHNAME"},
+                                                  {FileId::WPForm, "WPF:WEBPAGEPATHNAME"}};
+  for (std::size_t k = 0; k < 5; ++k)
+    for (const auto& r : all(files[k].first)) ++details[r.text(files[k].second)][k];
+  std::map<std::string, RecordBuffer> pages;
+  for (const auto& r : all(FileId::WebPages)) pages[r.text("WEB:PAGEPATH")] = r;
+  for (int i = 0; i < kPages + kOnlyInB; ++i) {
+    const std::string path = "http://www.kill.com/p" + std::to_string(i) + ".htm";
+    const auto page = pages.find(path);
+    const std::array<int, 5> got = details.count(path) ? details[path] : std::array<int, 5>{};
+    if (page == pages.end()) {
+      EXPECT_GE(i, kPages) << when << path;
+      EXPECT_EQ(got, (std::array<int, 5>{})) << when << path << ": details without their page";
+      continue;
+    }
+    const std::string v = page->second.text("WEB:HTMLPAGETITLE");
+    const std::array<int, 5> want = v == "A" ? std::array<int, 5>{3 + i % 4, 2, 1, 0, 0} : std::array<int, 5>{1, 0, 0, 1, 1};
+    EXPECT_TRUE(v == "A" || v == "B") << when << path << " " << v;
+    EXPECT_EQ(got, want) << when << path << " " << v;
+    std::string marks;
+    for (const char* m : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"})
+      marks += page->second.text(m).empty() ? "." : page->second.text(m);
+    EXPECT_EQ(marks, v == "A" ? "YYY.." : "Y..YY") << when << path;
+  }
+}
+
+}  // namespace
+
+TEST_F(Reader, AKilledRunLeavesEveryPageAsBeforeOrAsRead) {
+  writeVersion('A');
+  const auto t0 = std::chrono::steady_clock::now();
+  readSite("kill.com", "kill");
+  const auto whole = std::chrono::steady_clock::now() - t0;
+  expectEveryPageWhole("first read: ");
+  // Several commits a run, so kills fall between them and inside them.
+  BatchWriter::setCommitEvery(7, 1000);
+  std::mt19937 random(1234);
+  const long span = std::max<long>(20000, std::chrono::duration_cast<std::chrono::microseconds>(whole).count() * 3 / 2);
+  std::uniform_int_distribution<long> moment(0, span);
+  for (int round = 0; round < 30 && !HasFailure(); ++round) {
+    writeVersion(round % 2 ? 'A' : 'B');
+    const pid_t pid = fork();
+    if (pid == 0) {
+      ThreadScope t(2);  // the parent's connections are not the child's
+      rd::domainname = "kill.com";
+      rd::ReaderLocalDir = "kill";
+      rd::ReaderSubDir = "";
+      rd::ReadAllPages();
+      _exit(0);
+    }
+    ASSERT_GT(pid, 0);
+    usleep(static_cast<useconds_t>(moment(random)));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    expectEveryPageWhole("round " + std::to_string(round) + ": ");
+  }
+  BatchWriter::setCommitEvery(1000, 1000);
 }
 
 // ---- delete by domain ----------------------------------------------------------------
@@ -317,12 +449,30 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   EXPECT_TRUE(halts.empty());
   EXPECT_EQ(rd::ReadConfirmed, "");
   EXPECT_EQ(frame->toolBar()->actions().size(), 13);
-  ProcessStarter before = setProcessStarter([](const std::string&, const std::vector<std::string>&) { return false; });
+  // Help > Contents: the main program's help file, found and shown the same way.
+  std::vector<std::string> started, opened;
+  ProcessStarter before = setProcessStarter([&](const std::string& p, const std::vector<std::string>&) {
+    started.push_back(p);
+    return false;
+  });
+  UrlOpener opener = setUrlOpener([&](const QUrl& u) {
+    opened.push_back(u.fileName().toStdString());
+    return true;
+  });
   answers.asked.clear();
   frame->menuAction("&Contents")->trigger();
-  setProcessStarter(before);
   ASSERT_EQ(answers.asked.size(), 1u);
   EXPECT_EQ(answers.asked[0].caption, "Help");
+  EXPECT_EQ(answers.asked[0].text,
+            "The help file QUILLMARK.HLP was not found beside the program or in the current directory.");
+  std::ofstream("Quillmark.hlp") << "help";
+  answers.asked.clear();
+  frame->menuAction("&Contents")->trigger();
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_EQ(opened, std::vector<std::string>{"Quillmark.hlp"});
+  EXPECT_TRUE(started.empty());  // no outside viewer
+  setProcessStarter(before);
+  setUrlOpener(opener);
   frame->menuAction("&Speed Read Pages")->trigger();
   pump();
   bool reading = false;

@@ -21,6 +21,7 @@
 #include "records/rebuild.h"
 #include "records/register.h"
 #include "records/registrars.h"
+#include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/shellopen.h"
@@ -469,6 +470,25 @@ TEST_F(RecordsTest, ButtonsCallingProceduresNotBuiltSaySo) {
   EXPECT_EQ(answers.asked[0].text, "The Procedure BrowseWebPages has not been defined.");
   EXPECT_EQ(answers.asked[1].text, "The Procedure PrintHosts has not been defined.");
   EXPECT_EQ(answers.asked[2].text, "The Procedure PrintRegistrars has not been defined.");
+}
+
+TEST_F(RecordsTest, PrintOnAnEmptyListRunsTheReportWhichSaysNoRecords) {
+  reports::registerRecordReports([](std::string name, int stack, ProcedureFactory f) { registerProcedure(name, f, stack); });
+  for (const char* browse : {"BrowseHosts", "BrowseRegistrars"}) {
+    answers.asked.clear();
+    auto* b = start<BrowseProcedure>(browse);
+    ASSERT_NE(b, nullptr) << browse;
+    ASSERT_EQ(b->list().current(), nullptr);
+    click(b, "?Print");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !answers.asked.empty(); }, 3000)) << browse;
+    ASSERT_EQ(answers.asked.size(), 1u) << browse;
+    EXPECT_EQ(answers.asked[0].caption, "No Records");
+    EXPECT_EQ(answers.asked[0].text, "There are no records available to process.");
+    pump();
+    EXPECT_EQ(topProcedure(b->threadId()), b);  // the list stays open
+    b->close(2);
+    pump();
+  }
 }
 
 // ---- deleting a domain ------------------------------------------------------------------------

@@ -243,13 +243,13 @@ TEST(Scan, ImagePath) {
     const char* src;
     std::string path;
   } cases[] = {
-      {"D", "images/logo.gif", "D\\images/logo.gif"},
-      {"D", "/images/logo.gif", "D\\images/logo.gif"},
-      {"C:\\site  ", "\\x.gif", "C:\\site\\x.gif"},
-      {"D", "//x.gif", "D\\/x.gif"},
-      {"D", "", "D\\"},
+      {"D", "images/logo.gif", "D/images/logo.gif"},
+      {"D", "/images/logo.gif", "D/images/logo.gif"},
+      {"/srv/site\\blog  ", "\\img\\x.gif", "/srv/site/blog/img/x.gif"},
+      {"D", "//x.gif", "D/x.gif"},
+      {"D", "", "D"},
       {"D", "0123456789012345678901234567890123456789012345678901234567890123456789012345678901234",
-       "D\\012345678901234567890123456789012345678901234567890123456789012345678901234567"},
+       "D/012345678901234567890123456789012345678901234567890123456789012345678901234567"},
   };
   for (const auto& c : cases) EXPECT_EQ(qm::scanImagePath(c.dir, c.src), c.path) << c.src;
 }

@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "runtime/store/store.h"
 #include "runtime/store/thread.h"
@@ -470,6 +472,48 @@ TEST(RecordFile, DenyWriteEndsWithTheProcess) {
     EXPECT_EQ(addPerson(b, "x"), 0);
 }
 
+TEST(RecordFile, DenyWriteLeavesNoSideFileAndHandsItsLockOver) {
+    const char* side = "PEOPLE.qdf-lock";
+    RecordFile a(people()), c(people());
+    ASSERT_EQ(c.open(OpenMode::ReadWriteDenyNone, true, 0), 0);
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+    RecordFile refused(people());
+    EXPECT_EQ(refused.open(OpenMode::ReadWriteDenyWrite, false, 0), ErrAccessDenied);
+    EXPECT_TRUE(fs::exists(side));  // the refused open leaves the holder's lock alone
+    a.close();
+    EXPECT_FALSE(fs::exists(side));
+
+    // Another process waits for the lock while this one holds it; once it is
+    // handed over, that process denies writing through the file at the path.
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+    int got[2], go[2];
+    ASSERT_EQ(pipe(got), 0);
+    ASSERT_EQ(pipe(go), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        RecordFile b(people());
+        char ok = b.open(OpenMode::ReadWriteDenyWrite, false, 10) == 0 ? 'y' : 'n';
+        if (write(got[1], &ok, 1) != 1) _exit(2);
+        if (read(go[0], &ok, 1) != 1) _exit(3);
+        b.close();
+        _exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));  // it is waiting now
+    a.close();
+    char ok = 0;
+    ASSERT_EQ(read(got[0], &ok, 1), 1);
+    EXPECT_EQ(ok, 'y');
+    EXPECT_TRUE(fs::exists(side));
+    EXPECT_EQ(addPerson(c, "x"), ErrAccessDenied);
+    EXPECT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), ErrAccessDenied);
+    ASSERT_EQ(write(go[1], &ok, 1), 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(fs::exists(side));
+    EXPECT_EQ(addPerson(c, "x"), 0);
+}
+
 TEST(RecordFile, TwoProcessesAddingLoseNothing) {
     { RecordFile f(people()); ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0); }
     constexpr int kEach = 150;
@@ -572,6 +616,52 @@ TEST(Transaction, CommitsOrChangesNothing) {
     EXPECT_EQ(counts(), (std::pair<int64_t, int64_t>{5, 20}));
     EXPECT_EQ(deleteTown(5), 0);
     EXPECT_EQ(counts(), (std::pair<int64_t, int64_t>{0, 0}));
+}
+
+TEST(Transaction, EnlistedFilesWriteInIt) {
+    fillFamily(2, 2);
+    RecordFile p(people()), v(visits()), outsider(visits());
+    ASSERT_EQ(p.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+    ASSERT_EQ(v.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+    ASSERT_EQ(outsider.open(OpenMode::ReadWriteDenyNone, false, 0), 0);
+    {
+        Transaction tx;
+        ASSERT_EQ(tx.begin({&p, &v}), 0);
+        ASSERT_EQ(tx.enlist(p), 0);
+        ASSERT_EQ(tx.enlist(v), 0);
+        EXPECT_EQ(p.transaction(), &tx);
+        EXPECT_EQ(addPerson(p, "kept"), 0);
+        v.buffer().setText(0, "kept");
+        EXPECT_EQ(v.add(), 0);
+        EXPECT_EQ(v.count(), 5);  // the transaction sees its own changes
+        int64_t gone = 0;
+        // Exact: "P0" is not "p0"; the binary match still finds "p1".
+        EXPECT_EQ(v.deleteExact(0, 0, "P0", &gone), 0);
+        EXPECT_EQ(gone, 0);
+        EXPECT_EQ(v.deleteExact(0, 0, "p1 ", &gone), 0);
+        EXPECT_EQ(gone, 2);
+        EXPECT_EQ(outsider.count(), 4);  // others see nothing before the commit
+        ASSERT_EQ(tx.commitAndContinue(), 0);
+        EXPECT_EQ(outsider.count(), 3);  // ... and all of it after
+        EXPECT_EQ(p.transaction(), &tx);
+        EXPECT_EQ(addPerson(p, "later"), 0);
+        ASSERT_EQ(tx.commit(), 0);
+        EXPECT_EQ(p.transaction(), nullptr);
+    }
+    EXPECT_EQ(p.count(), 4);
+    // Dropped uncommitted, everything the enlisted files did goes.
+    {
+        Transaction tx;
+        ASSERT_EQ(tx.begin({&p, &v}), 0);
+        ASSERT_EQ(tx.enlist(v), 0);
+        v.buffer().setText(0, "lost");
+        EXPECT_EQ(v.add(), 0);
+        v.close();  // closing leaves the transaction
+        ASSERT_EQ(tx.enlist(p), 0);
+        EXPECT_EQ(addPerson(p, "lost"), 0);
+    }
+    EXPECT_EQ(p.count(), 4);
+    EXPECT_EQ(outsider.count(), 3);
 }
 
 TEST(Transaction, KilledWriterLeavesAllOrNothing) {

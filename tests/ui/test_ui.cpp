@@ -760,6 +760,69 @@ TEST_F(UiTest, ScrollBarFollowsTheKeyAndMovesTheList) {
   b->close(2);
 }
 
+TEST_F(UiTest, ListRowsAreCompactAndTabLeavesTheList) {
+  for (int i = 0; i < 30; ++i) add("P" + std::to_string(10 + i), "Oslo");
+  PeopleBrowse* b = nullptr;
+  startBrowse(*this, &b);
+  QTableView* t = b->table();
+  const int rowH = QFontMetrics(t->font()).height() + 4;
+  EXPECT_EQ(t->rowHeight(0), rowH);
+  EXPECT_EQ(b->list().pageSize(), t->viewport()->height() / rowH);
+  EXPECT_EQ(t->model()->rowCount(), b->list().pageSize());
+
+  QWidget* top = b->outerWindow();
+  top->activateWindow();
+  QApplication::setActiveWindow(top);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+  t->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), t);
+  const QModelIndex before = t->currentIndex();
+  QTest::keyClick(t, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), widgetOf(b, "?Insert"));
+  EXPECT_EQ(t->currentIndex(), before);
+  b->close(2);
+  pump();
+}
+
+TEST_F(UiTest, FixedColumnsStayInViewWhenTheListScrollsSideways) {
+  WindowDef w = browseWindow();
+  w.controls[4].columns[0].fixed = true;
+  BrowseProcedure* b = nullptr;
+  startProcedure("BrowsePeople", 0, [&]() -> std::unique_ptr<WindowProcedure> {
+    auto p = std::make_unique<BrowseProcedure>("BrowsePeople", w, peopleBrowseDef(), &people);
+    b = p.get();
+    return p;
+  });
+  QTableView* t = b->table();
+  auto* frozen = t->findChild<QTableView*>("qmFrozenColumns");
+  ASSERT_NE(frozen, nullptr);
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_FALSE(frozen->isColumnHidden(0));
+  EXPECT_TRUE(frozen->isColumnHidden(1));
+  EXPECT_TRUE(frozen->isColumnHidden(2));
+  EXPECT_EQ(frozen->width(), t->horizontalHeader()->sectionSize(0));
+
+  // A wide column makes the list scroll; the name column stays at the left edge.
+  t->horizontalHeader()->resizeSection(1, 3 * t->viewport()->width());
+  pump();
+  t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+  pump();
+  ASSERT_GT(t->horizontalScrollBar()->value(), 0);
+  EXPECT_LT(t->columnViewportPosition(0), 0);  // the list's own column went by
+  EXPECT_EQ(frozen->columnViewportPosition(0), 0);
+  EXPECT_EQ(frozen->model()->data(frozen->model()->index(2, 0)).toString().trimmed(), "Cy");
+
+  // A click on the frozen part picks the row; resizing it resizes the list's column.
+  QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, frozen->visualRect(frozen->model()->index(2, 0)).center());
+  EXPECT_EQ(b->list().current()->record.text(0), "Cy");
+  frozen->horizontalHeader()->resizeSection(0, 140);
+  EXPECT_EQ(t->horizontalHeader()->sectionSize(0), 140);
+  EXPECT_EQ(frozen->width(), 140);
+  EXPECT_EQ(b->shownFormat().columns[0].width, b->built()->units().toDuX(140));
+  b->close(2);
+  pump();
+}
+
 TEST_F(UiTest, ResizableWindowMovesControlsByTheirAnchors) {
   WindowDef w;
   w.title = "Anchors";

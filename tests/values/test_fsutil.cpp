@@ -27,6 +27,8 @@ TEST(FsUtil, Paths) {
       {"", "f.txt", "f.txt"},        {"dir", "", "dir"},             {"/", "f", "/f"},
   };
   for (const auto& j : joins) EXPECT_EQ(joinPath(j.a, j.b), j.want) << j.a << " + " << j.b;
+  // A listed name keeps its backslash: it is part of the name here.
+  EXPECT_EQ(joinName("site\\blog", "back\\slash.htm"), "site/blog/back\\slash.htm");
   for (auto p : {"C:\\x", "c:/x", "C:", "z:"}) EXPECT_TRUE(hasDriveLetter(p)) << p;
   for (auto p : {"", "x", "/c:/x", "1:/x", "ab:"}) EXPECT_FALSE(hasDriveLetter(p)) << p;
   EXPECT_EQ(currentDirectory(), qmtest::testDirectory());

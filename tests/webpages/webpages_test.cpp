@@ -157,6 +157,18 @@ TEST(PathRules, PageNameFromLocalPath) {
   };
   for (const Case& c : cases) EXPECT_EQ(pageNameFromLocalPath(c.local, c.dir), c.name) << c.local;
   EXPECT_EQ(pagePathFor("http://a.com  ", "b.htm  "), "http://a.com/b.htm");
+  // The address takes the whole relative path while the name is its cut.
+  struct PathCase {
+    const char* name;
+    const char* local;
+    const char* path;
+  } paths[] = {
+      {"products/widget-larg", "D/products/widget-large-blue.htm", "http://a.com/products/widget-large-blue.htm"},
+      {"about.htm", "D\\about.htm", "http://a.com/about.htm"},
+      {"renamed.htm", "D/products/widget-large-blue.htm", "http://a.com/renamed.htm"},  // typed apart
+      {"x.htm", "", "http://a.com/x.htm"},
+  };
+  for (const PathCase& c : paths) EXPECT_EQ(pagePathOf("http://a.com", c.name, c.local, "D"), c.path) << c.name;
   EXPECT_EQ(slashFirstBackslash("http://a.com/x\\y\\z.htm  "), "http://a.com/x/y\\z.htm");
 }
 

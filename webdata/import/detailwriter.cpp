@@ -1,5 +1,6 @@
 #include "webdata/import/detailwriter.h"
 
+#include <map>
 #include <optional>
 #include <span>
 #include <utility>
@@ -62,32 +63,18 @@ class Batch {
   bool on_;
 };
 
-// Returns false on a failed read.
+// Returns false when the file could not be searched: nothing of it is deleted.
 bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step, std::string* readError) {
   FileManager& fm = opened(d.id);
   RecordFile& f = fm.file();
   const FileDef& def = f.def();
-  FailureReport report(fm.name(), kDeleteError);
-  std::vector<int64_t> doomed;
-  const int rc = eachExactMatch(f, def.keyIndex(d.key), def.fieldIndex(d.path), pagePath,
-                                [&doomed](int64_t position, const RecordBuffer&) { doomed.push_back(position); });
-  if (step) step(static_cast<long>(doomed.size()));
-  if (rc != 0) {
-    if (!readError)
-      report.check(rc, f.errorText());
-    else if (readError->empty())
-      *readError = f.errorText();
-    return false;
-  }
-  if (doomed.empty()) return true;
-  Batch batch(f);
-  for (const int64_t pos : doomed) {
-    int gone = f.fetchPosition(pos);
-    if (gone == 0) gone = f.erase();
-    report.check(gone, f.errorText());
-  }
-  report.check(batch.commit(), f.errorText());
-  return true;
+  int64_t gone = 0;
+  const int rc = f.deleteExact(def.keyIndex(d.key), def.fieldIndex(d.path), pagePath, &gone);
+  if (step) step(static_cast<long>(gone));
+  if (rc == 0) return true;
+  if (!readError) FailureReport(fm.name(), kDeleteError).check(rc, f.errorText());
+  else if (readError->empty()) *readError = f.errorText();
+  return false;
 }
 
 // Fills and adds the records of one detail file in one commit.
@@ -109,10 +96,13 @@ class Writer {
     report_.check(batch_.commit(), f_.errorText());
     return !report_.failed();
   }
-  // Field indexes of "<prefix>1" to "<prefix>40".
-  std::vector<int> lineFields(const std::string& prefix) const {
-    std::vector<int> out;
-    for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
+  // Field indexes of "<prefix>1" to "<prefix>40", looked up once: the
+  // layouts never change.
+  const std::vector<int>& lineFields(const std::string& prefix) const {
+    thread_local std::map<std::string, std::vector<int>> known;
+    std::vector<int>& out = known[prefix];
+    if (out.empty())
+      for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
     return out;
   }
 
@@ -220,7 +210,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
   }
   if (!found.scripts.empty()) {
     Writer w(FileId::WPScripts, page);
-    const std::vector<int> fields = w.lineFields("WPS:SCRIPTLINE");
+    const std::vector<int>& fields = w.lineFields("WPS:SCRIPTLINE");
     for (const PageBlock& s : found.scripts) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
@@ -231,7 +221,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
   }
   if (!found.forms.empty()) {
     Writer w(FileId::WPForm, page);
-    const std::vector<int> fields = w.lineFields("WPF:FORMLINE");
+    const std::vector<int>& fields = w.lineFields("WPF:FORMLINE");
     for (const PageBlock& s : found.forms) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));

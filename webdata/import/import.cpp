@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "runtime/config/errors.h"
@@ -80,6 +81,9 @@ void ParseHtmlFile() {
   const PageFacts page = pageFactsOf(web);  // the run's own copy: the buffer is rewritten below
   for (const char* mark : kMarkFields) web.setText(mark, "");
 
+  // The old details and the new ones in one commit: a page is never left half-read.
+  BatchWriter writer({std::begin(kOpenOrder), std::end(kOpenOrder)});
+  writer.beginPart();  // none begun (another holds a file): each change commits itself
   StatusText = kClearing;
   clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); });
   progress.advance();
@@ -88,6 +92,7 @@ void ParseHtmlFile() {
   HtmlFileName = page.localPath;
   const std::string path = normalizePath(page.localPath);
   const bool exists = !page.localPath.empty() && fileExists(path);
+  if (!exists) writer.commit();  // nothing waits on the user with the files held
   if (!exists) message(kNotFound, HtmlFileName.str(), MsgIcon::None, BtnOk, BtnOk);
   // Shown as the work file's name; the lines themselves stay in memory, so
   // nothing is written to the data directory.
@@ -96,19 +101,23 @@ void ParseHtmlFile() {
   if (exists) {
     std::string error;
     const ScannedPage found = scanPageFile(path, &error);
+    if (!error.empty()) writer.commit();  // nothing waits on the user with the files held
     if (!error.empty() && stopBox(error, kCaption)) {
       ProgressCount = "";
       HtmlFileName = "";
       return;
     }
     progress.advance(found.progressSteps);
-    writePageDetails(found, page);
+    writePageDetails(found, page);  // a failed file is reported; the others keep what they got
     if (found.hasTitle) web.setText("WEB:HTMLPAGETITLE", found.title);
     if (found.scannedLines > 0) setFileFacts(web, path);
     for (std::size_t i = 0; i < found.marks.size(); ++i)
       if (found.marks[i]) web.setText(kMarkFields[i], "Y");
   }
 
+  writer.endPart(true);
+  if (const int rc = writer.commit(); rc != 0)
+    FailureReport(access(FileId::WPLinks).name(), kInsertError).check(rc, writer.errorText());
   ProgressCount = "";
   HtmlFileName = "";
   // The five files stay open on the thread for the form. The store keeps

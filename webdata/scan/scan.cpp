@@ -1,5 +1,7 @@
 #include "webdata/scan/scan.h"
 
+#include "runtime/values/fsutil.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -631,10 +633,8 @@ ScanResult scanFile(const std::string& path, std::string* error) {
 
 std::string scanImagePath(std::string_view localDirectory, std::string_view src) {
   if (!src.empty() && (src.front() == '/' || src.front() == '\\')) src.remove_prefix(1);
-  std::string out(trimRight(localDirectory));
-  out += '\\';
-  out.append(src);
-  return str(fit(out, kImagePathWidth));
+  // Joined by the host's separator, so the path names the file here.
+  return str(fit(joinPath(trimRight(localDirectory), src), kImagePathWidth));
 }
 
 std::int16_t clampLine(double line) {

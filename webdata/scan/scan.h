@@ -139,8 +139,8 @@ ScanResult scanBytes(std::string_view bytes);
 // empty and *error (when given) holds the reason; otherwise *error is cleared.
 ScanResult scanFile(const std::string& path, std::string* error);
 
-// The local path of an image: the directory, a backslash, and the source less
-// one leading "/" or "\", cut to 80.
+// The local path of an image: the directory and the source less one leading
+// "/" or "\", joined by the host's separator (joinPath), cut to 80.
 std::string scanImagePath(std::string_view localDirectory, std::string_view src);
 
 // A line number for a 2-byte field: fraction dropped, held within the field's
