@@ -99,6 +99,7 @@ void BatchProcedure::onTimer() {
   if (!running_ || !timer_->isActive()) return;
   ThreadScope scope(thread_);
   const bool more = !cancelled_ && reader_->runEvent();
+  afterEvent();
   progress_->setPercent(source_.percentDone());
   if (more && !cancelled_) return;
   timer_->stop();

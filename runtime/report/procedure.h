@@ -52,6 +52,9 @@ class BatchProcedure {
   // The pattern's own steps around the procedure's hooks.
   virtual void beginRun() {}
   virtual void recordStep() { takeRecord(); }
+  // After each timer event's batch of records: what the batch wrote can
+  // be committed here, so nothing stays held while the event loop runs.
+  virtual void afterEvent() {}
   // The end of the run; calls finish(response) once it is done with its pages.
   virtual void endOfRun();
   void finish(int response);
