@@ -11,7 +11,6 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
-#include "runtime/desktop/commandline.h"
 #include "runtime/desktop/help.h"
 #include "runtime/ui/windowdef.h"
 
@@ -20,7 +19,8 @@ namespace {
 
 ReaderFrame* g_frame = nullptr;
 
-constexpr const char* kHelpFile = "quillmark.HLP";
+// The main program's help file, found and shown the same way.
+constexpr const char* kHelpFile = "QUILLMARK.HLP";
 constexpr const char* kWallpaper = "skimwell.gif";
 
 // Stands in for the program's picture when the resources lack it.
@@ -38,8 +38,9 @@ WindowDef frameWindow() {
   WindowDef def;
   def.title = "Quillmark Multi-WebPage Reader Program  - reads every page of a site in one run";
   def.font = "MS Sans Serif";
-  def.w = 480;
-  def.h = 300;
+  // Room for the reading window and a browse with its form.
+  def.w = 560;
+  def.h = 360;
   def.resizable = true;
   def.mdi = false;
   return def;
@@ -66,8 +67,7 @@ const std::vector<MenuItem>& readerMenu() {
       {1, "&Cascade", "Stack all open windows", A::Cascade, "", 0, "", ""},
       {1, "&Arrange Icons", "Align all window icons", A::ArrangeIcons, "", 0, "", ""},
       {0, "&Help", "", A::Submenu, "", 0, "", ""},
-      {1, "&Contents", "View the contents of the help file", A::Run,
-       "winhelp.exe -i Multi-PageReaderProgram Quillmark.hlp", 0, "", ""},
+      {1, "&Contents", "View the contents of the help file", A::HelpContents, "", 0, "", ""},
       {1, "&Search for Help On...", "Search for help on a subject", A::HelpSearch, "", 0, "", ""},
       {1, "&How to Use Help", "How to use Windows Help", A::HelpHowTo, "", 0, "", ""},
   };
@@ -95,11 +95,6 @@ QMdiArea* ReaderFrame::makeArea(QWidget* parent) {
 }
 
 std::string ReaderFrame::helpFile() const { return kHelpFile; }
-
-void ReaderFrame::runCommand(const char* commandLine) {
-  if (startCommandLine(commandLine)) return;
-  message(std::string("The help viewer could not be started: ") + commandLine, "Help", MsgIcon::Exclamation);
-}
 
 bool ReaderFrame::beforeWindow() {
   // Before any window shows: beside the main program or not at all.

@@ -20,8 +20,6 @@ class ReaderFrame : public FrameHost {
  protected:
   QMdiArea* makeArea(QWidget* parent) override;
   std::string helpFile() const override;
-  // The help viewer's command line; a failed start says so.
-  void runCommand(const char* commandLine) override;
   bool beforeWindow() override;
   void setup() override;
   void cleanup() override;

@@ -20,6 +20,9 @@ std::string sha256Hex(std::string_view bytes);
 std::string randomHex(int bytes);
 
 // An advisory lock on a file, released when closed or when the process dies.
+// The exclusive holder removes the file as it lets go, so no empty side file
+// outlives a clean close; a lock taken on a file that was removed meanwhile
+// is taken again on the file now at the path.
 class FileLock {
 public:
     FileLock() = default;
@@ -37,6 +40,8 @@ public:
 
 private:
     int fd_ = -1;
+    std::string path_;
+    bool exclusive_ = false;
 };
 
 // Side lock file of an indexed file: where a deny-write open holds its lock.

@@ -1,6 +1,7 @@
 // Hashing, random salts and advisory file locks for the store.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -79,41 +80,84 @@ std::string randomHex(int bytes) {
 
 FileLock::~FileLock() { release(); }
 
+namespace {
+
+// The descriptor still names the file at path (not one removed meanwhile).
+bool stillAt(int fd, const std::string& path, bool* gone = nullptr) {
+    struct stat held, now;
+    if (gone) *gone = false;
+    if (::fstat(fd, &held) != 0) return false;
+    if (::stat(path.c_str(), &now) != 0) {
+        if (gone) *gone = errno == ENOENT;
+        return false;
+    }
+    return held.st_dev == now.st_dev && held.st_ino == now.st_ino;
+}
+
+}  // namespace
+
 void FileLock::release() {
     if (fd_ >= 0) {
+        // Only the exclusive holder removes it: nobody else holds it now, and
+        // anyone waiting on this file takes the lock again on a new one.
+        if (exclusive_ && stillAt(fd_, path_)) ::unlink(path_.c_str());
         ::flock(fd_, LOCK_UN);
         ::close(fd_);
         fd_ = -1;
     }
+    path_.clear();
+    exclusive_ = false;
 }
 
 bool FileLock::lockExclusive(const std::string& path, int seconds) {
     release();
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) break;
-        if (std::chrono::steady_clock::now() >= deadline) {
+    for (;;) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) return false;
+        bool locked = true;
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+                locked = false;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!locked) {
             ::close(fd);
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (stillAt(fd, path)) {
+            fd_ = fd;
+            path_ = path;
+            exclusive_ = true;
+            return true;
+        }
+        // Its holder removed it as we waited: lock the file at the path now.
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
     }
-    fd_ = fd;
-    return true;
 }
 
 bool FileLock::lockSharedIfPresent(const std::string& path) {
     release();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return true;  // nobody ever denied writing here
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    for (;;) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return true;  // nobody denies writing here
+        if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+            ::close(fd);
+            return false;
+        }
+        bool gone = false;
+        if (stillAt(fd, path, &gone)) {
+            fd_ = fd;
+            path_ = path;
+            return true;
+        }
+        ::flock(fd, LOCK_UN);
         ::close(fd);
-        return false;
+        if (gone) return true;
     }
-    fd_ = fd;
-    return true;
 }
 
 }  // namespace qm::store_detail

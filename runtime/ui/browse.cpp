@@ -19,6 +19,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/ui/datafile.h"
+#include "runtime/ui/frozencolumns.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
@@ -225,6 +226,9 @@ void BrowseProcedure::setup() {
   table_->horizontalHeader()->setSectionsMovable(false);
   table_->installEventFilter(this);
   table_->viewport()->installEventFilter(this);
+  int fixed = 0;
+  while (fixed < static_cast<int>(built_.size()) && built_[static_cast<size_t>(fixed)].fixed) ++fixed;
+  if (fixed > 0) frozen_ = new FrozenColumns(table_, fixed);
   applyFormat(ListFormat{built_});
   orig_ = user_ = ListFormat{built_};
   QObject::connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
@@ -272,9 +276,29 @@ void BrowseProcedure::setup() {
     if (Control* s = control(bdef_.sheet))
       if (auto* tabs = qobject_cast<QTabWidget*>(s->widget())) start = std::max(0, tabs->currentIndex());
   list_->setPageSize(pageRows());
+  takeRangeValues();
   setOrder(start);
   report(list_->first());
   listMoved();
+}
+
+void BrowseProcedure::takeRangeValues() {
+  rangeValues_.clear();
+  for (const SortOrder& o : bdef_.orders) {
+    std::vector<std::string> values;
+    for (const std::string& name : o.range) {
+      auto b = resolveBinding(name);
+      if (b && b->get) values.push_back(b->get());
+    }
+    rangeValues_.push_back(std::move(values));
+  }
+}
+
+void BrowseProcedure::fixRange() {
+  if (!view_) return;
+  takeRangeValues();
+  setOrder(order_);
+  refreshList();
 }
 
 void BrowseProcedure::setOrder(int index) {
@@ -284,10 +308,8 @@ void BrowseProcedure::setOrder(int index) {
   DataFile* f = primaryFile();
   view_->setOrder(o.key.empty() ? -1 : f->def().keyIndex(o.key));
   std::vector<std::function<std::string()>> range;
-  for (const std::string& name : o.range) {
-    auto b = resolveBinding(name);
-    if (b && b->get) range.push_back(b->get);
-  }
+  if (static_cast<size_t>(index) < rangeValues_.size())
+    for (const std::string& v : rangeValues_[static_cast<size_t>(index)]) range.push_back([v] { return v; });
   view_->setRange(std::move(range));
   std::string err;
   if (!view_->setFilter(o.filter, &err))
@@ -326,6 +348,7 @@ void BrowseProcedure::applyFormat(const ListFormat& f) {
     table_->horizontalHeader()->setSectionResizeMode(
         static_cast<int>(i), f.columns[i].resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
   }
+  if (frozen_) frozen_->sync();
 }
 
 ListFormat BrowseProcedure::shownFormat() const {
@@ -432,12 +455,12 @@ void BrowseProcedure::insertRecord() {
   DataFile* f = primaryFile();
   f->buffer().clear();
   // A range-limited browse gives the new record the range's values.
-  const SortOrder& o = bdef_.orders[static_cast<size_t>(order_)];
   int key = view_->order();
-  if (key >= 0) {
+  if (key >= 0 && static_cast<size_t>(order_) < rangeValues_.size()) {
     const KeyDef& k = f->def().keys[static_cast<size_t>(key)];
-    for (size_t i = 0; i < o.range.size() && i < k.components.size(); ++i)
-      if (auto b = resolveBinding(o.range[i]); b && b->get) setValueText(f->buffer(), k.components[i], b->get());
+    const std::vector<std::string>& values = rangeValues_[static_cast<size_t>(order_)];
+    for (size_t i = 0; i < values.size() && i < k.components.size(); ++i)
+      setValueText(f->buffer(), k.components[i], values[i]);
   }
   if (f->primeRecord(true) != 0) return;
   runUpdate(bdef_.updateNumber, InsertRecord, [this](int r) { afterCall(r, true); });
@@ -459,7 +482,13 @@ void BrowseProcedure::selectRecord() {
 }
 
 void BrowseProcedure::printRecord() {
-  if (!loadHighlighted()) return;
+  // An empty list prints too, from a cleared record: the report finds
+  // nothing and says so.
+  if (list_ && list_->current()) {
+    if (!loadHighlighted()) return;
+  } else {
+    primaryFile()->buffer().clear();
+  }
   runUpdate(bdef_.printNumber, ProcessRecord, [this](int r) { afterCall(r, false); });
 }
 

@@ -52,6 +52,7 @@ struct ListFormat {
 };
 
 class BrowseModel;
+class FrozenColumns;
 
 class BrowseProcedure : public WindowProcedure {
   Q_OBJECT
@@ -83,6 +84,10 @@ class BrowseProcedure : public WindowProcedure {
   void deleteRecord();
   void selectRecord();
   void printRecord();
+  // Takes the values that limit each order's range from their bindings now
+  // (they were taken when the browse opened, and are never re-read from a
+  // buffer that other windows move) and reads the list again.
+  void fixRange();
   // Loads the highlighted row into the file's buffer (and position).
   bool loadHighlighted();
   void refreshList();
@@ -110,6 +115,7 @@ class BrowseProcedure : public WindowProcedure {
   int pageRows() const;
   void scrollAction(int action);
   void syncScrollBar();
+  void takeRangeValues();
 
   BrowseDef bdef_;
   std::unique_ptr<RecordView> view_;
@@ -118,11 +124,13 @@ class BrowseProcedure : public WindowProcedure {
   QTableView* table_ = nullptr;
   QObject* viewport_ = nullptr;  // kept: events may arrive while the table is being destroyed
   QScrollBar* bar_ = nullptr;
+  FrozenColumns* frozen_ = nullptr;  // owned by the table
   Control* listControl_ = nullptr;
   int order_ = 0;
   std::vector<ColumnDef> built_;
   ListFormat orig_, user_;
   bool userShows_ = true;
+  std::vector<std::vector<std::string>> rangeValues_;  // per order, as fixed
 };
 
 }  // namespace qm

@@ -39,4 +39,22 @@ class DataFile {
   virtual std::string errorText() const = 0;
 };
 
+// A file's record and position as one procedure holds them, put back after
+// other procedures on the thread have moved the thread's buffer.
+struct HeldRecord {
+  DataFile* file = nullptr;
+  RecordBuffer record;
+  int64_t position = 0;
+
+  static HeldRecord of(DataFile& f) { return HeldRecord{&f, f.buffer(), f.recordFile().position()}; }
+  // The buffer and the record that a write-back rewrites become the held ones
+  // again; a record deleted meanwhile leaves none current.
+  void putBack() const {
+    RecordFile& rf = file->recordFile();
+    if (rf.position() != position && (position == 0 || !rf.isOpen() || rf.fetchPosition(position) != 0))
+      rf.forgetPosition();
+    file->buffer() = record;
+  }
+};
+
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/ui/datafile.h"
 #include "runtime/ui/window.h"
+#include "runtime/view/fieldvalue.h"
 #include "runtime/values/text.h"
 
 namespace qm {
@@ -30,6 +31,27 @@ FormProcedure::FormProcedure(std::string name, const WindowDef& window, FormDef 
     : WindowProcedure(std::move(name)), fdef_(std::move(form)) {
   setDefinition(window);
   useFile(primary, true);
+  ownRecord(primary);
+}
+
+void FormProcedure::useParent(DataFile* parent, std::string key, std::string link) {
+  parent_ = parent;
+  parentKey_ = std::move(key);
+  link_ = std::move(link);
+  useFile(parent);
+  ownRecord(parent);
+}
+
+void FormProcedure::readParent() {
+  if (!parent_ || !parent_->isOpen()) return;
+  const std::string value = primaryFile()->buffer().text(link_);
+  const int key = parent_->def().keyIndex(parentKey_);
+  if (clip(value).empty() || key < 0) return;
+  const HeldRecord before = HeldRecord::of(*parent_);
+  const KeyDef& k = parent_->def().keys[static_cast<size_t>(key)];
+  if (k.components.empty()) return;
+  setValueText(parent_->buffer(), k.components.front(), value);
+  if (parent_->recordFile().fetch(key) != 0) before.putBack();
 }
 
 bool FormProcedure::beforeWindow() {
@@ -71,12 +93,15 @@ bool FormProcedure::beforeWindow() {
     default:
       break;
   }
+  readParent();
+  if (request() == InsertRecord) primeFromParent();
   atOpen_ = f->buffer();
   return true;
 }
 
 void FormProcedure::beforeEventLoop() {
-  std::string title;
+  // Opened with neither request, the form keeps its window's own title.
+  std::string title = definition() ? definition()->title : std::string();
   if (request() == InsertRecord) title = fdef_.insertTitle;
   else if (request() == ChangeRecord) title = fdef_.changeTitle;
   QString t = QString::fromStdString(title);

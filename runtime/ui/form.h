@@ -49,16 +49,28 @@ class FormProcedure : public WindowProcedure {
   virtual bool okPressed() { return true; }
   // Saves (insert or change) once the pass is through.
   virtual void save();
+  // The record its derived values come from: the record of `parent` whose
+  // key `key` holds the primary record's `link`, read when the form opens
+  // (a blank link, or one naming no record, keeps what the caller left).
+  // Like the primary record it is the form's own until it closes.
+  void useParent(DataFile* parent, std::string key, std::string link);
+  DataFile* parentFile() const { return parent_; }
+  // Insert: the form's own priming from its parent record, before the
+  // record at open is kept.
+  virtual void primeFromParent() {}
   // Takes in what was typed into the focused entry but not yet accepted;
   // false when that stopped the action (a refused entry, the form closed).
   bool acceptTyped();
 
  private:
   Control* keyControl(int key) const;
+  void readParent();
 
   FormDef fdef_;
   RecordBuffer atOpen_;
   Control* focused_ = nullptr;
+  DataFile* parent_ = nullptr;
+  std::string parentKey_, link_;
 };
 
 }  // namespace qm

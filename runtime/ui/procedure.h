@@ -26,6 +26,7 @@ namespace qm {
 class Control;
 struct Binding;
 class DataFile;
+struct HeldRecord;
 class Window;
 class WindowProcedure;
 struct WindowDef;
@@ -174,6 +175,10 @@ class WindowProcedure : public QObject {
   void useFile(DataFile* file, bool primary = false);
   DataFile* primaryFile() const { return primary_; }
   const std::vector<DataFile*>& files() const { return files_; }
+  // This procedure's record of the file is its own: whatever a procedure it
+  // calls does to the thread's buffer and position of the file is undone
+  // when the call returns, before the continuation runs.
+  void ownRecord(DataFile* file);
   // Binds a window control to a value that is not a record field (a global):
   // get gives the text, set stores it (returns false to refuse).
   void bindValue(const std::string& name, std::function<std::string()> get,
@@ -268,6 +273,8 @@ class WindowProcedure : public QObject {
   std::vector<DataFile*> opened_;
   DataFile* primary_ = nullptr;
   std::map<int, ProcedureFactory> updates_;
+  std::vector<DataFile*> owned_;
+  std::vector<std::vector<HeldRecord>> heldForCalls_;  // one entry per call running over this one
   int focusMoves_ = 0;
   int disabledBy_ = 0;  // called procedures running over this one
   bool maximize_ = false;

@@ -36,6 +36,7 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
+#include "runtime/desktop/shellopen.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
@@ -453,12 +454,30 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   EXPECT_TRUE(halts.empty());
   EXPECT_EQ(rd::ReadConfirmed, "");
   EXPECT_EQ(frame->toolBar()->actions().size(), 13);
-  ProcessStarter before = setProcessStarter([](const std::string&, const std::vector<std::string>&) { return false; });
+  // Help > Contents: the main program's help file, found and shown the same way.
+  std::vector<std::string> started, opened;
+  ProcessStarter before = setProcessStarter([&](const std::string& p, const std::vector<std::string>&) {
+    started.push_back(p);
+    return false;
+  });
+  UrlOpener opener = setUrlOpener([&](const QUrl& u) {
+    opened.push_back(u.fileName().toStdString());
+    return true;
+  });
   answers.asked.clear();
   frame->menuAction("&Contents")->trigger();
-  setProcessStarter(before);
   ASSERT_EQ(answers.asked.size(), 1u);
   EXPECT_EQ(answers.asked[0].caption, "Help");
+  EXPECT_EQ(answers.asked[0].text,
+            "The help file QUILLMARK.HLP was not found beside the program or in the current directory.");
+  std::ofstream("Quillmark.hlp") << "help";
+  answers.asked.clear();
+  frame->menuAction("&Contents")->trigger();
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_EQ(opened, std::vector<std::string>{"Quillmark.hlp"});
+  EXPECT_TRUE(started.empty());  // no outside viewer
+  setProcessStarter(before);
+  setUrlOpener(opener);
   frame->menuAction("&Speed Read Pages")->trigger();
   pump();
   bool reading = false;
@@ -542,6 +561,31 @@ TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
   EXPECT_TRUE(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).empty());
   EXPECT_TRUE(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).empty());
   EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout).size(), 1u);
+}
+
+TEST_F(Reader, InsertedPageBelongsToTheListedDomain) {
+  readSite("example.com", "site");
+  const int th = startNamedProcedure("ShowPages", 50000);
+  pump();
+  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(th));
+  ASSERT_NE(browse, nullptr);
+  ASSERT_EQ(browse->list().rows().size(), 2u);
+  click(browse, "?Insert");
+  auto* form = dynamic_cast<FormProcedure*>(topProcedure(th));
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->outerWindow()->windowTitle(), "Adding a WebPages Record");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(form, "?WEB:DOMAINNAME"))->text(), "example.com");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(form, "?WEB:PAGENAME"))->text(), "");
+  typeInto(form, "?WEB:PAGENAME", "new.htm");
+  typeInto(form, "?WEB:PAGEPATH", "http://www.example.com/new.htm");
+  click(form, "?OK");
+  ASSERT_EQ(topProcedure(th), browse);
+  std::vector<std::string> names;
+  for (const Row& r : browse->list().rows()) names.push_back(r.record.text("WEB:PAGENAME"));
+  EXPECT_EQ(names, (std::vector<std::string>{"about.html", "index.htm", "new.htm"}));
+  const auto saved = pagesOf(FileId::WebPages, "WEB:PAGEPATH", "http://www.example.com/new.htm");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].text("WEB:DOMAINNAME"), "example.com");
 }
 
 TEST_F(Reader, BrowseOpensWithoutAskingAfterARead) {

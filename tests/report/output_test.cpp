@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -154,4 +158,61 @@ TEST(Preview, JumpsZoomsSelectsSavesAndKeepsItsPlacement) {
   EXPECT_EQ(qm::settings().read(qm::PreviewSection, "Height", ""), "700");
 }
 
+// The page shown, in pixels, and the room the scroll area gives it.
+struct Shown {
+  int pageWidth;
+  int viewWidth;
+  int room;
+};
+
+Shown shownPage(qm::PreviewWindow& w) {
+  auto* scroll = w.findChild<QScrollArea*>();
+  return {static_cast<int>(w.scale() * 8500), scroll->widget()->width(), scroll->viewport()->width()};
+}
+
+TEST(Preview, OpensReadableAndRefitsWhenResized) {
+  struct Case {
+    const char* savedZoom;  // nullptr: none saved
+    bool fitsWidth;
+  };
+  for (const Case c : {Case{nullptr, true}, Case{"100", false}, Case{"rubbish", true}}) {
+    SCOPED_TRACE(c.savedZoom ? c.savedZoom : "none");
+    ASSERT_TRUE(qm::settings().write(qm::PreviewSection, "Width", "900"));
+    ASSERT_TRUE(qm::settings().write(qm::PreviewSection, "Height", "700"));
+    if (c.savedZoom) {
+      ASSERT_TRUE(qm::settings().write(qm::PreviewSection, "Zoom", c.savedZoom));
+    }
+    auto w = std::make_unique<qm::PreviewWindow>(threePages());
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QApplication::processEvents();
+    const Shown opened = shownPage(*w);
+    if (c.fitsWidth) {
+      // The page fills the width the window gives it, whatever it was before laying out.
+      EXPECT_GT(opened.pageWidth, opened.room - 60);
+      EXPECT_LE(opened.pageWidth, opened.room);
+      EXPECT_GE(opened.viewWidth, opened.room);
+      w->resize(1200, 900);
+      QApplication::processEvents();
+      const Shown wider = shownPage(*w);
+      EXPECT_GT(wider.room, opened.room + 200);
+      EXPECT_GT(wider.pageWidth, wider.room - 60);
+      EXPECT_LE(wider.pageWidth, wider.room);
+      EXPECT_EQ(w->findChild<QScrollArea*>()->horizontalScrollBar()->maximum(), 0);
+    } else {
+      EXPECT_EQ(opened.pageWidth, static_cast<int>(w->logicalDpiX() * 8.5));
+      EXPECT_GE(opened.viewWidth, opened.pageWidth);
+    }
+    if (qEnvironmentVariableIsSet("QM_PREVIEW_SHOT")) {
+      w->grab().save(qEnvironmentVariable("QM_PREVIEW_SHOT") + (c.savedZoom ? c.savedZoom : "fit") +
+                     ".png");
+    }
+    w->setZoom(150);
+    w->close();
+    EXPECT_EQ(qm::settings().read(qm::PreviewSection, "Zoom", ""), "150");
+    ASSERT_TRUE(qm::settings().write(qm::PreviewSection, "Zoom", ""));
+  }
+}
+
 }  // namespace
+

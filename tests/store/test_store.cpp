@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "runtime/store/store.h"
 #include "runtime/store/thread.h"
@@ -262,6 +264,61 @@ TEST(RecordFile, PagesWalkDuplicatesRangesAndFilters) {
     EXPECT_EQ(byRecord.front(), "Oslo/p100");
 }
 
+// Conditions the engine applies: pages in every order and direction, and
+// counts, hold exactly the records that meet them, whichever index serves.
+TEST(RecordFile, ConditionsSelectInTheEngine) {
+    FileDef def = peopleDef();
+    def.queryIndexes = {"PEO:BORN"};
+    RecordFile f(def);
+    ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    ASSERT_EQ(f.beginBatch(), 0);
+    for (int i = 0; i < 200; ++i) {
+        f.buffer().clear();
+        f.buffer().setText(kName, "n" + std::to_string((i * 37) % 200 + 1000));
+        f.buffer().setText(kCity, i % 4 ? "Oslo" : "Rome");
+        f.buffer().setDate("PEO:BORN", i % 50);
+        ASSERT_EQ(f.add(), 0);
+    }
+    ASSERT_EQ(f.commitBatch(), 0);
+    EXPECT_EQ(sqlOne(f.path(), "SELECT count(*) FROM sqlite_schema WHERE name = 'field:PEO:BORN'"), "1");
+
+    using Op = FieldCondition::Op;
+    const int born = def.fieldIndex("PEO:BORN");
+    const Conditions between = {{born, Op::Ge, "", 10}, {born, Op::Le, "", 12}};
+    const Conditions rome = {{kCity, Op::Eq, "ROME", 0}, {born, Op::Gt, "", 40}};
+    auto meets = [&](const RecordBuffer& r, const Conditions& w) {
+        return &w == &between ? r.date(born) >= 10 && r.date(born) <= 12 : r.text(kCity) == "Rome" && r.date(born) > 40;
+    };
+    for (const Conditions* w : {&between, &rome}) {
+        for (int key : {-1, kByName, kByCity}) {
+            std::vector<std::string> expected;
+            std::vector<std::pair<int64_t, RecordBuffer>> page;
+            ASSERT_EQ(f.readPage(key, nullptr, 0, true, 1000, page), 0);
+            for (auto& [pos, r] : page)
+                if (meets(r, *w)) expected.push_back(r.text(kName));
+            for (bool forward : {true, false}) {
+                std::vector<std::string> seen;
+                RecordBuffer last(def);
+                int64_t lastPos = 0;
+                const RecordBuffer* from = nullptr;
+                for (int guard = 0; guard < 100; ++guard) {
+                    ASSERT_EQ(f.readPage(key, from, lastPos, forward, 4, page, {}, nullptr, {}, *w), 0);
+                    if (page.empty()) break;
+                    for (auto& [pos, r] : page) seen.push_back(r.text(kName));
+                    last = page.back().second;
+                    lastPos = page.back().first;
+                    from = &last;
+                }
+                if (!forward) std::reverse(seen.begin(), seen.end());
+                EXPECT_EQ(seen, expected) << key << forward;
+            }
+            EXPECT_EQ(f.countWhere(*w), static_cast<int64_t>(expected.size()));
+        }
+    }
+    EXPECT_EQ(f.countWhere(between, 5), 5);
+    EXPECT_EQ(f.countWhere({}), 200);
+}
+
 TEST(RecordFile, LocatePrefix) {
     RecordFile f(people());
     ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
@@ -413,6 +470,48 @@ TEST(RecordFile, DenyWriteEndsWithTheProcess) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     EXPECT_EQ(addPerson(b, "x"), 0);
+}
+
+TEST(RecordFile, DenyWriteLeavesNoSideFileAndHandsItsLockOver) {
+    const char* side = "PEOPLE.qdf-lock";
+    RecordFile a(people()), c(people());
+    ASSERT_EQ(c.open(OpenMode::ReadWriteDenyNone, true, 0), 0);
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+    RecordFile refused(people());
+    EXPECT_EQ(refused.open(OpenMode::ReadWriteDenyWrite, false, 0), ErrAccessDenied);
+    EXPECT_TRUE(fs::exists(side));  // the refused open leaves the holder's lock alone
+    a.close();
+    EXPECT_FALSE(fs::exists(side));
+
+    // Another process waits for the lock while this one holds it; once it is
+    // handed over, that process denies writing through the file at the path.
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+    int got[2], go[2];
+    ASSERT_EQ(pipe(got), 0);
+    ASSERT_EQ(pipe(go), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        RecordFile b(people());
+        char ok = b.open(OpenMode::ReadWriteDenyWrite, false, 10) == 0 ? 'y' : 'n';
+        if (write(got[1], &ok, 1) != 1) _exit(2);
+        if (read(go[0], &ok, 1) != 1) _exit(3);
+        b.close();
+        _exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));  // it is waiting now
+    a.close();
+    char ok = 0;
+    ASSERT_EQ(read(got[0], &ok, 1), 1);
+    EXPECT_EQ(ok, 'y');
+    EXPECT_TRUE(fs::exists(side));
+    EXPECT_EQ(addPerson(c, "x"), ErrAccessDenied);
+    EXPECT_EQ(a.open(OpenMode::ReadWriteDenyWrite, false, 0), ErrAccessDenied);
+    ASSERT_EQ(write(go[1], &ok, 1), 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(fs::exists(side));
+    EXPECT_EQ(addPerson(c, "x"), 0);
 }
 
 TEST(RecordFile, TwoProcessesAddingLoseNothing) {

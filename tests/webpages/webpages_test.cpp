@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -155,6 +157,18 @@ TEST(PathRules, PageNameFromLocalPath) {
   };
   for (const Case& c : cases) EXPECT_EQ(pageNameFromLocalPath(c.local, c.dir), c.name) << c.local;
   EXPECT_EQ(pagePathFor("http://a.com  ", "b.htm  "), "http://a.com/b.htm");
+  // The address takes the whole relative path while the name is its cut.
+  struct PathCase {
+    const char* name;
+    const char* local;
+    const char* path;
+  } paths[] = {
+      {"products/widget-larg", "D/products/widget-large-blue.htm", "http://a.com/products/widget-large-blue.htm"},
+      {"about.htm", "D\\about.htm", "http://a.com/about.htm"},
+      {"renamed.htm", "D/products/widget-large-blue.htm", "http://a.com/renamed.htm"},  // typed apart
+      {"x.htm", "", "http://a.com/x.htm"},
+  };
+  for (const PathCase& c : paths) EXPECT_EQ(pagePathOf("http://a.com", c.name, c.local, "D"), c.path) << c.name;
   EXPECT_EQ(slashFirstBackslash("http://a.com/x\\y\\z.htm  "), "http://a.com/x/y\\z.htm");
 }
 
@@ -302,6 +316,39 @@ TEST_F(WebPagesTest, ChangeTitleViewButtonsAndAutoRead) {
   click(f, "?Cancel");
   EXPECT_EQ(all(FileId::WebPages)[0].text("WEB:HTMLPAGETITLE"), "");  // not saved
   EXPECT_EQ(all(FileId::WPLinks).size(), 1u);                        // the import's records stay
+}
+
+// The editors really started: a recording program writes each argument it
+// got on a line of its own.
+TEST_F(WebPagesTest, EditorsGetThePagePathAsOneArgument) {
+  const std::string dir = QDir::currentPath().toStdString();
+  QDir().mkpath("my tools");
+  QDir().mkpath("my site");
+  const std::string recorder = dir + "/my tools/rec args";
+  std::ofstream(recorder) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" << dir
+                          << "/args.tmp\"\nmv \"" << dir << "/args.tmp\" \"" << dir << "/args.txt\"\n";
+  ASSERT_EQ(::chmod(recorder.c_str(), 0755), 0);
+  const std::string path = dir + "/my site/page one -rf.htm";
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", dir + "/my site"}});
+  page("a.com", "a.htm", "http://a.com/a.htm", {{"WEB:LOCALPATH", path}});
+  add(FileId::Editor, {{"EDI:MYEDITOR", "\"" + recorder + "\" --edit"}});
+  controlPanel.txted = recorder;  // unquoted, blanks and all
+  setProcessStarter({});
+  auto argsOf = [&](const char* button, UpdateWebPages* f) {
+    QFile::remove("args.txt");
+    click(f, button);
+    for (int i = 0; i < 200 && !QFile::exists("args.txt"); ++i) QTest::qWait(25);
+    std::vector<std::string> args;
+    std::ifstream in("args.txt");
+    for (std::string line; std::getline(in, line);) args.push_back(line);
+    return args;
+  };
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
+  click(b, "?Change");
+  UpdateWebPages* f = formOver(b);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(argsOf("?EditPage", f), (std::vector<std::string>{"--edit", path}));
+  EXPECT_EQ(argsOf("?ViewSource", f), (std::vector<std::string>{path}));
 }
 
 TEST_F(WebPagesTest, OutsideProgramsAndTheFileLookup) {

@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <string>
@@ -131,6 +132,38 @@ TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {
   process(w);
   EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"Y", "Y", "Y", "N"}));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH")[0], "C:\\old\\a.htm");
+  w->requestClose();
+}
+
+// What the progress window's bar showed on screen during a run.
+class BarPaints : public QObject {
+ public:
+  BarPaints() { qApp->installEventFilter(this); }
+  ~BarPaints() override { qApp->removeEventFilter(this); }
+  std::vector<int> values;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Paint)
+      if (auto* bar = qobject_cast<QProgressBar*>(o); bar && bar->window()->windowTitle() == "Processing Records")
+        values.push_back(bar->value());
+    return false;
+  }
+};
+
+TEST_F(DomainChanges, ProgressShowsWhileTheRunReadsInOneLongStretch) {
+  // The fixed clock makes the batch rule read every page in one timer event.
+  for (int i = 0; i < 120; ++i) page("long.com", "p" + std::to_string(100 + i) + ".htm", "N");
+  auto* w = open("chgcurruse");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "long.com");
+  BarPaints paints;
+  process(w);
+  const auto use = column(FileId::WebPages, "WEB:USENOW");
+  EXPECT_EQ(std::count(use.begin(), use.end(), "Y"), 120);
+  const auto between = std::count_if(paints.values.begin(), paints.values.end(), [](int v) { return v > 0 && v < 100; });
+  EXPECT_GE(between, 10);
+  EXPECT_TRUE(std::is_sorted(paints.values.begin(), paints.values.end()));
   w->requestClose();
 }
 

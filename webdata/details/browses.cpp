@@ -45,7 +45,7 @@ const std::vector<DetailBrowseSpec>& table() {
        "WPI:DOMAINNAME",
        {col(80, J::Left, "Page", "WPI:PAGE", "@s20"), col(80, J::Left, "Web Page IMG", "WPI:WEBPAGEIMG", "@s80"),
         col(26, J::Right, "Line", "WPI:LINENUMBER", "@n-7", J::Center, 0),
-        col(24, J::Left, "Date Entered", "WPI:DATEENTERED", "@d17", J::Center, 0)}},
+        col(44, J::Left, "Date Entered", "WPI:DATEENTERED", "@d17", J::Center, 0)}},
       {"BrowseMeta", "Browse the MetaTags  File", FileId::WPMeta, "WPM:PAGEPATH", "WPM:METANAME",
        LocatorKind::None, "Meta Tags", "&Print Meta Tags", "listmetas2", makeUpdateWPMeta, BrowseLayout::SelectPage,
        "",
@@ -121,8 +121,8 @@ WindowDef browseWindow(const DetailBrowseSpec& s) {
 BrowseDef detailBrowseDef(const DetailBrowseSpec& s) {
   BrowseDef b;
   b.list = kList;
-  // Only the current page's rows, whatever page the WebPages buffer holds at
-  // each read.
+  // Only the rows of the page in the WebPages buffer as the browse opens, or
+  // of the page chosen with "Select WebPages".
   b.orders = {SortOrder{s.key, s.locator, {}, {"WEB:PAGEPATH"}, {}}};
   b.sheet = "?Sheet";
   b.updateNumber = 1;
@@ -178,7 +178,9 @@ void DetailBrowse::selectPage() {
     if (!loadHighlighted()) return;
     if (ordered && ordered->adoptLoaded() != 0) return;
   }
-  callNamedProcedure(*this, "SelectWebPages", SelectRecord, [this](int) {
+  callNamedProcedure(*this, "SelectWebPages", SelectRecord, [this](int response) {
+    // The chosen page limits the list from now on.
+    if (response == RequestCompleted) fixRange();
     // Another page: its rows from the first; the same page: as it was.
     const Row* r = list().current();
     if (r && view().inRange(r->record))

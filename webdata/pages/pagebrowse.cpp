@@ -113,8 +113,10 @@ BrowseDef selectListDef() {
 
 BrowseWebPages::BrowseWebPages()
     : RecordBrowse("BrowseWebPages", browseWindow(), pagesBrowseDef(), &managedFile(FileId::WebPages)) {
-  // The first tab's range is the domain in this thread's buffer.
+  // The first tab's range is the domain in this thread's buffer as the
+  // browse opens; the forms it calls may load other domains.
   useFile(&managedFile(FileId::Domains));
+  ownRecord(&managedFile(FileId::Domains));
 }
 
 void BrowseWebPages::runUpdate(int number, int request, ResponseHandler done) {

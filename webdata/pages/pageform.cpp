@@ -241,7 +241,8 @@ PageFileChooser setPageFileChooser(PageFileChooser c) {
 
 UpdateWebPages::UpdateWebPages()
     : FormProcedure("updatewebpages1", formWindow(), pageFormDef(), &managedFile(FileId::WebPages)) {
-  useFile(&managedFile(FileId::Domains));
+  // The page's own domain, found by its name: the paths come from it.
+  useParent(&managedFile(FileId::Domains), "DOM:NAME", "WEB:DOMAINNAME");
   useFile(&managedFile(FileId::Editor));
   useFile(&managedFile(FileId::WPLinks));
 }
@@ -258,6 +259,14 @@ bool UpdateWebPages::beforeWindow() {
   changeTitle_ = "Record Will Be Changed  (" + stored + ")";
   if (page().text("WEB:PAGENAME") == "1") page().setText("WEB:PAGENAME", "");
   return true;
+}
+
+void UpdateWebPages::primeFromParent() {
+  // A new page keeps its domain's directory even when the domain is not
+  // picked again: the import names its images from it.
+  if (isBlank(page().text("WEB:LOCALDEFAULTDIRECTORY")) && !isBlank(page().text("WEB:DOMAINNAME")) &&
+      compareNoCase(domain().text("DOM:DOMAINNAME"), page().text("WEB:DOMAINNAME")) == 0)
+    page().setText("WEB:LOCALDEFAULTDIRECTORY", domain().text("DOM:DEFAULTLOCALDIR"));
 }
 
 void UpdateWebPages::beforeEventLoop() {
@@ -345,17 +354,21 @@ void UpdateWebPages::localPathEvent(bool accepted) {
   RecordBuffer& p = page();
   if (!isBlank(p.text("WEB:LOCALPATH"))) {
     p.setText("WEB:PAGENAME", pageNameFromLocalPath(p.text("WEB:LOCALPATH"), domain().text("DOM:DEFAULTLOCALDIR")));
-    p.setText("WEB:PAGEPATH", pagePathFor(domain().text("DOM:DEFAULTWEBPATH"), p.text("WEB:PAGENAME")));
+    p.setText("WEB:PAGEPATH", pagePath());
   }
   if (accepted) p.setText("WEB:PAGEPATH", slashFirstBackslash(p.text("WEB:PAGEPATH")));
   display();
 }
 
+std::string UpdateWebPages::pagePath() const {
+  return pagePathOf(domain().text("DOM:DEFAULTWEBPATH"), page().text("WEB:PAGENAME"), page().text("WEB:LOCALPATH"),
+                    domain().text("DOM:DEFAULTLOCALDIR"));
+}
+
 void UpdateWebPages::pagePathEvent(bool selected) {
   RecordBuffer& p = page();
   // Without a page name the rebuild would wipe the stored path.
-  if (selected && !isBlank(p.text("WEB:PAGENAME")))
-    p.setText("WEB:PAGEPATH", pagePathFor(domain().text("DOM:DEFAULTWEBPATH"), p.text("WEB:PAGENAME")));
+  if (selected && !isBlank(p.text("WEB:PAGENAME"))) p.setText("WEB:PAGEPATH", pagePath());
   p.setText("WEB:PAGEPATH", slashFirstBackslash(p.text("WEB:PAGEPATH")));
   display();
 }
@@ -364,8 +377,7 @@ void UpdateWebPages::pageNameEvent(bool accepted) {
   RecordBuffer& p = page();
   if (p.text("WEB:PAGENAME") == "1") p.setText("WEB:PAGENAME", "");
   if (accepted && !isBlank(p.text("WEB:DOMAINNAME")) && !isBlank(p.text("WEB:PAGENAME"))) {
-    if (isBlank(p.text("WEB:PAGEPATH")))
-      p.setText("WEB:PAGEPATH", pagePathFor(domain().text("DOM:DEFAULTWEBPATH"), p.text("WEB:PAGENAME")));
+    if (isBlank(p.text("WEB:PAGEPATH"))) p.setText("WEB:PAGEPATH", pagePath());
     const std::string dir = domain().text("DOM:DEFAULTLOCALDIR");
     if (!isBlank(dir) && isBlank(p.text("WEB:LOCALPATH")))
       p.setText("WEB:LOCALPATH", localPathFor(dir, p.text("WEB:PAGENAME")));
@@ -471,14 +483,14 @@ void UpdateWebPages::editPage() {
   if (f.seekFirst() == 0) f.next();
   const std::string program = editor.buffer().text("EDI:MYEDITOR");
   controlPanel.html = program;
-  startCommandLine(program + " " + page().text("WEB:LOCALPATH"));
+  startCommandLineWith(program, page().text("WEB:LOCALPATH"));
 }
 
 void UpdateWebPages::viewLocalPage() {
-  std::string line = "hh.exe " + page().text("WEB:LOCALPATH");
-  if (line.size() > 100) line.resize(100);
   if (!locateProgram("hh.exe").empty()) {
-    startCommandLine(line);
+    std::string shown = page().text("WEB:LOCALPATH");
+    if (shown.size() > 93) shown.resize(93);  // "hh.exe " and the path: 100 at most
+    startCommandLineWith("hh.exe", shown);
     return;
   }
   // No help viewer here: the desktop shows the local file instead.
@@ -488,7 +500,7 @@ void UpdateWebPages::viewLocalPage() {
 
 void UpdateWebPages::viewSource() {
   HtmlFileName = page().text("WEB:LOCALPATH");
-  startCommandLine(controlPanel.txted.str() + " " + HtmlFileName.str());
+  startCommandLineWith(controlPanel.txted.str(), HtmlFileName.str());
 }
 
 bool UpdateWebPages::dittoOnDomainList() const {

@@ -34,6 +34,7 @@ class UpdateWebPages : public FormProcedure {
 
  protected:
   bool beforeWindow() override;
+  void primeFromParent() override;
   void beforeEventLoop() override;
   bool takeWindowEvent(Event e) override;
   bool takeFieldEvent(Control& c, Event e) override;
@@ -51,6 +52,7 @@ class UpdateWebPages : public FormProcedure {
   void domainChosen(Control& drop);
   void localPathEvent(bool accepted);
   void pagePathEvent(bool selected);
+  std::string pagePath() const;
   void pageNameEvent(bool accepted);
   void lookUpFiles();
   void autoRead();

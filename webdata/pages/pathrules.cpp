@@ -25,6 +25,12 @@ bool startsWithDirectory(std::string_view path, std::string_view dir) {
 }  // namespace
 
 std::string pageNameFromLocalPath(std::string_view localPath, std::string_view domainDir) {
+  std::string name = relativePagePath(localPath, domainDir);
+  if (name.size() > kPageNameWidth) name.resize(kPageNameWidth);
+  return std::string(clip(name));
+}
+
+std::string relativePagePath(std::string_view localPath, std::string_view domainDir) {
   const std::string_view path = clip(localPath);
   const std::string_view dir = clip(domainDir);
   std::string name;
@@ -35,12 +41,17 @@ std::string pageNameFromLocalPath(std::string_view localPath, std::string_view d
     const std::size_t cut = path.find_last_of("\\/");
     name = std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
   }
-  if (name.size() > kPageNameWidth) name.resize(kPageNameWidth);
   return std::string(clip(name));
 }
 
 std::string pagePathFor(std::string_view webPath, std::string_view pageName) {
   return std::string(clip(webPath)) + "/" + std::string(clip(pageName));
+}
+
+std::string pagePathOf(std::string_view webPath, std::string_view pageName, std::string_view localPath,
+                       std::string_view domainDir) {
+  const bool fromLocal = !clip(localPath).empty() && pageNameFromLocalPath(localPath, domainDir) == clip(pageName);
+  return pagePathFor(webPath, fromLocal ? relativePagePath(localPath, domainDir) : std::string(pageName));
 }
 
 std::string slashFirstBackslash(std::string_view path) {

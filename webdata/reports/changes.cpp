@@ -44,7 +44,7 @@ class DomainChangeRun::Procedure : public ProcessProcedure {
     owner_.writer_ = std::make_unique<BatchWriter>(files);
   }
   // The pages an event changed commit together; nothing is held between events.
-  void afterEvent() override {
+  void betweenEvents() override {
     if (owner_.writer_) owner_.writer_->commit();
   }
   void cleanup() override {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "runtime/config/requests.h"
+#include "runtime/ui/browse.h"
 #include "webdata/reports/changes.h"
 #include "webdata/reports/reports.h"
 #include "webdata/reports/windows.h"
@@ -26,6 +27,9 @@ class ReportRun : public WindowProcedure {
       close(RequestCancelled);
       return;
     }
+    // A listing prints with the filter of the browse that asked for it.
+    auto* asking = qobject_cast<BrowseProcedure*>(caller());
+    report_->setCallerFilter(asking ? asking->view().filterText() : std::string());
     // The report's own life takes the request from the globals again.
     RequestCode = static_cast<uint8_t>(request());
     report_->start([this](int response) { close(response); });

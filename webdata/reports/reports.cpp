@@ -82,16 +82,16 @@ const std::vector<WebReportDef>& webReportDefs() {
        {F::WPIMG, "WPI:PAGENAME", 0, "wpi:domainname=domainname", "", "WPI:WEBPAGEPATHNAME"},
        T::DomainName, P::RecordImagePath, true, 25000},
       // Selected-record listings.
-      {"listimages", {F::WPIMG, "", 0, "", "", ""}, T::QueryFilter, P::None, false, 0},
+      {"listimages", {F::WPIMG, "", 0, "", "", ""}, T::CallerFilter, P::None, false, 0},
       {"listlinks", {F::WPLinks, "WPL:PATHNAME", 0, "", "WPL:WEBPAGELINK", "WPL:WEBPAGEPATHNAME"},
-       T::QueryFilter, P::None, false, 0},
-      {"listmetas", {F::WPMeta, "WPM:PAGEPATH", 0, "", "", "WPM:WEBPAGEPATH"}, T::QueryFilter, P::None, false, 0},
-      {"listscripts", {F::WPScripts, "", 0, "", "", ""}, T::QueryFilter, P::None, false, 0},
-      {"listforms2", {F::WPForm, "", 0, "", "", ""}, T::QueryFilter, P::None, false, 0},
+       T::CallerFilter, P::None, false, 0},
+      {"listmetas", {F::WPMeta, "WPM:PAGEPATH", 0, "", "", "WPM:WEBPAGEPATH"}, T::CallerFilter, P::None, false, 0},
+      {"listscripts", {F::WPScripts, "", 0, "", "", ""}, T::CallerFilter, P::None, false, 0},
+      {"listforms2", {F::WPForm, "", 0, "", "", ""}, T::CallerFilter, P::None, false, 0},
       {"listwebpages", {F::WebPages, "WEB:NAMES", 1, "", "", "WEB:PAGENAME"}, T::Nothing, P::None, false, 0},
-      {"listmetas2", {F::WPMeta, "WPM:PAGEPATH", 1, "", "", "WPM:WEBPAGEPATH"}, T::QueryFilter, P::None, false, 0},
+      {"listmetas2", {F::WPMeta, "WPM:PAGEPATH", 1, "", "", "WPM:WEBPAGEPATH"}, T::CallerFilter, P::None, false, 0},
       {"listlinks2", {F::WPLinks, "WPL:PATHNAME", 1, "", "WPL:WEBPAGELINK", "WPL:WEBPAGEPATHNAME"},
-       T::QueryFilter, P::None, false, 0},
+       T::CallerFilter, P::None, false, 0},
       // Web pages, scripts, forms.
       {"webpagereport", {F::WebPages, "WEB:NAMES", 0, "", "", "WEB:DOMAINNAME"}, T::Nothing, P::None, false, 25000},
       {"PrintScript", {F::WPScripts, "WPS:PAGENAM", 1, "", "", "WPS:WEBPAGEPATHNAME"}, T::Nothing, P::None, false,
@@ -148,7 +148,7 @@ std::string WebReport::pictureFile() const {
 void WebReport::takeGlobals() {
   imagePath_ = ImagePath.str();
   switch (def_.takes) {
-    case Takes::QueryFilter: source_.setFilter(QueryFilter); break;
+    case Takes::CallerFilter: source_.setFilter(callerFilter_ ? *callerFilter_ : QueryFilter); break;
     case Takes::DomainName: source_.setRunName("domainname", domainname.str()); break;
     case Takes::Nothing: break;
   }

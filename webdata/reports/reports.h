@@ -3,6 +3,7 @@
 // web page, script and form reports, each a report procedure over its file.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,7 @@ namespace qm::webreports {
 // What a run takes from the program's globals when it starts.
 enum class Takes {
   Nothing,
-  QueryFilter,   // the listings' filter
+  CallerFilter,  // the listings' filter: that of the window asking for the report
   DomainName,    // the filter's "domainname"
 };
 // Where an image band's picture comes from.
@@ -47,6 +48,10 @@ class WebReport {
   // The picture file of the record being printed ("" for none).
   std::string pictureFile() const;
 
+  // The filter of the window that asks for the report, taken by a listing
+  // instead of QueryFilter, which any view may have rewritten since.
+  void setCallerFilter(std::string filter) { callerFilter_ = std::move(filter); }
+
   // Runs until the preview closes; the response.
   int run();
   void start(std::function<void(int)> done);
@@ -58,6 +63,7 @@ class WebReport {
   const WebReportDef& def_;
   PageDataSource source_;
   std::string imagePath_;  // ImagePath as the run began
+  std::optional<std::string> callerFilter_;
   std::unique_ptr<ReportProcedure> procedure_;
 };
 
