@@ -143,7 +143,7 @@ TEST_F(Reminders, CheckShowsPanelThenDueDomainsThenReminderNotesOnce) {
 
   auto* notice = top<Notice>(th);
   ASSERT_NE(notice, nullptr);
-  EXPECT_EQ(sideLockFiles(), std::vector<std::string>{"DOMAINS.qdf-lock"});  // the scan denies writing
+  EXPECT_TRUE(sideLockFiles().empty());  // the scan let go before the list waits on the user
   EXPECT_EQ(notice->outerWindow()->windowTitle(), "Domain Reminders:   Due In 30 Days or Less");
   EXPECT_EQ(shown(notice, "DOM:DOMAINNAME"), (std::vector<std::string>{"alpha.com", "zeta.com"}));
   notice->requestClose();
