@@ -34,6 +34,8 @@ class BatchWriter {
   // Text of the last failure, for "%ErrorText".
   std::string errorText() const { return tx_.errorText(); }
   bool inTransaction() const { return tx_.active(); }
+  // Parts ended since the last commit: what a failed part takes back with it.
+  int uncommittedParts() const { return tx_.active() ? parts_ : 0; }
 
   // Test seam: when writers made from now on commit (1000 parts or one
   // second, whichever comes first, unless changed).

@@ -377,19 +377,24 @@ TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
   add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"}, {"WEB:PAGENAME", "x.htm"},
                          {"WEB:PAGEPATH", "http://www.other.net/x.htm"}});
   add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "http://www.other.net/x.htm"}, {"WPL:WEBPAGELINK", "y"}});
+  add(FileId::WebPages, {{"WEB:PAGENAME", "nameless.htm"}, {"WEB:PAGEPATH", "http://www./nameless.htm"}});
   const struct {
     const char* domain;
     int deleted;
-  } cases[] = {{"http://www.example.com", 0}, {"Example.com", 0}, {"example.com", 2}, {"example.com", 0}};
+    const char* status;
+  } cases[] = {{"http://www.example.com", 0, "Finished. Records deleted. Pages deleted: 0"},
+               {"", 0, "No domain name entered: no pages deleted."},
+               {"EXAMPLE.com", 2, "Finished. Records deleted. Pages deleted: 2"},  // the key ignores case
+               {"example.com", 0, "Finished. Records deleted. Pages deleted: 0"}};
   for (const auto& c : cases) {
     ThreadScope t(1);
     rd::domainname = c.domain;
     rd::DeleteDomainPages();
     EXPECT_EQ(rd::FileCount, c.deleted) << c.domain;
-    EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted.");
+    EXPECT_EQ(rd::StatusText.str(), c.status) << c.domain;
   }
   const auto pages = all(FileId::WebPages);
-  ASSERT_EQ(pages.size(), 1u);
+  ASSERT_EQ(pages.size(), 2u);  // the other domain's page and the one without a domain
   EXPECT_EQ(pages[0].text("WEB:DOMAINNAME"), "other.net");
   for (FileId id : {FileId::WPIMG, FileId::WPMeta, FileId::WPScripts, FileId::WPForm}) EXPECT_TRUE(all(id).empty());
   EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
@@ -409,8 +414,8 @@ TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {
   EXPECT_TRUE(run->isEnabled());  // not disabled again
   typeInto(w, "?domainname", "nothing.here");
   click(w, "?Run");
-  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted.");
-  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted.");
+  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted. Pages deleted: 0");
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted. Pages deleted: 0");
 }
 
 // ---- companion check and frame -------------------------------------------------------

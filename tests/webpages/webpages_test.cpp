@@ -438,8 +438,9 @@ TEST_F(WebPagesTest, DeletePagesByDomainRemovesThemWithTheirDetailRecords) {
   page("a.com", "zeta.htm", "/a/zeta");
   page("a.com", "", "/a/blank");  // a nameless page goes like any other
   page("a.com", "alpha.htm", "/a/alpha");
-  page("A.COM", "other.htm", "/A/other");  // another spelling: not this domain
+  page("A.COM ", "other.htm", "/A/other");  // the same domain: keys ignore case and trailing blanks
   page("b.com", "index.htm", "/b/index");
+  page("", "nameless.htm", "/nameless");  // a blank domain is deleted by nothing
   struct Detail {
     FileId id;
     const char* path;
@@ -465,20 +466,27 @@ TEST_F(WebPagesTest, DeletePagesByDomainRemovesThemWithTheirDetailRecords) {
   EXPECT_TRUE(enabled(w, "?Run"));
   click(w, "?Run");
   EXPECT_TRUE(answers.asked.empty());
-  EXPECT_EQ(deletedPageCount(), 3);
-  EXPECT_EQ(shown(w, "?Count").trimmed(), "3");
-  EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted.");
-  EXPECT_EQ(texts(FileId::WebPages, "WEB:PAGEPATH"), (std::vector<std::string>{"/A/other", "/b/index"}));
+  EXPECT_EQ(deletedPageCount(), 4);
+  EXPECT_EQ(shown(w, "?Count").trimmed(), "4");
+  EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted. Pages deleted: 4");
+  EXPECT_EQ(texts(FileId::WebPages, "WEB:PAGEPATH"), (std::vector<std::string>{"/b/index", "/nameless"}));
   for (const Detail& d : details)
-    EXPECT_EQ(texts(d.id, d.path), (std::vector<std::string>{"/A/other", "/b/index"})) << d.path;
+    EXPECT_EQ(texts(d.id, d.path), (std::vector<std::string>{"/b/index"})) << d.path;
   EXPECT_EQ(all(FileId::Domains).size(), 1u);
 
-  // A domain without pages finds nothing.
-  typeInto(w, "?domainname", "none.com");
-  click(w, "?Run");
-  EXPECT_EQ(shown(w, "?Count").trimmed(), "0");
-  EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted.");
-  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  // A domain without pages finds nothing; a cleared entry deletes nothing and says so.
+  const struct {
+    const char* domain;
+    const char* status;
+  } cases[] = {{"none.com", "Finished. Records deleted. Pages deleted: 0"},
+               {"", "No domain name entered: no pages deleted."}};
+  for (const auto& c : cases) {
+    typeInto(w, "?domainname", c.domain);
+    click(w, "?Run");
+    EXPECT_EQ(shown(w, "?Count").trimmed(), "0");
+    EXPECT_EQ(shown(w, "?StatusText"), c.status);
+    EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  }
 }
 
 TEST_F(WebPagesTest, RebuildOfThePageIndexesAsksNothing) {
