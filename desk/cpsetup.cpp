@@ -206,16 +206,16 @@ BrowseDef setupBrowse() {
 WindowDef messageWindow(const char* title, const char* text, bool withClose) {
   WindowDef w;
   w.title = title;
-  w.w = 220, w.h = 64;
-  ControlDef t = prompt(text, 8, 8, 204);
+  w.w = 244, w.h = 64;  // the longest title shows whole
+  ControlDef t = prompt(text, 8, 8, 228);
   t.id = "?Message";
   t.h = 28;
   w.controls.push_back(t);
-  ControlDef ok = control(Kind::Button, "?OK", "OK", withClose ? 66 : 88, 44, 44, 14);
+  ControlDef ok = control(Kind::Button, "?OK", "OK", withClose ? 76 : 100, 44, 44, 14);
   ok.defaultButton = true;
   w.controls.push_back(ok);
   if (withClose) {
-    ControlDef close = control(Kind::Button, "?Close", "Close", 114, 44, 44, 14);
+    ControlDef close = control(Kind::Button, "?Close", "Close", 124, 44, 44, 14);
     close.icon = "Progm039.ico";
     close.role = Role::Close;
     w.controls.push_back(close);
@@ -255,26 +255,17 @@ Browsecpanel::Browsecpanel()
     : RecordBrowse("browsecpanel", browseWindow(), setupBrowse(), &managedFile(FileId::Editor)) {}
 
 void Browsecpanel::runUpdate(int, int request, ResponseHandler done) {
-  callProcedure(makeControlpanel, request, std::move(done));
+  callProcedure(makeControlpanel, request, [this, request, done = std::move(done)](int response) {
+    // Only a delete carried out forgets the programs: "No" changes nothing.
+    if (request == DeleteRecord && response == RequestCompleted) forgetPrograms();
+    if (done) done(response);
+  });
 }
 
 void Browsecpanel::forgetPrograms() {
-  // Asked for or not, the delete leaves no program configured.
   controlPanel = ControlPanelGlobals{};
   primaryFile()->buffer().setText(kCurrentConfig, "");
   writeCpanelSection();
-}
-
-bool Browsecpanel::takeAccepted(Control& c) {
-  const bool del = c.def().role == Role::Delete;
-  const bool done = RecordBrowse::takeAccepted(c);
-  if (del) forgetPrograms();
-  return done;
-}
-
-void Browsecpanel::navigate(Nav nav) {
-  RecordBrowse::navigate(nav);
-  if (nav == Nav::Delete) forgetPrograms();
 }
 
 // ---- controlpanel -----------------------------------------------------------------------------------
@@ -313,10 +304,12 @@ bool Controlpanel::takeAccepted(Control& c) {
   for (size_t i = 0; i < tabs.size(); ++i) {
     if (compareNoCase(c.id(), pickId(i)) != 0) continue;
     takeAll(built());
-    std::optional<std::string> name = chooser()(window(), tabs[i].dialogTitle);
-    // Cancelling the dialog blanks the field; the field keeps 100 characters.
-    primaryFile()->buffer().setText(tabs[i].field, name ? *name : std::string());
-    display();
+    // Cancelling the dialog keeps what the field held; a name takes at most
+    // the field's 100 characters.
+    if (std::optional<std::string> name = chooser()(window(), tabs[i].dialogTitle)) {
+      primaryFile()->buffer().setText(tabs[i].field, *name);
+      display();
+    }
     return true;
   }
   return false;

@@ -106,7 +106,7 @@ WindowDef formWindow() {
   // The window's own picture.
   w.controls.push_back(control(Kind::Image, "?NotePad", {}, 30, 152, 24, 24));
   w.controls.back().field.clear();
-  w.controls.push_back(prompt("(Reminders will pop-up when program is started.)", 30, 160, 200));
+  w.controls.push_back(prompt("(Reminders will pop-up when program is started.)", 58, 160, 200));
   return w;
 }
 

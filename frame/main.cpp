@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "dictionary/dictionary.h"
+#include "frame/gallery.h"
 #include "frame/mainframe.h"
 #include "desk/register.h"
 #include "frame/program/globals.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   qm::webviews::registerWebViewProcedures(registrar);
   qm::webreports::registerWebReportProcedures(registrar);
   qm::registerDeskProcedures(registrar);
+  qm::armGallery("quillmark", [] { return qm::mainFrame(); });
 
   const int code = qm::runProgram(
       qm::Main,

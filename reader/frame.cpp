@@ -38,8 +38,9 @@ WindowDef frameWindow() {
   WindowDef def;
   def.title = "Quillmark Multi-WebPage Reader Program  - reads every page of a site in one run";
   def.font = "MS Sans Serif";
-  def.w = 480;
-  def.h = 300;
+  // Room for the reading window and a browse with its form.
+  def.w = 560;
+  def.h = 360;
   def.resizable = true;
   def.mdi = false;
   return def;

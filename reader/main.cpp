@@ -1,6 +1,7 @@
 // The companion program: reads a domain's pages in one run.
 #include <QApplication>
 
+#include "frame/gallery.h"
 #include "frame/procedures.h"
 #include "reader/frame.h"
 #include "reader/register.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   qm::QtMessageAnswerer boxes;
   qm::setMessageAnswerer(&boxes);
   qm::reader::registerReaderProcedures(qm::procedureRegistrar());
+  qm::armGallery("skimwell", [] { return qm::reader::readerFrame(); });
   const int code = qm::reader::runReader();
   qm::setMessageAnswerer(nullptr);
   return code;

@@ -242,7 +242,7 @@ const std::vector<ListSpec>& detailLists() {
        "Use these buttons for the Links records.", "UpdateWPLinks",
        {column(80, "Domain Name", "WPL:DOMAINNAME", "@s50"), column(60, "Page Name", "WPL:PAGENAME", "@s20"),
         column(160, "Web Page Link", "WPL:WEBPAGELINK", "@s200"),
-        column(40, "Line Number", "WPL:LINENUMBER", "@P####PB", J::Right)}},
+        column(46, "Line Number", "WPL:LINENUMBER", "@P####PB", J::Right)}},
       {FileId::WPForm, "WPF:PAGENAME", "WPF:WEBPAGEPATHNAME", "WPF:DOMAINNAME", "WPF:PAGE", "Forms",
        "Use these buttons for the Forms records.", "UpdateWPForm",
        {column(80, "Domain Name", "WPF:DOMAINNAME", "@s50"), column(60, "Page Name", "WPF:PAGE", "@s20"),
@@ -252,7 +252,7 @@ const std::vector<ListSpec>& detailLists() {
        "Use these buttons for the Images records.", "UpdateWPIMG",
        {column(80, "Domain Name", "WPI:DOMAINNAME", "@s50"), column(60, "Page", "WPI:PAGE", "@s20"),
         column(120, "Web Page IMG", "WPI:WEBPAGEIMG", "@s200"),
-        column(40, "Line Number", "WPI:LINENUMBER", "@n-7", J::Right), column(30, "Height", "WPI:HEIGHT", "@s20"),
+        column(46, "Line Number", "WPI:LINENUMBER", "@n-7", J::Right), column(30, "Height", "WPI:HEIGHT", "@s20"),
         column(30, "Width", "WPI:WIDTH", "@s20"), column(100, "imagepath", "WPI:IMAGEPATH", "@s80")}},
       {FileId::WPScripts, "WPS:PAGENAM", "WPS:WEBPAGEPATHNAME", "WPS:DOMAINNAME", "WPS:PAGENAME", "Scripts",
        "Use these buttons for the Scripts records.", "UpdateWPScripts",
@@ -406,6 +406,17 @@ class UpdateWebPages : public ReaderForm {
     return false;
   }
 
+  bool beforeWindow() override {
+    if (request() == InsertRecord) {
+      // A new page belongs to the domain listed, so it stays in the list; the
+      // numbering's "1" is no page name.
+      RecordBuffer& p = primaryFile()->buffer();
+      p.setText("WEB:DOMAINNAME", domainname.str());
+      if (p.text("WEB:PAGENAME") == "1") p.setText("WEB:PAGENAME", "");
+    }
+    return ReaderForm::beforeWindow();
+  }
+
   bool takeAccepted(Control& c) override {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
       if (compareNoCase(c.id(), listId(i, "Insert")) == 0) return callDetail(i, InsertRecord), true;
@@ -457,7 +468,7 @@ WindowDef browseWindow() {
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 420, 162, tab);
   list.columns = {column(120, "Domain Name", "WEB:DOMAINNAME", "@s50"),
                   column(80, "Page Name", "WEB:PAGENAME", "@s20"),
-                  column(28, "Use Now", "WEB:USENOW", "@s1", J::Center),
+                  column(32, "Use Now", "WEB:USENOW", "@s1", J::Center),
                   column(140, "Page Path", "WEB:PAGEPATH", "@s80"),
                   column(140, "Local Path", "WEB:LOCALPATH", "@s80"),
                   column(140, "Local Default Directory", "WEB:LOCALDEFAULTDIRECTORY", "@s90"),

@@ -157,34 +157,51 @@ std::string ErrorReporter::title(int id, const MessageArgs& args) const {
   return fill(e ? e->title : kUnknown.title, args);
 }
 
-int ErrorReporter::raise(int id, const MessageArgs& args) {
+std::optional<MessageRequest> ErrorReporter::request(int id, const MessageArgs& args) const {
   const ErrorEntry* e = entry(id);
-  const Level level = e ? e->level : kUnknown.level;
   MessageRequest req;
   req.caption = title(id, args);
   req.text = text(id, args);
+  switch (e ? e->level : kUnknown.level) {
+    case Level::Benign:
+    case Level::Cancel:
+      return std::nullopt;
+    case Level::User:
+      req.icon = MsgIcon::Exclamation;
+      req.buttons = BtnYes | BtnNo;
+      req.defaultButton = BtnYes;
+      break;
+    case Level::Notify:
+      req.icon = MsgIcon::Information;
+      break;
+    case Level::Program:
+    case Level::Fatal:
+      req.icon = MsgIcon::Stop;
+      req.text += kEndText;
+      break;
+  }
+  return req;
+}
+
+int ErrorReporter::raise(int id, const MessageArgs& args) {
+  const ErrorEntry* e = entry(id);
+  const Level level = e ? e->level : kUnknown.level;
+  const std::optional<MessageRequest> req = request(id, args);
   switch (level) {
     case Level::Benign:
       return 0;
     case Level::Cancel:
       return static_cast<int>(Level::Cancel);
-    case Level::User: {
-      req.icon = MsgIcon::Exclamation;
-      req.buttons = BtnYes | BtnNo;
-      req.defaultButton = BtnYes;
-      return showMessage(req) == BtnYes ? 0 : static_cast<int>(Level::Cancel);
-    }
+    case Level::User:
+      return showMessage(*req) == BtnYes ? 0 : static_cast<int>(Level::Cancel);
     case Level::Notify:
-      req.icon = MsgIcon::Information;
-      showMessage(req);
+      showMessage(*req);
       return static_cast<int>(Level::Notify);
     case Level::Program:
     case Level::Fatal:
       break;
   }
-  req.icon = MsgIcon::Stop;
-  req.text += kEndText;
-  showMessage(req);
+  showMessage(*req);
   // A fatal error raised while shutting down must not start the shut-down again.
   if (!inFatal_) {
     inFatal_ = true;

@@ -2,9 +2,12 @@
 // The error reporter: a table of numbered messages, each with a level that
 // decides how it is shown and what the caller gets back.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/config/messages.h"
 
 namespace qm {
 
@@ -35,6 +38,8 @@ class ErrorReporter {
   // Yes/No), 5 (Notify), the level for Cancel; Program and Fatal call the
   // fatal handler after OK. An unknown id reports as a program error.
   int raise(int id, const MessageArgs& args = {});
+  // The message box the entry shows (none for the benign and cancel levels).
+  std::optional<MessageRequest> request(int id, const MessageArgs& args = {}) const;
   // The entry's text with its placeholders put in.
   std::string text(int id, const MessageArgs& args) const;
   std::string title(int id, const MessageArgs& args) const;

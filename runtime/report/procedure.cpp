@@ -123,7 +123,10 @@ void BatchProcedure::onTimer() {
   ThreadScope scope(thread_);
   const bool more = !cancelled_ && reader_->runEvent();
   showProgress();
-  if (more && !cancelled_) return;
+  if (more && !cancelled_) {
+    betweenEvents();
+    return;
+  }
   timer_->stop();
   progress_->closingByProgram_ = true;
   savePlacement(*progress_, name_, false);
@@ -163,16 +166,34 @@ ReportProcedure::ReportProcedure(std::string name, RecordSource& source, ReportL
 
 bool ReportProcedure::takeRecord() { return step_ ? step_() : true; }
 
+ReportProcedure::~ReportProcedure() {
+  // A preview that outlives the run stops waiting for more pages.
+  pages_->complete = true;
+}
+
 void ReportProcedure::beginRun() {
-  pages_ = std::make_shared<PageModel>();
   engine_.open();
+  pages_ = engine_.sharedModel();
+  previewOpen_ = previewClosed_ = readingEnded_ = false;
 }
 
 void ReportProcedure::recordStep() {
   if (takeRecord()) engine_.printDetail();
 }
 
+void ReportProcedure::betweenEvents() {
+  // A long report shows its first pages without waiting for the last.
+  if (!previewOpen_ && pages_->pageCount() > 0) showPages();
+}
+
 void ReportProcedure::endOfRun() {
+  readingEnded_ = true;
+  if (previewOpen_) {
+    // What was printed before a cancel stays in the preview, whole.
+    engine_.close();
+    if (previewClosed_) finish(RequestCancelled);
+    return;
+  }
   if (cancelled()) {
     finish(RequestCancelled);
     return;
@@ -183,15 +204,29 @@ void ReportProcedure::endOfRun() {
     return;
   }
   engine_.close();
-  *pages_ = engine_.takeModel();
   if (pages_->pageCount() == 0) {
     finish(RequestCompleted);
     return;
   }
+  showPages();
+}
+
+void ReportProcedure::showPages() {
+  previewOpen_ = true;
   std::weak_ptr<int> alive = alive_;
   openPreview(pages_, [this, alive] {
-    if (!alive.expired()) finish(RequestCompleted);
+    if (!alive.expired()) previewClosed();
   });
+}
+
+void ReportProcedure::previewClosed() {
+  previewClosed_ = true;
+  // Closed before the last page came: the reading stops there.
+  if (!readingEnded_) {
+    cancel();
+    return;
+  }
+  finish(cancelled() ? RequestCancelled : RequestCompleted);
 }
 
 ProcessProcedure::ProcessProcedure(std::string name, RecordSource& source,

@@ -54,6 +54,8 @@ class BatchProcedure {
   // The pattern's own steps around the procedure's hooks.
   virtual void beginRun() {}
   virtual void recordStep() { takeRecord(); }
+  // After each timer event that leaves records to read.
+  virtual void betweenEvents() {}
   // The end of the run; calls finish(response) once it is done with its pages.
   virtual void endOfRun();
   void finish(int response);
@@ -94,8 +96,10 @@ class ReportProcedure : public BatchProcedure {
   ReportProcedure(std::string name, RecordSource& source, ReportLayout layout,
                   std::function<bool()> takeRecord);
 
+  ~ReportProcedure() override;
+
   ReportEngine& engine() { return engine_; }
-  // The pages of the last run (empty until it ended with records).
+  // The pages of the last run, complete once its reading ended.
   const PageModel& pages() const { return *pages_; }
 
  protected:
@@ -103,11 +107,19 @@ class ReportProcedure : public BatchProcedure {
   void beginRun() override;
   void recordStep() override;
   void endOfRun() override;
+  void betweenEvents() override;
 
  private:
+  void showPages();
+  void previewClosed();
+
   ReportEngine engine_;
   std::shared_ptr<PageModel> pages_;
   std::function<bool()> step_;
+  // The preview opens with the first finished page while the rest are read.
+  bool previewOpen_ = false;
+  bool previewClosed_ = false;
+  bool readingEnded_ = false;
 };
 
 class ProcessProcedure : public BatchProcedure {

@@ -100,7 +100,8 @@ bool FormProcedure::beforeWindow() {
 }
 
 void FormProcedure::beforeEventLoop() {
-  std::string title;
+  // Opened with neither request, the form keeps its window's own title.
+  std::string title = definition() ? definition()->title : std::string();
   if (request() == InsertRecord) title = fdef_.insertTitle;
   else if (request() == ChangeRecord) title = fdef_.changeTitle;
   QString t = QString::fromStdString(title);

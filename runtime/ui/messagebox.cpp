@@ -21,8 +21,7 @@ QString buttonText(MsgButton b) {
   return {};
 }
 
-int QtMessageAnswerer::answer(const MessageRequest& request) {
-  QMessageBox box(QApplication::activeWindow());
+void fillMessageBox(QMessageBox& box, const MessageRequest& request, std::map<QAbstractButton*, int>& codes) {
   box.setWindowTitle(QString::fromStdString(request.caption));
   box.setText(QString::fromStdString(messageLines(request.text)));
   switch (request.icon) {
@@ -33,7 +32,6 @@ int QtMessageAnswerer::answer(const MessageRequest& request) {
     case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
   }
   static const MsgButton order[] = {BtnYes, BtnNo, BtnOk, BtnAbort, BtnRetry, BtnIgnore, BtnCancel};
-  std::map<QAbstractButton*, int> codes;
   int buttons = request.buttons ? request.buttons : BtnOk;
   for (MsgButton b : order) {
     if (!(buttons & b)) continue;
@@ -44,6 +42,12 @@ int QtMessageAnswerer::answer(const MessageRequest& request) {
     if (b == request.defaultButton) box.setDefaultButton(pb);
     if (b == BtnCancel || (b == BtnNo && !(buttons & BtnCancel))) box.setEscapeButton(pb);
   }
+}
+
+int QtMessageAnswerer::answer(const MessageRequest& request) {
+  QMessageBox box(QApplication::activeWindow());
+  std::map<QAbstractButton*, int> codes;
+  fillMessageBox(box, request, codes);
   box.exec();
   auto it = codes.find(box.clickedButton());
   return it == codes.end() ? request.defaultButton : it->second;

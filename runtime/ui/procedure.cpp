@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractListModel>
 #include <QComboBox>
 #include <QTabWidget>
 #include <QIcon>
@@ -396,6 +397,57 @@ void WindowProcedure::buildWindow() {
   win_->displayAll();
 }
 
+namespace {
+
+// One field of a file for a drop list, read a page at a time as the list is
+// scrolled to its end: a file of a million records opens its form at once.
+class DropModel : public QAbstractListModel {
+ public:
+  static constexpr int kPage = 200;
+  using Scope = std::function<void(const std::function<void()>&)>;
+
+  DropModel(DataFile* file, int field, Scope scope, QObject* parent)
+      : QAbstractListModel(parent), file_(file), field_(field), scope_(std::move(scope)) {}
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || index.row() >= static_cast<int>(items_.size())) return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    return items_[static_cast<size_t>(index.row())];
+  }
+  bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && more_; }
+  void fetchMore(const QModelIndex& parent) override {
+    if (parent.isValid() || !more_) return;
+    std::vector<Row> rows;
+    int rc = 0;
+    scope_([&] {
+      RecordView view([f = file_]() -> RecordFile& { return f->recordFile(); });
+      view.setOrder(-1);  // stored order
+      rc = view.page(items_.empty() ? nullptr : &last_, true, kPage, rows);
+      if (rc != 0) errors().raise(1, MessageArgs{file_->name(), file_->recordFile().errorText(), {}, {}});
+    });
+    more_ = rc == 0 && rows.size() == static_cast<size_t>(kPage);
+    if (rows.empty()) return;
+    const int first = static_cast<int>(items_.size());
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    for (const Row& r : rows) items_.push_back(QString::fromStdString(std::string(clip(r.record.valueText(field_)))));
+    endInsertRows();
+    last_ = std::move(rows.back());
+  }
+
+ private:
+  DataFile* file_;
+  int field_;
+  Scope scope_;
+  std::vector<QString> items_;
+  Row last_;
+  bool more_ = true;
+};
+
+}  // namespace
+
 void WindowProcedure::fillDrops() {
   for (auto& c : win_->controls()) {
     if (c->kind() != Kind::Drop || c->def().fromFile.empty()) continue;
@@ -404,21 +456,9 @@ void WindowProcedure::fillDrops() {
     if (!f || !box || !f->isOpen()) continue;
     int field = f->def().fieldIndex(c->def().fromField);
     if (field < 0) continue;
-    RecordView view([f]() -> RecordFile& { return f->recordFile(); });
-    view.setOrder(-1);  // stored order
-    std::vector<Row> rows;
-    Row last;
-    bool more = true, firstPage = true;
-    while (more) {
-      if (view.page(firstPage ? nullptr : &last, true, 200, rows) != 0) {
-        errors().raise(1, MessageArgs{f->name(), f->recordFile().errorText(), {}, {}});
-        break;
-      }
-      firstPage = false;
-      for (auto& r : rows) box->addItem(QString::fromStdString(std::string(clip(r.record.valueText(field)))));
-      more = rows.size() == 200;
-      if (more) last = rows.back();
-    }
+    auto* model = new DropModel(f, field, [this](const std::function<void()>& fn) { inScope(fn); }, box);
+    model->fetchMore({});
+    box->setModel(model);
     box->setCurrentIndex(-1);
   }
 }

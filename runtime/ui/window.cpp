@@ -25,6 +25,7 @@
 #include <optional>
 
 #include "runtime/report/fontmap.h"
+#include "runtime/ui/layoutcheck.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
@@ -157,7 +158,10 @@ void Control::show() {
     }
     case Kind::Drop:
       if (auto* c = qobject_cast<QComboBox*>(widget_)) {
-        c->setCurrentIndex(c->findText(QString::fromStdString(std::string(clip(v)))));
+        // A value not among the entries read so far still shows.
+        const QString shown = QString::fromStdString(std::string(clip(v)));
+        c->setCurrentIndex(c->findText(shown));
+        if (c->currentIndex() < 0) c->setPlaceholderText(shown);
       }
       break;
     default:
@@ -372,6 +376,7 @@ void Window::build() {
         t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         t->verticalHeader()->hide();
+        t->setWordWrap(false);  // a long link or path stays on its row
         // Compact rows: the font's height and a small margin.
         const int rowH = QFontMetrics(font).height() + 4;
         t->verticalHeader()->setMinimumSectionSize(rowH);
@@ -394,9 +399,14 @@ void Window::build() {
         w = c;
         break;
       }
-      case Kind::Sheet:
-        w = new Sheet(parent);
+      case Kind::Sheet: {
+        auto* sheet = new Sheet(parent);
+        // Tabs beyond the sheet's width scroll into view, each whole.
+        sheet->setElideMode(Qt::ElideNone);
+        sheet->setUsesScrollButtons(true);
+        w = sheet;
         break;
+      }
       case Kind::Tab: {
         auto* page = new QWidget;
         QPoint at;
@@ -436,7 +446,83 @@ void Window::build() {
     wire(*ctl);
     controls_.push_back(std::move(ctl));
   }
+  fitTexts();
   resolveAnchors();
+}
+
+namespace {
+
+bool isFocusable(Kind k) {
+  switch (k) {
+    case Kind::Entry:
+    case Kind::Memo:
+    case Kind::Check:
+    case Kind::Option:
+    case Kind::Radio:
+    case Kind::Button:
+    case Kind::List:
+    case Kind::Drop:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+// Texts are measured in the real font: a prompt taller than a line wraps as
+// static text does; a text still too wide takes free room to its right (or,
+// for a button, both sides) inside its container.
+void Window::fitTexts() {
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    Control& c = *controls_[i];
+    if (auto* l = qobject_cast<QLabel*>(c.widget_.data()); l && c.kind() == Kind::Prompt) {
+      // A prompt's mnemonic goes to the control after it.
+      if (hasMnemonic(l->text())) {
+        QWidget* buddy = content_;
+        for (size_t j = i + 1; j < controls_.size(); ++j)
+          if (isFocusable(controls_[j]->kind()) && controls_[j]->widget_) {
+            buddy = controls_[j]->widget_;
+            break;
+          }
+        l->setBuddy(buddy);
+      }
+      const QFontMetrics fm(l->font());
+      if (l->height() >= 2 * fm.lineSpacing()) l->setWordWrap(true);
+    }
+    if (c.kind() != Kind::Prompt && c.kind() != Kind::Button && c.kind() != Kind::Check &&
+        c.kind() != Kind::Radio)
+      continue;
+    QWidget* w = c.widget_;
+    if (!w || c.def_.hidden || !w->parentWidget()) continue;
+    const int need = textNeeds(w) - w->width();
+    if (need <= 0) continue;
+    auto freeRoom = [&](const QRect& strip) {
+      if (!w->parentWidget()->rect().contains(strip)) return false;
+      for (auto& o : controls_) {
+        if (o.get() == &c || !o->widget_ || o->widget_->parentWidget() != w->parentWidget() || o->def_.hidden ||
+            o->kind() == Kind::Group || o->kind() == Kind::Option || o->kind() == Kind::Sheet || o->kind() == Kind::Tab)
+          continue;
+        QRect r = o->widget_->geometry();
+        if (o->bar_) r = r.united(o->bar_->geometry());
+        if (r.intersects(strip)) return false;
+      }
+      return true;
+    };
+    QRect g = w->geometry();
+    const QRect right(g.right() + 1, g.y(), need, g.height());
+    const int half = (need + 1) / 2;
+    if (c.kind() == Kind::Button && freeRoom(QRect(g.x() - half, g.y(), half, g.height())) &&
+        freeRoom(QRect(g.right() + 1, g.y(), half, g.height()))) {
+      g.adjust(-half, 0, half, 0);
+    } else if (freeRoom(right)) {
+      g.setWidth(g.width() + need);
+    } else {
+      continue;
+    }
+    c.base_ = g;
+    place(c, g);
+  }
 }
 
 void Window::place(Control& c, const QRect& r) {

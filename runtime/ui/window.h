@@ -129,6 +129,7 @@ class Window : public QObject {
  private:
   struct Origin;
   void build();
+  void fitTexts();
   const Origin* originFor(const ControlDef& c) const;
   void wire(Control& c);
   void resolveAnchors();

@@ -380,6 +380,44 @@ TEST_F(RecordsTest, SavingAHostWritesItsTwoLinkRecordsInPlace) {
   EXPECT_EQ(std::get<2>(second["A" + id]), "help@best.example");
 }
 
+TEST_F(RecordsTest, ARefusedHostSaveLeavesNoLinkRecords) {
+  auto* b = start<BrowseHosts>("BrowseHosts");
+  auto insertHost = [&](const char* name) {
+    click(b, "?Insert");
+    auto* f = formOver<UpdateHosts>(b);
+    EXPECT_NE(f, nullptr);
+    if (!f) return f;
+    typeInto(f, "?HOS:HOSTNAME", name);
+    typeInto(f, "?HOS:URL", "acme.example");
+    typeInto(f, "?HOS:SUPPORTEMAIL", "help@acme.example");
+    click(f, "?OK");
+    return f;
+  };
+  insertHost("Acme Hosting");
+  ASSERT_TRUE(answers.asked.empty());
+  ASSERT_EQ(all(FileId::Intlink).size(), 2u);
+
+  UpdateHosts* f = insertHost("ACME hosting");
+  ASSERT_EQ(captions(), std::vector<std::string>{"Duplicate Key Error"});
+  EXPECT_EQ(all(FileId::Intlink).size(), 2u);
+  ASSERT_NE(f, nullptr);
+  answers.replies = {BtnYes};
+  click(f, "?Cancel");
+  EXPECT_EQ(all(FileId::Hosts).size(), 1u);
+  EXPECT_EQ(all(FileId::Intlink).size(), 2u);
+
+  // A changed host keeps exactly its two.
+  click(b, "?Change");
+  f = formOver<UpdateHosts>(b);
+  ASSERT_NE(f, nullptr);
+  typeInto(f, "?HOS:URL", "www.acme.example");
+  click(f, "?OK");
+  const auto links = all(FileId::Intlink);
+  ASSERT_EQ(links.size(), 2u);
+  const std::string id = all(FileId::Hosts)[0].text("HOS:RECID");
+  for (const auto& l : links) EXPECT_TRUE(l.text("INL:RECID") == id || l.text("INL:RECID") == "A" + id);
+}
+
 // ---- step locators and called procedures ---------------------------------------------------------
 
 TEST_F(RecordsTest, StepLocatorsMoveToTheFirstNameAtOrAfterTheKey) {

@@ -564,6 +564,43 @@ TEST_F(UiTest, OkPassStopsWhereAHandlerMovesTheFocusAndBadInputIsRefused) {
   EXPECT_EQ(cityOf("Fay"), "Turin");
 }
 
+// A drop list over a large file reads a page of entries at a time as it is
+// scrolled to its end, never the whole file when the form opens.
+TEST_F(UiTest, DropListsReadTheirFileAPageAtATime) {
+  {
+    ThreadScope t(1);
+    ASSERT_EQ(towns.recordFile().beginBatch(), 0);
+    for (int i = 0; i < 1000; ++i) {
+      towns.buffer().setText(0, "T" + std::to_string(1000 + i));
+      ASSERT_EQ(towns.recordFile().add(), 0);
+    }
+    ASSERT_EQ(towns.recordFile().commitBatch(), 0);
+    people.buffer().setText(0, "Ann");
+    ASSERT_EQ(people.recordFile().fetch(0), 0);
+    people.buffer().setText(5, "T1900");  // far beyond the first page
+    ASSERT_EQ(people.recordFile().put(), 0);
+  }
+  FormProcedure* f = nullptr;
+  runProcedure(1, formFactory(&f), ChangeRecord, [](int) {});
+  auto* drop = qobject_cast<QComboBox*>(widgetOf(f, "?PEO:TOWN"));
+  ASSERT_NE(drop, nullptr);
+  EXPECT_LT(drop->count(), 1002);
+  EXPECT_EQ(drop->currentIndex(), -1);
+  EXPECT_EQ(drop->placeholderText(), "T1900");  // the stored town still shows
+  for (int guard = 0; guard < 100 && drop->model()->canFetchMore({}); ++guard) drop->model()->fetchMore({});
+  ASSERT_EQ(drop->count(), 1002);
+  EXPECT_EQ(drop->itemText(1001), "T1999");
+  drop->setCurrentIndex(1001);
+  emit drop->activated(1001);
+  click(f, "?OK");
+  pump();
+  EXPECT_EQ(answers.asked.size(), 0u);
+  ThreadScope t(1);
+  people.buffer().setText(0, "Ann");
+  ASSERT_EQ(people.recordFile().fetch(0), 0);
+  EXPECT_EQ(people.buffer().text(5), "T1999");
+}
+
 TEST_F(UiTest, DataControlsStoreTheirValuesAndDittoRecallsTheLastSaved) {
   FormProcedure* f = nullptr;
   {

@@ -407,13 +407,13 @@ TEST_F(DetailsTest, ImageFormShowsThePictureOpensTheReferenceAndPrints) {
   EXPECT_EQ(ImagePath.str(), "pic.png");  // kept after the form closed
 }
 
-TEST_F(DetailsTest, WithoutTheChangeRequestTheTitleIsEmptyAndOkCloses) {
+TEST_F(DetailsTest, WithoutTheChangeRequestTheFormKeepsItsTitleAndOkCloses) {
   add(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/a"}, {"WPF:FORMLINE40", "last"}});
   load(FileId::WPForm, "WPF:WEBPAGEPATHNAME", "/a");
   int response = 0;
   auto* f = dynamic_cast<DetailForm*>(run(makeUpdateWPForm, 0, &response));
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(f->outerWindow()->windowTitle(), "");
+  EXPECT_EQ(f->outerWindow()->windowTitle(), "Update the Forms File");
   EXPECT_EQ(entry(f, "?WPF:FORMLINE40")->text(), "last");
   click(f, "?OK");
   EXPECT_EQ(topProcedure(1), nullptr);

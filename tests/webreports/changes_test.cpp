@@ -71,7 +71,7 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
   type(w, "?NewLocalDir", "D:\\web\\new");
   process(w);
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"),
-            (std::vector<std::string>{"D:\\web\\new\\index.htm", "C:\\old\\keep.htm", "D:\\web\\new\\about.htm"}));
+            (std::vector<std::string>{"D:/web/new/index.htm", "C:\\old\\keep.htm", "D:/web/new/about.htm"}));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
             (std::vector<std::string>{"D:\\web\\new", "C:\\old", "D:\\web\\new"}));
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"D:\\web\\new", "C:\\old"}));
@@ -83,7 +83,7 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
   EXPECT_EQ(qm::domainname.str(), "site.com");
   process(w);
   const auto paths = column(FileId::WebPages, "WEB:LOCALPATH");
-  EXPECT_EQ(paths[0], (dir75 + "\\index.htm").substr(0, 80));
+  EXPECT_EQ(paths[0], ("D:/" + std::string(72, 'd') + "/index.htm").substr(0, 80));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY")[0], dir75);
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR")[0], dir75);
 
@@ -96,6 +96,29 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
 
   QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?CloseWindow")->widget()), Qt::LeftButton);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w || !w->isRunning(); }, 2000));
+}
+
+TEST_F(DomainChanges, ABlankNewDirectoryIsRefusedAndChangesNothing) {
+  page("site.com", "index.htm");
+  domain("site.com");
+  auto* w = open("ChgLoPaWindow");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "site.com");
+  type(w, "?NewLocalDir", "   ");
+  QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?Process")->widget()), Qt::LeftButton);
+  QTest::qWait(100);
+  EXPECT_EQ(w->lastStarted(), 0);  // no run started
+  ASSERT_EQ(answers_.asked.size(), 1u);
+  EXPECT_EQ(answers_.asked[0].caption, "Change Local Path Name in ALL Web Pages By Domain");
+  EXPECT_NE(answers_.asked[0].text.find("New Local Dir:"), std::string::npos) << answers_.asked[0].text;
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"), (std::vector<std::string>{"C:\\old\\index.htm"}));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"), (std::vector<std::string>{"C:\\old"}));
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"C:\\old"}));
+  // Filled in, the same window runs.
+  type(w, "?NewLocalDir", "/srv/site");
+  process(w);
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"), (std::vector<std::string>{"/srv/site/index.htm"}));
+  w->requestClose();
 }
 
 TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {

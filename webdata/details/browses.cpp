@@ -45,7 +45,7 @@ const std::vector<DetailBrowseSpec>& table() {
        "WPI:DOMAINNAME",
        {col(80, J::Left, "Page", "WPI:PAGE", "@s20"), col(80, J::Left, "Web Page IMG", "WPI:WEBPAGEIMG", "@s80"),
         col(26, J::Right, "Line", "WPI:LINENUMBER", "@n-7", J::Center, 0),
-        col(24, J::Left, "Date Entered", "WPI:DATEENTERED", "@d17", J::Center, 0)}},
+        col(44, J::Left, "Date Entered", "WPI:DATEENTERED", "@d17", J::Center, 0)}},
       {"BrowseMeta", "Browse the MetaTags  File", FileId::WPMeta, "WPM:PAGEPATH", "WPM:METANAME",
        LocatorKind::None, "Meta Tags", "&Print Meta Tags", "listmetas2", makeUpdateWPMeta, BrowseLayout::SelectPage,
        "",

@@ -1,0 +1,210 @@
+// Every window of both programs, built at the default font, shows its whole
+// text, keeps its controls inside and off each other's text, and fits its frame.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+
+#include <fstream>
+#include <map>
+
+#include "desk/register.h"
+#include "dictionary/dictionary.h"
+#include "frame/mainframe.h"
+#include "frame/procedures.h"
+#include "frame/program/globals.h"
+#include "frame/tour.h"
+#include "reader/frame.h"
+#include "reader/globals.h"
+#include "reader/register.h"
+#include "records/register.h"
+#include "records/reports/register.h"
+#include "runtime/config/messages.h"
+#include "runtime/config/settings.h"
+#include "runtime/store/store.h"
+#include "runtime/ui/layoutcheck.h"
+#include "runtime/ui/procedure.h"
+#include "runtime/ui/window.h"
+#include "runtime/ui/windowdef.h"
+#include "webdata/details/register.h"
+#include "webdata/pages/register.h"
+#include "webdata/reports/register.h"
+#include "webdata/views/register.h"
+
+using namespace qm;
+
+namespace {
+
+using Faults = std::map<std::string, std::vector<std::string>>;
+
+// Windows whose definitions give no title.
+bool untitled(const std::string& name) { return name == "cpwarn" || name == "splash"; }
+
+void closeAll() {
+  for (int round = 0; round < 20 && !runningThreads().empty(); ++round) {
+    for (int t : runningThreads())
+      if (WindowProcedure* p = topProcedure(t)) p->close(2);
+    settle(10);
+  }
+}
+
+// Closes what the frame's start opened beside it (the start-up windows).
+void closeAllBut(int keep) {
+  for (int round = 0; round < 20; ++round) {
+    bool any = false;
+    for (int t : runningThreads())
+      if (t != keep && topProcedure(t)) {
+        topProcedure(t)->close(2);
+        any = true;
+      }
+    settle(10);
+    if (!any) break;
+  }
+}
+
+// Tours every registered procedure but the frame, collecting each window's faults.
+Faults tourAll(int frameThread) {
+  Faults faults;
+  std::vector<std::string> names;
+  for (const std::string& n : registeredProcedures())
+    if (n != "Main") names.push_back(n);
+  tourProcedures(names, {[&](const std::string&, WindowProcedure& p) {
+                           if (p.threadId() == frameThread) return;
+                           auto& f = faults[p.name()];
+                           if (!f.empty()) return;
+                           if (p.built())
+                             for (auto& s : layoutFaults(*p.built())) f.push_back(s);
+                           for (auto& s : frameFaults(p.outerWindow()))
+                             if (!untitled(p.name()) || s != "the window has no title") f.push_back(s);
+                           if (f.empty()) f.push_back("");
+                         },
+                         {}});
+  return faults;
+}
+
+int report(const Faults& faults) {
+  int n = 0;
+  for (auto& [name, list] : faults)
+    for (auto& f : list)
+      if (!f.empty()) {
+        ADD_FAILURE() << name << ": " << f;
+        ++n;
+      }
+  return n;
+}
+
+class Plain : public WindowProcedure {
+ public:
+  explicit Plain(const WindowDef& d) : WindowProcedure("Plain") { setDefinition(d); }
+};
+
+ControlDef make(Kind k, std::string text, int x, int y, int w, int h) {
+  ControlDef c;
+  c.kind = k;
+  c.id = "?C" + std::to_string(x) + "_" + std::to_string(y);
+  c.text = std::move(text);
+  c.x = x, c.y = y, c.w = w, c.h = h;
+  return c;
+}
+
+}  // namespace
+
+// The check finds each kind of fault, and what the builder mends it leaves alone.
+TEST(Layout, CheckFindsWhatAUserWouldSee) {
+  ScriptedAnswerer boxes;
+  boxes.install();
+  ControlDef list = make(Kind::List, "", 4, 4, 120, 60);
+  list.columns = {ColumnDef{}};
+  list.columns[0].header = "Date Entered";
+  list.columns[0].width = 12;
+  struct Case {
+    const char* what;
+    std::vector<ControlDef> controls;
+    std::string fault;  // "" for none
+  } cases[] = {
+      {"a prompt with no room to grow", {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 30, 10),
+                                         make(Kind::Entry, "", 36, 4, 60, 10)}, "text needs"},
+      {"a prompt widened into free room", {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 30, 10)}, ""},
+      {"a prompt two lines tall wraps", {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 80, 20)}, ""},
+      {"a button beside another cut", {make(Kind::Button, "Browser View of  Local Page", 4, 4, 40, 14),
+                                       make(Kind::Button, "OK", 44, 4, 40, 14)}, "text needs"},
+      {"a button past the window's edge", {make(Kind::Button, "OK", 280, 4, 40, 14)}, "lies outside its window"},
+      {"a picture over a prompt", {make(Kind::Prompt, "(Reminders will pop-up)", 4, 10, 120, 10),
+                                   make(Kind::Image, "", 4, 4, 20, 20)}, "lies over the text"},
+      {"a narrow column header", {list}, "column header \"Date Entered\""},
+      {"a prompt's && shows one &", {make(Kind::Prompt, "Do steps 1, 2 && 4", 4, 4, 120, 10)}, ""},
+      {"a prompt's mnemonic goes to its entry", {make(Kind::Prompt, "&Selection name:", 4, 4, 80, 10),
+                                                 make(Kind::Entry, "", 90, 4, 60, 10)}, ""},
+  };
+  for (const Case& c : cases) {
+    WindowDef def;
+    def.title = "Fixture";
+    def.w = 300, def.h = 100;
+    def.mdi = false;
+    def.controls = c.controls;
+    const int th = startProcedure("Plain", 0, [&] { return std::make_unique<Plain>(def); });
+    settle(10);
+    WindowProcedure* p = topProcedure(th);
+    ASSERT_TRUE(p && p->built()) << c.what;
+    std::string all;
+    for (const std::string& f : layoutFaults(*p->built())) all += f + "\n";
+    if (c.fault.empty())
+      EXPECT_EQ(all, "") << c.what;
+    else
+      EXPECT_NE(all.find(c.fault), std::string::npos) << c.what << ": " << all;
+    p->close(2);
+    settle(10);
+  }
+}
+
+TEST(Layout, EveryWindowOfTheMainProgram) {
+  ScriptedAnswerer boxes;
+  boxes.install();
+  setSettingsFileName("quillmark.INI");
+  initGlobals();
+  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  registerFrameProcedures();
+  registerRecordProcedures();
+  const auto& reg = procedureRegistrar();
+  reports::registerRecordReports(reg);
+  registerWebPageProcedures(reg);
+  details::registerDetailProcedures(reg);
+  webviews::registerWebViewProcedures(reg);
+  webreports::registerWebReportProcedures(reg);
+  registerDeskProcedures(reg);
+  const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
+  settle(200);
+  closeAllBut(frame);
+  ASSERT_NE(mainFrame(), nullptr);
+  const Faults faults = tourAll(frame);
+  EXPECT_GE(faults.size(), 40u) << "every window was opened";
+  report(faults);
+  closeAll();
+  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+  StopDictionary();
+}
+
+TEST(Layout, EveryWindowOfTheReader) {
+  ScriptedAnswerer boxes;
+  boxes.install();
+  reader::initReaderGlobals();
+  StartDictionary(DictionaryKind::Reader,
+                  {[] { return reader::HtmlFileName.str(); }, [] { return reader::WorkFileName.str(); }});
+  std::ofstream("QUILLMARK.EXE") << "x";
+  {
+    RecordFile con(fileDef(FileId::Con));
+    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword), 0);
+    con.close();
+  }
+  reader::registerReaderProcedures(procedureRegistrar());
+  const int frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
+  settle(200);
+  ASSERT_NE(reader::readerFrame(), nullptr);
+  closeAllBut(frame);
+  const Faults faults = tourAll(frame);
+  EXPECT_GE(faults.size(), 8u) << "every window was opened";
+  report(faults);
+  closeAll();
+  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+  StopDictionary();
+}
