@@ -255,26 +255,17 @@ Browsecpanel::Browsecpanel()
     : RecordBrowse("browsecpanel", browseWindow(), setupBrowse(), &managedFile(FileId::Editor)) {}
 
 void Browsecpanel::runUpdate(int, int request, ResponseHandler done) {
-  callProcedure(makeControlpanel, request, std::move(done));
+  callProcedure(makeControlpanel, request, [this, request, done = std::move(done)](int response) {
+    // Only a delete carried out forgets the programs: "No" changes nothing.
+    if (request == DeleteRecord && response == RequestCompleted) forgetPrograms();
+    if (done) done(response);
+  });
 }
 
 void Browsecpanel::forgetPrograms() {
-  // Asked for or not, the delete leaves no program configured.
   controlPanel = ControlPanelGlobals{};
   primaryFile()->buffer().setText(kCurrentConfig, "");
   writeCpanelSection();
-}
-
-bool Browsecpanel::takeAccepted(Control& c) {
-  const bool del = c.def().role == Role::Delete;
-  const bool done = RecordBrowse::takeAccepted(c);
-  if (del) forgetPrograms();
-  return done;
-}
-
-void Browsecpanel::navigate(Nav nav) {
-  RecordBrowse::navigate(nav);
-  if (nav == Nav::Delete) forgetPrograms();
 }
 
 // ---- controlpanel -----------------------------------------------------------------------------------
@@ -313,10 +304,12 @@ bool Controlpanel::takeAccepted(Control& c) {
   for (size_t i = 0; i < tabs.size(); ++i) {
     if (compareNoCase(c.id(), pickId(i)) != 0) continue;
     takeAll(built());
-    std::optional<std::string> name = chooser()(window(), tabs[i].dialogTitle);
-    // Cancelling the dialog blanks the field; the field keeps 100 characters.
-    primaryFile()->buffer().setText(tabs[i].field, name ? *name : std::string());
-    display();
+    // Cancelling the dialog keeps what the field held; a name takes at most
+    // the field's 100 characters.
+    if (std::optional<std::string> name = chooser()(window(), tabs[i].dialogTitle)) {
+      primaryFile()->buffer().setText(tabs[i].field, *name);
+      display();
+    }
     return true;
   }
   return false;

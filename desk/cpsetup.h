@@ -35,10 +35,6 @@ class Browsecpanel : public records::RecordBrowse {
  public:
   Browsecpanel();
   void runUpdate(int number, int request, ResponseHandler done) override;
-  void navigate(Nav nav) override;
-
- protected:
-  bool takeAccepted(Control& c) override;
 
  private:
   void forgetPrograms();

@@ -15,6 +15,7 @@
 #include "runtime/config/settings.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/text.h"
+#include "runtime/view/view.h"
 
 namespace qm::desk {
 
@@ -26,6 +27,7 @@ using records::control;
 using records::tabId;
 
 constexpr const char* kRenewalFilter = "(dom:renewaldate => today() and dom:renewaldate =< today()+30)";
+constexpr const char* kReminderNote = "dno:reminder = 'Y'";
 
 std::vector<ColumnDef> noticeColumns() {
   using J = Justify;
@@ -38,6 +40,7 @@ std::vector<ColumnDef> noticeColumns() {
   };
   cols.back().resizable = false;
   cols.back().rightBorder = false;
+  for (size_t i = 0; i < 4; ++i) cols[i].fixed = true;  // they stay in view when the list scrolls sideways
   return cols;
 }
 
@@ -72,32 +75,24 @@ BrowseDef noticeBrowse() {
   return b;
 }
 
-// Reads records of a file opened directly (not through its managers) in
-// record order, so a list called meanwhile finds it open on this thread.
-class DirectScan {
- public:
-  explicit DirectScan(FileId id) : manager_(access(id)), file_(manager_.file()) {
-    opened_ = file_.open(OpenMode::ReadWriteDenyWrite, false, manager_.lockRecovery(),
-                         manager_.def().ownerPassword) == 0;
-    if (opened_) {
-      file_.setOrder(-1);
-      opened_ = file_.seekFirst() == 0;
-    }
-  }
-  // False at the end, on any error, and once the file was closed under it.
-  bool next() { return opened_ && file_.isOpen() && file_.next() == 0; }
-  const RecordBuffer& record() const { return file_.buffer(); }
-  void end() { endDirect(file_); }
-  // The list's clean-up may already have closed it.
-  static void endDirect(RecordFile& f) {
-    if (f.isOpen()) f.close();
-  }
-
- private:
-  FileManager& manager_;
-  RecordFile& file_;
-  bool opened_ = false;
-};
+// The first record the filter lets through, asked of a file opened directly
+// for the question and closed before anything is shown: the store answers
+// from its indexes, and nobody is denied writing meanwhile.
+bool firstPassing(FileId id, const char* filter, RecordBuffer& out) {
+  FileManager& m = access(id);
+  RecordFile& f = m.file();
+  const bool wasOpen = f.isOpen();
+  if (!wasOpen && f.open(OpenMode::ReadOnlyDenyNone, false, m.lockRecovery(), m.def().ownerPassword) != 0)
+    return false;
+  RecordView view([&f]() -> RecordFile& { return f; });
+  view.setOrder(-1);
+  view.setFilter(filter);
+  std::vector<Row> rows;
+  const bool found = view.page(nullptr, true, 1, rows) == 0 && !rows.empty();
+  if (found) out = rows.front().record;
+  if (!wasOpen) f.close();
+  return found;
+}
 
 }  // namespace
 
@@ -123,36 +118,21 @@ void StartupReminderCheck::afterSplash() {
 }
 
 void StartupReminderCheck::scanDomains() {
-  DirectScan scan(FileId::Domains);
-  while (scan.next()) {
-    CheckRenewalDue(scan.record());
-    if (RenewalDueFlag == "Yes") {
-      // The list shows every due domain; its clean-up ends this scan.
-      callProcedure(makeNotice, 0, [this](int) {
-        DirectScan::endDirect(access(FileId::Domains).file());
-        scanNotes();
-      });
-      return;
-    }
-  }
-  scan.end();
-  scanNotes();
+  RecordBuffer due;
+  if (firstPassing(FileId::Domains, kRenewalFilter, due)) CheckRenewalDue(due);
+  if (RenewalDueFlag == "Yes")
+    callProcedure(makeNotice, 0, [this](int) { scanNotes(); });  // shows every due domain
+  else
+    scanNotes();
 }
 
 void StartupReminderCheck::scanNotes() {
-  DirectScan scan(FileId::dnotes);
-  while (scan.next()) {
-    if (scan.record().text("DNO:REMINDER") == "Y") NoteReminderDue = "Y";
-    if (NoteReminderDue == "Y") {
-      callProcedure(makeBrowseNotes, 0, [this](int) {
-        DirectScan::endDirect(access(FileId::dnotes).file());
-        close(RequestCancelled);
-      });
-      return;
-    }
-  }
-  scan.end();
-  close(RequestCancelled);
+  RecordBuffer note;
+  if (firstPassing(FileId::dnotes, kReminderNote, note) && note.text("DNO:REMINDER") == "Y") NoteReminderDue = "Y";
+  if (NoteReminderDue == "Y")
+    callProcedure(makeBrowseNotes, 0, [this](int) { close(RequestCancelled); });
+  else
+    close(RequestCancelled);
 }
 
 // ---- notice ---------------------------------------------------------------------------

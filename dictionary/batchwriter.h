@@ -3,9 +3,9 @@
 // domain) write many records of several files in one transaction, over the
 // thread's own record files. Work comes in parts (a page with its detail
 // records): a part is never split between two commits, and a part that
-// failed is rolled back alone. A commit comes when a part ends and enough
-// parts or time have gone by, so progress and stopping keep working and
-// other programs read between the commits.
+// failed takes its uncommitted batch back with it. A commit comes when a
+// part ends and enough parts or time have gone by, so other programs read
+// and write between the commits.
 #include <chrono>
 #include <string>
 #include <vector>
@@ -17,7 +17,7 @@ namespace qm {
 class BatchWriter {
  public:
   // The files must be open on the calling thread when a part begins.
-  explicit BatchWriter(std::vector<FileId> files, int partsPerCommit = 400, int millisPerCommit = 250);
+  explicit BatchWriter(std::vector<FileId> files);
   ~BatchWriter();  // commits what is done
   BatchWriter(const BatchWriter&) = delete;
   BatchWriter& operator=(const BatchWriter&) = delete;
@@ -26,14 +26,20 @@ class BatchWriter {
   // begun (another holds a file) the code is returned and the files write
   // on their own, each change committing itself.
   int beginPart();
-  // Ends the part: kept when ok, else rolled back. Commits when due; 0 or
-  // the failed commit's code.
+  // Ends the part. Not ok: the parts not yet committed are rolled back,
+  // each as it was before. Commits when due; 0 or the failed commit's code.
   int endPart(bool ok);
   // Commits now: before anything waits on the user.
   int commit();
   // Text of the last failure, for "%ErrorText".
   std::string errorText() const { return tx_.errorText(); }
   bool inTransaction() const { return tx_.active(); }
+  // Parts ended since the last commit: what a failed part takes back with it.
+  int uncommittedParts() const { return tx_.active() ? parts_ : 0; }
+
+  // Test seam: when writers made from now on commit (1000 parts or one
+  // second, whichever comes first, unless changed).
+  static void setCommitEvery(int parts, int millis);
 
  private:
   std::vector<FileId> files_;

@@ -314,6 +314,16 @@ struct FileSpec {
     bool endAtLineFeed;
 };
 
+// Fields that a selection at start-up asks for without a key of their own:
+// the renewal date of the reminder check and list.
+struct QueryIndexSpec {
+    FileId file;
+    const char* field;
+};
+const QueryIndexSpec kQueryIndexes[] = {
+    {FileId::Domains, "DOM:RENEWALDATE"},
+};
+
 #define QM_FIELDS(a) a, std::size(a)
 const FileSpec kFiles[] = {
     {FileId::Domains, "Domains", "DOM:", "DOMAINS", FileKind::Indexed, 1672, QM_FIELDS(kDomains), "", true, false},
@@ -373,6 +383,11 @@ FileDef build(const FileSpec& s) {
     }
     for (const auto& m : kMemos)
         if (m.file == s.id) d.memos.push_back({m.label, m.exprName, kMemoSize});
+    for (const auto& q : kQueryIndexes) {
+        if (q.file != s.id) continue;
+        if (d.fieldIndex(q.field) < 0) throw std::logic_error(std::string("query index names no field ") + q.field);
+        d.queryIndexes.push_back(q.field);
+    }
     return d;
 }
 

@@ -68,6 +68,22 @@ void arrangeIcons(QMdiArea* area) {
   }
 }
 
+void cascadeWindows(QMdiArea* area) {
+  if (!area) return;
+  const QSize room = area->viewport()->size();
+  QPoint at(0, 0);
+  // Bottom of the stack first: the window on top ends last, still on top.
+  for (QMdiSubWindow* w : area->subWindowList(QMdiArea::StackingOrder)) {
+    if (!w->isVisible() || w->isMinimized()) continue;
+    if (w->isMaximized()) w->showNormal();
+    if (at != QPoint(0, 0) && (at.x() + w->width() > room.width() || at.y() + w->height() > room.height()))
+      at = QPoint(0, 0);  // back to the corner rather than out of sight
+    w->move(at);
+    const int step = std::max(16, w->contentsMargins().top());  // a title bar
+    at += QPoint(step, step);
+  }
+}
+
 // ---- the frame ------------------------------------------------------------------
 
 FrameHost::FrameHost(std::string name, const std::vector<MenuItem>& menu, const std::vector<ToolButton>& toolbar)
@@ -118,6 +134,11 @@ void FrameHost::setup() {
     }
     if (*item.tip) action->setStatusTip(QString::fromUtf8(item.tip));
     menuActions_[i] = action;
+    // The menu that arranges the child windows lists them too.
+    if ((item.action == MenuAction::Tile || item.action == MenuAction::Cascade) && !open.empty() && !windowMenu_) {
+      windowMenu_ = open.back();
+      connect(windowMenu_, &QMenu::aboutToShow, this, [this] { listWindows(); });
+    }
   }
 
   toolbar_ = main_->addToolBar("Toolbar");
@@ -133,6 +154,34 @@ void FrameHost::setup() {
     toolActions_.push_back(a);
   }
   setFrameArea(area_);
+}
+
+// After the menu's own items: one item per child window, numbered as the
+// user opened them, the active one checked; choosing one activates it.
+void FrameHost::listWindows() {
+  if (!windowMenu_ || !area_) return;
+  for (QAction* a : windowList_) {
+    windowMenu_->removeAction(a);
+    a->deleteLater();
+  }
+  windowList_.clear();
+  int n = 0;
+  for (QMdiSubWindow* w : area_->subWindowList(QMdiArea::CreationOrder)) {
+    if (!w->isVisible() && !w->isMinimized()) continue;
+    if (windowList_.empty()) windowList_.push_back(windowMenu_->addSeparator());
+    ++n;
+    const QString text = (n < 10 ? QStringLiteral("&%1 ").arg(n) : QStringLiteral("%1 ").arg(n)) + w->windowTitle();
+    QAction* a = windowMenu_->addAction(text);
+    a->setCheckable(true);
+    a->setChecked(w == area_->activeSubWindow());
+    QPointer<QMdiSubWindow> target = w;
+    connect(a, &QAction::triggered, this, [this, target] {
+      if (!target || !area_) return;
+      if (target->isMinimized()) target->showNormal();
+      area_->setActiveSubWindow(target);
+    });
+    windowList_.push_back(a);
+  }
 }
 
 void FrameHost::runCommand(const char* commandLine) {
@@ -172,7 +221,7 @@ void FrameHost::perform(const MenuItem& item) {
       area_->tileSubWindows();
       break;
     case MenuAction::Cascade:
-      area_->cascadeSubWindows();
+      cascadeWindows(area_);
       break;
     case MenuAction::ArrangeIcons:
       arrangeIcons(area_);

@@ -17,6 +17,7 @@
 #include "runtime/ui/procedure.h"
 
 class QAction;
+class QMenu;
 class QMainWindow;
 class QToolBar;
 
@@ -41,6 +42,9 @@ void editFocused(const char* operation);
 
 // Lines up the minimised child windows along the bottom of the area.
 void arrangeIcons(QMdiArea* area);
+// Stacks the open child windows from the area's corner, each a title bar
+// lower and further right, every one at its own size.
+void cascadeWindows(QMdiArea* area);
 
 class FrameHost : public WindowProcedure {
   Q_OBJECT
@@ -56,6 +60,8 @@ class FrameHost : public WindowProcedure {
   QAction* menuAction(std::size_t index) const;
   QAction* menuAction(std::string_view text) const;
   QAction* toolAction(Nav nav) const;
+  // The menu that arranges the child windows; it lists them when it opens.
+  QMenu* windowMenu() const { return windowMenu_; }
 
   // What a menu item does.
   void perform(const MenuItem& item);
@@ -82,6 +88,7 @@ class FrameHost : public WindowProcedure {
 
  private:
   bool closeChildren();
+  void listWindows();
 
   const std::vector<MenuItem>& menu_;
   const std::vector<ToolButton>& tools_;
@@ -90,6 +97,8 @@ class FrameHost : public WindowProcedure {
   QToolBar* toolbar_ = nullptr;
   std::vector<QAction*> menuActions_;  // parallel to menu_
   std::vector<QAction*> toolActions_;  // parallel to tools_
+  QMenu* windowMenu_ = nullptr;
+  std::vector<QAction*> windowList_;   // its separator and one item per child window
   std::function<void()> ended_;
 };
 

@@ -1,14 +1,15 @@
 #pragma once
 // Deleting one domain's web pages with their detail records.
+#include <functional>
 #include <memory>
 
 #include "runtime/ui/procedure.h"
 
 namespace qm::reader {
 
-// Deletes every WebPages record of domainname (trailing blanks ignored, case
-// kept) with its link, script, form, image and meta tag records, counting
-// the pages in FileCount. redisplay, when given, shows the progress.
+// Deletes every WebPages record of domainname with its link, script, form,
+// image and meta tag records (deleteDomainPages), counting the pages in
+// FileCount. redisplay, when given, shows the progress.
 void DeleteDomainPages(const std::function<void()>& redisplay = {});
 
 // "Delete Web Pages By Domain Name".

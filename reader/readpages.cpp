@@ -137,7 +137,8 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress, const std::func
   std::string readError;
   clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &readError);
   if (!readError.empty()) {
-    // The page stays as it was: its old details could not be cleared.
+    // Its old details could not be cleared: the page, and the others of
+    // its batch not yet committed, stay as they were.
     run.writer.endPart(false);
     return !stopRun(run, readError);
   }

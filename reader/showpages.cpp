@@ -406,6 +406,17 @@ class UpdateWebPages : public ReaderForm {
     return false;
   }
 
+  bool beforeWindow() override {
+    if (request() == InsertRecord) {
+      // A new page belongs to the domain listed, so it stays in the list; the
+      // numbering's "1" is no page name.
+      RecordBuffer& p = primaryFile()->buffer();
+      p.setText("WEB:DOMAINNAME", domainname.str());
+      if (p.text("WEB:PAGENAME") == "1") p.setText("WEB:PAGENAME", "");
+    }
+    return ReaderForm::beforeWindow();
+  }
+
   bool takeAccepted(Control& c) override {
     for (std::size_t i = 0; i < lists_.size(); ++i) {
       if (compareNoCase(c.id(), listId(i, "Insert")) == 0) return callDetail(i, InsertRecord), true;

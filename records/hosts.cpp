@@ -6,6 +6,7 @@
 #include "frame/procedures.h"
 #include "records/layout.h"
 #include "runtime/config/errors.h"
+#include "runtime/config/requests.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/clock.h"
@@ -238,12 +239,18 @@ void computeHostTotal(RecordBuffer& h) {
             h.real("HOS:FEESETUP") + h.real("HOS:FEEMONTHLY") + h.real("HOS:ECOMCOST"));
 }
 
+namespace {
+void giveHostId(RecordBuffer& h) {
+  if (blank(h.text("HOS:RECID")))
+    h.setText("HOS:RECID", "HS" + std::to_string(today()) + std::to_string(clockTime()));
+}
+}  // namespace
+
 int HostIntlinkUpdate() {
   FileManager& inl = access(FileId::Intlink);
   if (!inl.isOpen() && inl.open() != 0) return inl.errorCode() ? inl.errorCode() : ErrNotOpen;
   RecordBuffer& h = access(FileId::Hosts).buffer();
-  if (blank(h.text("HOS:RECID")))
-    h.setText("HOS:RECID", "HS" + std::to_string(today()) + std::to_string(clockTime()));
+  giveHostId(h);
   const std::string id = h.text("HOS:RECID");
   const std::string name = h.text("HOS:HOSTNAME");
   int rc = writeLink(inl, id, 2, name, h.text("HOS:URL"));
@@ -300,9 +307,20 @@ bool UpdateHosts::takeAccepted(Control& c) {
 bool UpdateHosts::formOk() {
   computeHostTotal(file().buffer());
   display();
-  // The link records are written before the host is saved.
-  HostIntlinkUpdate();
   return true;
+}
+
+void UpdateHosts::save() {
+  // The id is saved with the host; its links follow once the save went
+  // through, so a refused save (a duplicate name) leaves no link behind.
+  giveHostId(file().buffer());
+  RecordForm::save();
+}
+
+void UpdateHosts::cleanup() {
+  if (response() == RequestCompleted && (request() == InsertRecord || request() == ChangeRecord))
+    HostIntlinkUpdate();
+  RecordForm::cleanup();
 }
 
 std::unique_ptr<WindowProcedure> makeBrowseHosts() { return std::make_unique<BrowseHosts>(); }

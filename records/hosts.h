@@ -23,6 +23,8 @@ class UpdateHosts : public RecordForm {
   bool takeAccepted(Control& c) override;
   bool formOk() override;
   void setup() override;
+  void save() override;
+  void cleanup() override;
 };
 
 // HOS:TOTALMONTHLYCOST = set-up fee + monthly fee + e-commerce cost.

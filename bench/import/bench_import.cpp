@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "common/site.h"
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
@@ -120,6 +121,22 @@ int main() {
   std::printf("seeded 100000 detail records in %.0f ms\n", ms(t1 - t0));
   std::printf("page %zu bytes; ParseHtmlFile best %.1f ms, worst %.1f ms over %d runs (first run replaces 100 seeded records)\n",
               page.size(), best, worst, runs);
+
+  // The import page after page, as the page form runs it, over a generated
+  // site (20-60 KB pages): each import is a user's action and commits itself.
+  const int sitePages = 500;
+  const bench::Site site = bench::writeSite("gen", "blog", sitePages, sitePages / 10);
+  const double plain = bench::plainReadSeconds(site);
+  for (const char* pass : {"import, first read", "import, re-read"}) {
+    auto a = std::chrono::steady_clock::now();
+    for (int i = 0; i < sitePages; ++i) {
+      web.setText("WEB:PAGEPATH", "http://www.gen.com/page" + std::to_string(i) + ".htm");
+      web.setText("WEB:LOCALPATH", site.files[static_cast<std::size_t>(i)]);
+      answers.replies = {BtnYes};
+      ParseHtmlFile();
+    }
+    bench::printRate(pass, sitePages, site.bytes, bench::seconds(std::chrono::steady_clock::now() - a), plain);
+  }
   StopDictionary();
   fs::current_path(fs::temp_directory_path());
   fs::remove_all(dir);

@@ -433,6 +433,45 @@ std::string Filter::firstUnknownName(const NameResolver& names) const {
   return {};
 }
 
+namespace {
+
+bool usesRecordName(const Node& n, const std::function<bool(std::string_view)>& isRecordName) {
+  if (n.kind == Kind::Name && isRecordName(n.name)) return true;
+  return (n.a && usesRecordName(*n.a, isRecordName)) || (n.b && usesRecordName(*n.b, isRecordName));
+}
+
+void collectBounds(const Node& n, const std::function<bool(std::string_view)>& isRecordName,
+                   std::vector<Filter::Bound>& out) {
+  if (n.kind == Kind::And) {
+    collectBounds(*n.a, isRecordName, out);
+    collectBounds(*n.b, isRecordName, out);
+    return;
+  }
+  if (n.kind != Kind::Cmp || n.cmp == Cmp::Ne) return;
+  const bool left = n.a->kind == Kind::Name && isRecordName(n.a->name);
+  const Node& name = left ? *n.a : *n.b;
+  const Node& other = left ? *n.b : *n.a;
+  if (name.kind != Kind::Name || !isRecordName(name.name) || usesRecordName(other, isRecordName)) return;
+  using Op = Filter::Bound::Op;
+  Op op = Op::Eq;
+  switch (n.cmp) {
+    case Cmp::Lt: op = left ? Op::Lt : Op::Gt; break;
+    case Cmp::Le: op = left ? Op::Le : Op::Ge; break;
+    case Cmp::Gt: op = left ? Op::Gt : Op::Lt; break;
+    case Cmp::Ge: op = left ? Op::Ge : Op::Le; break;
+    default: break;
+  }
+  out.push_back({name.name, op, eval(other, NoNames())});
+}
+
+}  // namespace
+
+std::vector<Filter::Bound> Filter::bounds(const std::function<bool(std::string_view)>& isRecordName) const {
+  std::vector<Bound> out;
+  if (valid_ && root_) collectBounds(*root_, isRecordName, out);
+  return out;
+}
+
 std::string quoteText(std::string_view userText) {
   std::string out = "'";
   for (char c : userText) {

@@ -58,6 +58,20 @@ class Filter {
   // The first name neither the resolver nor the bound names know; "" if none.
   std::string firstUnknownName(const NameResolver& names) const;
 
+  // A comparison every record passing the filter meets: a record name
+  // (upper case) against a value worked out now.
+  struct Bound {
+    enum class Op { Eq, Lt, Le, Gt, Ge };
+    std::string name;
+    Op op = Op::Eq;
+    FilterValue value;
+  };
+  // The comparisons joined by "and" at the top of the expression whose one
+  // side is a name isRecordName accepts and whose other side uses no such
+  // name, so a store can select by them before the filter runs. They do not
+  // replace the filter.
+  std::vector<Bound> bounds(const std::function<bool(std::string_view)>& isRecordName) const;
+
  private:
   std::shared_ptr<const Node> root_;
   std::vector<std::string> names_;

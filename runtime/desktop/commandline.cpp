@@ -31,31 +31,58 @@ bool isExecutableFile(const QString& path) {
 
 }  // namespace
 
-CommandParts splitCommandLine(std::string_view line) {
-  std::vector<std::string> words;
-  std::string word;
+namespace {
+
+struct Word {
+  std::string text;
+  size_t begin = 0, end = 0;  // where it stands in the line
+  bool quoted = false;
+};
+
+std::vector<Word> words(std::string_view line) {
+  std::vector<Word> out;
+  Word w;
   bool inWord = false, quoted = false;
-  for (char c : line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
     if (c == '"') {
+      if (!inWord) w.begin = i;
       quoted = !quoted;
-      inWord = true;
+      inWord = w.quoted = true;
     } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (inWord) words.push_back(std::move(word));
-      word.clear();
+      if (inWord) {
+        w.end = i;
+        out.push_back(std::move(w));
+      }
+      w = Word();
       inWord = false;
     } else {
-      word += c;
+      if (!inWord) w.begin = i;
+      w.text += c;
       inWord = true;
     }
   }
-  if (inWord) words.push_back(std::move(word));
-  CommandParts parts;
-  if (!words.empty()) {
-    parts.program = std::move(words.front());
-    parts.arguments.assign(std::make_move_iterator(words.begin() + 1),
-                           std::make_move_iterator(words.end()));
+  if (inWord) {
+    w.end = line.size();
+    out.push_back(std::move(w));
   }
+  return out;
+}
+
+CommandParts partsFrom(std::vector<Word> ws, size_t programWords, std::string program) {
+  CommandParts parts;
+  parts.program = std::move(program);
+  for (size_t i = programWords; i < ws.size(); ++i) parts.arguments.push_back(std::move(ws[i].text));
   return parts;
+}
+
+}  // namespace
+
+CommandParts splitCommandLine(std::string_view line) {
+  std::vector<Word> ws = words(line);
+  if (ws.empty()) return {};
+  std::string program = std::move(ws.front().text);
+  return partsFrom(std::move(ws), 1, std::move(program));
 }
 
 std::string locateProgram(const std::string& program) {
@@ -71,11 +98,43 @@ std::string locateProgram(const std::string& program) {
   return onPath.toStdString();
 }
 
+namespace {
+
+// The program to start and its arguments. An unquoted program path with
+// blanks in it is found as the desktop finds it: when the first word names no
+// program, the first two words as written, then three, and so on.
+bool resolveCommand(std::string_view line, std::string& program, std::vector<std::string>& arguments) {
+  std::vector<Word> ws = words(line);
+  if (ws.empty()) return false;
+  for (size_t n = 1; n <= ws.size(); ++n) {
+    if (n > 1 && ws[n - 1].quoted) break;
+    const std::string name = n == 1 ? ws[0].text : std::string(line.substr(ws[0].begin, ws[n - 1].end - ws[0].begin));
+    program = locateProgram(name);
+    if (!program.empty()) {
+      arguments = partsFrom(std::move(ws), n, {}).arguments;
+      return true;
+    }
+    if (ws[0].quoted) break;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool startCommandLine(std::string_view line) {
-  CommandParts parts = splitCommandLine(line);
-  std::string program = locateProgram(parts.program);
-  if (program.empty()) return false;
-  return starter()(program, parts.arguments);
+  std::string program;
+  std::vector<std::string> arguments;
+  if (!resolveCommand(line, program, arguments)) return false;
+  return starter()(program, arguments);
+}
+
+bool startCommandLineWith(std::string_view line, const std::string& path) {
+  std::string program;
+  std::vector<std::string> arguments;
+  if (!resolveCommand(line, program, arguments)) return false;
+  // Never an option, whatever the path begins with.
+  arguments.push_back(!path.empty() && path.front() == '-' ? "./" + path : path);
+  return starter()(program, arguments);
 }
 
 ProcessStarter setProcessStarter(ProcessStarter s) {

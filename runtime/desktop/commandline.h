@@ -21,9 +21,16 @@ CommandParts splitCommandLine(std::string_view line);
 // file, else X on the search path. "" when none.
 std::string locateProgram(const std::string& program);
 
-// Starts the command line detached, in the current directory. False when there
-// is nothing to start or the start failed; the caller decides whether to say so.
+// Starts the command line detached, in the current directory, with no shell.
+// The line is split once (splitCommandLine); when its first word names no
+// program, the longer runs of unquoted words are tried, so an unquoted
+// program path with blanks starts. False when there is nothing to start or
+// the start failed; the caller decides whether to say so.
 bool startCommandLine(std::string_view line);
+// The same, with path added as exactly one more argument, never split (one
+// beginning with "-" goes as "./-..." so that no program takes it for an
+// option).
+bool startCommandLineWith(std::string_view line, const std::string& path);
 
 // What actually starts a process; tests replace it to record instead.
 using ProcessStarter =

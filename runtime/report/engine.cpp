@@ -47,16 +47,20 @@ std::string controlText(const ReportControl& c, int page) {
   return shown;
 }
 
-ReportEngine::ReportEngine(ReportLayout layout, PaperSize paper) : layout_(std::move(layout)) {
-  model_.paper = paper;
+ReportEngine::ReportEngine(ReportLayout layout, PaperSize paper)
+    : layout_(std::move(layout)), model_(std::make_shared<PageModel>()) {
+  model_->paper = paper;
 }
 
 ReportEngine::~ReportEngine() = default;
 
 void ReportEngine::open() {
-  const PaperSize paper = model_.paper;
-  model_ = PageModel{};
-  model_.paper = paper;
+  const PaperSize paper = model_->paper;
+  // A preview may still show the last run's model: this run gets its own.
+  model_ = std::make_shared<PageModel>();
+  model_->paper = paper;
+  model_->complete = false;
+  page_.items.clear();
   fontCache_.clear();
   imageCache_.clear();
   pageOpen_ = false;
@@ -84,18 +88,19 @@ void ReportEngine::printBand(const Band& band) {
 
 void ReportEngine::close() {
   if (pageOpen_) endPage();
+  model_->complete = true;
 }
 
 PageModel ReportEngine::takeModel() {
-  PageModel out = std::move(model_);
-  model_ = PageModel{};
-  model_.paper = out.paper;
+  PageModel out = std::move(*model_);
+  model_ = std::make_shared<PageModel>();
+  model_->paper = out.paper;
   pageOpen_ = false;
   return out;
 }
 
 void ReportEngine::startPage() {
-  model_.pages.emplace_back();
+  page_.items.clear();
   pageOpen_ = true;
   bandsOnPage_ = 0;
   cursor_ = layout_.detailArea.y;
@@ -106,6 +111,8 @@ void ReportEngine::startPage() {
 void ReportEngine::endPage() {
   const Band& f = layout_.footer;
   if (!f.controls.empty()) emitBand(f, f.x, f.y, f.w);
+  model_->pages.push_back(page_);
+  page_.items.clear();
   pageOpen_ = false;
 }
 
@@ -114,7 +121,7 @@ void ReportEngine::emitBand(const Band& band, int ox, int oy, int bandWidth) {
 }
 
 void ReportEngine::emitControl(const ReportControl& c, int ox, int oy, int bandWidth, int bandHeight) {
-  Page& page = model_.pages.back();
+  Page& page = page_;
   const int x = ox + c.x;
   const int y = oy + c.y;
   switch (c.kind) {
@@ -159,9 +166,9 @@ void ReportEngine::emitControl(const ReportControl& c, int ox, int oy, int bandW
 }
 
 int ReportEngine::fontIndex(const FontSpec& spec) {
-  for (std::size_t i = 0; i < model_.fonts.size(); ++i)
-    if (model_.fonts[i] == spec) return static_cast<int>(i);
-  model_.fonts.push_back(spec);
+  for (std::size_t i = 0; i < model_->fonts.size(); ++i)
+    if (model_->fonts[i] == spec) return static_cast<int>(i);
+  model_->fonts.push_back(spec);
   FontEntry e;
   e.font = reportFont(spec);
   e.metrics = std::make_unique<QFontMetricsF>(e.font);
@@ -169,7 +176,7 @@ int ReportEngine::fontIndex(const FontSpec& spec) {
   for (int ch = 0; ch < 128; ++ch)
     e.ascii[static_cast<std::size_t>(ch)] = e.metrics->horizontalAdvance(QChar(ch));
   fontCache_.push_back(std::move(e));
-  return static_cast<int>(model_.fonts.size() - 1);
+  return static_cast<int>(model_->fonts.size() - 1);
 }
 
 std::string ReportEngine::fitText(int font, const std::string& text, int width) {
@@ -236,7 +243,7 @@ void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, cons
     if (static_cast<int>(lines.size()) >= maxLines) break;
   }
   if (static_cast<int>(lines.size()) > maxLines) lines.resize(static_cast<std::size_t>(maxLines));
-  Page& page = model_.pages.back();
+  Page& page = page_;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].isEmpty()) continue;
     PageItem it;
@@ -263,12 +270,12 @@ void ReportEngine::emitImage(const ReportControl& c, int x, int y, int maxW, int
   } else {
     QImageReader reader(QString::fromStdString(file));
     QImage img = reader.read();
-    index = img.isNull() ? -1 : static_cast<int>(model_.images.size());
-    if (index >= 0) model_.images.push_back(std::move(img));
+    index = img.isNull() ? -1 : static_cast<int>(model_->images.size());
+    if (index >= 0) model_->images.push_back(std::move(img));
     imageCache_.emplace(file, index);
   }
   if (index < 0) return;
-  const QImage& img = model_.images[static_cast<std::size_t>(index)];
+  const QImage& img = model_->images[static_cast<std::size_t>(index)];
   auto dpi = [](int dotsPerMeter) { return dotsPerMeter > 0 ? dotsPerMeter * 0.0254 : 96.0; };
   double w = img.width() * 1000.0 / dpi(img.dotsPerMeterX());
   double h = img.height() * 1000.0 / dpi(img.dotsPerMeterY());
@@ -284,7 +291,7 @@ void ReportEngine::emitImage(const ReportControl& c, int x, int y, int maxW, int
   it.h = std::max(1, static_cast<int>(h * scale + 0.5));
   it.image = index;
   it.text = file;
-  model_.pages.back().items.push_back(std::move(it));
+  page_.items.push_back(std::move(it));
 }
 
 }  // namespace qm

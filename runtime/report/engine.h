@@ -22,19 +22,22 @@ class ReportEngine {
   ReportEngine(const ReportEngine&) = delete;
   ReportEngine& operator=(const ReportEngine&) = delete;
 
-  // Starts afresh: no pages, the date stamp set to today's date.
+  // Starts afresh in a new model: no pages, the date stamp set to today's date.
   void open();
   // Prints the detail band for the record now in the buffer.
   void printDetail();
   // Prints any band in the detail area (the detail band, a break band).
   void printBand(const Band& band);
-  // Ends the last page.
+  // Ends the last page; the model is complete.
   void close();
 
-  const PageModel& model() const { return model_; }
+  // The finished pages; the one being filled joins them as it ends.
+  const PageModel& model() const { return *model_; }
+  // The same, shared with a preview that shows the pages while they come.
+  std::shared_ptr<PageModel> sharedModel() const { return model_; }
   PageModel takeModel();
   // The page being filled, 1 for the first; 0 before anything printed.
-  int pageNumber() const { return static_cast<int>(model_.pages.size()); }
+  int pageNumber() const { return model_->pageCount() + (pageOpen_ ? 1 : 0); }
   int bandsPrinted() const { return bandsPrinted_; }
   const ReportLayout& layout() const { return layout_; }
   ReportLayout& layout() { return layout_; }
@@ -57,7 +60,8 @@ class ReportEngine {
   std::string fitText(int font, const std::string& text, int width);
 
   ReportLayout layout_;
-  PageModel model_;
+  std::shared_ptr<PageModel> model_;
+  Page page_;  // being filled
   std::vector<FontEntry> fontCache_;
   std::unordered_map<std::string, int> imageCache_;
   bool pageOpen_ = false;

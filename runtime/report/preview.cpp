@@ -7,7 +7,9 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QAbstractListModel>
+#include <QListView>
+#include <QTimer>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -61,7 +63,52 @@ class PageView : public QWidget {
   PreviewWindow* owner_;
 };
 
+// The page list: a row and a tick per page, growing while the report reads.
+class PageTicks : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  void grow(int pages) {
+    const int rows = static_cast<int>(ticked_.size());
+    if (pages <= rows) return;
+    beginInsertRows({}, rows, pages - 1);
+    ticked_.resize(static_cast<std::size_t>(pages), 1);
+    endInsertRows();
+  }
+  bool ticked(int row) const { return ticked_.at(static_cast<std::size_t>(row)) != 0; }
+  void setTicked(int row, bool on) {
+    if (row < 0 || row >= rowCount()) return;
+    ticked_[static_cast<std::size_t>(row)] = on ? 1 : 0;
+    const QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::CheckStateRole});
+  }
+
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(ticked_.size());
+  }
+  QVariant data(const QModelIndex& i, int role) const override {
+    if (!i.isValid() || i.row() >= rowCount()) return {};
+    if (role == Qt::DisplayRole) return QStringLiteral("Page %1").arg(i.row() + 1);
+    if (role == Qt::CheckStateRole) return ticked(i.row()) ? Qt::Checked : Qt::Unchecked;
+    return {};
+  }
+  Qt::ItemFlags flags(const QModelIndex& i) const override {
+    return QAbstractListModel::flags(i) | Qt::ItemIsUserCheckable;
+  }
+  bool setData(const QModelIndex& i, const QVariant& value, int role) override {
+    if (role != Qt::CheckStateRole || !i.isValid()) return false;
+    setTicked(i.row(), value.toInt() == Qt::Checked);
+    return true;
+  }
+
+ private:
+  std::vector<char> ticked_;  // a byte a page: a million pages stay small
+};
+
 namespace {
+
+// How often the preview looks for pages the report has added.
+constexpr int GrowthCheckMs = 200;
 
 struct ZoomChoice {
   const char* label;
@@ -96,23 +143,27 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const PageModel> model, QWidget* pa
   connect(zoomBox_, &QComboBox::activated, this,
           [this](int i) { setZoom(zoomBox_->itemData(i).toInt()); });
   bar->addWidget(zoomBox_);
-  button("&Print...", [this] { print(); });
-  button("&Save as PDF...", [this] { saveAsPdf(); });
+  printButton_ = button("&Print...", [this] { print(); });
+  pdfButton_ = button("&Save as PDF...", [this] { saveAsPdf(); });
   button("&Close", [this] { close(); });
   pageLabel_ = new QLabel(this);
   bar->addStretch();
   bar->addWidget(pageLabel_);
 
-  pages_ = new QListWidget(this);
+  ticks_ = new PageTicks(this);
+  ticks_->grow(pageCount());
+  pages_ = new QListView(this);
+  pages_->setUniformItemSizes(true);
+  pages_->setModel(ticks_);
   pages_->setMaximumWidth(120);
-  for (int i = 1; i <= pageCount(); ++i) {
-    auto* item = new QListWidgetItem(QStringLiteral("Page %1").arg(i), pages_);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(Qt::Checked);
-  }
-  connect(pages_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) showPage(row + 1);
-  });
+  connect(pages_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& row) {
+            if (row.isValid()) showPage(row.row() + 1);
+          });
+  growth_ = new QTimer(this);
+  growth_->setInterval(GrowthCheckMs);
+  connect(growth_, &QTimer::timeout, this, [this] { pagesAdded(); });
+  if (model_ && !model_->complete) growth_->start();
 
   view_ = new PageView(this);
   view_->model = model_.get();
@@ -185,13 +236,13 @@ double PreviewWindow::scale() const {
 
 std::vector<int> PreviewWindow::selectedPages() const {
   std::vector<int> out;
-  for (int i = 0; i < pages_->count(); ++i)
-    if (pages_->item(i)->checkState() == Qt::Checked) out.push_back(i + 1);
+  for (int i = 0; i < ticks_->rowCount(); ++i)
+    if (ticks_->ticked(i)) out.push_back(i + 1);
   return out;
 }
 
 void PreviewWindow::setPageSelected(int page, bool selected) {
-  if (auto* item = pages_->item(page - 1)) item->setCheckState(selected ? Qt::Checked : Qt::Unchecked);
+  ticks_->setTicked(page - 1, selected);
 }
 
 void PreviewWindow::jumpToPage() {
@@ -203,7 +254,7 @@ void PreviewWindow::jumpToPage() {
 }
 
 bool PreviewWindow::saveAsPdf() {
-  if (!askPdfFileName) return false;
+  if (!complete() || !askPdfFileName) return false;
   const QString name = askPdfFileName();
   if (name.isEmpty()) return false;
   const std::vector<int> chosen = selectedPages();
@@ -220,6 +271,7 @@ bool PreviewWindow::saveAsPdf() {
 }
 
 void PreviewWindow::print() {
+  if (!complete()) return;
   const std::vector<int> chosen = selectedPages();
   if (chosen.empty()) {
     message("No page is selected.", "Print", MsgIcon::Exclamation);
@@ -245,11 +297,27 @@ void PreviewWindow::refresh() {
   view_->resize(std::max(size.width() + 2 * PageView::Margin, scroll_->viewport()->width()),
                 size.height() + 2 * PageView::Margin);
   view_->update();
-  pageLabel_->setText(QStringLiteral("Page %1 of %2").arg(current_).arg(pageCount()));
-  if (pages_->currentRow() != current_ - 1) {
-    const QSignalBlocker block(pages_);
-    pages_->setCurrentRow(current_ - 1);
+  // "..." while the report is still adding pages.
+  pageLabel_->setText(QStringLiteral("Page %1 of %2%3")
+                          .arg(current_)
+                          .arg(pageCount())
+                          .arg(complete() ? QString() : QStringLiteral("...")));
+  printButton_->setEnabled(complete());
+  pdfButton_->setEnabled(complete());
+  if (pages_->currentIndex().row() != current_ - 1) {
+    const QSignalBlocker block(pages_->selectionModel());
+    pages_->setCurrentIndex(ticks_->index(current_ - 1));
   }
+}
+
+bool PreviewWindow::complete() const { return !model_ || model_->complete; }
+
+void PreviewWindow::pagesAdded() {
+  const bool done = complete();
+  if (done) growth_->stop();
+  if (!done && pageCount() == ticks_->rowCount()) return;
+  ticks_->grow(pageCount());
+  refresh();
 }
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* e) {

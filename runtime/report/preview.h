@@ -1,7 +1,8 @@
 #pragma once
 // The print preview: shows a report's pages, zoomed, with a page list whose
 // ticks select the pages to print or save; jumps to a page on request; prints
-// and saves as PDF. Its placement and zoom are kept in section "_PreviewWindow_".
+// and saves as PDF. It may open while the report still adds pages, and
+// follows them as they come. Its placement and zoom are kept in section "_PreviewWindow_".
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -12,13 +13,16 @@
 
 class QComboBox;
 class QLabel;
-class QListWidget;
+class QListView;
+class QPushButton;
+class QTimer;
 class QScrollArea;
 
 namespace qm {
 
 inline constexpr const char* PreviewSection = "_PreviewWindow_";
 
+class PageTicks;
 class PageView;
 
 class PreviewWindow : public QWidget {
@@ -35,7 +39,10 @@ class PreviewWindow : public QWidget {
   explicit PreviewWindow(std::shared_ptr<const PageModel> model, QWidget* parent = nullptr);
   ~PreviewWindow() override;
 
+  // The pages there are so far.
   int pageCount() const;
+  // False while the report is still adding pages (printing waits for them).
+  bool complete() const;
   int currentPage() const { return current_; }  // from 1
   void showPage(int page);                      // clamped to the pages there are
 
@@ -51,7 +58,8 @@ class PreviewWindow : public QWidget {
 
   // Asks "Enter a page number from 1 to <count>" and shows that page.
   void jumpToPage();
-  // Asks for a file name and writes the selected pages; false on failure (reported).
+  // Asks for a file name and writes the selected pages; false on failure (reported)
+  // or while pages are still coming.
   bool saveAsPdf();
   void print();
 
@@ -69,12 +77,17 @@ class PreviewWindow : public QWidget {
 
  private:
   void refresh();
+  void pagesAdded();
   std::shared_ptr<const PageModel> model_;
   int current_ = 1;
   int zoom_ = PageWidth;
   PageView* view_;
   QScrollArea* scroll_;
-  QListWidget* pages_;
+  QListView* pages_;
+  PageTicks* ticks_;
+  QTimer* growth_;
+  QPushButton* printButton_;
+  QPushButton* pdfButton_;
   QComboBox* zoomBox_;
   QLabel* pageLabel_;
   std::function<void()> onClosed_;

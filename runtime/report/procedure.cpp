@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QWindow>
 #include <utility>
 
 #include "runtime/config/errors.h"
@@ -74,6 +75,7 @@ void BatchProcedure::start(std::function<void(int)> done) {
   progress_ = std::make_unique<ProgressWindow>();
   progress_->onCancel([this] { cancel(); });
   progress_->show();
+  shownAt_.start();
   beginRun();
   setup();
   if (quickScan) source_.setQuickScan(true);
@@ -92,15 +94,39 @@ bool BatchProcedure::readOne() {
   if (cancelled_ || !source_.next()) return false;
   ++recordsRead_;
   recordStep();
+  showProgress();
   return true;
+}
+
+// Shown as records are read, not only between timer events: one event may
+// read for long, and the window must not stand still meanwhile. The share
+// shown never goes back.
+void BatchProcedure::showProgress() {
+  if (!progress_) return;
+  const int p = source_.percentDone();
+  if (p <= progress_->percent()) return;
+  progress_->setPercent(p);
+  progress_->repaint();
+}
+
+// Reading starts once the progress window is on screen (or has had a
+// moment to get there): what it shows while the work runs must be seen.
+bool BatchProcedure::waitingToShow() const {
+  constexpr int kShowWaitMs = 1000;
+  const QWindow* w = progress_ ? progress_->windowHandle() : nullptr;
+  return w && !w->isExposed() && shownAt_.elapsed() < kShowWaitMs;
 }
 
 void BatchProcedure::onTimer() {
   if (!running_ || !timer_->isActive()) return;
+  if (!cancelled_ && waitingToShow()) return;
   ThreadScope scope(thread_);
   const bool more = !cancelled_ && reader_->runEvent();
-  progress_->setPercent(source_.percentDone());
-  if (more && !cancelled_) return;
+  showProgress();
+  if (more && !cancelled_) {
+    betweenEvents();
+    return;
+  }
   timer_->stop();
   progress_->closingByProgram_ = true;
   savePlacement(*progress_, name_, false);
@@ -140,16 +166,34 @@ ReportProcedure::ReportProcedure(std::string name, RecordSource& source, ReportL
 
 bool ReportProcedure::takeRecord() { return step_ ? step_() : true; }
 
+ReportProcedure::~ReportProcedure() {
+  // A preview that outlives the run stops waiting for more pages.
+  pages_->complete = true;
+}
+
 void ReportProcedure::beginRun() {
-  pages_ = std::make_shared<PageModel>();
   engine_.open();
+  pages_ = engine_.sharedModel();
+  previewOpen_ = previewClosed_ = readingEnded_ = false;
 }
 
 void ReportProcedure::recordStep() {
   if (takeRecord()) engine_.printDetail();
 }
 
+void ReportProcedure::betweenEvents() {
+  // A long report shows its first pages without waiting for the last.
+  if (!previewOpen_ && pages_->pageCount() > 0) showPages();
+}
+
 void ReportProcedure::endOfRun() {
+  readingEnded_ = true;
+  if (previewOpen_) {
+    // What was printed before a cancel stays in the preview, whole.
+    engine_.close();
+    if (previewClosed_) finish(RequestCancelled);
+    return;
+  }
   if (cancelled()) {
     finish(RequestCancelled);
     return;
@@ -160,15 +204,29 @@ void ReportProcedure::endOfRun() {
     return;
   }
   engine_.close();
-  *pages_ = engine_.takeModel();
   if (pages_->pageCount() == 0) {
     finish(RequestCompleted);
     return;
   }
+  showPages();
+}
+
+void ReportProcedure::showPages() {
+  previewOpen_ = true;
   std::weak_ptr<int> alive = alive_;
   openPreview(pages_, [this, alive] {
-    if (!alive.expired()) finish(RequestCompleted);
+    if (!alive.expired()) previewClosed();
   });
+}
+
+void ReportProcedure::previewClosed() {
+  previewClosed_ = true;
+  // Closed before the last page came: the reading stops there.
+  if (!readingEnded_) {
+    cancel();
+    return;
+  }
+  finish(cancelled() ? RequestCancelled : RequestCompleted);
 }
 
 ProcessProcedure::ProcessProcedure(std::string name, RecordSource& source,

@@ -3,6 +3,8 @@
 // stack, request taken from the globals, the source opened, the progress
 // window placed from the settings file, records read in batches on timer
 // events, then clean-up, placement saved, name popped, response returned.
+#include <QElapsedTimer>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,6 +54,8 @@ class BatchProcedure {
   // The pattern's own steps around the procedure's hooks.
   virtual void beginRun() {}
   virtual void recordStep() { takeRecord(); }
+  // After each timer event that leaves records to read.
+  virtual void betweenEvents() {}
   // The end of the run; calls finish(response) once it is done with its pages.
   virtual void endOfRun();
   void finish(int response);
@@ -63,6 +67,8 @@ class BatchProcedure {
  private:
   void onTimer();
   bool readOne();
+  bool waitingToShow() const;
+  void showProgress();
 
   std::string name_;
   RecordSource& source_;
@@ -73,6 +79,7 @@ class BatchProcedure {
   bool sourceOpen_ = false;
   std::unique_ptr<ProgressWindow> progress_;
   std::unique_ptr<QTimer> timer_;
+  QElapsedTimer shownAt_;
   std::unique_ptr<BatchReader> reader_;
   std::function<void(int)> done_;
   int thread_ = 0;  // the logical thread the run belongs to: timer events read its buffers
@@ -89,8 +96,10 @@ class ReportProcedure : public BatchProcedure {
   ReportProcedure(std::string name, RecordSource& source, ReportLayout layout,
                   std::function<bool()> takeRecord);
 
+  ~ReportProcedure() override;
+
   ReportEngine& engine() { return engine_; }
-  // The pages of the last run (empty until it ended with records).
+  // The pages of the last run, complete once its reading ended.
   const PageModel& pages() const { return *pages_; }
 
  protected:
@@ -98,11 +107,19 @@ class ReportProcedure : public BatchProcedure {
   void beginRun() override;
   void recordStep() override;
   void endOfRun() override;
+  void betweenEvents() override;
 
  private:
+  void showPages();
+  void previewClosed();
+
   ReportEngine engine_;
   std::shared_ptr<PageModel> pages_;
   std::function<bool()> step_;
+  // The preview opens with the first finished page while the rest are read.
+  bool previewOpen_ = false;
+  bool previewClosed_ = false;
+  bool readingEnded_ = false;
 };
 
 class ProcessProcedure : public BatchProcedure {

@@ -8,6 +8,9 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "runtime/report/fontmap.h"
 
@@ -18,6 +21,8 @@ namespace {
 constexpr int PenWidth = 10;     // lines and frames, 1/100 inch
 constexpr int CheckSide = 110;   // check box square
 constexpr int CheckGap = 50;     // between the square and its caption
+constexpr const char* PagesUnreadable =
+    "Some pages of the report could not be read back from its temporary file.";
 
 int alignFlags(Align a) {
   switch (a) {
@@ -26,6 +31,18 @@ int alignFlags(Align a) {
     case Align::Left: break;
   }
   return Qt::AlignLeft;
+}
+
+// Qt's PDF output takes and frees buffers of several megabytes for every
+// page; glibc would hand them back to the system and fault them in again
+// each time, which triples the time of a long report. Keeping some room at
+// the top of the heap stops that.
+void keepPageBuffers() {
+#ifdef __GLIBC__
+  static const bool kept = mallopt(M_MMAP_THRESHOLD, 32 << 20) && mallopt(M_TRIM_THRESHOLD, 256 << 20) &&
+                           mallopt(M_TOP_PAD, 64 << 20);
+  (void)kept;
+#endif
 }
 
 // Page numbers to 0-based indexes, dropping those outside the model.
@@ -133,6 +150,7 @@ bool writePdf(const PageModel& model, const std::string& fileName, std::string* 
       return false;
     }
   }
+  keepPageBuffers();
   QPdfWriter writer(name);
   writer.setResolution(1000);
   writer.setPageSize(QPageSize(QSizeF(model.paper.width / 1000.0, model.paper.height / 1000.0),
@@ -151,6 +169,10 @@ bool writePdf(const PageModel& model, const std::string& fileName, std::string* 
     if (error) *error = "Could not finish " + fileName;
     return false;
   }
+  if (model.pages.failed()) {
+    if (error) *error = PagesUnreadable;
+    return false;
+  }
   if (QFile(name).size() <= 0) {
     if (error) *error = "Could not write " + fileName;
     return false;
@@ -165,6 +187,7 @@ bool printPages(const PageModel& model, QPrinter& printer, std::string* error,
     if (error) *error = "There are no pages to print.";
     return false;
   }
+  keepPageBuffers();
   printer.setFullPage(true);
   QPainter painter;
   if (!painter.begin(&printer)) {
@@ -184,6 +207,10 @@ bool printPages(const PageModel& model, QPrinter& printer, std::string* error,
     painter.restore();
   }
   painter.end();
+  if (model.pages.failed()) {
+    if (error) *error = PagesUnreadable;
+    return false;
+  }
   return true;
 }
 

@@ -190,18 +190,25 @@ struct RecordFile::Impl {
     // Rows after/before an anchor in key order (or record order when key < 0).
     // Calls `take` for each row until it returns false or `limit` rows were seen.
     int scan(int key, Anchor from, const std::vector<SqlValue>& values, int64_t row, bool forward, int limit,
-             int rangeComps, const std::vector<SqlValue>& rangeVals,
+             int rangeComps, const std::vector<SqlValue>& rangeVals, const Conditions& where,
              const std::function<bool(int64_t, sqlite3_stmt*)>& take) {
         std::string head = "SELECT " + sql.selectList + " FROM " + sql.table + " WHERE ";
+        const std::string cond = sql.whereSql(where);
+        // When a condition has an index of its own, the place a page starts
+        // from must not draw the engine to the order's index instead ("+"
+        // keeps a column out of index choice): a few due records among a
+        // million are read from their index, not found by a walk.
+        const std::string steer = sql.ownIndexServes(where, key) ? "+" : "";
         const char* dir = forward ? "" : " DESC";
         const char* cmp = forward ? " > " : " < ";
         if (key < 0) {
-            std::string q = head + (from == Anchor::Key ? std::string("rowid") + cmp + "?" : std::string("1")) +
+            std::string q = head + (from == Anchor::Key ? steer + "rowid" + cmp + "?" : std::string("1")) + cond +
                             " ORDER BY rowid" + dir + " LIMIT ?";
             sqlite3_stmt* st = stmt(q);
             if (!st) return err;
             int i = 1;
             if (from == Anchor::Key) sqlite3_bind_int64(st, i++, row);
+            sql.bindWhere(st, i, where);
             sqlite3_bind_int(st, i, limit);
             return drain(st, take);
         }
@@ -209,11 +216,13 @@ struct RecordFile::Impl {
         int n = static_cast<int>(cols.size());
         std::string fixed = sql.keyPred[static_cast<std::size_t>(key)];
         for (int c = 0; c < rangeComps && c < n; ++c) fixed += " AND " + cols[static_cast<std::size_t>(c)] + " = ?";
+        fixed += cond;
         std::string orderBy = " ORDER BY ";
         for (int c = 0; c < n; ++c) orderBy += cols[static_cast<std::size_t>(c)] + dir + ", ";
         orderBy += std::string("rowid") + dir + " LIMIT ?";
         auto bindRange = [&](sqlite3_stmt* st, int& i) {
             for (int c = 0; c < rangeComps && c < n; ++c) bindValue(st, i++, rangeVals[static_cast<std::size_t>(c)]);
+            sql.bindWhere(st, i, where);
         };
         if (from != Anchor::Key) {
             sqlite3_stmt* st = stmt(head + fixed + orderBy);
@@ -236,8 +245,8 @@ struct RecordFile::Impl {
         };
         {
             std::string q = head + fixed;
-            for (int c = rangeComps; c < n; ++c) q += " AND " + cols[static_cast<std::size_t>(c)] + " = ?";
-            q += std::string(" AND rowid") + cmp + "?" + orderBy;
+            for (int c = rangeComps; c < n; ++c) q += " AND " + steer + cols[static_cast<std::size_t>(c)] + " = ?";
+            q += " AND " + steer + "rowid" + cmp + "?" + orderBy;
             sqlite3_stmt* st = stmt(q);
             if (!st) return err;
             int i = 1;
@@ -251,7 +260,7 @@ struct RecordFile::Impl {
         // ... then the key values beyond them.
         std::string lhs, rhs;
         for (int c = rangeComps; c < n; ++c) {
-            lhs += (c > rangeComps ? ", " : "") + cols[static_cast<std::size_t>(c)];
+            lhs += (c > rangeComps ? ", " : "") + steer + cols[static_cast<std::size_t>(c)];
             rhs += c > rangeComps ? ", ?" : "?";
         }
         sqlite3_stmt* st = stmt(head + fixed + " AND (" + lhs + ")" + cmp + "(" + rhs + ")" + orderBy);
@@ -289,7 +298,7 @@ struct RecordFile::Impl {
         if ((forward && anchor == Anchor::End) || (!forward && anchor == Anchor::Start)) return fail(ErrNotAvailable);
         bool found = false;
         int64_t row = 0;
-        int rc = scan(order, anchor, anchorValues, anchorRow, forward, 1, 0, {}, [&](int64_t r, sqlite3_stmt* st) {
+        int rc = scan(order, anchor, anchorValues, anchorRow, forward, 1, 0, {}, {}, [&](int64_t r, sqlite3_stmt* st) {
             loadRow(buffer, st);
             row = r;
             found = true;
@@ -327,7 +336,17 @@ struct RecordFile::Impl {
 
     void bindRecord(sqlite3_stmt* st) const {
         int n = static_cast<int>(def.fields.size());
-        for (int i = 0; i < n; ++i) bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+        for (int i = 0; i < n; ++i) {
+            const FieldDef& f = def.fields[static_cast<std::size_t>(i)];
+            if (f.type == FieldType::Text) {
+                // Straight from the packed bytes: batch writers bind many wide records.
+                const std::string_view text = clip(std::string_view(
+                    reinterpret_cast<const char*>(buffer.data()) + f.offset, static_cast<std::size_t>(f.size)));
+                sqlite3_bind_text(st, i + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            } else {
+                bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+            }
+        }
         for (std::size_t m = 0; m < def.memos.size(); ++m) {
             std::string memo = buffer.memo(static_cast<int>(m));
             sqlite3_bind_text(st, n + 1 + static_cast<int>(m), memo.data(), static_cast<int>(memo.size()),
@@ -769,7 +788,8 @@ int RecordFile::previous() { return impl_->step(false); }
 
 int RecordFile::readPage(int key, const RecordBuffer* from, int64_t fromPos, bool forward, int count,
                          std::vector<std::pair<int64_t, RecordBuffer>>& out, KeyRange range,
-                         const RecordBuffer* rangeValues, const std::function<bool(const RecordBuffer&)>& accept) {
+                         const RecordBuffer* rangeValues, const std::function<bool(const RecordBuffer&)>& accept,
+                         const Conditions& where) {
     Impl& m = *impl_;
     out.clear();
     if (!m.open) return m.fail(ErrNotOpen);
@@ -792,7 +812,7 @@ int RecordFile::readPage(int key, const RecordBuffer* from, int64_t fromPos, boo
     int64_t lastRow = fromPos;
     while (static_cast<int>(out.size()) < count) {
         int got = 0;
-        int rc = m.scan(key, kind, values, lastRow, forward, batch, comps, rangeVals, [&](int64_t r, sqlite3_stmt* st) {
+        int rc = m.scan(key, kind, values, lastRow, forward, batch, comps, rangeVals, where, [&](int64_t r, sqlite3_stmt* st) {
             ++got;
             m.loadRow(row, st);
             lastRow = r;
@@ -852,6 +872,34 @@ int64_t RecordFile::count() {
     sqlite3_reset(st);
     if (rc != SQLITE_ROW) m.failDb(rc);
     else m.ok();
+    return n;
+}
+
+int64_t RecordFile::countWhere(const Conditions& where, int64_t limit) {
+    Impl& m = *impl_;
+    if (!m.open) {
+        m.fail(ErrNotOpen);
+        return -1;
+    }
+    if (m.line) {
+        m.fail(ErrNotSupported, "line files have no conditions");
+        return -1;
+    }
+    std::string inner = "SELECT 1 FROM " + m.sql.table + " WHERE 1" + m.sql.whereSql(where);
+    if (limit > 0) inner += " LIMIT ?";
+    sqlite3_stmt* st = m.stmt("SELECT count(*) FROM (" + inner + ")");
+    if (!st) return -1;
+    int i = 1;
+    m.sql.bindWhere(st, i, where);
+    if (limit > 0) sqlite3_bind_int64(st, i, limit);
+    int rc = sqlite3_step(st);
+    int64_t n = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) {
+        m.failDb(rc);
+        return -1;
+    }
+    m.ok();
     return n;
 }
 

@@ -167,7 +167,77 @@ std::vector<std::string> TableSql::createIndexes(const std::string& schema) cons
         out.push_back(std::string("CREATE ") + (def.keys[k].unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " + schema +
                       quoteId(def.keys[k].label) + " ON " + table + " (" + keyCols[k] + ") WHERE " + keyPred[k]);
     }
+    for (const auto& label : def.queryIndexes) {
+        int f = def.fieldIndex(label);
+        if (f < 0) continue;
+        out.push_back("CREATE INDEX IF NOT EXISTS " + schema + quoteId("field:" + label) + " ON " + table + " (" +
+                      columns[static_cast<std::size_t>(f)] + ")");
+    }
     return out;
+}
+
+namespace {
+
+// True when only a non-blank (non-zero) value can meet the condition.
+bool excludesBlank(const FieldDef& f, const FieldCondition& c) {
+    using Op = FieldCondition::Op;
+    if (f.type == FieldType::Text) return c.op == Op::Eq && !clip(c.text).empty();
+    switch (c.op) {
+    case Op::Eq: return c.number != 0;
+    case Op::Gt: return c.number >= 0;
+    case Op::Ge: return c.number > 0;
+    case Op::Lt: return c.number <= 0;
+    case Op::Le: return c.number < 0;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string TableSql::whereSql(const Conditions& where) const {
+    std::string out;
+    for (const auto& c : where) {
+        if (c.field < 0 || c.field >= static_cast<int>(def.fields.size())) continue;
+        const char* op = " = ?";
+        switch (c.op) {
+        case FieldCondition::Op::Eq: op = " = ?"; break;
+        case FieldCondition::Op::Lt: op = " < ?"; break;
+        case FieldCondition::Op::Le: op = " <= ?"; break;
+        case FieldCondition::Op::Gt: op = " > ?"; break;
+        case FieldCondition::Op::Ge: op = " >= ?"; break;
+        }
+        out += " AND " + columns[static_cast<std::size_t>(c.field)] + op;
+        int k = keyLedBy(c.field);
+        if (k >= 0 && excludesBlank(def.fields[static_cast<std::size_t>(c.field)], c))
+            out += " AND " + keyPred[static_cast<std::size_t>(k)];
+    }
+    return out;
+}
+
+bool TableSql::ownIndexServes(const Conditions& where, int orderKey) const {
+    for (const auto& c : where) {
+        if (c.field < 0 || c.field >= static_cast<int>(def.fields.size())) continue;
+        const int k = keyLedBy(c.field);
+        if (k >= 0 && k != orderKey) return true;
+        for (const auto& label : def.queryIndexes)
+            if (def.fieldIndex(label) == c.field) return true;
+    }
+    return false;
+}
+
+void TableSql::bindWhere(sqlite3_stmt* st, int& index, const Conditions& where) const {
+    for (const auto& c : where) {
+        if (c.field < 0 || c.field >= static_cast<int>(def.fields.size())) continue;
+        SqlValue v;
+        if (def.fields[static_cast<std::size_t>(c.field)].type == FieldType::Text) {
+            v.kind = SqlValue::Text;
+            v.s = std::string(clip(c.text));
+        } else {
+            v.kind = SqlValue::Real;
+            v.d = c.number;
+        }
+        bindValue(st, index++, v);
+    }
 }
 
 int TableSql::keyLedBy(int field) const {

@@ -42,6 +42,14 @@ struct TableSql {
     std::vector<std::string> keyPred;      // per key: the partial-index condition
     std::string createTable(const std::string& schema) const;
     std::vector<std::string> createIndexes(const std::string& schema) const;
+    // " AND field op ?" for each condition, with the partial-key condition of
+    // a key that the condition's field leads when the condition holds only
+    // for non-blank values, so that key's index may serve it.
+    std::string whereSql(const Conditions& where) const;
+    void bindWhere(sqlite3_stmt* st, int& index, const Conditions& where) const;
+    // Whether a condition's field has an index other than key `orderKey`'s
+    // (a query index, or a key it leads).
+    bool ownIndexServes(const Conditions& where, int orderKey) const;
     // The key whose first component is `field` (-1 none).
     int keyLedBy(int field) const;
     const FileDef& def;

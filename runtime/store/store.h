@@ -57,6 +57,9 @@ struct FileDef {
     std::vector<KeyDef> keys;
     std::vector<MemoDef> memos;
     std::string ownerPassword;
+    // Fields indexed for queries only (no key, no order): what a selection
+    // at start-up asks for by a field that leads no key.
+    std::vector<std::string> queryIndexes;
     bool createWhenMissing = true;
     bool endAtLineFeed = false;  // line files: a record ends at LF, CR kept
 
@@ -158,6 +161,17 @@ struct KeyRange {
     int components = 0;  // leading key components fixed to the `from`/buffer values
 };
 
+// A condition the engine tests itself, its indexes serving it: a field
+// compared with a value (text fields: any case, trailing blanks ignored).
+struct FieldCondition {
+    enum class Op { Eq, Lt, Le, Gt, Ge };
+    int field = -1;
+    Op op = Op::Eq;
+    std::string text;   // for text fields
+    double number = 0;  // for the others
+};
+using Conditions = std::vector<FieldCondition>;
+
 class RecordFile {
 public:
     explicit RecordFile(const FileDef& def);
@@ -220,11 +234,13 @@ public:
     // the key values of `from` and position `fromPos` (from == nullptr: from
     // the start or the end), in key order (key -1: record order). With a range,
     // the leading components stay equal to `rangeValues` (the buffer when null).
-    // `accept` filters records. Does not move the file's own position.
+    // `accept` filters records; `where` are conditions the engine applies
+    // before them. Does not move the file's own position.
     int readPage(int key, const RecordBuffer* from, int64_t fromPos, bool forward, int count,
                  std::vector<std::pair<int64_t, RecordBuffer>>& out, KeyRange range = {},
                  const RecordBuffer* rangeValues = nullptr,
-                 const std::function<bool(const RecordBuffer&)>& accept = {});
+                 const std::function<bool(const RecordBuffer&)>& accept = {},
+                 const Conditions& where = {});
     // First record whose first key component begins with `prefix` (any case)
     // into the buffer: 0. When none begins with it, the buffer gets the first
     // record after it and 35 is returned; 33 when nothing lies after it.
@@ -232,6 +248,10 @@ public:
     int locatePrefix(int key, std::string_view prefix);
 
     int64_t count();
+    // How many records meet every condition, counting no further than
+    // `limit` (0: all). Answered by the engine and its indexes, not by
+    // reading record by record; -1 on an error.
+    int64_t countWhere(const Conditions& where, int64_t limit = 0);
     // Rebuilds the keys and checks the file; a damaged file returns ErrBadFile.
     int rebuildKeys();
 
@@ -322,13 +342,11 @@ public:
     // and commit or roll back with it, with no lock probe of their own.
     // The file must be one of those begun with.
     int enlist(RecordFile& file);
-    // One part of the transaction (a page with its details): what follows
-    // a savepoint can be rolled back alone, or kept.
-    int savepoint();
-    int releaseSavepoint();
-    int rollbackToSavepoint();
-
     int commit();
+    // Commits and begins again on the same connection, the files staying
+    // enlisted: others may write between the two, and what was read stays
+    // cached. A failed begin ends the transaction.
+    int commitAndContinue();
     void rollback();
     bool active() const;
 

@@ -37,7 +37,6 @@ struct Transaction::Impl {
     std::vector<std::unique_ptr<store_detail::FileLock>> locks;
     std::vector<RecordFile*> enlisted;
     std::map<std::string, int> labels;  // table name -> files attached with it
-    bool inSavepoint = false;
     int err = 0;
     std::string detail;
 
@@ -72,13 +71,22 @@ struct Transaction::Impl {
         for (RecordFile* f : enlisted) f->leave();
         enlisted.clear();
         labels.clear();
-        inSavepoint = false;
         if (db) sqlite3_close_v2(db);
         db = nullptr;
         active = false;
         locks.clear();
         schemaOf.clear();
     }
+    // Ends the transaction after a failed step, keeping the step's failure.
+    int abandon() {
+        int code = err;
+        std::string why = detail;
+        if (db && !sqlite3_get_autocommit(db)) exec("ROLLBACK");
+        finish();
+        return fail(code, why);
+    }
+    int commitWork() { return exec("COMMIT") ? abandon() : ok(); }
+    int beginWork() { return exec("BEGIN IMMEDIATE") ? abandon() : ok(); }
     // Schema of a file, "" when it is not part of the transaction (no records).
     std::string schema(const RecordFile& f) const {
         auto it = schemaOf.find(f.path());
@@ -137,7 +145,10 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
                 return code;
             }
         }
-        if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") || m.exec("PRAGMA " + schema + ".synchronous=FULL")) {
+        // A batch's changed pages stay in memory until its commit: spilling
+        // them early costs a journal sync in the middle of the batch.
+        if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") || m.exec("PRAGMA " + schema + ".synchronous=FULL") ||
+            m.exec("PRAGMA " + schema + ".cache_size=-16384")) {
             int code = m.err;
             std::string why = path + ": " + m.detail;
             m.finish();
@@ -152,13 +163,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
         m.schemaOf[path] = schema;
         ++m.labels[def->label];
     }
-    if (m.exec("BEGIN IMMEDIATE")) {
-        int code = m.err;
-        std::string why = m.detail;
-        m.finish();
-        return m.fail(code, why);
-    }
-    return m.ok();
+    return m.beginWork();
 }
 
 int Transaction::collect(const RecordFile& file, int matchField, const std::vector<std::string>& values, int outField,
@@ -266,50 +271,20 @@ void Transaction::forget(RecordFile* file) {
     list.erase(std::remove(list.begin(), list.end(), file), list.end());
 }
 
-int Transaction::savepoint() {
-    Impl& m = *impl_;
-    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
-    if (!m.db) return m.ok();
-    if (m.inSavepoint && m.exec("RELEASE qm_part")) return m.err;
-    m.inSavepoint = false;
-    if (m.exec("SAVEPOINT qm_part")) return m.err;
-    m.inSavepoint = true;
-    return m.ok();
-}
-
-int Transaction::releaseSavepoint() {
-    Impl& m = *impl_;
-    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
-    if (!m.db || !m.inSavepoint) return m.ok();
-    m.inSavepoint = false;
-    return m.exec("RELEASE qm_part");
-}
-
-int Transaction::rollbackToSavepoint() {
-    Impl& m = *impl_;
-    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
-    if (!m.db || !m.inSavepoint) return m.ok();
-    m.inSavepoint = false;
-    if (m.exec("ROLLBACK TO qm_part")) return m.err;
-    return m.exec("RELEASE qm_part");
-}
-
 int Transaction::commit() {
     Impl& m = *impl_;
     if (!m.active) return m.fail(ErrNotOpen, "no transaction");
-    if (!m.db) {
-        m.finish();
-        return m.ok();
-    }
-    if (m.exec("COMMIT")) {
-        int code = m.err;
-        std::string why = m.detail;
-        if (!sqlite3_get_autocommit(m.db)) m.exec("ROLLBACK");
-        m.finish();
-        return m.fail(code, why);
-    }
+    if (m.db && m.commitWork()) return m.err;
     m.finish();
     return m.ok();
+}
+
+int Transaction::commitAndContinue() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db) return m.ok();
+    if (m.commitWork()) return m.err;
+    return m.beginWork();
 }
 
 void Transaction::rollback() {

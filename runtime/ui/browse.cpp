@@ -19,6 +19,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/ui/datafile.h"
+#include "runtime/ui/frozencolumns.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
@@ -225,6 +226,9 @@ void BrowseProcedure::setup() {
   table_->horizontalHeader()->setSectionsMovable(false);
   table_->installEventFilter(this);
   table_->viewport()->installEventFilter(this);
+  int fixed = 0;
+  while (fixed < static_cast<int>(built_.size()) && built_[static_cast<size_t>(fixed)].fixed) ++fixed;
+  if (fixed > 0) frozen_ = new FrozenColumns(table_, fixed);
   applyFormat(ListFormat{built_});
   orig_ = user_ = ListFormat{built_};
   QObject::connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
@@ -344,6 +348,7 @@ void BrowseProcedure::applyFormat(const ListFormat& f) {
     table_->horizontalHeader()->setSectionResizeMode(
         static_cast<int>(i), f.columns[i].resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
   }
+  if (frozen_) frozen_->sync();
 }
 
 ListFormat BrowseProcedure::shownFormat() const {
@@ -477,7 +482,13 @@ void BrowseProcedure::selectRecord() {
 }
 
 void BrowseProcedure::printRecord() {
-  if (!loadHighlighted()) return;
+  // An empty list prints too, from a cleared record: the report finds
+  // nothing and says so.
+  if (list_ && list_->current()) {
+    if (!loadHighlighted()) return;
+  } else {
+    primaryFile()->buffer().clear();
+  }
   runUpdate(bdef_.printNumber, ProcessRecord, [this](int r) { afterCall(r, false); });
 }
 

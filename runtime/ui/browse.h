@@ -52,6 +52,7 @@ struct ListFormat {
 };
 
 class BrowseModel;
+class FrozenColumns;
 
 class BrowseProcedure : public WindowProcedure {
   Q_OBJECT
@@ -123,6 +124,7 @@ class BrowseProcedure : public WindowProcedure {
   QTableView* table_ = nullptr;
   QObject* viewport_ = nullptr;  // kept: events may arrive while the table is being destroyed
   QScrollBar* bar_ = nullptr;
+  FrozenColumns* frozen_ = nullptr;  // owned by the table
   Control* listControl_ = nullptr;
   int order_ = 0;
   std::vector<ColumnDef> built_;

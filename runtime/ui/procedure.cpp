@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractListModel>
 #include <QComboBox>
 #include <QTabWidget>
 #include <QIcon>
@@ -338,6 +339,25 @@ void WindowProcedure::closeFiles() {
 }
 
 namespace {
+// How far down and right a cascaded child window sits: its title bar.
+int cascadeStep(QMdiSubWindow* sub) {
+  sub->ensurePolished();
+  return std::max(16, sub->contentsMargins().top());
+}
+
+// The spot itself, or one cascaded on from it as often as another open
+// child window already sits there: a new window never hides one exactly.
+QPoint freeSpot(QMdiSubWindow* sub, QPoint at) {
+  const int step = cascadeStep(sub);
+  const auto taken = [&](QPoint p) {
+    for (QMdiSubWindow* w : area()->subWindowList())
+      if (w != sub && w->isVisible() && !w->isMinimized() && (w->pos() - p).manhattanLength() < step / 2) return true;
+    return false;
+  };
+  for (int i = 0; i < 50 && taken(at); ++i) at += QPoint(step, step);
+  return at;
+}
+
 // Sizes a child window so that its client area is exactly the content's size.
 void fitFrame(QMdiSubWindow* sub, QSize inner) {
   sub->ensurePolished();
@@ -377,6 +397,57 @@ void WindowProcedure::buildWindow() {
   win_->displayAll();
 }
 
+namespace {
+
+// One field of a file for a drop list, read a page at a time as the list is
+// scrolled to its end: a file of a million records opens its form at once.
+class DropModel : public QAbstractListModel {
+ public:
+  static constexpr int kPage = 200;
+  using Scope = std::function<void(const std::function<void()>&)>;
+
+  DropModel(DataFile* file, int field, Scope scope, QObject* parent)
+      : QAbstractListModel(parent), file_(file), field_(field), scope_(std::move(scope)) {}
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || index.row() >= static_cast<int>(items_.size())) return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    return items_[static_cast<size_t>(index.row())];
+  }
+  bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && more_; }
+  void fetchMore(const QModelIndex& parent) override {
+    if (parent.isValid() || !more_) return;
+    std::vector<Row> rows;
+    int rc = 0;
+    scope_([&] {
+      RecordView view([f = file_]() -> RecordFile& { return f->recordFile(); });
+      view.setOrder(-1);  // stored order
+      rc = view.page(items_.empty() ? nullptr : &last_, true, kPage, rows);
+      if (rc != 0) errors().raise(1, MessageArgs{file_->name(), file_->recordFile().errorText(), {}, {}});
+    });
+    more_ = rc == 0 && rows.size() == static_cast<size_t>(kPage);
+    if (rows.empty()) return;
+    const int first = static_cast<int>(items_.size());
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    for (const Row& r : rows) items_.push_back(QString::fromStdString(std::string(clip(r.record.valueText(field_)))));
+    endInsertRows();
+    last_ = std::move(rows.back());
+  }
+
+ private:
+  DataFile* file_;
+  int field_;
+  Scope scope_;
+  std::vector<QString> items_;
+  Row last_;
+  bool more_ = true;
+};
+
+}  // namespace
+
 void WindowProcedure::fillDrops() {
   for (auto& c : win_->controls()) {
     if (c->kind() != Kind::Drop || c->def().fromFile.empty()) continue;
@@ -385,21 +456,9 @@ void WindowProcedure::fillDrops() {
     if (!f || !box || !f->isOpen()) continue;
     int field = f->def().fieldIndex(c->def().fromField);
     if (field < 0) continue;
-    RecordView view([f]() -> RecordFile& { return f->recordFile(); });
-    view.setOrder(-1);  // stored order
-    std::vector<Row> rows;
-    Row last;
-    bool more = true, firstPage = true;
-    while (more) {
-      if (view.page(firstPage ? nullptr : &last, true, 200, rows) != 0) {
-        errors().raise(1, MessageArgs{f->name(), f->recordFile().errorText(), {}, {}});
-        break;
-      }
-      firstPage = false;
-      for (auto& r : rows) box->addItem(QString::fromStdString(std::string(clip(r.record.valueText(field)))));
-      more = rows.size() == 200;
-      if (more) last = rows.back();
-    }
+    auto* model = new DropModel(f, field, [this](const std::function<void()>& fn) { inScope(fn); }, box);
+    model->fetchMore({});
+    box->setModel(model);
     box->setCurrentIndex(-1);
   }
 }
@@ -425,11 +484,13 @@ void WindowProcedure::restorePlacement() {
     maximize_ = true;
     return;
   }
-  // A window never placed before opens just below and right of its caller
-  // (or the area's corner), inside the frame's area.
+  // A window never placed before opens a title bar below and right of its
+  // caller (or at the area's corner), inside the frame's area.
   QPoint start = outer_->pos();
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) {
-    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(24, 24) : QPoint(0, 0);
+  auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
+  if (sub && area()) {
+    const int step = cascadeStep(sub);
+    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(step, step) : QPoint(0, 0);
     const QSize room = area()->viewport()->size();
     start.setX(std::max(0, std::min(start.x(), room.width() - sub->width())));
     start.setY(std::max(0, std::min(start.y(), room.height() - sub->height())));
@@ -445,7 +506,7 @@ void WindowProcedure::restorePlacement() {
   int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(start.y()));
   int w = readInt(ini.read(name_, "Width", ""), win_->duWidth());
   int h = readInt(ini.read(name_, "Height", ""), win_->duHeight());
-  outer_->move(u.x(x), u.y(y));
+  outer_->move(sub && area() ? freeSpot(sub, QPoint(u.x(x), u.y(y))) : QPoint(u.x(x), u.y(y)));
   if (def_->resizable && w > 0 && h > 0) {
     win_->content()->resize(u.x(w), u.y(h));
     if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data())) fitFrame(sub, win_->content()->size());

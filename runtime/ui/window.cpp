@@ -158,7 +158,10 @@ void Control::show() {
     }
     case Kind::Drop:
       if (auto* c = qobject_cast<QComboBox*>(widget_)) {
-        c->setCurrentIndex(c->findText(QString::fromStdString(std::string(clip(v)))));
+        // A value not among the entries read so far still shows.
+        const QString shown = QString::fromStdString(std::string(clip(v)));
+        c->setCurrentIndex(c->findText(shown));
+        if (c->currentIndex() < 0) c->setPlaceholderText(shown);
       }
       break;
     default:
@@ -374,6 +377,13 @@ void Window::build() {
         t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         t->verticalHeader()->hide();
         t->setWordWrap(false);  // a long link or path stays on its row
+        // Compact rows: the font's height and a small margin.
+        const int rowH = QFontMetrics(font).height() + 4;
+        t->verticalHeader()->setMinimumSectionSize(rowH);
+        t->verticalHeader()->setDefaultSectionSize(rowH);
+        t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        // Tab leaves the list for the next control; arrows move in it.
+        t->setTabKeyNavigation(false);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         t->setContextMenuPolicy(Qt::CustomContextMenu);
         auto* bar = new QScrollBar(Qt::Vertical, parent);
@@ -614,7 +624,8 @@ void Window::relayout() {
   int dw = content_->width() - baseW_, dh = content_->height() - baseH_;
   if (status_) status_->setGeometry(statusBase_.x(), statusBase_.y() + dh, std::max(0, statusBase_.width() + dw),
                                     statusBase_.height());
-  if (!def_.resizable) return;
+  // Every window follows its anchors: one its definition does not let the
+  // user resize may still be maximised.
   // What each container grew by, in definition order (containers come first).
   std::vector<QPoint> grown(controls_.size());
   for (size_t i = 0; i < controls_.size(); ++i) {

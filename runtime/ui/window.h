@@ -115,7 +115,7 @@ class Window : public QObject {
   int duWidth() const;
   int duHeight() const;
 
-  // Moves and grows the controls of a resizable window by their anchors.
+  // Moves and grows the controls by their anchors as the window's size changes.
   void relayout();
 
   // A status line along the bottom of the window (the window grows by it);

@@ -55,6 +55,7 @@ struct ColumnDef {
   std::string picture;  // "@s50", "@D2", "@n10.2"
   bool resizable = true;
   bool rightBorder = true;
+  bool fixed = false;  // a leading column that stays in view when the list scrolls sideways
 };
 
 struct ControlDef {

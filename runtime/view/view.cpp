@@ -71,6 +71,48 @@ bool RecordView::passesFilter(const RecordBuffer& r) const {
   return filter_.matches(names);
 }
 
+Conditions RecordView::storeConditions() const {
+  Conditions out;
+  if (filter_.empty()) return out;
+  const FileDef& def = file().def();
+  RecordBuffer none(def);
+  RecordNames names(none);
+  const auto bounds = filter_.bounds([&names](std::string_view n) { return names.lookup(n).has_value(); });
+  for (const Filter::Bound& b : bounds) {
+    const int f = def.fieldIndex(b.name);
+    if (f < 0) continue;
+    FieldCondition c;
+    c.field = f;
+    using Op = FieldCondition::Op;
+    switch (b.op) {
+      case Filter::Bound::Op::Eq: c.op = Op::Eq; break;
+      case Filter::Bound::Op::Lt: c.op = Op::Lt; break;
+      case Filter::Bound::Op::Le: c.op = Op::Le; break;
+      case Filter::Bound::Op::Gt: c.op = Op::Gt; break;
+      case Filter::Bound::Op::Ge: c.op = Op::Ge; break;
+    }
+    switch (def.fields[static_cast<size_t>(f)].type) {
+      case FieldType::Text:
+        // The filter tests text as written, the store in any case: only an
+        // equality selects no fewer records than the filter.
+        if (b.op != Filter::Bound::Op::Eq || !b.value.isText) continue;
+        c.text = b.value.text;
+        break;
+      case FieldType::Date:
+      case FieldType::Int2:
+      case FieldType::Int4:
+      case FieldType::UInt1:
+        if (b.value.isText) continue;
+        c.number = b.value.number;
+        break;
+      default:
+        continue;  // kept as reals, where the two may round apart
+    }
+    out.push_back(std::move(c));
+  }
+  return out;
+}
+
 bool RecordView::ends(Row& first, Row& last) const {
   std::vector<Row> edge;
   if (page(nullptr, true, 1, edge) != 0 || edge.empty()) return false;
@@ -95,7 +137,7 @@ int RecordView::page(const Row* from, bool forward, int count, std::vector<Row>&
   std::function<bool(const RecordBuffer&)> accept;
   if (!filter_.empty()) accept = [this](const RecordBuffer& r) { return passesFilter(r); };
   int rc = file().readPage(order_, from ? &from->record : nullptr, from ? from->position : 0, forward, count,
-                           got, kr, rvp, accept);
+                           got, kr, rvp, accept, storeConditions());
   out.reserve(got.size());
   for (auto& g : got) out.push_back(Row{g.first, std::move(g.second)});
   if (rc == ErrNotAvailable || rc == ErrNotFound) rc = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "runtime/config/filter.h"
 #include "runtime/values/clock.h"
@@ -172,4 +173,36 @@ TEST_F(FilterTest, BoundNamesFollowTheirGlobal) {
   EXPECT_TRUE(f.matches(r));
   EXPECT_EQ(boundNames().lookup("DomainName")->text, "other.org");
   EXPECT_FALSE(boundNames().lookup("nosuchname").has_value());
+}
+
+// What a store may select by before the filter runs: only comparisons that
+// every passing record meets, their values worked out now.
+TEST_F(FilterTest, BoundsAreTheTopLevelComparisonsOfARecordName) {
+  ding = "Y";
+  auto isField = [](std::string_view n) { return n.substr(0, 4) == "DOM:" || n.substr(0, 4) == "DNO:"; };
+  using Op = Filter::Bound::Op;
+  struct Case {
+    const char* expr;
+    std::vector<std::tuple<std::string, Op, std::string>> bounds;  // value as text
+  };
+  const Case cases[] = {
+      {"(dom:renewaldate => today() and dom:renewaldate =< today()+30)",
+       {{"DOM:RENEWALDATE", Op::Ge, "80000"}, {"DOM:RENEWALDATE", Op::Le, "80030"}}},
+      {"dno:reminder=ding", {{"DNO:REMINDER", Op::Eq, "Y"}}},
+      {"today() > dom:renewaldate and dom:host = 'x'", {{"DOM:RENEWALDATE", Op::Lt, "80000"}, {"DOM:HOST", Op::Eq, "x"}}},
+      {"dom:renewaldate > 1 or dom:host = 'x'", {}},          // either side may pass
+      {"not dom:renewaldate > 1", {}},
+      {"dom:renewaldate <> 5", {}},
+      {"dom:renewaldate > dom:datestarted", {}},              // both sides vary by record
+      {"upper(dom:host) = 'X' and dom:feepaid < 3", {{"DOM:FEEPAID", Op::Lt, "3"}}},
+  };
+  for (const Case& c : cases) {
+    std::string err;
+    Filter f = Filter::parse(c.expr, &err);
+    ASSERT_TRUE(f.valid()) << c.expr << ": " << err;
+    std::vector<std::tuple<std::string, Op, std::string>> got;
+    for (const auto& b : f.bounds(isField))
+      got.emplace_back(b.name, b.op, b.value.isText ? b.value.text : std::to_string(static_cast<long>(b.value.number)));
+    EXPECT_EQ(got, c.bounds) << c.expr;
+  }
 }

@@ -1,8 +1,11 @@
 // The reminder check, notes and control panel driven through their windows.
 #include <QDir>
+#include <fstream>
+#include <iterator>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <filesystem>
@@ -12,6 +15,8 @@
 #include "desk/cpsetup.h"
 #include "desk/notes.h"
 #include "desk/reminders.h"
+#include "records/domains.h"
+#include "records/register.h"
 #include "runtime/config/settings.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/ui/window.h"
@@ -66,6 +71,11 @@ void click(WindowProcedure* p, const std::string& id) {
   showTabOf(c->widget());
   QTest::mouseClick(c->widget(), Qt::LeftButton);
   pump();
+}
+
+std::string readFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool enabled(WindowProcedure* p, const std::string& id) {
@@ -133,7 +143,7 @@ TEST_F(Reminders, CheckShowsPanelThenDueDomainsThenReminderNotesOnce) {
 
   auto* notice = top<Notice>(th);
   ASSERT_NE(notice, nullptr);
-  EXPECT_EQ(sideLockFiles(), std::vector<std::string>{"DOMAINS.qdf-lock"});  // the scan denies writing
+  EXPECT_TRUE(sideLockFiles().empty());  // the check denies nobody writing while the list waits
   EXPECT_EQ(notice->outerWindow()->windowTitle(), "Domain Reminders:   Due In 30 Days or Less");
   EXPECT_EQ(shown(notice, "DOM:DOMAINNAME"), (std::vector<std::string>{"alpha.com", "zeta.com"}));
   notice->requestClose();
@@ -166,6 +176,102 @@ TEST_F(Reminders, NothingDueEndsTheCheckAfterTheTitleWindow) {
   domain("new.com", kToday);
 }
 
+TEST_F(Reminders, EditsElsewhereSaveWhileTheStartUpListsWait) {
+  registerRecordProcedures();
+  domain("due.com", kToday);
+  domain("other.com", kToday + 90);
+  note("remember", "Y", kToday);
+  const int th = startNamedProcedure("StartupReminderCheck", 0);
+  pump();
+  ASSERT_NE(top<Notice>(th), nullptr);
+
+  // Main Data Files > Main Work Area: By Domain, the second domain changed.
+  const int bt = startNamedProcedure("BrowseDomains", 50000);
+  pump();
+  auto* browse = top<records::BrowseDomains>(bt);
+  ASSERT_NE(browse, nullptr);
+  browse->list().setSelected(1);
+  press(browse, "&Change");
+  auto* form = top<records::UpdateDomains>(bt);
+  ASSERT_NE(form, nullptr);
+  typeInto(form, "?DOM:OWNERNAME", "Olga");
+  press(form, "OK");
+  EXPECT_EQ(captions(), std::vector<std::string>{});
+  for (const RecordBuffer& r : all(FileId::Domains))
+    EXPECT_EQ(r.text("DOM:OWNERNAME"), r.text("DOM:DOMAINNAME") == "other.com" ? "Olga" : "");
+  browse->requestClose();
+  top<Notice>(th)->requestClose();
+  pump();
+
+  // The reminder-mode notes list waits; a second notes list changes the note.
+  ASSERT_NE(top<BrowseNotes>(th), nullptr);
+  const int nt = startNamedProcedure("BrowseNotes", 0);
+  pump();
+  auto* notes = top<BrowseNotes>(nt);
+  ASSERT_NE(notes, nullptr);
+  press(notes, "&Change");
+  auto* nf = top<Updatednotes>(nt);
+  ASSERT_NE(nf, nullptr);
+  typeInto(nf, "?DNO:TOPIC", "remembered");
+  press(nf, "OK");
+  EXPECT_EQ(captions(), std::vector<std::string>{});
+  ASSERT_EQ(all(FileId::dnotes).size(), 1u);
+  EXPECT_EQ(all(FileId::dnotes)[0].text("DNO:TOPIC"), "remembered");
+}
+
+// Many domains, the due ones scattered through the file and at its ends: the
+// check opens the list, and the list pages through exactly the due domains
+// in name order, as the rule picks them record by record.
+TEST_F(Reminders, RuleOnALargeFile) {
+  const int32_t offsets[] = {-1, 0, 30, 31, -400, 400, 15};
+  std::vector<std::string> due;
+  {
+    ThreadScope t(1);
+    RecordFile& f = access(FileId::Domains).file();
+    ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    ASSERT_EQ(f.beginBatch(), 0);
+    RecordBuffer& b = f.buffer();
+    char name[32];
+    for (int i = 0; i < 20000; ++i) {
+      b.clear();
+      std::snprintf(name, sizeof name, "d%05d.com", (i * 7919) % 20000);
+      b.setText("DOM:DOMAINNAME", name);
+      // Mostly not due; every 331st a boundary case; the last one due.
+      int32_t renewal = i % 3 ? kToday + 31 + i % 500 : (i % 2 ? 0 : kToday - 1 - i % 700);
+      if (i % 331 == 0) renewal = kToday + offsets[(i / 331) % 7];
+      if (i == 19999) renewal = kToday + 30;
+      b.setDate("DOM:RENEWALDATE", renewal);
+      RenewalDueFlag = "";
+      CheckRenewalDue(b);
+      if (RenewalDueFlag == "Yes") due.push_back(name);
+      ASSERT_EQ(f.add(), 0);
+    }
+    ASSERT_EQ(f.commitBatch(), 0);
+    f.close();
+  }
+  RenewalDueFlag = "";
+  std::sort(due.begin(), due.end());
+  ASSERT_GT(due.size(), 20u);  // more than one page
+
+  const int th = startNamedProcedure("StartupReminderCheck", 0);
+  pump();
+  auto* notice = top<Notice>(th);
+  ASSERT_NE(notice, nullptr);
+  std::vector<std::string> listed = shown(notice, "DOM:DOMAINNAME");
+  for (int guard = 0; guard < 100; ++guard) {
+    QTest::keyClick(notice->table(), Qt::Key_PageDown);
+    pump();
+    const size_t before = listed.size();
+    for (const std::string& n : shown(notice, "DOM:DOMAINNAME"))
+      if (n > listed.back()) listed.push_back(n);
+    if (listed.size() == before) break;
+  }
+  EXPECT_EQ(listed, due);
+  QTest::keyClick(notice->table(), Qt::Key_End);
+  pump();
+  EXPECT_EQ(shown(notice, "DOM:DOMAINNAME").back(), due.back());
+}
+
 TEST_F(Reminders, ListFormatFollowsItsOwnTwoEntries) {
   domain("alpha.com", kToday);
   settings().write("notice", Notice::OriginalEntry, "80L2~Old~");
@@ -190,6 +296,30 @@ TEST_F(Reminders, ListFormatFollowsItsOwnTwoEntries) {
   n = top<Notice>(th);
   ASSERT_NE(n, nullptr);
   EXPECT_EQ(n->shownFormat().columns[0].width, 120);  // the format saved at the last close
+}
+
+TEST_F(Reminders, FirstFourColumnsStayInViewWhenTheListScrollsSideways) {
+  domain("alpha.com", kToday);
+  const int th = startNamedProcedure("notice", 0);
+  pump();
+  auto* n = top<Notice>(th);
+  ASSERT_NE(n, nullptr);
+  QTableView* t = n->table();
+  auto* frozen = t->findChild<QTableView*>("qmFrozenColumns");
+  ASSERT_NE(frozen, nullptr);
+  int width = 0;
+  for (int c = 0; c < 5; ++c) {
+    EXPECT_EQ(frozen->isColumnHidden(c), c == 4) << c;
+    if (c < 4) width += t->horizontalHeader()->sectionSize(c);
+  }
+  t->horizontalHeader()->resizeSection(4, 2 * t->viewport()->width());  // "Fee Paid" pushed far right
+  pump();
+  t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+  pump();
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_EQ(frozen->width(), width);
+  EXPECT_EQ(frozen->columnViewportPosition(0), 0);
+  EXPECT_LT(t->columnViewportPosition(0), 0);
 }
 
 // ---- notes -----------------------------------------------------------------------------
@@ -278,7 +408,7 @@ TEST_F(Setup, InsertFillsTheRecordTheGlobalsAndSectionCpanel) {
   auto rows = all(FileId::Editor);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].text("EDI:MYEDITOR"), editor);
-  EXPECT_EQ(rows[0].text("EDI:MYBROWSER"), "");
+  EXPECT_EQ(rows[0].text("EDI:MYBROWSER"), "/usr/bin/web");  // the cancelled dialog kept it
   EXPECT_EQ(rows[0].text("EDI:CURRENTCONFIG"), "Y");
   EXPECT_EQ(controlPanel.html.str(), editor);
   EXPECT_EQ(controlPanel.ubut1.str(), "Go");
@@ -287,6 +417,7 @@ TEST_F(Setup, InsertFillsTheRecordTheGlobalsAndSectionCpanel) {
     EXPECT_NE(settings().read("cpanel", key, "absent"), "absent") << key;
   EXPECT_EQ(settings().read("cpanel", "html", ""), editor);
   EXPECT_EQ(settings().read("cpanel", "usr1", ""), "/bin/true");
+  EXPECT_EQ(settings().read("cpanel", "brwsr", ""), "/usr/bin/web");
 }
 
 TEST_F(Setup, ASecondRecordIsRefusedWithClosit) {
@@ -308,11 +439,13 @@ TEST_F(Setup, ASecondRecordIsRefusedWithClosit) {
   EXPECT_EQ(rows[0].text("EDI:MYEDITOR"), "/bin/ed");
 }
 
-TEST_F(Setup, DeleteAnsweredNoKeepsTheRecordButForgetsThePrograms) {
+TEST_F(Setup, DeleteAnsweredNoChangesNothingAndYesForgetsThePrograms) {
   add(FileId::Editor, {{"EDI:MYEDITOR", "/bin/ed"}, {"EDI:CURRENTCONFIG", "Y"}});
   controlPanel.html = "/bin/ed";
   controlPanel.ubut1 = "Go";
   settings().write("cpanel", "html", "/bin/ed");
+  settings().write("cpanel", "ubut1", "Go");
+  const std::string before = readFileText(settings().fileName());
   int th = 0;
   auto* list = openList(&th);
   ASSERT_NE(list, nullptr);
@@ -320,6 +453,13 @@ TEST_F(Setup, DeleteAnsweredNoKeepsTheRecordButForgetsThePrograms) {
   press(list, "&Delete");
   EXPECT_EQ(captions(), (std::vector<std::string>{"Confirm Delete"}));
   EXPECT_EQ(all(FileId::Editor).size(), 1u);
+  EXPECT_EQ(controlPanel.html.str(), "/bin/ed");
+  EXPECT_EQ(controlPanel.ubut1.str(), "Go");
+  EXPECT_EQ(readFileText(settings().fileName()), before);
+
+  answers.replies = {BtnYes};
+  press(list, "&Delete");
+  EXPECT_TRUE(all(FileId::Editor).empty());
   EXPECT_TRUE(controlPanel.html.blank());
   EXPECT_TRUE(controlPanel.ubut1.blank());
   EXPECT_EQ(settings().read("cpanel", "html", "absent"), "");

@@ -94,6 +94,35 @@ TEST(CommandLine, ExeNameStartsTheExecutableInTheCurrentDirectory) {
   EXPECT_EQ(rec.started[1].arguments, std::vector<std::string>{"reference.hlp"});
 }
 
+// A configured command line is split once; a page path follows as one
+// argument, whatever blanks, quotes or dashes it holds; no shell reads it.
+TEST(CommandLine, PathGoesAsExactlyOneArgument) {
+  StartRecorder rec;
+  fs::create_directory("my tools");
+  writeFile("my tools/ed it", "#!/bin/sh\n", true);
+  const std::string ed = here("my tools/ed it");
+  struct Case {
+    std::string line, path;
+    std::vector<std::string> args;
+  } cases[] = {
+      {"\"" + ed + "\" -edit \"a b\"", "/tmp/my site/page one.htm", {"-edit", "a b", "/tmp/my site/page one.htm"}},
+      {ed + " -edit  ", "x; rm -rf \"$HOME\" *.htm", {"-edit", "x; rm -rf \"$HOME\" *.htm"}},  // unquoted, blanks and all
+      {ed, "-rf page.htm", {"./-rf page.htm"}},
+      {ed, "", {""}},
+  };
+  for (const Case& c : cases) {
+    rec.started.clear();
+    ASSERT_TRUE(startCommandLineWith(c.line, c.path)) << c.line;
+    ASSERT_EQ(rec.started.size(), 1u);
+    EXPECT_TRUE(fs::equivalent(rec.started[0].program, ed)) << c.line;
+    EXPECT_EQ(rec.started[0].arguments, c.args) << c.line;
+  }
+  rec.started.clear();
+  EXPECT_FALSE(startCommandLineWith("\"" + here("my tools/ed") + "\" it", "p.htm"));  // quoted: no longer run tried
+  EXPECT_FALSE(startCommandLineWith("   ", "p.htm"));
+  EXPECT_TRUE(rec.started.empty());
+}
+
 TEST(CommandLine, NothingToStartIsAFailureWithoutStarting) {
   StartRecorder rec;
   EXPECT_FALSE(startCommandLine("qdffix.exe "));

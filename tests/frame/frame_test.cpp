@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -87,6 +88,13 @@ void closeEverything() {
     for (int t : runningThreads())
       if (WindowProcedure* p = topProcedure(t)) p->close(2);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The thread of the procedure whose window a child window frames.
+int threadOf(QMdiSubWindow* w) {
+  for (int t : runningThreads())
+    if (WindowProcedure* p = topProcedure(t); p && p->outerWindow() == w) return t;
+  return 0;
 }
 
 void makeFile(const std::string& name, bool executable) {
@@ -410,6 +418,77 @@ TEST(Frame, ArrangeIconsLinesUpMinimisedWindowsAtTheBottom) {
   EXPECT_EQ(subs[2]->geometry().bottom() + 1, bottom);
   EXPECT_EQ(subs[0]->x(), 0);
   EXPECT_FALSE(subs[0]->geometry().intersects(subs[2]->geometry()));
+}
+
+TEST(Frame, ChildWindowsOpenCascadedAndCascadeKeepsTheirSizes) {
+  FrameRun run([] {
+    registerProcedure("BrowseHosts", probe("BrowseHosts"));
+    ASSERT_TRUE(settings().write("BrowseHosts", "XPos", "10"));
+    ASSERT_TRUE(settings().write("BrowseHosts", "YPos", "8"));
+  });
+  run.top()->resize(1000, 800);
+  processFor(20);
+  QAction* hosts = run.frame->menuAction("&Hosts File");
+  for (int i = 0; i < 3; ++i) hosts->trigger();
+  QMdiArea* area = run.frame->area();
+  const auto subs = area->subWindowList(QMdiArea::CreationOrder);
+  ASSERT_EQ(subs.size(), 3);
+  const int step = subs[0]->contentsMargins().top();
+  ASSERT_GT(step, 10);
+  // The saved spot for the first; each further one a title bar on, never hiding another.
+  const DialogUnits& u = topProcedure(threadOf(subs[0]))->built()->units();
+  EXPECT_EQ(subs[0]->pos(), QPoint(u.x(10), u.y(8)));
+  EXPECT_EQ(subs[1]->pos(), subs[0]->pos() + QPoint(step, step));
+  EXPECT_EQ(subs[2]->pos(), subs[1]->pos() + QPoint(step, step));
+
+  std::vector<QSize> sizes;
+  for (auto* w : subs) sizes.push_back(w->size());
+  subs[0]->move(300, 200);
+  subs[2]->move(5, 400);
+  area->setActiveSubWindow(subs[1]);
+  run.frame->menuAction("&Cascade")->trigger();
+  processFor(20);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(subs[i]->size(), sizes[static_cast<size_t>(i)]) << i;
+  // Stacked as they lay, the active one last and on top.
+  const auto stack = area->subWindowList(QMdiArea::StackingOrder);
+  ASSERT_EQ(stack.back(), subs[1]);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(stack[static_cast<size_t>(i)]->pos(), QPoint(i * step, i * step)) << i;
+  EXPECT_EQ(area->activeSubWindow(), subs[1]);
+}
+
+TEST(Frame, WindowMenuListsTheChildWindowsAndActivatesTheOneChosen) {
+  FrameRun run([] {
+    registerProcedure("BrowseHosts", probe("BrowseHosts"));
+    registerProcedure("BrowseDomains", probe("BrowseDomains"));
+  });
+  run.top()->resize(1000, 800);
+  run.frame->menuAction("&Hosts File")->trigger();
+  run.frame->menuAction("&Main Work Area: By Domain")->trigger();
+  QMdiArea* area = run.frame->area();
+  const auto subs = area->subWindowList(QMdiArea::CreationOrder);
+  ASSERT_EQ(subs.size(), 2);
+  subs[0]->setWindowTitle("Hosts");
+  subs[1]->setWindowTitle("Domains");
+  QMenu* menu = run.frame->windowMenu();
+  ASSERT_NE(menu, nullptr);
+  auto listed = [&] {
+    emit menu->aboutToShow();
+    std::vector<std::pair<std::string, bool>> out;
+    for (QAction* a : menu->actions())
+      if (a->isCheckable()) out.push_back({a->text().toStdString(), a->isChecked()});
+    return out;
+  };
+  using Items = std::vector<std::pair<std::string, bool>>;
+  EXPECT_EQ(listed(), (Items{{"&1 Hosts", false}, {"&2 Domains", true}}));
+  EXPECT_EQ(menu->actions().front()->text(), "T&ile");  // after the menu's own items
+  for (QAction* a : menu->actions())
+    if (a->text() == "&1 Hosts") a->trigger();
+  EXPECT_EQ(area->activeSubWindow(), subs[0]);
+  EXPECT_EQ(listed(), (Items{{"&1 Hosts", true}, {"&2 Domains", false}}));
+  topProcedure(threadOf(subs[0]))->close(2);
+  processFor(20);
+  EXPECT_EQ(listed(), (Items{{"&1 Domains", true}}));
+  EXPECT_EQ(menu->actions().size(), 5);  // three items, a separator, one window
 }
 
 // ---- the title window ------------------------------------------------------------

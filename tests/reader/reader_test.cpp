@@ -8,12 +8,22 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+
+#include <array>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
 #include "frame/procedures.h"
 #include "reader/companion.h"
@@ -271,6 +281,95 @@ TEST_F(Reader, EmptyDirectoryStillAddsTheDomainAndEnds) {
   EXPECT_EQ(rd::FileCount, 0);
 }
 
+// ---- a killed run -------------------------------------------------------------------
+
+namespace {
+
+// Two versions of each page, told apart by their title and by what they hold:
+// A has links, images and a meta tag; B one link, a script and a form.
+// Pages from kPages on exist only in B.
+constexpr int kPages = 60, kOnlyInB = 10;
+
+void writeVersion(char v) {
+  fs::create_directories("kill");
+  for (int i = 0; i < kPages + (v == 'B' ? kOnlyInB : 0); ++i) {
+    std::ofstream f("kill/p" + std::to_string(i) + ".htm", std::ios::trunc);
+    f << "<title>" << v << "</title>\n";
+    if (v == 'A') {
+      for (int l = 0; l < 3 + i % 4; ++l) f << "<a href=\"x" << l << ".htm\">x</a>\n";
+      f << "<img src=\"a.gif\">\n<img src=\"b.gif\">\n<meta name=\"k\" content=\"v\">\n";
+    } else {
+      f << "<a href=\"only.htm\">o</a>\n<script>\nvar x;\n</script>\n<form>\n<input>\n</form>\n";
+    }
+    for (int pad = 0; pad < 200; ++pad) f << "<p>padding text of the page, line " << pad << "</p>\n";
+  }
+}
+
+// Every page whole in one version, or (a page only in B) wholly absent.
+void expectEveryPageWhole(const std::string& when) {
+  std::map<std::string, std::array<int, 5>> details;  // page path -> links, images, metas, scripts, forms
+  const std::pair<FileId, const char*> files[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
+                                                  {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},
+                                                  {FileId::WPMeta, "WPM:WEBPAGEPATH"},
+                                                  {FileId::WPScripts, "WPS:WEBPAGEPATHNAME"},
+                                                  {FileId::WPForm, "WPF:WEBPAGEPATHNAME"}};
+  for (std::size_t k = 0; k < 5; ++k)
+    for (const auto& r : all(files[k].first)) ++details[r.text(files[k].second)][k];
+  std::map<std::string, RecordBuffer> pages;
+  for (const auto& r : all(FileId::WebPages)) pages[r.text("WEB:PAGEPATH")] = r;
+  for (int i = 0; i < kPages + kOnlyInB; ++i) {
+    const std::string path = "http://www.kill.com/p" + std::to_string(i) + ".htm";
+    const auto page = pages.find(path);
+    const std::array<int, 5> got = details.count(path) ? details[path] : std::array<int, 5>{};
+    if (page == pages.end()) {
+      EXPECT_GE(i, kPages) << when << path;
+      EXPECT_EQ(got, (std::array<int, 5>{})) << when << path << ": details without their page";
+      continue;
+    }
+    const std::string v = page->second.text("WEB:HTMLPAGETITLE");
+    const std::array<int, 5> want = v == "A" ? std::array<int, 5>{3 + i % 4, 2, 1, 0, 0} : std::array<int, 5>{1, 0, 0, 1, 1};
+    EXPECT_TRUE(v == "A" || v == "B") << when << path << " " << v;
+    EXPECT_EQ(got, want) << when << path << " " << v;
+    std::string marks;
+    for (const char* m : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"})
+      marks += page->second.text(m).empty() ? "." : page->second.text(m);
+    EXPECT_EQ(marks, v == "A" ? "YYY.." : "Y..YY") << when << path;
+  }
+}
+
+}  // namespace
+
+TEST_F(Reader, AKilledRunLeavesEveryPageAsBeforeOrAsRead) {
+  writeVersion('A');
+  const auto t0 = std::chrono::steady_clock::now();
+  readSite("kill.com", "kill");
+  const auto whole = std::chrono::steady_clock::now() - t0;
+  expectEveryPageWhole("first read: ");
+  // Several commits a run, so kills fall between them and inside them.
+  BatchWriter::setCommitEvery(7, 1000);
+  std::mt19937 random(1234);
+  const long span = std::max<long>(20000, std::chrono::duration_cast<std::chrono::microseconds>(whole).count() * 3 / 2);
+  std::uniform_int_distribution<long> moment(0, span);
+  for (int round = 0; round < 30 && !HasFailure(); ++round) {
+    writeVersion(round % 2 ? 'A' : 'B');
+    const pid_t pid = fork();
+    if (pid == 0) {
+      ThreadScope t(2);  // the parent's connections are not the child's
+      rd::domainname = "kill.com";
+      rd::ReaderLocalDir = "kill";
+      rd::ReaderSubDir = "";
+      rd::ReadAllPages();
+      _exit(0);
+    }
+    ASSERT_GT(pid, 0);
+    usleep(static_cast<useconds_t>(moment(random)));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    expectEveryPageWhole("round " + std::to_string(round) + ": ");
+  }
+  BatchWriter::setCommitEvery(1000, 1000);
+}
+
 // ---- delete by domain ----------------------------------------------------------------
 
 TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
@@ -278,19 +377,24 @@ TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
   add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"}, {"WEB:PAGENAME", "x.htm"},
                          {"WEB:PAGEPATH", "http://www.other.net/x.htm"}});
   add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "http://www.other.net/x.htm"}, {"WPL:WEBPAGELINK", "y"}});
+  add(FileId::WebPages, {{"WEB:PAGENAME", "nameless.htm"}, {"WEB:PAGEPATH", "http://www./nameless.htm"}});
   const struct {
     const char* domain;
     int deleted;
-  } cases[] = {{"http://www.example.com", 0}, {"Example.com", 0}, {"example.com", 2}, {"example.com", 0}};
+    const char* status;
+  } cases[] = {{"http://www.example.com", 0, "Finished. Records deleted. Pages deleted: 0"},
+               {"", 0, "No domain name entered: no pages deleted."},
+               {"EXAMPLE.com", 2, "Finished. Records deleted. Pages deleted: 2"},  // the key ignores case
+               {"example.com", 0, "Finished. Records deleted. Pages deleted: 0"}};
   for (const auto& c : cases) {
     ThreadScope t(1);
     rd::domainname = c.domain;
     rd::DeleteDomainPages();
     EXPECT_EQ(rd::FileCount, c.deleted) << c.domain;
-    EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted.");
+    EXPECT_EQ(rd::StatusText.str(), c.status) << c.domain;
   }
   const auto pages = all(FileId::WebPages);
-  ASSERT_EQ(pages.size(), 1u);
+  ASSERT_EQ(pages.size(), 2u);  // the other domain's page and the one without a domain
   EXPECT_EQ(pages[0].text("WEB:DOMAINNAME"), "other.net");
   for (FileId id : {FileId::WPIMG, FileId::WPMeta, FileId::WPScripts, FileId::WPForm}) EXPECT_TRUE(all(id).empty());
   EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
@@ -310,8 +414,8 @@ TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {
   EXPECT_TRUE(run->isEnabled());  // not disabled again
   typeInto(w, "?domainname", "nothing.here");
   click(w, "?Run");
-  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted.");
-  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted.");
+  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted. Pages deleted: 0");
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted. Pages deleted: 0");
 }
 
 // ---- companion check and frame -------------------------------------------------------
@@ -457,6 +561,31 @@ TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
   EXPECT_TRUE(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).empty());
   EXPECT_TRUE(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).empty());
   EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout).size(), 1u);
+}
+
+TEST_F(Reader, InsertedPageBelongsToTheListedDomain) {
+  readSite("example.com", "site");
+  const int th = startNamedProcedure("ShowPages", 50000);
+  pump();
+  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(th));
+  ASSERT_NE(browse, nullptr);
+  ASSERT_EQ(browse->list().rows().size(), 2u);
+  click(browse, "?Insert");
+  auto* form = dynamic_cast<FormProcedure*>(topProcedure(th));
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->outerWindow()->windowTitle(), "Adding a WebPages Record");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(form, "?WEB:DOMAINNAME"))->text(), "example.com");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(form, "?WEB:PAGENAME"))->text(), "");
+  typeInto(form, "?WEB:PAGENAME", "new.htm");
+  typeInto(form, "?WEB:PAGEPATH", "http://www.example.com/new.htm");
+  click(form, "?OK");
+  ASSERT_EQ(topProcedure(th), browse);
+  std::vector<std::string> names;
+  for (const Row& r : browse->list().rows()) names.push_back(r.record.text("WEB:PAGENAME"));
+  EXPECT_EQ(names, (std::vector<std::string>{"about.html", "index.htm", "new.htm"}));
+  const auto saved = pagesOf(FileId::WebPages, "WEB:PAGEPATH", "http://www.example.com/new.htm");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].text("WEB:DOMAINNAME"), "example.com");
 }
 
 TEST_F(Reader, BrowseOpensWithoutAskingAfterARead) {

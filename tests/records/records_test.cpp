@@ -21,6 +21,7 @@
 #include "records/rebuild.h"
 #include "records/register.h"
 #include "records/registrars.h"
+#include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/shellopen.h"
@@ -379,6 +380,44 @@ TEST_F(RecordsTest, SavingAHostWritesItsTwoLinkRecordsInPlace) {
   EXPECT_EQ(std::get<2>(second["A" + id]), "help@best.example");
 }
 
+TEST_F(RecordsTest, ARefusedHostSaveLeavesNoLinkRecords) {
+  auto* b = start<BrowseHosts>("BrowseHosts");
+  auto insertHost = [&](const char* name) {
+    click(b, "?Insert");
+    auto* f = formOver<UpdateHosts>(b);
+    EXPECT_NE(f, nullptr);
+    if (!f) return f;
+    typeInto(f, "?HOS:HOSTNAME", name);
+    typeInto(f, "?HOS:URL", "acme.example");
+    typeInto(f, "?HOS:SUPPORTEMAIL", "help@acme.example");
+    click(f, "?OK");
+    return f;
+  };
+  insertHost("Acme Hosting");
+  ASSERT_TRUE(answers.asked.empty());
+  ASSERT_EQ(all(FileId::Intlink).size(), 2u);
+
+  UpdateHosts* f = insertHost("ACME hosting");
+  ASSERT_EQ(captions(), std::vector<std::string>{"Duplicate Key Error"});
+  EXPECT_EQ(all(FileId::Intlink).size(), 2u);
+  ASSERT_NE(f, nullptr);
+  answers.replies = {BtnYes};
+  click(f, "?Cancel");
+  EXPECT_EQ(all(FileId::Hosts).size(), 1u);
+  EXPECT_EQ(all(FileId::Intlink).size(), 2u);
+
+  // A changed host keeps exactly its two.
+  click(b, "?Change");
+  f = formOver<UpdateHosts>(b);
+  ASSERT_NE(f, nullptr);
+  typeInto(f, "?HOS:URL", "www.acme.example");
+  click(f, "?OK");
+  const auto links = all(FileId::Intlink);
+  ASSERT_EQ(links.size(), 2u);
+  const std::string id = all(FileId::Hosts)[0].text("HOS:RECID");
+  for (const auto& l : links) EXPECT_TRUE(l.text("INL:RECID") == id || l.text("INL:RECID") == "A" + id);
+}
+
 // ---- step locators and called procedures ---------------------------------------------------------
 
 TEST_F(RecordsTest, StepLocatorsMoveToTheFirstNameAtOrAfterTheKey) {
@@ -431,6 +470,43 @@ TEST_F(RecordsTest, ButtonsCallingProceduresNotBuiltSaySo) {
   EXPECT_EQ(answers.asked[0].text, "The Procedure BrowseWebPages has not been defined.");
   EXPECT_EQ(answers.asked[1].text, "The Procedure PrintHosts has not been defined.");
   EXPECT_EQ(answers.asked[2].text, "The Procedure PrintRegistrars has not been defined.");
+}
+
+TEST_F(RecordsTest, PrintOnAnEmptyListRunsTheReportWhichSaysNoRecords) {
+  reports::registerRecordReports([](std::string name, int stack, ProcedureFactory f) { registerProcedure(name, f, stack); });
+  for (const char* browse : {"BrowseHosts", "BrowseRegistrars"}) {
+    answers.asked.clear();
+    auto* b = start<BrowseProcedure>(browse);
+    ASSERT_NE(b, nullptr) << browse;
+    ASSERT_EQ(b->list().current(), nullptr);
+    click(b, "?Print");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !answers.asked.empty(); }, 3000)) << browse;
+    ASSERT_EQ(answers.asked.size(), 1u) << browse;
+    EXPECT_EQ(answers.asked[0].caption, "No Records");
+    EXPECT_EQ(answers.asked[0].text, "There are no records available to process.");
+    pump();
+    EXPECT_EQ(topProcedure(b->threadId()), b);  // the list stays open
+    b->close(2);
+    pump();
+  }
+}
+
+TEST_F(RecordsTest, AMaximisedBrowseStretchesItsList) {
+  for (const char* name : {"BrowseDomains", "BrowseHosts", "BrowseRegistrars"}) {
+    auto* b = start<BrowseProcedure>(name);
+    ASSERT_NE(b, nullptr) << name;
+    const QSize content = b->window()->size();
+    const QRect list = b->table()->geometry();
+    b->outerWindow()->showMaximized();
+    pump();
+    const QSize grown = b->window()->size() - content;
+    ASSERT_GT(grown.width(), 0) << name;
+    ASSERT_GT(grown.height(), 0) << name;
+    EXPECT_EQ(b->table()->geometry().size() - list.size(), grown) << name;
+    EXPECT_EQ(b->table()->geometry().topLeft(), list.topLeft()) << name;
+    b->close(2);
+    pump();
+  }
 }
 
 // ---- deleting a domain ------------------------------------------------------------------------

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
+#include <QTest>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "runtime/report/preview.h"
 #include "runtime/report/procedure.h"
 #include "runtime/report/progress.h"
+#include "runtime/values/clock.h"
 
 namespace {
 
@@ -238,6 +241,113 @@ TEST(ReportPreview, DefaultPreviewOpensWithoutBlockingAndEndsTheReportWhenClosed
   preview->close();
   EXPECT_EQ(response, qm::RequestCompleted);
   EXPECT_FALSE(report.running());
+}
+
+}  // namespace
+
+namespace {
+
+// A report long enough to take many timer events: each record costs a
+// tenth of a second on the test clock, so an event reads a few of them.
+class LongReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qm::setPreviewOpener({});
+    qm::setClock(&clock_);
+  }
+  void TearDown() override {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (qobject_cast<qm::PreviewWindow*>(w)) w->close();
+    qm::setClock(nullptr);
+  }
+
+  std::unique_ptr<qm::ReportProcedure> start(std::function<void(qm::ReportProcedure&)> eachRecord = {}) {
+    auto report = std::make_unique<qm::ReportProcedure>("PrintDomains", src_, layoutOver(buf_), [this, eachRecord] {
+      clock_.advance(10);
+      if (eachRecord) eachRecord(*self_);
+      return true;
+    });
+    self_ = report.get();
+    report->start([this](int r) { response_ = r; });
+    return report;
+  }
+  // Runs events until the test holds or the report ends.
+  template <class Pred>
+  void pumpUntil(Pred done) {
+    for (int i = 0; i < 5000 && !done() && response_ == 0; ++i) QApplication::processEvents();
+  }
+  static qm::PreviewWindow* preview() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<qm::PreviewWindow*>(w); p && p->isVisible()) return p;
+    return nullptr;
+  }
+
+  qm::FakeClock clock_;
+  Row buf_;
+  qm::VectorSource<Row> src_{rows(60), buf_};  // three to a page: 20 pages
+  qm::ReportProcedure* self_ = nullptr;
+  int response_ = 0;
+};
+
+TEST_F(LongReport, PreviewShowsTheFirstPagesWhileTheRestAreRead) {
+  auto report = start();
+  pumpUntil([] { return preview() != nullptr; });
+  qm::PreviewWindow* w = preview();
+  ASSERT_NE(w, nullptr);
+  EXPECT_GE(w->pageCount(), 1);
+  EXPECT_LT(report->recordsRead(), 60);
+  EXPECT_FALSE(w->complete());
+  EXPECT_TRUE(report->progressWindow()->isVisible());  // still reading, still cancellable
+  if (qEnvironmentVariableIsSet("QM_PREVIEW_SHOT")) {
+    w->grab().save(qEnvironmentVariable("QM_PREVIEW_SHOT") + "growing.png");
+  }
+  w->askPdfFileName = [] { return QString("early.pdf"); };
+  EXPECT_FALSE(w->saveAsPdf());  // nothing half-written
+  EXPECT_FALSE(QFile::exists("early.pdf"));
+
+  pumpUntil([&] { return w->complete(); });
+  ASSERT_TRUE(w->complete());
+  EXPECT_EQ(report->recordsRead(), 60);
+  EXPECT_FALSE(report->progressWindow()->isVisible());
+  EXPECT_EQ(w->pageCount(), 20);
+  // The page list catches up with the pages added.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w->selectedPages().size() == 20u; }, 5000));
+  EXPECT_EQ(report->pages().texts(19).back(), "Page 20");
+  w->showPage(20);
+  EXPECT_EQ(w->currentPage(), 20);
+  EXPECT_EQ(response_, 0);  // the report lasts while its preview is open
+  w->close();
+  EXPECT_EQ(response_, qm::RequestCompleted);
+  EXPECT_EQ(src_.closes, 1);
+}
+
+TEST_F(LongReport, ClosingThePreviewEarlyStopsTheReading) {
+  auto report = start();
+  pumpUntil([] { return preview() != nullptr; });
+  ASSERT_NE(preview(), nullptr);
+  preview()->close();
+  pumpUntil([] { return false; });
+  EXPECT_EQ(response_, qm::RequestCancelled);
+  EXPECT_LT(report->recordsRead(), 60);
+  EXPECT_FALSE(report->running());
+  EXPECT_EQ(src_.closes, 1);
+  EXPECT_EQ(qm::errors().currentProcedure(), "");
+}
+
+TEST_F(LongReport, CancelWhileThePreviewShowsKeepsThePagesPrintedWhole) {
+  auto report = start([this](qm::ReportProcedure& r) {
+    if (r.recordsRead() == 10 && preview()) r.progressWindow()->cancelButton()->click();
+  });
+  pumpUntil([&] { return report->recordsRead() > 10 && !report->progressWindow()->isVisible(); });
+  qm::PreviewWindow* w = preview();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(report->recordsRead(), 10);
+  EXPECT_TRUE(w->complete());
+  ASSERT_EQ(w->pageCount(), 4);  // 3 + 3 + 3 + 1, the last ended with its footer
+  EXPECT_EQ(report->pages().texts(3).back(), "Page 4");
+  EXPECT_EQ(response_, 0);
+  w->close();
+  EXPECT_EQ(response_, qm::RequestCancelled);
 }
 
 }  // namespace

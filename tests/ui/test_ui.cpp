@@ -564,6 +564,43 @@ TEST_F(UiTest, OkPassStopsWhereAHandlerMovesTheFocusAndBadInputIsRefused) {
   EXPECT_EQ(cityOf("Fay"), "Turin");
 }
 
+// A drop list over a large file reads a page of entries at a time as it is
+// scrolled to its end, never the whole file when the form opens.
+TEST_F(UiTest, DropListsReadTheirFileAPageAtATime) {
+  {
+    ThreadScope t(1);
+    ASSERT_EQ(towns.recordFile().beginBatch(), 0);
+    for (int i = 0; i < 1000; ++i) {
+      towns.buffer().setText(0, "T" + std::to_string(1000 + i));
+      ASSERT_EQ(towns.recordFile().add(), 0);
+    }
+    ASSERT_EQ(towns.recordFile().commitBatch(), 0);
+    people.buffer().setText(0, "Ann");
+    ASSERT_EQ(people.recordFile().fetch(0), 0);
+    people.buffer().setText(5, "T1900");  // far beyond the first page
+    ASSERT_EQ(people.recordFile().put(), 0);
+  }
+  FormProcedure* f = nullptr;
+  runProcedure(1, formFactory(&f), ChangeRecord, [](int) {});
+  auto* drop = qobject_cast<QComboBox*>(widgetOf(f, "?PEO:TOWN"));
+  ASSERT_NE(drop, nullptr);
+  EXPECT_LT(drop->count(), 1002);
+  EXPECT_EQ(drop->currentIndex(), -1);
+  EXPECT_EQ(drop->placeholderText(), "T1900");  // the stored town still shows
+  for (int guard = 0; guard < 100 && drop->model()->canFetchMore({}); ++guard) drop->model()->fetchMore({});
+  ASSERT_EQ(drop->count(), 1002);
+  EXPECT_EQ(drop->itemText(1001), "T1999");
+  drop->setCurrentIndex(1001);
+  emit drop->activated(1001);
+  click(f, "?OK");
+  pump();
+  EXPECT_EQ(answers.asked.size(), 0u);
+  ThreadScope t(1);
+  people.buffer().setText(0, "Ann");
+  ASSERT_EQ(people.recordFile().fetch(0), 0);
+  EXPECT_EQ(people.buffer().text(5), "T1999");
+}
+
 TEST_F(UiTest, DataControlsStoreTheirValuesAndDittoRecallsTheLastSaved) {
   FormProcedure* f = nullptr;
   {
@@ -721,6 +758,69 @@ TEST_F(UiTest, ScrollBarFollowsTheKeyAndMovesTheList) {
   b->refreshList();
   EXPECT_FALSE(bar->isEnabled());
   b->close(2);
+}
+
+TEST_F(UiTest, ListRowsAreCompactAndTabLeavesTheList) {
+  for (int i = 0; i < 30; ++i) add("P" + std::to_string(10 + i), "Oslo");
+  PeopleBrowse* b = nullptr;
+  startBrowse(*this, &b);
+  QTableView* t = b->table();
+  const int rowH = QFontMetrics(t->font()).height() + 4;
+  EXPECT_EQ(t->rowHeight(0), rowH);
+  EXPECT_EQ(b->list().pageSize(), t->viewport()->height() / rowH);
+  EXPECT_EQ(t->model()->rowCount(), b->list().pageSize());
+
+  QWidget* top = b->outerWindow();
+  top->activateWindow();
+  QApplication::setActiveWindow(top);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+  t->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), t);
+  const QModelIndex before = t->currentIndex();
+  QTest::keyClick(t, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), widgetOf(b, "?Insert"));
+  EXPECT_EQ(t->currentIndex(), before);
+  b->close(2);
+  pump();
+}
+
+TEST_F(UiTest, FixedColumnsStayInViewWhenTheListScrollsSideways) {
+  WindowDef w = browseWindow();
+  w.controls[4].columns[0].fixed = true;
+  BrowseProcedure* b = nullptr;
+  startProcedure("BrowsePeople", 0, [&]() -> std::unique_ptr<WindowProcedure> {
+    auto p = std::make_unique<BrowseProcedure>("BrowsePeople", w, peopleBrowseDef(), &people);
+    b = p.get();
+    return p;
+  });
+  QTableView* t = b->table();
+  auto* frozen = t->findChild<QTableView*>("qmFrozenColumns");
+  ASSERT_NE(frozen, nullptr);
+  EXPECT_TRUE(frozen->isVisible());
+  EXPECT_FALSE(frozen->isColumnHidden(0));
+  EXPECT_TRUE(frozen->isColumnHidden(1));
+  EXPECT_TRUE(frozen->isColumnHidden(2));
+  EXPECT_EQ(frozen->width(), t->horizontalHeader()->sectionSize(0));
+
+  // A wide column makes the list scroll; the name column stays at the left edge.
+  t->horizontalHeader()->resizeSection(1, 3 * t->viewport()->width());
+  pump();
+  t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
+  pump();
+  ASSERT_GT(t->horizontalScrollBar()->value(), 0);
+  EXPECT_LT(t->columnViewportPosition(0), 0);  // the list's own column went by
+  EXPECT_EQ(frozen->columnViewportPosition(0), 0);
+  EXPECT_EQ(frozen->model()->data(frozen->model()->index(2, 0)).toString().trimmed(), "Cy");
+
+  // A click on the frozen part picks the row; resizing it resizes the list's column.
+  QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, frozen->visualRect(frozen->model()->index(2, 0)).center());
+  EXPECT_EQ(b->list().current()->record.text(0), "Cy");
+  frozen->horizontalHeader()->resizeSection(0, 140);
+  EXPECT_EQ(t->horizontalHeader()->sectionSize(0), 140);
+  EXPECT_EQ(frozen->width(), 140);
+  EXPECT_EQ(b->shownFormat().columns[0].width, b->built()->units().toDuX(140));
+  b->close(2);
+  pump();
 }
 
 TEST_F(UiTest, ResizableWindowMovesControlsByTheirAnchors) {

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -316,6 +318,39 @@ TEST_F(WebPagesTest, ChangeTitleViewButtonsAndAutoRead) {
   EXPECT_EQ(all(FileId::WPLinks).size(), 1u);                        // the import's records stay
 }
 
+// The editors really started: a recording program writes each argument it
+// got on a line of its own.
+TEST_F(WebPagesTest, EditorsGetThePagePathAsOneArgument) {
+  const std::string dir = QDir::currentPath().toStdString();
+  QDir().mkpath("my tools");
+  QDir().mkpath("my site");
+  const std::string recorder = dir + "/my tools/rec args";
+  std::ofstream(recorder) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" << dir
+                          << "/args.tmp\"\nmv \"" << dir << "/args.tmp\" \"" << dir << "/args.txt\"\n";
+  ASSERT_EQ(::chmod(recorder.c_str(), 0755), 0);
+  const std::string path = dir + "/my site/page one -rf.htm";
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", dir + "/my site"}});
+  page("a.com", "a.htm", "http://a.com/a.htm", {{"WEB:LOCALPATH", path}});
+  add(FileId::Editor, {{"EDI:MYEDITOR", "\"" + recorder + "\" --edit"}});
+  controlPanel.txted = recorder;  // unquoted, blanks and all
+  setProcessStarter({});
+  auto argsOf = [&](const char* button, UpdateWebPages* f) {
+    QFile::remove("args.txt");
+    click(f, button);
+    for (int i = 0; i < 200 && !QFile::exists("args.txt"); ++i) QTest::qWait(25);
+    std::vector<std::string> args;
+    std::ifstream in("args.txt");
+    for (std::string line; std::getline(in, line);) args.push_back(line);
+    return args;
+  };
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
+  click(b, "?Change");
+  UpdateWebPages* f = formOver(b);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(argsOf("?EditPage", f), (std::vector<std::string>{"--edit", path}));
+  EXPECT_EQ(argsOf("?ViewSource", f), (std::vector<std::string>{path}));
+}
+
 TEST_F(WebPagesTest, OutsideProgramsAndTheFileLookup) {
   add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", "site"},
                         {"DOM:DEFAULTWEBPATH", "http://a.com"}});
@@ -403,8 +438,9 @@ TEST_F(WebPagesTest, DeletePagesByDomainRemovesThemWithTheirDetailRecords) {
   page("a.com", "zeta.htm", "/a/zeta");
   page("a.com", "", "/a/blank");  // a nameless page goes like any other
   page("a.com", "alpha.htm", "/a/alpha");
-  page("A.COM", "other.htm", "/A/other");  // another spelling: not this domain
+  page("A.COM ", "other.htm", "/A/other");  // the same domain: keys ignore case and trailing blanks
   page("b.com", "index.htm", "/b/index");
+  page("", "nameless.htm", "/nameless");  // a blank domain is deleted by nothing
   struct Detail {
     FileId id;
     const char* path;
@@ -430,20 +466,27 @@ TEST_F(WebPagesTest, DeletePagesByDomainRemovesThemWithTheirDetailRecords) {
   EXPECT_TRUE(enabled(w, "?Run"));
   click(w, "?Run");
   EXPECT_TRUE(answers.asked.empty());
-  EXPECT_EQ(deletedPageCount(), 3);
-  EXPECT_EQ(shown(w, "?Count").trimmed(), "3");
-  EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted.");
-  EXPECT_EQ(texts(FileId::WebPages, "WEB:PAGEPATH"), (std::vector<std::string>{"/A/other", "/b/index"}));
+  EXPECT_EQ(deletedPageCount(), 4);
+  EXPECT_EQ(shown(w, "?Count").trimmed(), "4");
+  EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted. Pages deleted: 4");
+  EXPECT_EQ(texts(FileId::WebPages, "WEB:PAGEPATH"), (std::vector<std::string>{"/b/index", "/nameless"}));
   for (const Detail& d : details)
-    EXPECT_EQ(texts(d.id, d.path), (std::vector<std::string>{"/A/other", "/b/index"})) << d.path;
+    EXPECT_EQ(texts(d.id, d.path), (std::vector<std::string>{"/b/index"})) << d.path;
   EXPECT_EQ(all(FileId::Domains).size(), 1u);
 
-  // A domain without pages finds nothing.
-  typeInto(w, "?domainname", "none.com");
-  click(w, "?Run");
-  EXPECT_EQ(shown(w, "?Count").trimmed(), "0");
-  EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted.");
-  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  // A domain without pages finds nothing; a cleared entry deletes nothing and says so.
+  const struct {
+    const char* domain;
+    const char* status;
+  } cases[] = {{"none.com", "Finished. Records deleted. Pages deleted: 0"},
+               {"", "No domain name entered: no pages deleted."}};
+  for (const auto& c : cases) {
+    typeInto(w, "?domainname", c.domain);
+    click(w, "?Run");
+    EXPECT_EQ(shown(w, "?Count").trimmed(), "0");
+    EXPECT_EQ(shown(w, "?StatusText"), c.status);
+    EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  }
 }
 
 TEST_F(WebPagesTest, RebuildOfThePageIndexesAsksNothing) {

@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <string>
@@ -70,7 +71,7 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
   type(w, "?NewLocalDir", "D:\\web\\new");
   process(w);
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"),
-            (std::vector<std::string>{"D:\\web\\new\\index.htm", "C:\\old\\keep.htm", "D:\\web\\new\\about.htm"}));
+            (std::vector<std::string>{"D:/web/new/index.htm", "C:\\old\\keep.htm", "D:/web/new/about.htm"}));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
             (std::vector<std::string>{"D:\\web\\new", "C:\\old", "D:\\web\\new"}));
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"D:\\web\\new", "C:\\old"}));
@@ -82,7 +83,7 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
   EXPECT_EQ(qm::domainname.str(), "site.com");
   process(w);
   const auto paths = column(FileId::WebPages, "WEB:LOCALPATH");
-  EXPECT_EQ(paths[0], (dir75 + "\\index.htm").substr(0, 80));
+  EXPECT_EQ(paths[0], ("D:/" + std::string(72, 'd') + "/index.htm").substr(0, 80));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY")[0], dir75);
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR")[0], dir75);
 
@@ -97,6 +98,29 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w || !w->isRunning(); }, 2000));
 }
 
+TEST_F(DomainChanges, ABlankNewDirectoryIsRefusedAndChangesNothing) {
+  page("site.com", "index.htm");
+  domain("site.com");
+  auto* w = open("ChgLoPaWindow");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "site.com");
+  type(w, "?NewLocalDir", "   ");
+  QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?Process")->widget()), Qt::LeftButton);
+  QTest::qWait(100);
+  EXPECT_EQ(w->lastStarted(), 0);  // no run started
+  ASSERT_EQ(answers_.asked.size(), 1u);
+  EXPECT_EQ(answers_.asked[0].caption, "Change Local Path Name in ALL Web Pages By Domain");
+  EXPECT_NE(answers_.asked[0].text.find("New Local Dir:"), std::string::npos) << answers_.asked[0].text;
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"), (std::vector<std::string>{"C:\\old\\index.htm"}));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"), (std::vector<std::string>{"C:\\old"}));
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"C:\\old"}));
+  // Filled in, the same window runs.
+  type(w, "?NewLocalDir", "/srv/site");
+  process(w);
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"), (std::vector<std::string>{"/srv/site/index.htm"}));
+  w->requestClose();
+}
+
 TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {
   page("use.com", "a.htm", "N");
   page("use.com", "b.htm", "");
@@ -108,6 +132,38 @@ TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {
   process(w);
   EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"Y", "Y", "Y", "N"}));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH")[0], "C:\\old\\a.htm");
+  w->requestClose();
+}
+
+// What the progress window's bar showed on screen during a run.
+class BarPaints : public QObject {
+ public:
+  BarPaints() { qApp->installEventFilter(this); }
+  ~BarPaints() override { qApp->removeEventFilter(this); }
+  std::vector<int> values;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Paint)
+      if (auto* bar = qobject_cast<QProgressBar*>(o); bar && bar->window()->windowTitle() == "Processing Records")
+        values.push_back(bar->value());
+    return false;
+  }
+};
+
+TEST_F(DomainChanges, ProgressShowsWhileTheRunReadsInOneLongStretch) {
+  // The fixed clock makes the batch rule read every page in one timer event.
+  for (int i = 0; i < 120; ++i) page("long.com", "p" + std::to_string(100 + i) + ".htm", "N");
+  auto* w = open("chgcurruse");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "long.com");
+  BarPaints paints;
+  process(w);
+  const auto use = column(FileId::WebPages, "WEB:USENOW");
+  EXPECT_EQ(std::count(use.begin(), use.end(), "Y"), 120);
+  const auto between = std::count_if(paints.values.begin(), paints.values.end(), [](int v) { return v > 0 && v < 100; });
+  EXPECT_GE(between, 10);
+  EXPECT_TRUE(std::is_sorted(paints.values.begin(), paints.values.end()));
   w->requestClose();
 }
 

@@ -1,5 +1,6 @@
 #include "webdata/import/detailwriter.h"
 
+#include <map>
 #include <optional>
 #include <span>
 #include <utility>
@@ -95,10 +96,13 @@ class Writer {
     report_.check(batch_.commit(), f_.errorText());
     return !report_.failed();
   }
-  // Field indexes of "<prefix>1" to "<prefix>40".
-  std::vector<int> lineFields(const std::string& prefix) const {
-    std::vector<int> out;
-    for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
+  // Field indexes of "<prefix>1" to "<prefix>40", looked up once: the
+  // layouts never change.
+  const std::vector<int>& lineFields(const std::string& prefix) const {
+    thread_local std::map<std::string, std::vector<int>> known;
+    std::vector<int>& out = known[prefix];
+    if (out.empty())
+      for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
     return out;
   }
 
@@ -206,7 +210,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
   }
   if (!found.scripts.empty()) {
     Writer w(FileId::WPScripts, page);
-    const std::vector<int> fields = w.lineFields("WPS:SCRIPTLINE");
+    const std::vector<int>& fields = w.lineFields("WPS:SCRIPTLINE");
     for (const PageBlock& s : found.scripts) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
@@ -217,7 +221,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
   }
   if (!found.forms.empty()) {
     Writer w(FileId::WPForm, page);
-    const std::vector<int> fields = w.lineFields("WPF:FORMLINE");
+    const std::vector<int>& fields = w.lineFields("WPF:FORMLINE");
     for (const PageBlock& s : found.forms) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));

@@ -12,15 +12,9 @@ namespace qm::webpages {
 // Pages deleted by the last run of DeleteDomainPages.
 int deletedPageCount();
 
-// Deletes the link, script, form, image and meta tag records of the page in
-// the thread's WebPages buffer (page path equal, trailing blanks ignored).
-// Returns 0, or the store's code of the first failure with its message in
-// *error.
-int DeletePageRows(std::string* error = nullptr);
-
-// Deletes every page whose domain is exactly `domainname` (trailing blanks
-// ignored) with its detail records, in six passes; StatusText,
-// ProgressCount and the count show the progress. redisplay shows them.
+// Deletes every page of the domain `domainname` names with its detail
+// records (deleteDomainPages); StatusText, ProgressCount and the count show
+// the progress. redisplay shows them.
 void DeleteDomainPages(const std::function<void()>& redisplay = {});
 
 // "Delete Web Pages By Domain Name".

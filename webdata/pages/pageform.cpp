@@ -483,14 +483,14 @@ void UpdateWebPages::editPage() {
   if (f.seekFirst() == 0) f.next();
   const std::string program = editor.buffer().text("EDI:MYEDITOR");
   controlPanel.html = program;
-  startCommandLine(program + " " + page().text("WEB:LOCALPATH"));
+  startCommandLineWith(program, page().text("WEB:LOCALPATH"));
 }
 
 void UpdateWebPages::viewLocalPage() {
-  std::string line = "hh.exe " + page().text("WEB:LOCALPATH");
-  if (line.size() > 100) line.resize(100);
   if (!locateProgram("hh.exe").empty()) {
-    startCommandLine(line);
+    std::string shown = page().text("WEB:LOCALPATH");
+    if (shown.size() > 93) shown.resize(93);  // "hh.exe " and the path: 100 at most
+    startCommandLineWith("hh.exe", shown);
     return;
   }
   // No help viewer here: the desktop shows the local file instead.
@@ -500,7 +500,7 @@ void UpdateWebPages::viewLocalPage() {
 
 void UpdateWebPages::viewSource() {
   HtmlFileName = page().text("WEB:LOCALPATH");
-  startCommandLine(controlPanel.txted.str() + " " + HtmlFileName.str());
+  startCommandLineWith(controlPanel.txted.str(), HtmlFileName.str());
 }
 
 bool UpdateWebPages::dittoOnDomainList() const {

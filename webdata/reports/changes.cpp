@@ -3,9 +3,11 @@
 #include <QString>
 #include <utility>
 
+#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "runtime/report/progress.h"
+#include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
 
 namespace qm::webreports {
@@ -37,8 +39,16 @@ class DomainChangeRun::Procedure : public ProcessProcedure {
   void beginRun() override {
     // The domain record goes with the pages: open it for the run.
     if (owner_.kind_ == DomainChange::LocalPath) domainsOpen_ = relate(FileId::Domains).open() == 0;
+    std::vector<FileId> files{FileId::WebPages};
+    if (domainsOpen_) files.push_back(FileId::Domains);
+    owner_.writer_ = std::make_unique<BatchWriter>(files);
+  }
+  // The pages an event changed commit together; nothing is held between events.
+  void betweenEvents() override {
+    if (owner_.writer_) owner_.writer_->commit();
   }
   void cleanup() override {
+    owner_.writer_.reset();  // commits what a cancel left
     if (domainsOpen_) relate(FileId::Domains).close();
     domainsOpen_ = false;
   }
@@ -75,11 +85,14 @@ void DomainChangeRun::start(std::function<void(int)> done) {
 void DomainChangeRun::takeRecord() {
   FileManager& pages = access(FileId::WebPages);
   RecordFile& file = pages.file();
+  // No directory: no page would name its file. The window refuses it too.
+  if (kind_ == DomainChange::LocalPath && newDir_.empty()) return;
+  if (writer_) writer_->beginPart();  // none begun: each write commits itself
   if (textEqual(domain_, source_.record().text("WEB:DOMAINNAME")) &&
       file.fetchPosition(source_.position()) == 0) {
     RecordBuffer& b = file.buffer();
     if (kind_ == DomainChange::LocalPath) {
-      b.setText("WEB:LOCALPATH", newDir_ + "\\" + b.text("WEB:PAGENAME"));  // cut to the field
+      b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut to the field
       b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
     } else {
       b.setText("WEB:USENOW", "Y");
@@ -97,6 +110,7 @@ void DomainChangeRun::takeRecord() {
       domains.put();
     }
   }
+  if (writer_) writer_->endPart(true);
 }
 
 }  // namespace qm::webreports

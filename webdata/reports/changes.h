@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "dictionary/batchwriter.h"
 #include "runtime/report/procedure.h"
 #include "webdata/reports/source.h"
 
@@ -37,6 +38,7 @@ class DomainChangeRun {
   std::unique_ptr<BatchProcedure> procedure_;
   std::string domain_, newDir_;
   int runFlag_ = 0;
+  std::unique_ptr<BatchWriter> writer_;  // while a run writes
 };
 
 }  // namespace qm::webreports

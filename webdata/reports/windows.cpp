@@ -84,6 +84,8 @@ StarterSpec changeLocalPaths() {
   };
   s.updatesPages = true;
   s.starts = "ChgLoPath";
+  s.mustFill = "?NewLocalDir";
+  s.mustFillText = "Enter the new local directory of the pages in \"New Local Dir:\".|Nothing was changed.";
   return s;
 }
 
@@ -141,6 +143,11 @@ bool StarterWindow::takeAccepted(Control& c) {
           select(*ctl);
           return true;
         }
+      }
+      if (Control* must = spec_.mustFill.empty() ? nullptr : control(spec_.mustFill); must && clip(must->value()).empty()) {
+        message(spec_.mustFillText, spec_.window.title, MsgIcon::Exclamation);
+        select(*must);
+        return true;
       }
       lastStarted_ = startNamedProcedure(spec_.starts, spec_.stackSize);
       display();

@@ -13,6 +13,8 @@ struct StarterSpec {
   WindowDef window;
   bool updatesPages = false;  // opens WebPages as the file it updates
   std::string starts;         // the procedure its OK control starts
+  std::string mustFill;       // an entry that may not be blank ("" none) ...
+  std::string mustFillText;   // ... and the message that says so
   int stackSize = 25000;
 };
 

@@ -1,0 +1,67 @@
+// The batch reader's run over a generated site of 10,000 pages (20-60 KB,
+// 1,000 of them in a sub-directory): first read and re-read, against a
+// plain read of the same files.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "common/site.h"
+#include "dictionary/dictionary.h"
+#include "reader/globals.h"
+#include "reader/readpages.h"
+#include "runtime/config/messages.h"
+#include "runtime/store/thread.h"
+
+namespace fs = std::filesystem;
+using namespace qm;
+namespace rd = qm::reader;
+
+namespace {
+
+constexpr int kPages = 10000, kSubPages = 1000;
+
+// The window's two runs: the domain's directory, then its sub-directory.
+double readSite() {
+  const auto t0 = std::chrono::steady_clock::now();
+  for (const char* sub : {"", "blog"}) {
+    rd::domainname = "example.com";
+    rd::ReaderLocalDir = "site";
+    rd::ReaderSubDir = sub;
+    rd::ReadAllPages();
+  }
+  return bench::seconds(std::chrono::steady_clock::now() - t0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int pages = argc > 1 ? std::atoi(argv[1]) : kPages;
+  std::string dir = (fs::temp_directory_path() / "bench-read-XXXXXX").string();
+  if (!mkdtemp(dir.data())) return 1;
+  fs::current_path(dir);
+
+  const bench::Site site = bench::writeSite("site", "blog", pages, pages / 10);
+  rd::initReaderGlobals();
+  StartDictionary(DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
+  ScriptedAnswerer answers;
+  answers.install();
+  ThreadScope thread(1);
+
+  std::printf("site: %d pages, %.0f MB\n", pages, static_cast<double>(site.bytes) / 1e6);
+  const double plain = bench::plainReadSeconds(site);
+  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s %7.1f MB/s\n", "plain read", pages, plain, pages / plain,
+              static_cast<double>(site.bytes) / 1e6 / plain);
+  const double first = readSite();
+  bench::printRate("first read (ReadAllPages)", pages, site.bytes, first, plain);
+  const double again = readSite();
+  bench::printRate("re-read (ReadAllPages)", pages, site.bytes, again, plain);
+  std::printf("asked %zu questions (confirmation, domain added, done)\n", answers.asked.size());
+
+  StopDictionary();
+  fs::current_path(fs::temp_directory_path());
+  fs::remove_all(dir);
+  return 0;
+}
