@@ -55,13 +55,7 @@ namespace {
 
 // Settles after accepting, unlike the shared typeInto.
 void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
-  auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
-  ASSERT_NE(e, nullptr) << id;
-  showTabOf(e);
-  e->setFocus();
-  e->clear();
-  QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
+  qmtest::typeInto(p, id, text);
   pump();
 }
 
