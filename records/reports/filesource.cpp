@@ -16,38 +16,7 @@ constexpr int PageRows = 64;
 constexpr int RecordRetrievalError = 1;
 constexpr int ViewOpenError = 40;
 
-// A key text as a fraction: digits, then letters, each place one of 37
-// (0 for anything else), four places deep.
-double keyFraction(std::string_view s) {
-  double v = 0, scale = 1.0;
-  int places = 0;
-  for (char ch : s) {
-    if (places == 4) break;
-    const unsigned char c = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(ch)));
-    int d = 0;
-    if (c >= '0' && c <= '9')
-      d = 1 + (c - '0');
-    else if (c >= 'A' && c <= 'Z')
-      d = 11 + (c - 'A');
-    else if (c == ' ')
-      d = 0;
-    else
-      continue;  // punctuation does not move the estimate
-    scale /= 37.0;
-    v += d * scale;
-    ++places;
-  }
-  return v;
-}
-
 }  // namespace
-
-int textKeyPercent(std::string_view first, std::string_view last, std::string_view value) {
-  const double lo = keyFraction(first), hi = keyFraction(last), v = keyFraction(value);
-  if (hi <= lo) return 0;
-  const double p = (v - lo) * 100.0 / (hi - lo);
-  return std::clamp(static_cast<int>(p), 0, 100);
-}
 
 ReportFileSource::ReportFileSource(FileAccess access, int key, std::string filter, int progressField)
     : access_(std::move(access)), key_(key), filter_(std::move(filter)), progressField_(progressField) {}
@@ -73,18 +42,7 @@ bool ReportFileSource::open() {
   view_->setOrder(key_);
 
   // The bounds of the whole file (no filter) for the progress estimate.
-  firstPos_ = lastPos_ = 0;
-  firstKey_.clear();
-  lastKey_.clear();
-  Row first, last;
-  if (view_->ends(first, last)) {
-    firstPos_ = first.position;
-    lastPos_ = last.position;
-    if (progressField_ >= 0) {
-      firstKey_ = first.record.text(progressField_);
-      lastKey_ = last.record.text(progressField_);
-    }
-  }
+  progress_.start(*view_, progressField_);
 
   std::string error;
   if (!filter_.empty() && !view_->setFilter(filter_, &error)) {
@@ -126,11 +84,7 @@ bool ReportFileSource::next() {
   rows_.pop_front();
   haveLast_ = true;
   *buffer_ = last_.record;
-  if (progressField_ >= 0)
-    percent_ = textKeyPercent(firstKey_, lastKey_, last_.record.text(progressField_));
-  else if (lastPos_ > firstPos_)
-    percent_ = static_cast<int>(std::clamp<int64_t>(
-        (last_.position - firstPos_) * 100 / (lastPos_ - firstPos_ + 1), 0, 100));
+  percent_ = progress_.at(last_);
   return true;
 }
 

@@ -25,9 +25,7 @@ struct FileAccess {
   std::function<RecordBuffer&()> buffer;   // where each record is loaded
 };
 
-// Share done of a key read in text order: where `value` lies between the
-// first and last keys, by their letters and digits (case ignored).
-int textKeyPercent(std::string_view first, std::string_view last, std::string_view value);
+using qm::textKeyPercent;
 
 class ReportFileSource : public RecordSource {
  public:
@@ -64,9 +62,7 @@ class ReportFileSource : public RecordSource {
   Row last_;
   bool haveLast_ = false;
   bool atEnd_ = false;
-  // Bounds for the progress estimate, found when the source opens.
-  int64_t firstPos_ = 0, lastPos_ = 0;
-  std::string firstKey_, lastKey_;
+  ReadProgress progress_;  // bounds found when the source opens
   int percent_ = 0;
 };
 

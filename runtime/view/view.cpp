@@ -1,6 +1,7 @@
 #include "runtime/view/view.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 #include <cmath>
 #include <cstdio>
@@ -542,6 +543,62 @@ bool PagedList::wholeViewShown() const {
   if (rows_.empty()) return true;
   if (!ends()) return true;
   return rows_.front().position == ends_.first.position && rows_.back().position == ends_.last.position;
+}
+
+namespace {
+
+// A key text as a fraction: digits, then letters, each place one of 37
+// (0 for anything else), four places deep.
+double keyFraction(std::string_view s) {
+  double v = 0, scale = 1.0;
+  int places = 0;
+  for (char ch : s) {
+    if (places == 4) break;
+    const unsigned char c = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(ch)));
+    int d = 0;
+    if (c >= '0' && c <= '9')
+      d = 1 + (c - '0');
+    else if (c >= 'A' && c <= 'Z')
+      d = 11 + (c - 'A');
+    else if (c == ' ')
+      d = 0;
+    else
+      continue;  // punctuation does not move the estimate
+    scale /= 37.0;
+    v += d * scale;
+    ++places;
+  }
+  return v;
+}
+
+}  // namespace
+
+int textKeyPercent(std::string_view first, std::string_view last, std::string_view value) {
+  const double lo = keyFraction(first), hi = keyFraction(last), v = keyFraction(value);
+  if (hi <= lo) return 0;
+  const double p = (v - lo) * 100.0 / (hi - lo);
+  return std::clamp(static_cast<int>(p), 0, 100);
+}
+
+void ReadProgress::start(const RecordView& view, int keyField) {
+  field_ = keyField;
+  firstPos_ = lastPos_ = 0;
+  firstKey_.clear();
+  lastKey_.clear();
+  Row first, last;
+  if (!view.ends(first, last)) return;
+  firstPos_ = first.position;
+  lastPos_ = last.position;
+  if (field_ >= 0) {
+    firstKey_ = first.record.text(field_);
+    lastKey_ = last.record.text(field_);
+  }
+}
+
+int ReadProgress::at(const Row& row) const {
+  if (field_ >= 0) return textKeyPercent(firstKey_, lastKey_, row.record.text(field_));
+  if (lastPos_ <= firstPos_) return 0;
+  return static_cast<int>(std::clamp<int64_t>((row.position - firstPos_) * 100 / (lastPos_ - firstPos_ + 1), 0, 100));
 }
 
 }  // namespace qm

@@ -138,4 +138,21 @@ class PagedList {
   mutable bool endsKnown_ = false;
 };
 
+// Share done of a key read in text order: where `value` lies between the
+// first and last keys, by their letters and digits (case ignored).
+int textKeyPercent(std::string_view first, std::string_view last, std::string_view value);
+
+// How far a read through a view has got, estimated from the view's ends
+// (unfiltered): by the text of `keyField` when one is given, else by position.
+class ReadProgress {
+ public:
+  void start(const RecordView& view, int keyField);
+  int at(const Row& row) const;
+
+ private:
+  int field_ = -1;
+  int64_t firstPos_ = 0, lastPos_ = 0;
+  std::string firstKey_, lastKey_;
+};
+
 }  // namespace qm

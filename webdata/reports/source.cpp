@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "records/reports/filesource.h"
 #include "runtime/config/errors.h"
 #include "runtime/store/thread.h"
 #include "runtime/values/text.h"
@@ -104,18 +103,7 @@ bool PageDataSource::open() {
   view_->setRange(std::move(range));
 
   // The ends of the range, unfiltered, for the progress estimate.
-  firstPos_ = lastPos_ = 0;
-  firstKey_.clear();
-  lastKey_.clear();
-  Row first, last;
-  if (view_->ends(first, last)) {
-    firstPos_ = first.position;
-    lastPos_ = last.position;
-    if (progress_ >= 0) {
-      firstKey_ = first.record.text(progress_);
-      lastKey_ = last.record.text(progress_);
-    }
-  }
+  readProgress_.start(*view_, progress_);
   return true;
 }
 
@@ -198,11 +186,7 @@ bool PageDataSource::next() {
   current_ = std::move(ready_.front());
   ready_.pop_front();
   access(spec_.file).buffer() = current_.record;
-  if (progress_ >= 0)
-    percent_ = reports::textKeyPercent(firstKey_, lastKey_, current_.record.text(progress_));
-  else if (lastPos_ > firstPos_)
-    percent_ = static_cast<int>(
-        std::clamp<int64_t>((current_.position - firstPos_) * 100 / (lastPos_ - firstPos_ + 1), 0, 100));
+  percent_ = readProgress_.at(current_);
   return true;
 }
 

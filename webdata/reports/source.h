@@ -79,8 +79,7 @@ class PageDataSource : public RecordSource {
   bool viewDone_ = false;
   bool atEnd_ = false;
   Row current_;
-  int64_t firstPos_ = 0, lastPos_ = 0;
-  std::string firstKey_, lastKey_;
+  ReadProgress readProgress_;
   int percent_ = 0;
 };
 
