@@ -18,7 +18,7 @@ class ManagedFile : public DataFile {
   RecordFile& recordFile() override { return access(id_).file(); }
   int primeRecord(bool keepBuffer = false) override { return access(id_).primeRecord(keepBuffer); }
   int insert() override;
-  int update() override;
+  int update(const RecordBuffer& asRead) override;
   int removeCascade() override;
   int errorCode() const override { return error_; }
   std::string errorText() const override { return errorTextFor(error_); }

@@ -31,7 +31,7 @@ class File : public DataFile {
   RecordFile& recordFile() override { return file_; }
   int primeRecord(bool) override { return 0; }
   int insert() override { return file_.add(); }
-  int update() override { return file_.put(); }
+  int update(const RecordBuffer& asRead) override { return file_.putIfUnchanged(asRead); }
   int removeCascade() override { return file_.erase(); }
   int errorCode() const override { return file_.errorCode(); }
   std::string errorText() const override { return file_.errorText(); }

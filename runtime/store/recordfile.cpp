@@ -31,6 +31,7 @@ std::string errorTextFor(int code) {
     case ErrDuplicateKey: return "Creates Duplicate Key";
     case ErrBadFile: return "Invalid Record File";
     case ErrBadPassword: return "Invalid File Password";
+    case ErrChanged: return "Record Changed By Another Station";
     case ErrNotSupported: return "Operation Not Supported";
     case ErrFileSystem: return "File System Error";
     default: return std::string("Error ").append(std::to_string(code));
@@ -633,6 +634,55 @@ int RecordFile::put() {
     if (sqlite3_changes(m.db) == 0) return m.fail(ErrNotFound, "the record was deleted by another user");
     m.anchorAt(m.buffer, m.pos);
     return m.ok();
+}
+
+int RecordFile::putIfUnchanged(const RecordBuffer& expected) {
+    Impl& m = *impl_;
+    m.dupKey = -1;
+    if (!m.open) return m.fail(ErrNotOpen);
+    if (m.line) return m.fail(ErrNotSupported, "line files are only appended to");
+    if (m.pos == 0) return m.fail(ErrNotAvailable, "no record to change");
+    if (!m.mayWrite()) return m.err;
+    // Inside a batch or an enlisted transaction the compare already shares the
+    // write's transaction; otherwise one is begun for the two.
+    const bool own = !m.tx && !m.inBatch;
+    if (own && m.exec("BEGIN IMMEDIATE")) return m.err;
+    auto finish = [&](int rc) {
+        if (!own) return rc;
+        std::string why = m.detail;
+        if (rc == 0) {
+            if (m.exec("COMMIT")) {
+                rc = m.err;
+                why = m.detail;
+                m.exec("ROLLBACK");
+            }
+        } else {
+            m.exec("ROLLBACK");
+        }
+        return rc ? m.fail(rc, why) : m.ok();
+    };
+    sqlite3_stmt* st = m.stmt("SELECT " + m.sql.selectList + " FROM " + m.sql.table + " WHERE rowid = ?");
+    if (!st) return finish(m.err);
+    sqlite3_bind_int64(st, 1, m.pos);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW) {
+        sqlite3_reset(st);
+        return finish(rc == SQLITE_DONE ? m.fail(ErrNotFound, "the record was deleted by another user") : m.failDb(rc));
+    }
+    RecordBuffer stored(def_);
+    m.loadRow(stored, st);
+    sqlite3_reset(st);
+    if (!(stored == expected)) return finish(m.fail(ErrChanged, "the record was changed by another user"));
+    st = m.stmt(m.sql.updateSql);
+    if (!st) return finish(m.err);
+    m.bindRecord(st);
+    sqlite3_bind_int64(st, static_cast<int>(def_.fields.size() + def_.memos.size()) + 1, m.pos);
+    rc = m.writeStep(st);
+    if (rc == ErrDuplicateKey) m.dupKey = m.findDuplicate(m.pos);
+    if (rc) return finish(rc);
+    rc = finish(0);
+    if (rc == 0) m.anchorAt(m.buffer, m.pos);
+    return rc;
 }
 
 int RecordFile::erase() {

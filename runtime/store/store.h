@@ -85,6 +85,7 @@ constexpr int ErrNotOpen = 37;
 constexpr int ErrDuplicateKey = 40;
 constexpr int ErrBadFile = 46;        // damaged, or not a record file of this layout
 constexpr int ErrBadPassword = 47;
+constexpr int ErrChanged = 78;       // the record is no longer as it was read
 constexpr int ErrNotSupported = 80;   // the operation does not apply to this file kind
 constexpr int ErrFileSystem = 90;     // other I/O failure (disk full, read-only ...)
 
@@ -203,6 +204,11 @@ public:
     int fetchPosition(int64_t position);
     int add();    // adds the buffer; position() becomes the new record
     int put();    // rewrites the record at position()
+    // Rewrites the record at position() only while the stored record still
+    // equals `expected` (the copy read earlier), compared in the write's own
+    // transaction: ErrChanged when it differs, ErrNotFound when it is gone;
+    // either way nothing is written and the buffer is left as it was.
+    int putIfUnchanged(const RecordBuffer& expected);
     int erase();  // deletes the record at position()
     // The record at position() was deleted elsewhere (a Transaction): none
     // is current any more; reading goes on from where it was.

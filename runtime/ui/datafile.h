@@ -33,7 +33,9 @@ class DataFile {
   // These report nothing: they return the store's error code (0 success) and
   // leave it in errorCode(); the window patterns show the messages.
   virtual int insert() = 0;         // adds the buffer
-  virtual int update() = 0;         // rewrites the record last read or added
+  // Rewrites the record last read or added while the stored record still
+  // equals `asRead`, the copy read earlier (ErrChanged when it does not).
+  virtual int update(const RecordBuffer& asRead) = 0;
   virtual int removeCascade() = 0;  // deletes it and its children in one transaction
   virtual int errorCode() const = 0;
   virtual std::string errorText() const = 0;

@@ -109,23 +109,28 @@ void FormProcedure::beforeEventLoop() {
   if (outerWindow()) outerWindow()->setWindowTitle(t);
 }
 
-bool FormProcedure::changed() const {
+void FormProcedure::afterOpenWindow() { shownAtOpen_ = onScreen(); }
+
+RecordBuffer FormProcedure::onScreen() const {
   DataFile* f = primaryFile();
-  if (!(f->buffer() == atOpen_)) return true;
-  if (!built()) return false;
-  // Typed but not yet accepted: what the entries show, taken into a copy.
+  if (!built()) return f->buffer();
   RecordBuffer keep = f->buffer();
-  bool differs = false;
-  for (auto& c : built()->controls()) {
-    if (!c->isData() || (c->kind() != Kind::Entry && c->kind() != Kind::Memo)) continue;
-    std::string err;
-    if (!c->take(&err) || !(f->buffer() == atOpen_)) {
-      differs = true;
-      break;
-    }
-  }
+  RecordBuffer shown;
+  bool refused = false;
+  for (auto& c : built()->controls())
+    if (c->isData() && !c->take(nullptr)) refused = true;
+  if (!refused) shown = f->buffer();  // a value no field can hold differs from any record
   f->buffer() = keep;
-  return differs;
+  return shown;
+}
+
+// What the window filled in as it opened (a blank check box taken as "N", a
+// text shown trimmed) is no change of the user's: the window as it showed
+// then is compared with the window now.
+bool FormProcedure::changed() const {
+  if (!built() || !shownAtOpen_.valid()) return !(primaryFile()->buffer() == atOpen_);
+  const RecordBuffer now = onScreen();
+  return !now.valid() || !(now == shownAtOpen_);
 }
 
 void FormProcedure::ok() {
@@ -162,11 +167,25 @@ Control* FormProcedure::keyControl(int key) const {
   return nullptr;
 }
 
+void FormProcedure::showChangedElsewhere() {
+  DataFile* f = primaryFile();
+  saved()[name()] = f->buffer();
+  RecordFile& rf = f->recordFile();
+  const int64_t at = rf.position();
+  if (rf.fetchPosition(at) != 0) f->buffer() = atOpen_;
+  atOpen_ = f->buffer();
+  errors().raise(7, MessageArgs{f->name(), errorTextFor(ErrChanged), {}, {}});
+  if (!isRunning()) return;
+  display();
+  shownAtOpen_ = onScreen();
+}
+
 void FormProcedure::save() {
   DataFile* f = primaryFile();
   for (;;) {
-    int rc = request() == InsertRecord ? f->insert() : f->update();
+    int rc = request() == InsertRecord ? f->insert() : f->update(atOpen_);
     if (rc == 0) break;
+    if (rc == ErrChanged) return showChangedElsewhere();
     if (rc == ErrDuplicateKey) {
       int key = f->recordFile().duplicateKey();
       std::string desc = key >= 0 ? f->def().keys[static_cast<size_t>(key)].description : std::string();

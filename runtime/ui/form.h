@@ -29,7 +29,7 @@ class FormProcedure : public WindowProcedure {
   void ok();
   void cancel();
   // Ctrl+' and the toolbar's ditto: the focused field's value in the last
-  // record this form saved.
+  // record this form saved, or tried to save over a change made elsewhere.
   void ditto();
   void navigate(Nav nav) override;
 
@@ -40,6 +40,7 @@ class FormProcedure : public WindowProcedure {
  protected:
   bool beforeWindow() override;
   void beforeEventLoop() override;
+  void afterOpenWindow() override;
   bool takeAccepted(Control& c) override;
   bool takeFieldEvent(Control& c, Event e) override;
   bool takeKey(int key, int modifiers) override;
@@ -65,9 +66,15 @@ class FormProcedure : public WindowProcedure {
  private:
   Control* keyControl(int key) const;
   void readParent();
+  // The record with what every data control shows taken in.
+  RecordBuffer onScreen() const;
+  // The record was changed elsewhere since it was read: it is shown as it
+  // is now, and what was typed becomes the ditto history.
+  void showChangedElsewhere();
 
   FormDef fdef_;
-  RecordBuffer atOpen_;
+  RecordBuffer atOpen_;   // as read (change) or primed (insert)
+  RecordBuffer shownAtOpen_;  // what the window showed once open
   Control* focused_ = nullptr;
   DataFile* parent_ = nullptr;
   std::string parentKey_, link_;

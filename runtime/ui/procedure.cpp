@@ -319,6 +319,7 @@ void WindowProcedure::begin(int thread, WindowProcedure* caller, ResponseHandler
     if (finished_) return;
     if (win_) showWindow();
     dispatch(Event::OpenWindow, 0);
+    if (!finished_) afterOpenWindow();
   });
 }
 

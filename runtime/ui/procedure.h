@@ -203,6 +203,8 @@ class WindowProcedure : public QObject {
   virtual void setup() {}
   virtual void cleanup() {}
   virtual void beforeEventLoop() {}
+  // After the open-window event has been handled, window shown.
+  virtual void afterOpenWindow() {}
   // Field events come here first; true consumes the event.
   virtual bool takeFieldEvent(Control&, Event) { return false; }
   // An accepted control; true means the event ended here (window closing,

@@ -40,9 +40,9 @@ class TestFile : public qm::DataFile {
     return 0;
   }
   int insert() override { return err_ = recordFile().add(); }
-  int update() override {
+  int update(const qm::RecordBuffer& asRead) override {
     if (failUpdates > 0) return --failUpdates, err_ = qm::ErrLocked;
-    return err_ = recordFile().put();
+    return err_ = recordFile().putIfUnchanged(asRead);
   }
   int removeCascade() override {
     if (failDeletes > 0) return --failDeletes, err_ = qm::ErrLocked;

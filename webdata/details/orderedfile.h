@@ -30,7 +30,7 @@ class OrderedDetailFile : public DataFile {
   RecordFile& recordFile() override { return *reader_; }
   int primeRecord(bool keepBuffer = false) override { return managed_.primeRecord(keepBuffer); }
   int insert() override { return managed_.insert(); }
-  int update() override { return managed_.update(); }
+  int update(const RecordBuffer& asRead) override { return managed_.update(asRead); }
   int removeCascade() override { return managed_.removeCascade(); }
   int errorCode() const override { return managed_.errorCode(); }
   std::string errorText() const override { return managed_.errorText(); }
