@@ -23,6 +23,8 @@ class FormProcedure : public WindowProcedure {
   FormProcedure(std::string name, const WindowDef& window, FormDef form, DataFile* primary);
 
   const FormDef& formDef() const { return fdef_; }
+  // The file whose record the form edits.
+  DataFile* editedFile() const { return primaryFile(); }
   // The record on screen differs from the record at open.
   bool changed() const;
   // OK and Cancel as their buttons do.

@@ -250,6 +250,11 @@ UpdateWebPages::UpdateWebPages()
 RecordBuffer& UpdateWebPages::page() const { return primaryFile()->buffer(); }
 RecordBuffer& UpdateWebPages::domain() const { return access(FileId::Domains).buffer(); }
 
+bool UpdateWebPages::domainMissing() const {
+  const std::string own = page().text("WEB:DOMAINNAME");
+  return !isBlank(own) && compareNoCase(domain().text("DOM:DOMAINNAME"), own) != 0;
+}
+
 bool UpdateWebPages::beforeWindow() {
   // The numbering step leaves "1" in a new page's name: not the user's value.
   if (request() == InsertRecord && page().text("WEB:PAGENAME") == "1") page().setText("WEB:PAGENAME", "");
@@ -352,7 +357,7 @@ void UpdateWebPages::domainChosen(Control& drop) {
 void UpdateWebPages::localPathEvent(bool accepted) {
   if (!accepted) checkDomainDirectories();
   RecordBuffer& p = page();
-  if (!isBlank(p.text("WEB:LOCALPATH"))) {
+  if (!isBlank(p.text("WEB:LOCALPATH")) && !domainMissing()) {
     p.setText("WEB:PAGENAME", pageNameFromLocalPath(p.text("WEB:LOCALPATH"), domain().text("DOM:DEFAULTLOCALDIR")));
     p.setText("WEB:PAGEPATH", pagePath());
   }
@@ -368,7 +373,7 @@ std::string UpdateWebPages::pagePath() const {
 void UpdateWebPages::pagePathEvent(bool selected) {
   RecordBuffer& p = page();
   // Without a page name the rebuild would wipe the stored path.
-  if (selected && !isBlank(p.text("WEB:PAGENAME"))) p.setText("WEB:PAGEPATH", pagePath());
+  if (selected && !isBlank(p.text("WEB:PAGENAME")) && !domainMissing()) p.setText("WEB:PAGEPATH", pagePath());
   p.setText("WEB:PAGEPATH", slashFirstBackslash(p.text("WEB:PAGEPATH")));
   display();
 }
@@ -376,7 +381,7 @@ void UpdateWebPages::pagePathEvent(bool selected) {
 void UpdateWebPages::pageNameEvent(bool accepted) {
   RecordBuffer& p = page();
   if (p.text("WEB:PAGENAME") == "1") p.setText("WEB:PAGENAME", "");
-  if (accepted && !isBlank(p.text("WEB:DOMAINNAME")) && !isBlank(p.text("WEB:PAGENAME"))) {
+  if (accepted && !isBlank(p.text("WEB:DOMAINNAME")) && !isBlank(p.text("WEB:PAGENAME")) && !domainMissing()) {
     if (isBlank(p.text("WEB:PAGEPATH"))) p.setText("WEB:PAGEPATH", pagePath());
     const std::string dir = domain().text("DOM:DEFAULTLOCALDIR");
     if (!isBlank(dir) && isBlank(p.text("WEB:LOCALPATH")))

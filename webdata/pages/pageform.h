@@ -45,6 +45,9 @@ class UpdateWebPages : public FormProcedure {
  private:
   RecordBuffer& page() const;
   RecordBuffer& domain() const;
+  // The page names a domain that has no record here (renamed, never
+  // entered): the domain buffer holds another's, so no path is derived.
+  bool domainMissing() const;
   void takeWindowFields();
   void enableViewButtons();
   void showProgress();
