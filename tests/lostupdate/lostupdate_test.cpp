@@ -377,6 +377,34 @@ TEST_F(LostUpdate, TheReaderInAnotherProcessUnderAnOpenPageForm) {
   EXPECT_EQ(saved.text("WEB:FILESIZE"), read.text("WEB:FILESIZE"));
 }
 
+// Untouched by the user, a page the reader wrote leaves without a question,
+// straight away or after a visit to one of its detail browses, and its OK
+// finds nothing changed elsewhere.
+TEST_F(LostUpdate, AnUntouchedPageTheReaderWroteLeavesWithoutAQuestion) {
+  std::ofstream("site/page00001.htm") << "<html><head><title>  Spaced   title </title>\n"
+                                      << "<meta name=\"author\" content=\"x\"></head>\n"
+                                      << "<body><a href=\"b.htm\">b</a></body></html>\n";
+  ASSERT_EQ(QProcess::execute(QM_READER_RUN, {"example.com", "site"}), 0);
+  for (Role leave : {Role::Cancel, Role::Ok})
+    for (const char* visit : {"", "?ViewLinks", "?ViewMeta"}) {
+      SCOPED_TRACE(std::string(visit) + (leave == Role::Ok ? " OK" : " Cancel"));
+      answers.asked.clear();
+      FormProcedure* f = pageFormOf("example.com", &thread);
+      ASSERT_NE(f, nullptr);
+      if (*visit) {
+        click(f, visit);
+        WindowProcedure* detail = topProcedure(thread);
+        ASSERT_NE(detail, f);
+        click(detail, "?Close");
+        ASSERT_EQ(formOn(thread), f);
+      }
+      pressRole(f, leave);
+      EXPECT_TRUE(asked().empty()) << asked().front();
+      EXPECT_NE(formOn(thread), f);
+      closeProcedures();
+    }
+}
+
 // ---- every form of both programs ---------------------------------------------------
 
 // Keeps a thread alive and its files positioned while a form runs over it.

@@ -368,6 +368,57 @@ TEST(RecordFile, ChangeDeleteAndDeleteByKey) {
     EXPECT_EQ(f.count(), 1);
 }
 
+// A record read earlier is written back only while the stored one still
+// equals that copy: another connection's change is never overwritten.
+TEST(RecordFile, ConditionalPutWritesOnlyOverTheCopyRead) {
+    RecordFile a(people()), b(people());
+    ASSERT_EQ(a.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    ASSERT_EQ(b.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+    addPerson(a, "ann", "Oslo");
+    addPerson(a, "bob", "Rome");
+    const int64_t ann = a.position() - 1;
+    ASSERT_EQ(a.fetchPosition(ann), 0);
+    const RecordBuffer read = a.buffer();
+    a.buffer().setText(kCity, "Lima");
+
+    ASSERT_EQ(b.fetchPosition(ann), 0);
+    b.buffer().setText(kCity, "Bern");
+    ASSERT_EQ(b.put(), 0);
+    EXPECT_EQ(a.putIfUnchanged(read), ErrChanged);
+    EXPECT_EQ(a.buffer().text(kCity), "Lima");  // what was typed stays in the buffer
+    ASSERT_EQ(b.fetchPosition(ann), 0);
+    EXPECT_EQ(b.buffer().text(kCity), "Bern");
+
+    // Read again, the write goes through; a clash and a deleted record write nothing.
+    ASSERT_EQ(a.fetchPosition(ann), 0);
+    const RecordBuffer again = a.buffer();
+    a.buffer().setText(kName, "BOB");
+    EXPECT_EQ(a.putIfUnchanged(again), ErrDuplicateKey);
+    EXPECT_EQ(a.duplicateKey(), kByName);
+    a.buffer().setText(kName, "ann");
+    a.buffer().setText(kCity, "Lima");
+    EXPECT_EQ(a.putIfUnchanged(again), 0);
+    ASSERT_EQ(b.fetchPosition(ann), 0);
+    EXPECT_EQ(b.buffer().text(kCity), "Lima");
+    ASSERT_EQ(b.erase(), 0);
+    EXPECT_EQ(a.putIfUnchanged(a.buffer()), ErrNotFound);
+    EXPECT_EQ(a.count(), 1);
+
+    // Inside a batch the compare sees the batch's own writes.
+    ASSERT_EQ(a.beginBatch(), 0);
+    a.buffer().setText(kName, "bob");
+    ASSERT_EQ(a.fetch(kByName), 0);
+    const RecordBuffer inBatch = a.buffer();
+    a.buffer().setText(kCity, "Kyiv");
+    EXPECT_EQ(a.putIfUnchanged(inBatch), 0);
+    a.buffer().setText(kCity, "Riga");
+    EXPECT_EQ(a.putIfUnchanged(inBatch), ErrChanged);
+    ASSERT_EQ(a.commitBatch(), 0);
+    b.buffer().setText(kName, "bob");
+    ASSERT_EQ(b.fetch(kByName), 0);
+    EXPECT_EQ(b.buffer().text(kCity), "Kyiv");
+}
+
 TEST(RecordFile, BadFilesGiveClearErrors) {
     struct { const char* fixture; int code; } cases[] = {
         {"store/notadb.qdf", ErrBadFile},
