@@ -219,15 +219,17 @@ int writeLink(FileManager& inl, const std::string& id, int type, const std::stri
     return rc;
   }
   const bool found = rc == 0;
+  const RecordBuffer read = b;
   if (!found) b.clear();
   b.setText("INL:RECID", id);
   b.setInteger("INL:TYPE", type);
   b.setText("INL:DESCRIPTION", description.substr(0, 40));
   b.setText("INL:LINK", link);
-  rc = found ? inl.file().put() : inl.tryInsert();
+  // Written back only over the link as read: one saved meanwhile is kept.
+  rc = found ? inl.file().putIfUnchanged(read) : inl.tryInsert();
   if (rc != 0) {
     args.errorText = errorTextFor(rc);
-    errors().raise(found ? 25 : 4, args);
+    errors().raise(rc == ErrChanged ? 6 : found ? 25 : 4, args);
   }
   return rc;
 }

@@ -183,6 +183,12 @@ struct LostUpdate : GuiTest {
   }
   static FormProcedure* formOn(int th) { return dynamic_cast<FormProcedure*>(topProcedure(th)); }
 
+  // Change on example.com in the domain browse of thread th.
+  static FormProcedure* changeDomain(BrowseProcedure* b, int th) {
+    clickRow(b, {{"DOM:DOMAINNAME", "example.com"}});
+    click(b, "?Change");
+    return formOn(th);
+  }
   // Main Work Area, the domain highlighted, "Web Pages", Change on the page.
   FormProcedure* pageFormOf(const std::string& domain, int* th, const std::string& path = kPage) {
     auto* d = start<BrowseProcedure>("BrowseDomains", th);
@@ -204,15 +210,11 @@ TEST_F(LostUpdate, TwoDomainFormsTheLaterOkShowsTheEarlierAndDittoRecallsTheTypi
   int t1 = 0, t2 = 0;
   auto* b1 = start<BrowseProcedure>("BrowseDomains", &t1);
   auto* b2 = start<BrowseProcedure>("BrowseDomains", &t2);
-  clickRow(b2, {{"DOM:DOMAINNAME", "example.com"}});
-  click(b2, "?Change");
-  FormProcedure* f2 = formOn(t2);
+  FormProcedure* f2 = changeDomain(b2, t2);
   ASSERT_NE(f2, nullptr);
   typeAndTab(f2, "?DOM:OWNERNAME", "Owner ONE");
 
-  clickRow(b1, {{"DOM:DOMAINNAME", "example.com"}});
-  click(b1, "?Change");
-  FormProcedure* f1 = formOn(t1);
+  FormProcedure* f1 = changeDomain(b1, t1);
   ASSERT_NE(f1, nullptr);
   typeAndTab(f1, "?DOM:REGLOGIN", "user2");
   pressRole(f1, Role::Ok);
@@ -236,6 +238,27 @@ TEST_F(LostUpdate, TwoDomainFormsTheLaterOkShowsTheEarlierAndDittoRecallsTheTypi
   EXPECT_EQ(domain.text("DOM:OWNERNAME"), "Owner ONE");
   EXPECT_EQ(domain.text("DOM:REGLOGIN"), "user2");
   EXPECT_EQ(asked().size(), 1u);
+}
+
+// Deleted meanwhile, the record is not changed elsewhere: the save asks
+// "Record Update Error" as before, No keeps the form open, nothing is added.
+TEST_F(LostUpdate, ARecordDeletedUnderAnOpenFormAsksToSaveAgain) {
+  auto* b = start<BrowseProcedure>("BrowseDomains", &thread);
+  FormProcedure* f = changeDomain(b, thread);
+  ASSERT_NE(f, nullptr);
+  typeAndTab(f, "?DOM:OWNERNAME", "Owner TWO");
+  {
+    RecordFile other(fileDef(FileId::Domains));
+    ASSERT_EQ(other.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+    ASSERT_EQ(other.fetchPosition(1), 0);
+    ASSERT_EQ(other.erase(), 0);
+  }
+  answers.replies = {BtnYes, BtnNo};
+  pressRole(f, Role::Ok);
+  const Strings again(2, "Record Update Error: An error was experienced changing this record. Do you want to try to save again?");
+  EXPECT_EQ(asked(), again);
+  EXPECT_EQ(formOn(thread), f);
+  EXPECT_TRUE(all(FileId::Domains).empty());
 }
 
 // The quick view and a second page form, each left open over a page that
