@@ -176,7 +176,9 @@ void FormProcedure::showChangedElsewhere() {
   atOpen_ = f->buffer();
   errors().raise(7, MessageArgs{f->name(), errorTextFor(ErrChanged), {}, {}});
   if (!isRunning()) return;
+  readParent();
   display();
+  recordReshown();
   shownAtOpen_ = onScreen();
 }
 

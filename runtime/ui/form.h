@@ -61,6 +61,9 @@ class FormProcedure : public WindowProcedure {
   // Insert: the form's own priming from its parent record, before the
   // record at open is kept.
   virtual void primeFromParent() {}
+  // The record changed elsewhere is shown now: what the form derives from it
+  // beyond its fields follows.
+  virtual void recordReshown() {}
   // Takes in what was typed into the focused entry but not yet accepted;
   // false when that stopped the action (a refused entry, the form closed).
   bool acceptTyped();

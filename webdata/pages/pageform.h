@@ -35,6 +35,7 @@ class UpdateWebPages : public FormProcedure {
  protected:
   bool beforeWindow() override;
   void primeFromParent() override;
+  void recordReshown() override { enableViewButtons(); }
   void beforeEventLoop() override;
   bool takeWindowEvent(Event e) override;
   bool takeFieldEvent(Control& c, Event e) override;

@@ -301,6 +301,11 @@ bool UpdateWebPages::takeAccepted(Control& c) {
 
 void UpdateWebPages::closeRequested() { close(RequestCancelled); }
 
+void UpdateWebPages::recordReshown() {
+  for (DetailList* list : lists_)
+    if (list) list->first();
+}
+
 void UpdateWebPages::cleanup() {
   tabs_.release();
   // A record left by the numbering step (page name "1", no domain) is removed

@@ -43,6 +43,7 @@ class UpdateWebPages : public FormProcedure {
   bool takeWindowEvent(Event e) override;
   bool takeAccepted(Control& c) override;
   void closeRequested() override;
+  void recordReshown() override;
 
  private:
   void viewDetail(int number);
