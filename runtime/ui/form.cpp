@@ -18,6 +18,14 @@ std::map<std::string, RecordBuffer>& saved() {
   static std::map<std::string, RecordBuffer> m;
   return m;
 }
+
+// A control showing a field or memo of the file (not a global, not another file).
+bool showsFieldOf(const FileDef& d, const std::string& label) {
+  if (d.fieldIndex(label) >= 0 || d.memoIndex(label) >= 0) return true;
+  for (const MemoDef& m : d.memos)
+    if (compareNoCase(m.exprName, label) == 0) return true;
+  return false;
+}
 }  // namespace
 
 const RecordBuffer* FormProcedure::history(const std::string& formName) {
@@ -118,7 +126,7 @@ RecordBuffer FormProcedure::onScreen() const {
   RecordBuffer shown;
   bool refused = false;
   for (auto& c : built()->controls())
-    if (c->isData() && !c->take(nullptr)) refused = true;
+    if (c->isData() && showsFieldOf(f->def(), c->def().field) && !c->take(nullptr)) refused = true;
   if (!refused) shown = f->buffer();  // a value no field can hold differs from any record
   f->buffer() = keep;
   return shown;
