@@ -25,7 +25,6 @@
 #include "reader/register.h"
 #include "records/register.h"
 #include "records/reports/register.h"
-#include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/store/thread.h"
