@@ -103,7 +103,6 @@ QRect textArea(const Control& c) {
   return {};
 }
 
-// The list's columns as shown, or as defined while no procedure fills it.
 // The whole digits a number field holds.
 int fieldDigits(const std::optional<Binding>& b) {
   if (!b || !b->type) return 20;
@@ -116,6 +115,7 @@ int fieldDigits(const std::optional<Binding>& b) {
   }
 }
 
+// The list's columns as shown, or as defined while no procedure fills it.
 void checkHeaders(const Control& c, const Window& win, std::vector<std::string>& out) {
   const DialogUnits& units = win.units();
   auto* t = qobject_cast<QTableView*>(c.widget());
