@@ -36,7 +36,7 @@ std::vector<ColumnDef> noticeColumns() {
       {62, J::Right, 2, "Reg Date Started", J::Center, 2, "DOM:DATESTARTED", "@D2"},
       {60, J::Right, 2, "Renewal Date", J::Center, 2, "DOM:RENEWALDATE", "@D2"},
       {50, J::Center, 2, "Host Date", J::Center, 2, "DOM:HOSTDATE", "@D2"},
-      {30, J::Left, 2, "Fee Paid", J::Left, 2, "DOM:FEEPAID", "@n10.2"},
+      {40, J::Left, 2, "Fee Paid", J::Left, 2, "DOM:FEEPAID", "@n10.2"},
   };
   cols.back().resizable = false;
   cols.back().rightBorder = false;

@@ -1,6 +1,7 @@
 #include "frame/gallery.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLayout>
@@ -17,6 +18,7 @@
 #include <set>
 
 #include "dictionary/dictionary.h"
+#include "frame/framehost.h"
 #include "frame/procedures.h"
 #include "frame/tour.h"
 #include "runtime/config/errors.h"
@@ -109,6 +111,11 @@ void addSamples() {
                          {"DOM:DATESTARTED", started}, {"DOM:FEEPAID", "12.5"}}},
       {FileId::Hosts, {{"HOS:HOSTNAME", "Harbour Hosting"}, {"HOS:URL", "http://www.harbour-hosting.example"},
                        {"HOS:PHONENUMBER", "555-0100"}, {"HOS:FEEMONTHLY", "9.95"}, {"HOS:CURRENTLYUSE", "Y"}}},
+      // Values as long as their fields, as real data has them.
+      {FileId::Hosts, {{"HOS:HOSTNAME", "Northern Lights Web Hosting Cooperative."},
+                       {"HOS:URL", "http://northern-lights-hosting.example"},
+                       {"HOS:SUPPORTEMAIL", "helpdesk@northern-lights-hosting.example"},
+                       {"HOS:PHONENUMBER", "555-0199"}, {"HOS:FEEMONTHLY", "99999.99"}}},
       {FileId::Registrars, {{"REG:COMPANYNAME", "Names Direct"}, {"REG:URL", "http://names.example"},
                             {"REG:REGULARFEE", "35"}, {"REG:CURRENTLYUSE", "Y"}}},
       {FileId::WebPages, {{"WEB:DOMAINNAME", "example.com"}, {"WEB:PAGENAME", "index.htm"},
@@ -117,6 +124,11 @@ void addSamples() {
       {FileId::WebPages, {{"WEB:DOMAINNAME", "example.com"}, {"WEB:PAGENAME", "about.htm"},
                           {"WEB:PAGEPATH", "http://www.example.com/about.htm"}, {"WEB:LOCALPATH", "site/about.htm"},
                           {"WEB:HTMLPAGETITLE", "About us"}, {"WEB:USENOW", "Y"}}},
+      {FileId::WebPages, {{"WEB:DOMAINNAME", "example.com"}, {"WEB:PAGENAME", "install-guide.htm"},
+                          {"WEB:PAGEPATH", "http://www.example.com/documentation/reference/installation-guide.htm"},
+                          {"WEB:LOCALPATH", "site/documentation/reference/manual/chapters/installation-guide.htm"},
+                          {"WEB:HTMLPAGETITLE", "Installing the program on a new machine, step by step"},
+                          {"WEB:USENOW", "Y"}}},
       {FileId::WPIMG, {{"WPI:DOMAINNAME", "example.com"}, {"WPI:PAGE", "index.htm"},
                        {"WPI:WEBPAGEPATHNAME", "http://www.example.com/index.htm"},
                        {"WPI:WEBPAGEIMG", "images/logo.gif"}, {"WPI:LINENUMBER", "12"},
@@ -205,12 +217,8 @@ void frameWithBrowseAndForm(Gallery& g, const char* browse) {
   if (WindowProcedure* f = g.frame()) g.save(f->outerWindow()->grab(), "frame");
 }
 
-void run(Gallery& g) {
-  WindowProcedure* frame = g.frame();
-  // What the start opened (the title window, the reminders) first.
-  for (int t : runningThreads())
-    if (WindowProcedure* p = topProcedure(t); p && p != frame && p->outerWindow())
-      g.save(p->outerWindow()->grab(), p->name());
+// Closes every window but the frame.
+void closeOthers(WindowProcedure* frame) {
   for (int round = 0; round < 20; ++round) {
     bool any = false;
     for (int t : runningThreads())
@@ -221,12 +229,42 @@ void run(Gallery& g) {
     settle(20);
     if (!any) break;
   }
+}
+
+// The frame with four windows after Window > Tile, and after Cascade then.
+void frameArranged(Gallery& g, const std::vector<const char*>& windows) {
+  auto* host = dynamic_cast<FrameHost*>(g.frame());
+  if (!host) return;
+  closeOthers(host);
+  for (const char* name : windows)
+    if (findProcedure(name)) startNamedProcedure(name, 0);
+  settle(800);
+  const std::pair<const char*, const char*> steps[] = {{"T&ile", "frame-tiled"}, {"&Cascade", "frame-tiled-cascaded"}};
+  for (const auto& [item, picture] : steps) {
+    QAction* action = host->menuAction(std::string_view(item));
+    if (!action) continue;
+    action->trigger();
+    settle(400);
+    g.save(host->outerWindow()->grab(), picture);
+  }
+  closeOthers(host);
+}
+
+void run(Gallery& g) {
+  WindowProcedure* frame = g.frame();
+  // What the start opened (the title window, the reminders) first.
+  for (int t : runningThreads())
+    if (WindowProcedure* p = topProcedure(t); p && p != frame && p->outerWindow())
+      g.save(p->outerWindow()->grab(), p->name());
+  closeOthers(frame);
   tourAll(g);
   // The error reporter's messages, each as it shows.
   if (g.program == "quillmark")
     for (const ErrorEntry& e : errorTable())
       if (auto req = errors().request(e.id, MessageArgs{"DOMAINS", "Record Not Found", "DOM:name", "DOM:DOMAINNAME"}))
         DrawingAnswerer::draw(*req, "error-" + std::to_string(e.id));
+  if (g.program == "quillmark")
+    frameArranged(g, {"BrowseDomains", "BrowseHosts", "BrowseRegistrars", "BrowseWebPages2"});
   frameWithBrowseAndForm(g, g.program == "quillmark" ? "BrowseDomains" : "readpages");
   std::fprintf(stderr, "gallery: %zu pictures in %s\n", g.written.size(), qPrintable(g.dir.absolutePath()));
   for (int t : runningThreads())

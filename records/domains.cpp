@@ -34,7 +34,7 @@ const std::vector<ColumnDef>& domainColumns() {
       {80, J::Left, 2, "Registrar", J::Left, 2, "DOM:REGISTRAR", "@s40"},
       {80, J::Left, 2, "Reg Login", J::Left, 2, "DOM:REGLOGIN", "@s20"},
       {80, J::Left, 2, "Reg Login Pwd", J::Left, 2, "DOM:REGLOGINPWD", "@s20"},
-      {44, J::Decimal, 12, "Fee Paid", J::Center, 2, "DOM:FEEPAID", "@n10.2"},
+      {50, J::Decimal, 12, "Fee Paid", J::Center, 2, "DOM:FEEPAID", "@n10.2"},
       {80, J::Left, 2, "Owner Name", J::Left, 2, "DOM:OWNERNAME", "@s40"},
       {80, J::Left, 2, "Contact Person", J::Left, 2, "DOM:CONTACTPERSON", "@s20"},
   };

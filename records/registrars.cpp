@@ -20,7 +20,7 @@ const std::vector<ColumnDef>& registrarColumns() {
       {80, J::Left, 2, "Support Email", J::Left, 2, "REG:SUPPORTEMAIL", "@s50"},
       {80, J::Left, 2, "Phone", J::Left, 2, "REG:PHONE", "@s20"},
       {80, J::Left, 2, "Fax", J::Left, 2, "REG:FAX", "@s20"},
-      {48, J::Decimal, 12, "Regular Fee", J::Center, 2, "REG:REGULARFEE", "@n10.2"},
+      {53, J::Decimal, 12, "Regular Fee", J::Center, 2, "REG:REGULARFEE", "@n10.2"},
   };
   return cols;
 }

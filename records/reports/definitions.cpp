@@ -105,7 +105,7 @@ constexpr std::array<PlacedField, 19> ProfileFields{{
     {"City:", "HOS:HOSCITY", "@s30", 281, 1385, 1150, 3300},
     {"State:", "HOS:STATE", "@s2", 271, 1552, 650, 230},
     {"Zip Code:", "HOS:ZIPCODE", "@s10", 896, 1552, 1460, 900},
-    {"Allotted Disk Space (MB)", "HOS:DISKSPACE", "@s20", 5167, 1313, 6480, 1100},
+    {"Allotted Disk Space (MB)", "HOS:DISKSPACE", "@s20", 5167, 1313, 6480, 600},
     {"POP 3 Number of Accounts:", "HOS:POP3NUMBER", "N-3", 260, 2031, 2030, 300},
     {"SMTP (host provides send mail?):", "HOS:SMTP", "@s1", 260, 2198, 2030, 1100},
     {"Email Control:", "HOS:EMAILCONTROL", "@s10", 260, 2375, 2030, 1100},

@@ -1,5 +1,6 @@
 #include "records/reports/layouts.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -44,9 +45,7 @@ bool amount(std::string_view picture) {
 ReportControl valueAt(int x, int y, int w, int h, const RecordAccess& record, int field,
                 std::string_view picture, Align align) {
   return fieldAt(
-      x, y, w, h,
-      [record, field, pic = std::string(picture)] { return pictured(record(), field, pic); }, {},
-      align);
+      x, y, w, h, [record, field] { return record().valueText(field); }, std::string(picture), align);
 }
 
 ReportControl withFont(ReportControl c, FontSpec f) {
@@ -55,14 +54,6 @@ ReportControl withFont(ReportControl c, FontSpec f) {
 }
 
 }  // namespace
-
-std::string pictured(const RecordBuffer& record, int field, std::string_view picture) {
-  std::string s = formatAny(picture, record.valueText(field));
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = s.find_last_not_of(' ');
-  return s.substr(first, last - first + 1);
-}
 
 ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAccess record,
                            PaperSize paper) {
@@ -146,7 +137,8 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   }
   for (const PlacedMark& m : profileMarks()) {
     const int field = fieldOf(hosts, m.field);
-    detail.controls.push_back(checkBoxAt(m.x, m.y, 2000, GridCellH, std::string(m.caption),
+    // A caption may run to the block's edge, no further.
+    detail.controls.push_back(checkBoxAt(m.x, m.y, std::min(2000, BlockW - m.x), GridCellH, std::string(m.caption),
                                          [record, field] { return record().text(field); }));
   }
   const ProfileNotes& n = profileNotes;

@@ -15,9 +15,6 @@ namespace qm::reports {
 // The record the bands print; read each time a band prints.
 using RecordAccess = std::function<const RecordBuffer&()>;
 
-// A field's value through its picture, without the picture's padding.
-std::string pictured(const RecordBuffer& record, int field, std::string_view picture);
-
 // The four-column listing: title, date stamp and labels in the page header,
 // one grid of values per record, the page number in the footer. Laid out for
 // the given paper (US Letter unless the printer set-up chose another).

@@ -443,6 +443,24 @@ QImage glove() {
   return img;
 }
 
+// The programs' icons again at the sizes desktops show: the drawings scale.
+struct AppIcon {
+  const char* name;  // icons/apps/<name>-<size>.png
+  const char* drawnAs;
+};
+constexpr AppIcon kAppIcons[] = {{"quillmark", "qm.png"}, {"skimwell", "webpage.png"}};
+constexpr int kAppSizes[] = {48, 64, 128, 256};
+
+QImage drawIcon(const Icon& icon, int size) {
+  QImage img(size, size, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(double(size) / kSize, double(size) / kSize);
+  icon.draw(p);
+  return img;
+}
+
 struct Picture {
   const char* file;  // under the resources folder
   bool jpeg;
@@ -495,19 +513,19 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const std::string dir = argv[1];
   int failures = 0;
-  for (const Icon& icon : icons()) {
-    QImage img(kSize, kSize, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    {
-      QPainter p(&img);
-      p.setRenderHint(QPainter::Antialiasing);
-      icon.draw(p);
-    }
-    const std::string path = dir + "/icons/" + icon.file;
-    if (!QDir().mkpath(QString::fromStdString(dir + "/icons")) || !img.save(QString::fromStdString(path), "PNG")) {
+  const auto save = [&](const QImage& img, const std::string& folder, const std::string& file) {
+    const std::string path = dir + "/" + folder + "/" + file;
+    if (!QDir().mkpath(QString::fromStdString(dir + "/" + folder)) || !img.save(QString::fromStdString(path), "PNG")) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       ++failures;
     }
+  };
+  for (const Icon& icon : icons()) {
+    save(drawIcon(icon, kSize), "icons", icon.file);
+    for (const AppIcon& app : kAppIcons)
+      if (std::string(app.drawnAs) == icon.file)
+        for (int size : kAppSizes)
+          save(drawIcon(icon, size), "icons/apps", std::string(app.name) + "-" + std::to_string(size) + ".png");
   }
   for (const Picture& pic : pictures()) {
     const std::string path = dir + "/" + pic.file;

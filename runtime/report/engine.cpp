@@ -42,8 +42,8 @@ std::string controlText(const ReportControl& c, int page) {
   std::string raw = c.value();
   if (c.picture.empty()) return rightTrimmed(std::move(raw));
   std::string shown = rightTrimmed(formatAny(c.picture, raw));
-  // Numbers come padded to the picture's width; the control's alignment places them.
-  if (pictureKind(c.picture) != PictureKind::Text) shown.erase(0, shown.find_first_not_of(' '));
+  // Values come padded to the picture's width; the control's alignment places them.
+  shown.erase(0, shown.find_first_not_of(' '));
   return shown;
 }
 
@@ -186,25 +186,16 @@ std::string ReportEngine::fitText(int font, const std::string& text, int width) 
   // rest is shaped.
   double used = 0;
   std::size_t n = 0;
-  for (; n < text.size(); ++n) {
+  for (; n < text.size() && used <= width; ++n) {
     const auto ch = static_cast<unsigned char>(text[n]);
     if (ch >= 128) break;
     used += f.ascii[ch];
-    if (used > width) return text.substr(0, n);
   }
-  if (n == text.size()) return text;
+  if (n == text.size() && used <= width) return text;
   const QString q = toQString(text);
-  if (f.metrics->horizontalAdvance(q) <= width) return text;
-  qsizetype lo = 0, hi = q.size();  // left(lo) fits, left(hi) does not
-  while (hi - lo > 1) {
-    const qsizetype mid = (lo + hi) / 2;
-    if (f.metrics->horizontalAdvance(q.left(mid)) <= width)
-      lo = mid;
-    else
-      hi = mid;
-  }
-  if (lo > 0 && q.at(lo - 1).isHighSurrogate()) --lo;
-  return q.left(lo).toStdString();
+  if (used <= width && f.metrics->horizontalAdvance(q) <= width) return text;
+  // A cut text says so: it ends in an ellipsis.
+  return f.metrics->elidedText(q, Qt::ElideRight, width).toStdString();
 }
 
 void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, const std::string& text) {
@@ -213,7 +204,10 @@ void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, cons
   const int maxLines = c.h > 0 ? std::max(1, c.h / lineHeight) : 1 << 20;
   std::vector<QString> lines;
   const QString all = toQString(text);
-  for (QString para : all.split(QLatin1Char('\n'))) {
+  const QStringList paras = all.split(QLatin1Char('\n'));
+  bool cutShort = false;  // text left over once the box is full
+  for (qsizetype p = 0; p < paras.size(); ++p) {
+    QString para = paras[p];
     if (para.endsWith(QLatin1Char('\r'))) para.chop(1);
     if (c.w <= 0) {
       lines.push_back(para);
@@ -222,6 +216,7 @@ void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, cons
     do {
       if (f.metrics->horizontalAdvance(para) <= c.w) {
         lines.push_back(para);
+        para.clear();
         break;
       }
       qsizetype lo = 0, hi = para.size();
@@ -240,9 +235,19 @@ void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, cons
       para = para.mid(cut);
       while (para.startsWith(QLatin1Char(' '))) para.remove(0, 1);
     } while (!para.isEmpty() && static_cast<int>(lines.size()) < maxLines);
-    if (static_cast<int>(lines.size()) >= maxLines) break;
+    if (!para.isEmpty()) cutShort = true;
+    if (static_cast<int>(lines.size()) >= maxLines) {
+      for (qsizetype rest = p + 1; rest < paras.size(); ++rest)
+        if (!paras[rest].trimmed().isEmpty()) cutShort = true;
+      break;
+    }
   }
-  if (static_cast<int>(lines.size()) > maxLines) lines.resize(static_cast<std::size_t>(maxLines));
+  if (static_cast<int>(lines.size()) > maxLines) {
+    lines.resize(static_cast<std::size_t>(maxLines));
+    cutShort = true;
+  }
+  if (cutShort && !lines.empty() && c.w > 0)
+    lines.back() = f.metrics->elidedText(lines.back() + QChar(0x2026), Qt::ElideRight, c.w);
   Page& page = page_;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].isEmpty()) continue;

@@ -19,8 +19,6 @@ namespace qm {
 namespace {
 
 constexpr int PenWidth = 10;     // lines and frames, 1/100 inch
-constexpr int CheckSide = 110;   // check box square
-constexpr int CheckGap = 50;     // between the square and its caption
 constexpr const char* PagesUnreadable =
     "Some pages of the report could not be read back from its temporary file.";
 

@@ -13,6 +13,10 @@ class QPrinter;
 
 namespace qm {
 
+// A check box: its square, then its caption after the gap.
+inline constexpr int CheckSide = 110;
+inline constexpr int CheckGap = 50;
+
 // The installed font for a report font, sized in thousandths of an inch.
 QFont reportFont(const FontSpec& spec);
 

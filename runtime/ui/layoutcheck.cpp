@@ -20,7 +20,13 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include <cmath>
+
+#include "runtime/report/engine.h"
+#include "runtime/report/render.h"
 #include "runtime/ui/window.h"
+#include "runtime/values/date.h"
+#include "runtime/values/picture.h"
 
 namespace qm {
 
@@ -97,8 +103,21 @@ QRect textArea(const Control& c) {
   return {};
 }
 
+// The whole digits a number field holds.
+int fieldDigits(const std::optional<Binding>& b) {
+  if (!b || !b->type) return 20;
+  switch (*b->type) {
+    case FieldType::Decimal42: return 5;
+    case FieldType::Int2: return 5;
+    case FieldType::Int4: return 10;
+    case FieldType::UInt1: return 3;
+    default: return 20;
+  }
+}
+
 // The list's columns as shown, or as defined while no procedure fills it.
-void checkHeaders(const Control& c, const DialogUnits& units, std::vector<std::string>& out) {
+void checkHeaders(const Control& c, const Window& win, std::vector<std::string>& out) {
+  const DialogUnits& units = win.units();
   auto* t = qobject_cast<QTableView*>(c.widget());
   if (!t) return;
   QHeaderView* h = t->horizontalHeader();
@@ -116,16 +135,136 @@ void checkHeaders(const Control& c, const DialogUnits& units, std::vector<std::s
       text = QString::fromStdString(c.def().columns[static_cast<size_t>(i)].header);
       width = units.x(c.def().columns[static_cast<size_t>(i)].width);
     }
-    if (text.isEmpty()) continue;
-    const int need = widest(fm, text) + margin;
+    if (!text.isEmpty()) {
+      const int need = widest(fm, text) + margin;
+      if (need > width)
+        out.push_back(name(c) + ": column header \"" + text.toStdString() + "\" needs " + std::to_string(need) +
+                      " px, has " + std::to_string(width));
+    }
+    // The widest value the column's picture writes, with its indent, in a cell.
+    if (i >= static_cast<int>(c.def().columns.size())) continue;
+    const ColumnDef& col = c.def().columns[static_cast<size_t>(i)];
+    if (!fixedForm(col.picture)) continue;
+    const QFontMetrics cell(t->font());
+    const std::string value =
+        widestShown(col.picture, [&](const std::string& v) { return cell.horizontalAdvance(QString::fromStdString(v)); },
+                    fieldDigits(win.binding(col.field)));
+    const QString pad(col.justify == Justify::Center || col.indent <= 0 ? 0 : col.indent / 2, QLatin1Char(' '));
+    const int cellMargin = 2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
+    const int need = cell.horizontalAdvance(pad + QString::fromStdString(value)) + cellMargin + (t->showGrid() ? 1 : 0);
     if (need > width)
-      out.push_back(name(c) + ": column header \"" + text.toStdString() + "\" needs " + std::to_string(need) +
-                    " px, has " + std::to_string(width));
+      out.push_back(name(c) + ": column \"" + text.toStdString() + "\" value \"" + value + "\" needs " +
+                    std::to_string(need) + " px, has " + std::to_string(width));
   }
   if (t->wordWrap()) out.push_back(name(c) + ": list rows wrap their text");
 }
 
+// What a control prints when its value is the given raw text: the page item
+// the engine lays out for it alone.
+std::string printed(const ReportLayout& layout, ReportControl c, std::string raw) {
+  ReportLayout one;
+  one.font = layout.font;
+  c.x = c.y = 0;
+  c.value = [raw = std::move(raw)] { return raw; };
+  one.detail.controls.push_back(std::move(c));
+  one.detail.h = 1;
+  ReportEngine e(std::move(one));
+  e.open();
+  e.printDetail();
+  e.close();
+  const Page& page = e.model().pages.at(0);
+  return page.items.empty() ? std::string() : page.items.front().text;
+}
+
+void checkBand(const ReportLayout& layout, const Band& band, const std::string& where, std::vector<std::string>& out) {
+  for (const ReportControl& c : band.controls) {
+    if (c.kind != ControlKind::Text && c.kind != ControlKind::CheckBox) continue;
+    const QFontMetricsF fm(reportFont(c.font.value_or(layout.font)));
+    const auto width = [&](const std::string& v) { return fm.horizontalAdvance(toQString(v)); };
+    std::string shown, what = "text";
+    bool whole = true;
+    if (c.kind == ControlKind::CheckBox) {
+      if (c.text.empty()) continue;
+      shown = c.text, what = "caption";
+    } else if (c.pageNumber) {
+      for (int page : {9, 99, 999, 9999})
+        if (const std::string t = controlText(c, page); width(t) > width(shown)) shown = t;
+      what = "page number";
+    } else if (!c.value) {
+      if (c.text == DateStampText) shown = widestShown(DateStampPicture, width), what = "date stamp";
+      else shown = c.text;
+    } else {
+      if (c.picture.empty()) continue;  // a free text of no known length
+      shown = widestShown(c.picture, width), what = "value", whole = fixedForm(c.picture);
+    }
+    if (shown.empty()) continue;
+    const int offset = c.kind == ControlKind::CheckBox ? CheckSide + CheckGap : 0;
+    const int room = c.w > 0 ? c.w - offset : band.w - c.x - offset;
+    const int need = static_cast<int>(std::ceil(width(shown)));
+    const std::string at = where + " at " + std::to_string(c.x) + "," + std::to_string(c.y) + ": " + what + " \"" +
+                           shown.substr(0, 40) + (shown.size() > 40 ? "..." : "") + "\"";
+    if (band.w > 0 && c.x + std::max(c.w, 0) > band.w)
+      out.push_back(at + " lies past the band's right edge (" + std::to_string(band.w) + ")");
+    if (need <= room || (c.w <= 0 && band.w <= 0)) continue;
+    if (whole) {
+      out.push_back(at + " needs " + std::to_string(need) + ", has " + std::to_string(room));
+      continue;
+    }
+    // A longer text than its place holds shows it is cut.
+    const QString cut = toQString(printed(layout, c, formatAny(c.picture, std::string(shown))));
+    if (!cut.endsWith(QChar(0x2026)) || fm.horizontalAdvance(cut) > room + 0.5)
+      out.push_back(at + " is cut without an ellipsis to \"" + cut.left(40).toStdString() + "\"");
+  }
+}
+
 }  // namespace
+
+bool fixedForm(std::string_view picture) {
+  const PictureKind k = pictureKind(picture);
+  return k == PictureKind::Number || k == PictureKind::Date || k == PictureKind::Time || k == PictureKind::Pattern;
+}
+
+std::string widestShown(std::string_view picture, const std::function<double(const std::string&)>& width,
+                        int digits) {
+  std::vector<std::string> tries;
+  switch (pictureKind(picture)) {
+    case PictureKind::Date:
+      // A week of days in each month gives every month and weekday name.
+      for (int m = 1; m <= 12; ++m)
+        for (int d = 22; d <= 28; ++d) tries.push_back(formatDate(picture, dayNumber(2028, m, d)));
+      break;
+    case PictureKind::Time:
+      for (int h = 0; h < 24; ++h) tries.push_back(formatTime(picture, timeOf(h, 58, 58)));
+      break;
+    case PictureKind::Number:
+    case PictureKind::Pattern:
+      for (int d = 1; d <= digits; ++d) {
+        const std::string n(static_cast<size_t>(d), '8');
+        tries.push_back(formatAny(picture, n + ".88"));
+        tries.push_back(formatAny(picture, "-" + n + ".88"));
+      }
+      break;
+    case PictureKind::Text: tries.push_back(formatText(picture, std::string(1000, 'W'))); break;
+    case PictureKind::Unknown: break;
+  }
+  std::string best;
+  double most = -1;
+  for (std::string& t : tries) {
+    if (t.find('#') != std::string::npos && pictureKind(picture) == PictureKind::Number) continue;  // overflow
+    const auto b = t.find_first_not_of(' ');
+    t = b == std::string::npos ? std::string() : t.substr(b, t.find_last_not_of(' ') - b + 1);
+    if (const double w = width(t); w > most) best = t, most = w;
+  }
+  return best;
+}
+
+std::vector<std::string> reportFaults(const ReportLayout& layout) {
+  std::vector<std::string> out;
+  checkBand(layout, layout.header, "page header", out);
+  checkBand(layout, layout.detail, "detail", out);
+  checkBand(layout, layout.footer, "page footer", out);
+  return out;
+}
 
 int textNeeds(const QWidget* w) {
   if (auto* l = qobject_cast<const QLabel*>(w)) {
@@ -189,7 +328,7 @@ std::vector<std::string> layoutFaults(const Window& win) {
       if (need > sheet->width())
         out.push_back(name(c) + ": tabs need " + std::to_string(need) + " px, have " + std::to_string(sheet->width()));
     }
-    checkHeaders(c, win.units(), out);
+    checkHeaders(c, win, out);
     // Inside the window (or the group or tab it lies on).
     if (QWidget* parent = w->parentWidget()) {
       // A tab's page not on top keeps its first size: its room is the sheet's.

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "desk/notesreport.h"
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
@@ -21,6 +22,7 @@
 #include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/settings.h"
+#include "runtime/report/layout.h"
 #include "runtime/store/store.h"
 #include "runtime/ui/layoutcheck.h"
 #include "runtime/ui/procedure.h"
@@ -29,6 +31,7 @@
 #include "webdata/details/register.h"
 #include "webdata/pages/register.h"
 #include "webdata/reports/register.h"
+#include "webdata/reports/reports.h"
 #include "webdata/views/register.h"
 
 using namespace qm;
@@ -122,6 +125,13 @@ TEST(Layout, CheckFindsWhatAUserWouldSee) {
   list.columns = {ColumnDef{}};
   list.columns[0].header = "Date Entered";
   list.columns[0].width = 12;
+  ControlDef dates = make(Kind::List, "", 4, 4, 120, 60);
+  dates.columns = {ColumnDef{}};
+  dates.columns[0].header = "Date";
+  dates.columns[0].picture = "@D2";
+  dates.columns[0].width = 24;
+  ControlDef texts = dates;
+  texts.columns[0].picture = "@s80";
   struct Case {
     const char* what;
     std::vector<ControlDef> controls;
@@ -137,6 +147,8 @@ TEST(Layout, CheckFindsWhatAUserWouldSee) {
       {"a picture over a prompt", {make(Kind::Prompt, "(Reminders will pop-up)", 4, 10, 120, 10),
                                    make(Kind::Image, "", 4, 4, 20, 20)}, "lies over the text"},
       {"a narrow column header", {list}, "column header \"Date Entered\""},
+      {"a date column narrower than its date", {dates}, "column \"Date\" value \""},
+      {"a long text column ends in an ellipsis", {texts}, ""},
       {"a prompt's && shows one &", {make(Kind::Prompt, "Do steps 1, 2 && 4", 4, 4, 120, 10)}, ""},
       {"a prompt's mnemonic goes to its entry", {make(Kind::Prompt, "&Selection name:", 4, 4, 80, 10),
                                                  make(Kind::Entry, "", 90, 4, 60, 10)}, ""},
@@ -160,6 +172,57 @@ TEST(Layout, CheckFindsWhatAUserWouldSee) {
     p->close(2);
     settle(10);
   }
+}
+
+// Bands print their headings whole, fixed-form values whole and longer texts
+// with an ellipsis.
+TEST(Layout, CheckFindsCutReportTexts) {
+  const auto value = [] { return std::string("12.5"); };
+  struct Case {
+    const char* what;
+    ReportControl control;
+    std::string fault;  // "" for none
+  } cases[] = {
+      {"a heading narrower than its text", textAt(0, 0, 450, 167, "Use Now"), "text \"Use Now\" needs"},
+      {"a heading with room", textAt(0, 0, 1000, 167, "Use Now"), ""},
+      {"a heading past the band", textAt(7000, 0, 0, 167, "Currently Use"), "needs"},
+      {"a cell past the band's edge", textAt(7000, 0, 1000, 167, "Use"), "past the band's right edge"},
+      {"a date cut", fieldAt(0, 0, 300, 167, value, "@D2"), "value \"01/22/2028\" needs"},
+      {"a number with room", fieldAt(0, 0, 900, 167, value, "@n-14"), ""},
+      {"a number cut", fieldAt(0, 0, 300, 167, value, "@n-14"), "needs"},
+      {"a long text ends in an ellipsis", fieldAt(0, 0, 1000, 167, value, "@s80"), ""},
+      {"a check box caption cut", checkBoxAt(0, 0, 500, 167, "Currently Use", value), "caption \"Currently Use\""},
+      {"a date stamp cut", dateStampAt(0, 0, 300, 167), "date stamp"},
+      {"a page number with room", pageNumberAt(0, 0, 1500, 167), ""},
+  };
+  for (const Case& c : cases) {
+    ReportLayout l;
+    l.detail = Band{0, 0, 7500, 300, {c.control}};
+    std::string all;
+    for (const std::string& f : reportFaults(l)) all += f + "\n";
+    if (c.fault.empty())
+      EXPECT_EQ(all, "") << c.what;
+    else
+      EXPECT_NE(all.find(c.fault), std::string::npos) << c.what << ": " << all;
+  }
+}
+
+TEST(Layout, EveryReport) {
+  setSettingsFileName("quillmark.INI");
+  initGlobals();
+  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  std::map<std::string, ReportLayout> layouts;
+  for (const reports::ReportEntry& e : reports::recordReports())
+    layouts[e.name] = reports::makeRecordReport(e.name)->procedure().engine().layout();
+  for (const webreports::WebReportDef& d : webreports::webReportDefs())
+    layouts[d.name] = webreports::makeWebReport(d.name)->procedure().engine().layout();
+  RecordBuffer none(fileDef(FileId::dnotes));
+  layouts["printnote"] = desk::printnoteLayout([&]() -> const RecordBuffer& { return none; });
+  EXPECT_GE(layouts.size(), 20u);
+  Faults faults;
+  for (const auto& [name, layout] : layouts) faults[name] = reportFaults(layout);
+  report(faults);
+  StopDictionary();
 }
 
 TEST(Layout, EveryWindowOfTheMainProgram) {

@@ -156,10 +156,12 @@ TEST_F(EngineTest, ControlsOfEveryKind) {
   const auto& first = m.pages[0].items;
   const QFontMetricsF fm(qm::reportFont(m.fonts[0]));
 
-  // Texts are cut to their width; short ones keep their start and lose trailing blanks.
+  // Texts are cut to their width, ending in an ellipsis; short ones keep their
+  // start and lose trailing blanks.
   const PageItem& cut = first[0];
   EXPECT_LT(cut.text.size(), longText.size());
   EXPECT_GT(cut.text.size(), 0u);
+  EXPECT_TRUE(QString::fromStdString(cut.text).endsWith(QChar(0x2026))) << cut.text;
   EXPECT_LE(fm.horizontalAdvance(QString::fromStdString(cut.text)), 600);
   EXPECT_GT(fm.horizontalAdvance(QString::fromStdString(cut.text + "W")), 600);
   EXPECT_EQ(first[1].text, "short");
@@ -189,6 +191,9 @@ TEST_F(EngineTest, ControlsOfEveryKind) {
   EXPECT_EQ(memoLines[1]->text.rfind("the second", 0), 0u);
   for (const auto* line : memoLines)
     EXPECT_LE(fm.horizontalAdvance(QString::fromStdString(line->text)), 1500);
+  // Its last line says that more text did not fit.
+  EXPECT_TRUE(QString::fromStdString(memoLines.back()->text).endsWith(QChar(0x2026))) << memoLines.back()->text;
+  EXPECT_FALSE(QString::fromStdString(memoLines.front()->text).endsWith(QChar(0x2026)));
 
   // The picture prints at its own size (2 x 1 inch) when the band has room...
   const auto images = kinds(first, ItemKind::Image);

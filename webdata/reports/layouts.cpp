@@ -28,8 +28,7 @@ int fieldOf(const FileDef& file, std::string_view label) {
 ReportControl value(const FileDef& file, const RecordAccess& record, const char* label, const char* picture, int x, int y,
               int w, int h = TextH, Align a = Align::Left) {
   const int f = fieldOf(file, label);
-  return fieldAt(
-      x, y, w, h, [record, f, pic = std::string(picture)] { return reports::pictured(record(), f, pic); }, {}, a);
+  return fieldAt(x, y, w, h, [record, f] { return record().valueText(f); }, picture, a);
 }
 
 ReportControl check(const FileDef& file, const RecordAccess& record, const char* label, int x, int y, std::string caption) {
@@ -144,7 +143,7 @@ ReportLayout webPageListing(const FileDef& file, RecordAccess record) {
   static const Cell cells[] = {
       {"Domain Name", "WEB:DOMAINNAME", "@s50", 52, 52, 1417},
       {"Page Name", "WEB:PAGENAME", "@s20", 1521, 52, 2450},
-      {"Use Now", "WEB:USENOW", nullptr, 4021, 52, 450},
+      {"Use Now", "WEB:USENOW", nullptr, 4021, 52, 500},
       {"Local Path", "WEB:LOCALPATH", "@s80", 52, 229, 1417},
       {"Local Default Directory", "WEB:LOCALDEFAULTDIRECTORY", "@s90", 1521, 229, 2010},
       {"Implement Date", "WEB:IMPLEMENTDATE", "@d17", 52, 406, 1417},

@@ -18,7 +18,7 @@ using F = FileId;
 const std::vector<ColumnSpec> kImageColumns = {{"Domain Name", "WPI:DOMAINNAME", "@s50", 1396},
                                                {"Page", "WPI:PAGE", "@s20", 1396},
                                                {"Web Page IMG", "WPI:WEBPAGEIMG", "@s200", 1635},
-                                               {"Currently Use", "WPI:CURRENTLYUSE", nullptr, 708}};
+                                               {"Currently Use", "WPI:CURRENTLYUSE", nullptr, 800}};
 const std::vector<ColumnSpec> kLinkColumns = {{"Domain Name", "WPL:DOMAINNAME", "@s50", 1323},
                                               {"Page Name", "WPL:PAGENAME", "@s20", 1719},
                                               {"Link", "WPL:WEBPAGELINK", "@s200", 3271}};
