@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QWidget>
 
+#include <functional>
 #include <set>
 
 #include "frame/procedures.h"
@@ -45,6 +46,22 @@ std::vector<WindowProcedure*> procedureWindows(const std::set<int>& skip) {
   return out;
 }
 
+// Runs events until `ready` holds or `ms` pass; true when it held.
+bool waitUntil(const std::function<bool()>& ready, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!ready()) {
+    if (t.elapsed() >= ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // What the window queued while it opened (first rows, redisplay) runs too.
+  QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return true;
+}
+
+constexpr int kOpenLimitMs = 10000;
+
 }  // namespace
 
 void tourProcedures(const std::vector<std::string>& names, const TourLook& look) {
@@ -54,7 +71,16 @@ void tourProcedures(const std::vector<std::string>& names, const TourLook& look)
   for (const std::string& name : names) {
     if (!findProcedure(name)) continue;
     startNamedProcedure(name, 0);
-    settle(150);
+    // Open means a window showing, or the start done with nothing left running.
+    auto opened_ = [&] {
+      if (!procedureWindows(before).empty()) return true;
+      for (QWidget* w : visibleTopLevels())
+        if (!tops.contains(w)) return true;
+      for (int t : runningThreads())
+        if (!before.count(t)) return false;
+      return true;
+    };
+    if (!waitUntil(opened_, kOpenLimitMs) && look.stalled) look.stalled(name);
     std::set<const QWidget*> seen;
     auto lookAt = [&](WindowProcedure* p) {
       seen.insert(p->outerWindow());
@@ -71,8 +97,13 @@ void tourProcedures(const std::vector<std::string>& names, const TourLook& look)
         Control* c = p->control(id);
         auto* b = c ? qobject_cast<QAbstractButton*>(c->widget()) : nullptr;
         if (!b || !b->isEnabled()) continue;
+        const size_t had = procedureWindows(before).size();
+        const int tops0 = visibleTopLevels().size();
         b->click();
-        settle(150);
+        if (!waitUntil([&] { return procedureWindows(before).size() > had || visibleTopLevels().size() > tops0; },
+                       kOpenLimitMs) &&
+            look.stalled)
+          look.stalled(name + " " + id);
         for (WindowProcedure* q : procedureWindows(before))
           if (!seen.count(q->outerWindow())) lookAt(q);
         for (int guard = 0; guard < 10 && topProcedure(thread) && topProcedure(thread) != p; ++guard) {

@@ -18,6 +18,8 @@ struct TourLook {
   std::function<void(const std::string& started, WindowProcedure& p)> window;
   // Another top-level window that the start opened (a progress window, a preview).
   std::function<void(const std::string& started, QWidget& w)> other;
+  // A start (or a pressed button, named after it) that showed nothing in time.
+  std::function<void(const std::string& what)> stalled = {};
   // Buttons pressed in each window opened, to see the windows they call.
   std::vector<std::string> press = {"?Find"};  // the views' query window
 };

@@ -75,7 +75,7 @@ Faults tourAll(int frameThread) {
   std::vector<std::string> names;
   for (const std::string& n : registeredProcedures())
     if (n != "Main") names.push_back(n);
-  tourProcedures(names, {[&](const std::string&, WindowProcedure& p) {
+  TourLook look{[&](const std::string&, WindowProcedure& p) {
                            if (p.threadId() == frameThread) return;
                            auto& f = faults[p.name()];
                            if (!f.empty()) return;
@@ -86,7 +86,9 @@ Faults tourAll(int frameThread) {
                              if (!untitled(p.name()) || s != "the window has no title") f.push_back(s);
                            if (f.empty()) f.push_back("");
                          },
-                         {}});
+                         {}};
+  look.stalled = [&](const std::string& what) { faults[what].push_back("showed nothing within 10 s"); };
+  tourProcedures(names, look);
   return faults;
 }
 
