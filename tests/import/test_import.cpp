@@ -129,7 +129,7 @@ const std::string kDone = "Parse HTML File: HTML file read done.";
 TEST_F(Import, YesWritesTheScannedRecordsAndThePageFields) {
   writePage("page-crlf.htm");
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
 
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
   EXPECT_EQ(answers_.asked[0].icon, MsgIcon::Exclamation);
@@ -214,10 +214,10 @@ TEST_F(Import, SecondImportReplacesTheOldRecordsOnly) {
     seed(d, "HTTP://WWW.EXAMPLE.COM/INDEX.HTM", "other case");  // not exactly the page path
   }
   answers_.replies = {BtnYes, BtnOk, BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   std::vector<std::size_t> first;
   for (const Detail& d : kDetails) first.push_back(recordsOf(d, kPath).size());
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   for (std::size_t i = 0; i < std::size(kDetails); ++i) {
     const Detail& d = kDetails[i];
     const auto mine = recordsOf(d, kPath);
@@ -237,7 +237,7 @@ TEST_F(Import, NoLeavesEverythingAsItWas) {
   for (const char* mark : {"WEB:DATA1", "WEB:DATA3"}) w.setText(mark, "Y");
   const RecordBuffer before = w;
   answers_.replies = {BtnNo};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion}));
   EXPECT_TRUE(web() == before);
   for (const Detail& d : kDetails) {
@@ -254,7 +254,7 @@ TEST_F(Import, MissingFileSaysSoAndStillEnds) {
   w.setInteger("WEB:FILESIZE", 77);
   w.setText("WEB:DATA2", "Y");
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, std::string(kPage) + ": File not found", kDone}));
   for (const Detail& d : kDetails) EXPECT_TRUE(records(d.id).empty()) << d.path;
   EXPECT_EQ(w.text("WEB:HTMLPAGETITLE"), "Old title");
@@ -269,7 +269,7 @@ TEST_F(Import, EmptyFileKeepsTheFileFacts) {
   w.setInteger("WEB:FILESIZE", 77);
   w.setText("WEB:PAGEREADDATE", "earlier");
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
   EXPECT_EQ(w.integer("WEB:FILESIZE"), 77);
   EXPECT_EQ(w.text("WEB:PAGEREADDATE"), "earlier");
@@ -281,7 +281,7 @@ TEST_F(Import, FailedAddIsReported) {
   RecordFile other(access(FileId::WPLinks).def());
   ASSERT_EQ(other.open(OpenMode::ReadWriteDenyWrite, true, 0), 0);
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   other.close();
   const auto asked = captions();
   ASSERT_EQ(asked.size(), 3u);

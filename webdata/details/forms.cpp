@@ -8,7 +8,6 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "frame/procedures.h"
-#include "frame/program/globals.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/jpeg.h"
 #include "runtime/desktop/shellopen.h"
@@ -282,7 +281,7 @@ bool DetailForm::takeAccepted(Control& c) {
 
 // ---- UpdateWPIMG -------------------------------------------------------------------
 
-ImageForm::ImageForm() : DetailForm(kImages, imageWindow()) {}
+ImageForm::ImageForm(const WebContext& ctx) : DetailForm(kImages, imageWindow()), ctx_(ctx) {}
 
 void ImageForm::setup() {
   DetailForm::setup();
@@ -296,7 +295,7 @@ bool ImageForm::takeWindowEvent(Event e) {
   bool taken = DetailForm::takeWindowEvent(e);
   if (e == Event::OpenWindow && isRunning()) {
     std::string path(clip(file().buffer().text("WPI:IMAGEPATH")));
-    ImagePath = path;
+    if (ctx_.imagePath) *ctx_.imagePath = path;
     showPicture(path);
     display();
   }
@@ -346,12 +345,21 @@ bool ImageForm::takeAccepted(Control& c) {
   return false;
 }
 
-std::unique_ptr<WindowProcedure> makeUpdateWPLinks() { return std::make_unique<DetailForm>(kLinks, linksWindow()); }
-std::unique_ptr<WindowProcedure> makeUpdateWPIMG() { return std::make_unique<ImageForm>(); }
-std::unique_ptr<WindowProcedure> makeUpdateWPMeta() { return std::make_unique<DetailForm>(kMeta, metaWindow()); }
-std::unique_ptr<WindowProcedure> makeUpdateWPScripts() {
+// Only the image form uses the program's globals.
+std::unique_ptr<WindowProcedure> makeUpdateWPLinks(const WebContext&) {
+  return std::make_unique<DetailForm>(kLinks, linksWindow());
+}
+std::unique_ptr<WindowProcedure> makeUpdateWPIMG(const WebContext& ctx) {
+  return std::make_unique<ImageForm>(ctx);
+}
+std::unique_ptr<WindowProcedure> makeUpdateWPMeta(const WebContext&) {
+  return std::make_unique<DetailForm>(kMeta, metaWindow());
+}
+std::unique_ptr<WindowProcedure> makeUpdateWPScripts(const WebContext&) {
   return std::make_unique<DetailForm>(kScripts, scriptsWindow());
 }
-std::unique_ptr<WindowProcedure> makeUpdateWPForm() { return std::make_unique<DetailForm>(kForms, formsWindow()); }
+std::unique_ptr<WindowProcedure> makeUpdateWPForm(const WebContext&) {
+  return std::make_unique<DetailForm>(kForms, formsWindow());
+}
 
 }  // namespace qm::details

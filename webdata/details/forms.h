@@ -1,14 +1,14 @@
 #pragma once
 // The five update forms of a page's detail records. They show one record and
 // save a change; they refuse to insert or delete.
+#include <QImage>
 #include <memory>
 #include <string>
-
-#include <QImage>
 
 #include "dictionary/dictionary.h"
 #include "frame/tabcolor.h"
 #include "runtime/ui/form.h"
+#include "webdata/context.h"
 
 namespace qm::details {
 
@@ -39,7 +39,7 @@ class DetailForm : public FormProcedure {
 // desktop and the print of the record.
 class ImageForm : public DetailForm {
  public:
-  ImageForm();
+  explicit ImageForm(const WebContext& ctx);
   // The picture the image control shows (null when none could be read).
   const QImage& picture() const { return picture_; }
 
@@ -52,13 +52,14 @@ class ImageForm : public DetailForm {
  private:
   void showPicture(const std::string& path);
   void openReference();
+  const WebContext& ctx_;
   QImage picture_;
 };
 
-std::unique_ptr<WindowProcedure> makeUpdateWPLinks();
-std::unique_ptr<WindowProcedure> makeUpdateWPIMG();
-std::unique_ptr<WindowProcedure> makeUpdateWPMeta();
-std::unique_ptr<WindowProcedure> makeUpdateWPScripts();
-std::unique_ptr<WindowProcedure> makeUpdateWPForm();
+std::unique_ptr<WindowProcedure> makeUpdateWPLinks(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPIMG(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPMeta(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPScripts(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPForm(const WebContext& ctx);
 
 }  // namespace qm::details

@@ -111,8 +111,10 @@ BrowseDef selectListDef() {
 
 }  // namespace
 
-BrowseWebPages::BrowseWebPages()
-    : RecordBrowse("BrowseWebPages", browseWindow(), pagesBrowseDef(), &managedFile(FileId::WebPages)) {
+BrowseWebPages::BrowseWebPages(const WebContext& ctx)
+    : RecordBrowse("BrowseWebPages", browseWindow(), pagesBrowseDef(),
+                   &managedFile(FileId::WebPages)),
+      ctx_(ctx) {
   // The first tab's range is the domain in this thread's buffer as the
   // browse opens; the forms it calls may load other domains.
   useFile(&managedFile(FileId::Domains));
@@ -120,7 +122,8 @@ BrowseWebPages::BrowseWebPages()
 }
 
 void BrowseWebPages::runUpdate(int number, int request, ResponseHandler done) {
-  if (number == 1) return callProcedure(makeUpdateWebPages, request, std::move(done));
+  if (number == 1)
+    return callProcedure([this] { return makeUpdateWebPages(ctx_); }, request, std::move(done));
   if (number == 2) return callNamedProcedure(*this, "listwebpages", request, std::move(done));
   if (done) done(RequestCancelled);
 }
@@ -146,7 +149,9 @@ bool SelectWebPages::takeWindowEvent(Event e) {
   return false;
 }
 
-std::unique_ptr<WindowProcedure> makeBrowseWebPages() { return std::make_unique<BrowseWebPages>(); }
+std::unique_ptr<WindowProcedure> makeBrowseWebPages(const WebContext& ctx) {
+  return std::make_unique<BrowseWebPages>(ctx);
+}
 std::unique_ptr<WindowProcedure> makeSelectWebPages() { return std::make_unique<SelectWebPages>(); }
 
 }  // namespace qm::webpages

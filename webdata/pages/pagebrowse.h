@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "records/recordwindows.h"
+#include "webdata/context.h"
 
 namespace qm::webpages {
 
@@ -11,12 +12,15 @@ namespace qm::webpages {
 class BrowseWebPages : public records::RecordBrowse {
   Q_OBJECT
  public:
-  BrowseWebPages();
+  explicit BrowseWebPages(const WebContext& ctx);
   // 1: the page form; 2: the page listing; anything else calls nothing.
   void runUpdate(int number, int request, ResponseHandler done) override;
 
  protected:
   bool takeWindowEvent(Event e) override;
+
+ private:
+  const WebContext& ctx_;
 };
 
 // Every page of the file, for a caller to pick one: the chosen page is in
@@ -30,7 +34,7 @@ class SelectWebPages : public records::RecordBrowse {
   bool takeWindowEvent(Event e) override;
 };
 
-std::unique_ptr<WindowProcedure> makeBrowseWebPages();
+std::unique_ptr<WindowProcedure> makeBrowseWebPages(const WebContext& ctx);
 std::unique_ptr<WindowProcedure> makeSelectWebPages();
 
 }  // namespace qm::webpages
