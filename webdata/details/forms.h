@@ -4,6 +4,7 @@
 #include <QImage>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dictionary/dictionary.h"
 #include "frame/tabcolor.h"
@@ -23,6 +24,8 @@ struct DetailFormSpec {
 class DetailForm : public FormProcedure {
  public:
   DetailForm(const DetailFormSpec& spec, const WindowDef& window);
+  // With requests and titles of its own.
+  DetailForm(const DetailFormSpec& spec, const WindowDef& window, FormDef form);
 
  protected:
   void setup() override;
@@ -55,6 +58,29 @@ class ImageForm : public DetailForm {
   const WebContext& ctx_;
   QImage picture_;
 };
+
+// A detail form laid out from a table: tabs of prompt, field and picture
+// rows (an empty picture gives a check box), the warning under the sheet and
+// the note, when there is one, under the warning.
+struct DetailField {
+  std::string prompt;
+  std::string field;
+  std::string picture;
+};
+struct DetailTab {
+  std::string title;
+  std::vector<DetailField> fields;
+};
+struct TabbedDetailForm {
+  DetailFormSpec spec;
+  FormDef form;
+  std::vector<DetailTab> tabs;
+  std::string note = {};
+};
+std::unique_ptr<WindowProcedure> makeTabbedDetailForm(const TabbedDetailForm& table);
+// "<prompt> n:" rows of the fields prefix + n, first to last, @s200 each.
+std::vector<DetailField> numberedRows(const std::string& prompt, const std::string& prefix,
+                                      int first, int last);
 
 std::unique_ptr<WindowProcedure> makeUpdateWPLinks(const WebContext& ctx);
 std::unique_ptr<WindowProcedure> makeUpdateWPIMG(const WebContext& ctx);
