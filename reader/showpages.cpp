@@ -108,8 +108,7 @@ std::unique_ptr<WindowProcedure> makeDetailForm(std::string_view name) {
 
 ColumnDef column(int width, const char* header, const char* field, const char* picture,
                  J justify = J::Left) {
-  return webviews::column(header, field, picture, width, justify,
-                          justify == J::Center ? J::Center : J::Left);
+  return webviews::column(header, field, picture, width, justify);
 }
 
 const webviews::PageFormSpec& pageForm() {
@@ -121,97 +120,51 @@ const webviews::PageFormSpec& pageForm() {
     s.newPageInDomain = true;
     s.width = 440, s.height = 250, s.sheetWidth = 432, s.sheetHeight = 222;
     s.x = 10, s.promptWidth = 100, s.step = 14;
-    s.names = {{"Domain Name:", "WEB:DOMAINNAME", "@s50", 200},
-               {"Page Name:", "WEB:PAGENAME", "@s20", 90}};
-    s.general = {{"Page Path:", "WEB:PAGEPATH", "@s80", 300},
-                 {"Local Path:", "WEB:LOCALPATH", "@s80", 300},
-                 {"Local Default Directory:", "WEB:LOCALDEFAULTDIRECTORY", "@s90", 300},
-                 {"Author:", "WEB:AUTHOR", "@s30", 130},
-                 {"Purpose:", "WEB:PURPOSE", "@s40", 170},
-                 {"Implement Date:", "WEB:IMPLEMENTDATE", "@d17", 60},
-                 {"File Date Time:", "WEB:FILEDATETIME", "@s20", 90}};
-    s.more = {{"File Size:", "WEB:FILESIZE", "@n-14", 60},
-              {"Link To 1:", "WEB:LINKTO1", "@s80", 300},
-              {"Link To 2:", "WEB:LINKTO2", "@s30", 300},
-              {"Link To 3:", "WEB:LINKTO3", "@s80", 300},
-              {"Link To 4:", "WEB:LINKTO4", "@s80", 300},
-              {"Link To 5:", "WEB:LINKTO5", "@s80", 300},
-              {"Html Page Title:", "WEB:HTMLPAGETITLE", "@s80", 300},
-              {"Page Read Date:", "WEB:PAGEREADDATE", "@s20", 90}};
+    s.names = webviews::pageNameRows();
+    s.general = webviews::pageFactRows(300);
+    s.more = webviews::pageLinkRows(300);
+    s.more.insert(s.more.begin(), webviews::pageSizeRow());
     s.listId = "List";
     s.buttonsX = 278, s.buttonsY = 232;
     s.details = {
-        {"MetaTags",
-         FileId::WPMeta,
-         "WPM:PAGEPATH",
-         "UpdateWPMeta",
-         false,
-         {column(80, "Domain Name", "WPM:DOMAINNAME", "@s50"),
-          column(60, "Page Name", "WPM:PAGENAME", "@s20"),
-          column(160, "Meta Contents", "WPM:METACONTENTS", "@s200"),
-          column(60, "Meta Name", "WPM:METANAME", "@s20")},
-         "Use these buttons for the Meta Tag records.",
-         "WPM:WEBPAGEPATH",
-         "WPM:DOMAINNAME",
-         "WPM:PAGENAME"},
-        {"Links",
-         FileId::WPLinks,
-         "WPL:PATHNAME",
-         "UpdateWPLinks",
-         false,
-         {column(80, "Domain Name", "WPL:DOMAINNAME", "@s50"),
-          column(60, "Page Name", "WPL:PAGENAME", "@s20"),
-          column(160, "Web Page Link", "WPL:WEBPAGELINK", "@s200"),
-          column(46, "Line Number", "WPL:LINENUMBER", "@P####PB", J::Right)},
-         "Use these buttons for the Links records.",
-         "WPL:WEBPAGEPATHNAME",
-         "WPL:DOMAINNAME",
-         "WPL:PAGENAME"},
-        {"Forms",
-         FileId::WPForm,
-         "WPF:PAGENAME",
-         "UpdateWPForm",
-         false,
-         {column(80, "Domain Name", "WPF:DOMAINNAME", "@s50"),
-          column(60, "Page Name", "WPF:PAGE", "@s20"),
-          column(120, "Form Line 1", "WPF:FORMLINE1", "@s200"),
-          column(80, " 2", "WPF:FORMLINE2", "@s200"), column(80, " 3", "WPF:FORMLINE3", "@s200"),
-          column(80, " 4", "WPF:FORMLINE4", "@s200")},
-         "Use these buttons for the Forms records.",
-         "WPF:WEBPAGEPATHNAME",
-         "WPF:DOMAINNAME",
-         "WPF:PAGE"},
-        {"Images",
-         FileId::WPIMG,
-         "WPI:PAGENAME",
-         "UpdateWPIMG",
-         false,
-         {column(80, "Domain Name", "WPI:DOMAINNAME", "@s50"),
-          column(60, "Page", "WPI:PAGE", "@s20"),
-          column(120, "Web Page IMG", "WPI:WEBPAGEIMG", "@s200"),
-          column(46, "Line Number", "WPI:LINENUMBER", "@n-7", J::Right),
-          column(30, "Height", "WPI:HEIGHT", "@s20"), column(30, "Width", "WPI:WIDTH", "@s20"),
-          column(100, "imagepath", "WPI:IMAGEPATH", "@s80")},
-         "Use these buttons for the Images records.",
-         "WPI:WEBPAGEPATHNAME",
-         "WPI:DOMAINNAME",
-         "WPI:PAGE"},
-        {"Scripts",
-         FileId::WPScripts,
-         "WPS:PAGENAM",
-         "UpdateWPScripts",
-         false,
-         {column(80, "Domain Name", "WPS:DOMAINNAME", "@s50"),
-          column(60, "Page Name", "WPS:PAGENAME", "@s20"),
-          column(100, "Script Line 1", "WPS:SCRIPTLINE1", "@s200"),
-          column(100, "Script Line 1", "WPS:SCRIPTLINE2", "@s200"),
-          column(100, "Script Line 1", "WPS:SCRIPTLINE3", "@s200"),
-          column(100, "Script Line 1", "WPS:SCRIPTLINE4", "@s200"),
-          column(100, "Script Line 1", "WPS:SCRIPTLINE5", "@s200")},
-         "Use these buttons for the Scripts records.",
-         "WPS:WEBPAGEPATHNAME",
-         "WPS:DOMAINNAME",
-         "WPS:PAGENAME"},
+        webviews::pageDetail(FileId::WPMeta, "MetaTags", false,
+                             {column(80, "Domain Name", "WPM:DOMAINNAME", "@s50"),
+                              column(60, "Page Name", "WPM:PAGENAME", "@s20"),
+                              column(160, "Meta Contents", "WPM:METACONTENTS", "@s200"),
+                              column(60, "Meta Name", "WPM:METANAME", "@s20")},
+                             "Use these buttons for the Meta Tag records."),
+        webviews::pageDetail(FileId::WPLinks, "Links", false,
+                             {column(80, "Domain Name", "WPL:DOMAINNAME", "@s50"),
+                              column(60, "Page Name", "WPL:PAGENAME", "@s20"),
+                              column(160, "Web Page Link", "WPL:WEBPAGELINK", "@s200"),
+                              column(46, "Line Number", "WPL:LINENUMBER", "@P####PB", J::Right)},
+                             "Use these buttons for the Links records."),
+        webviews::pageDetail(
+            FileId::WPForm, "Forms", false,
+            {column(80, "Domain Name", "WPF:DOMAINNAME", "@s50"),
+             column(60, "Page Name", "WPF:PAGE", "@s20"),
+             column(120, "Form Line 1", "WPF:FORMLINE1", "@s200"),
+             column(80, " 2", "WPF:FORMLINE2", "@s200"), column(80, " 3", "WPF:FORMLINE3", "@s200"),
+             column(80, " 4", "WPF:FORMLINE4", "@s200")},
+            "Use these buttons for the Forms records."),
+        webviews::pageDetail(
+            FileId::WPIMG, "Images", false,
+            {column(80, "Domain Name", "WPI:DOMAINNAME", "@s50"),
+             column(60, "Page", "WPI:PAGE", "@s20"),
+             column(120, "Web Page IMG", "WPI:WEBPAGEIMG", "@s200"),
+             column(46, "Line Number", "WPI:LINENUMBER", "@n-7", J::Right),
+             column(30, "Height", "WPI:HEIGHT", "@s20"), column(30, "Width", "WPI:WIDTH", "@s20"),
+             column(100, "imagepath", "WPI:IMAGEPATH", "@s80")},
+            "Use these buttons for the Images records."),
+        webviews::pageDetail(FileId::WPScripts, "Scripts", false,
+                             {column(80, "Domain Name", "WPS:DOMAINNAME", "@s50"),
+                              column(60, "Page Name", "WPS:PAGENAME", "@s20"),
+                              column(100, "Script Line 1", "WPS:SCRIPTLINE1", "@s200"),
+                              column(100, "Script Line 1", "WPS:SCRIPTLINE2", "@s200"),
+                              column(100, "Script Line 1", "WPS:SCRIPTLINE3", "@s200"),
+                              column(100, "Script Line 1", "WPS:SCRIPTLINE4", "@s200"),
+                              column(100, "Script Line 1", "WPS:SCRIPTLINE5", "@s200")},
+                             "Use these buttons for the Scripts records."),
     };
     return s;
   }();
@@ -229,15 +182,8 @@ WindowDef browseWindow() {
   addSheet(w, {"Pages Read In"}, 4, 4, 432, 204);
   const std::string tab = tabId(1);
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 420, 162, tab);
-  list.columns = {column(120, "Domain Name", "WEB:DOMAINNAME", "@s50"),
-                  column(80, "Page Name", "WEB:PAGENAME", "@s20"),
-                  column(32, "Use Now", "WEB:USENOW", "@s1", J::Center),
-                  column(140, "Page Path", "WEB:PAGEPATH", "@s80"),
-                  column(140, "Local Path", "WEB:LOCALPATH", "@s80"),
-                  column(140, "Local Default Directory", "WEB:LOCALDEFAULTDIRECTORY", "@s90"),
-                  column(80, "Author", "WEB:AUTHOR", "@s30"),
-                  column(100, "Purpose", "WEB:PURPOSE", "@s40"),
-                  column(56, "Implement Date", "WEB:IMPLEMENTDATE", "@d17", J::Right)};
+  list.columns = webviews::pageListColumns(
+      {{120}, {80}, {32, J::Center, J::Center}, {140}, {140}, {140}, {80}, {100}, {56, J::Right}});
   w.controls.push_back(list);
   w.controls.push_back(prompt("Pages shown are for domain just read in. Use Quillmark for general work.", 10, 190,
                               380, tab));

@@ -36,17 +36,15 @@ WindowDef browseWindow() {
   w.w = 440, w.h = 232;
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 420, 160);
   list.tip = "Browsing Records";
-  list.columns = {
-      column("Domain Name", "WEB:DOMAINNAME", "@s50"),
-      column("Page Name", "WEB:PAGENAME", "@s20"),
-      column("Use Now", "WEB:USENOW", "@s1", 36, J::Center),
-      column("Page Path", "WEB:PAGEPATH", "@s80"),
-      column("Local Path", "WEB:LOCALPATH", "@s80"),
-      column("Local Default Directory", "WEB:LOCALDEFAULTDIRECTORY", "@s90", 80, J::Decimal, J::Center),
-      column("Author", "WEB:AUTHOR", "@s30"),
-      column("Purpose", "WEB:PURPOSE", "@s40"),
-      column("Implement Date", "WEB:IMPLEMENTDATE", "@d17", 80, J::Right, J::Center),
-  };
+  list.columns = pageListColumns({{80},
+                                  {80},
+                                  {36, J::Center},
+                                  {80},
+                                  {80},
+                                  {80, J::Decimal, J::Center},
+                                  {80},
+                                  {80},
+                                  {80, J::Right, J::Center}});
   w.controls.push_back(list);
   ControlDef select = records::button({"?Select", "&Select", Role::Select}, 6, 212, 14);
   select.hidden = true;
@@ -74,6 +72,106 @@ BrowseDef quickViewOrders() {
 
 // ---- the viewing form ------------------------------------------------------------
 
+}  // namespace
+
+PageDetailTab pageDetail(FileId file, const char* tab, bool stepLocator,
+                         std::vector<ColumnDef> columns, const char* text) {
+  // file, page-path key, form; the page's path, domain and name in a record.
+  static const PageDetailTab kFiles[] = {
+      {"",
+       FileId::WPMeta,
+       "WPM:PAGEPATH",
+       "UpdateWPMeta",
+       false,
+       {},
+       "",
+       "WPM:WEBPAGEPATH",
+       "WPM:DOMAINNAME",
+       "WPM:PAGENAME"},
+      {"",
+       FileId::WPLinks,
+       "WPL:PATHNAME",
+       "UpdateWPLinks",
+       false,
+       {},
+       "",
+       "WPL:WEBPAGEPATHNAME",
+       "WPL:DOMAINNAME",
+       "WPL:PAGENAME"},
+      {"",
+       FileId::WPForm,
+       "WPF:PAGENAME",
+       "UpdateWPForm",
+       false,
+       {},
+       "",
+       "WPF:WEBPAGEPATHNAME",
+       "WPF:DOMAINNAME",
+       "WPF:PAGE"},
+      {"",
+       FileId::WPIMG,
+       "WPI:PAGENAME",
+       "UpdateWPIMG",
+       false,
+       {},
+       "",
+       "WPI:WEBPAGEPATHNAME",
+       "WPI:DOMAINNAME",
+       "WPI:PAGE"},
+      {"",
+       FileId::WPScripts,
+       "WPS:PAGENAM",
+       "UpdateWPScripts",
+       false,
+       {},
+       "",
+       "WPS:WEBPAGEPATHNAME",
+       "WPS:DOMAINNAME",
+       "WPS:PAGENAME"},
+  };
+  PageDetailTab d;
+  for (const PageDetailTab& f : kFiles)
+    if (f.file == file) d = f;
+  d.tab = tab;
+  d.stepLocator = stepLocator;
+  d.columns = std::move(columns);
+  d.text = text;
+  return d;
+}
+
+std::vector<records::FieldRow> pageNameRows() {
+  return {{"Domain Name:", "WEB:DOMAINNAME", "@s50", 200},
+          {"Page Name:", "WEB:PAGENAME", "@s20", 90}};
+}
+
+std::vector<records::FieldRow> pageFactRows(int wide) {
+  return {{"Page Path:", "WEB:PAGEPATH", "@s80", wide},
+          {"Local Path:", "WEB:LOCALPATH", "@s80", wide},
+          {"Local Default Directory:", "WEB:LOCALDEFAULTDIRECTORY", "@s90", wide},
+          {"Author:", "WEB:AUTHOR", "@s30", 130},
+          {"Purpose:", "WEB:PURPOSE", "@s40", 170},
+          {"Implement Date:", "WEB:IMPLEMENTDATE", "@d17", 60},
+          {"File Date Time:", "WEB:FILEDATETIME", "@s20", 90}};
+}
+
+// The entries hold what their fields can hold: the file size's digits, LINKTO2's 30.
+records::FieldRow pageSizeRow() { return {"File Size:", "WEB:FILESIZE", "@n-14", 60}; }
+
+std::vector<records::FieldRow> pageLinkRows(int wide) {
+  std::vector<records::FieldRow> rows;
+  static const char* const kLinks[][3] = {{"Link To 1:", "WEB:LINKTO1", "@s80"},
+                                          {"Link To 2:", "WEB:LINKTO2", "@s30"},
+                                          {"Link To 3:", "WEB:LINKTO3", "@s80"},
+                                          {"Link To 4:", "WEB:LINKTO4", "@s80"},
+                                          {"Link To 5:", "WEB:LINKTO5", "@s80"}};
+  for (const auto& l : kLinks) rows.push_back({l[0], l[1], l[2], wide});
+  rows.push_back({"Html Page Title:", "WEB:HTMLPAGETITLE", "@s80", wide});
+  rows.push_back({"Page Read Date:", "WEB:PAGEREADDATE", "@s20", 90});
+  return rows;
+}
+
+namespace {
+
 const PageFormSpec& quickViewForm() {
   static const PageFormSpec spec = [] {
     PageFormSpec s;
@@ -85,84 +183,53 @@ const PageFormSpec& quickViewForm() {
     s.newPageInDomain = false;
     s.width = 420, s.height = 262, s.sheetWidth = 412, s.sheetHeight = 234;
     s.x = 12, s.promptWidth = 96, s.step = 15;
-    s.names = {{"Domain Name:", "WEB:DOMAINNAME", "@s50", 200},
-               {"Page Name:", "WEB:PAGENAME", "@s20", 90}};
-    // LINKTO2 and the file size: the entries hold what their fields can hold.
-    s.general = {{"Page Path:", "WEB:PAGEPATH", "@s80", 290},
-                 {"Local Path:", "WEB:LOCALPATH", "@s80", 290},
-                 {"Local Default Directory:", "WEB:LOCALDEFAULTDIRECTORY", "@s90", 290},
-                 {"Author:", "WEB:AUTHOR", "@s30", 130},
-                 {"Purpose:", "WEB:PURPOSE", "@s40", 170},
-                 {"Implement Date:", "WEB:IMPLEMENTDATE", "@d17", 60},
-                 {"File Date Time:", "WEB:FILEDATETIME", "@s20", 90},
-                 {"File Size:", "WEB:FILESIZE", "@n-14", 60}};
-    s.more = {{"Link To 1:", "WEB:LINKTO1", "@s80", 290},
-              {"Link To 2:", "WEB:LINKTO2", "@s30", 290},
-              {"Link To 3:", "WEB:LINKTO3", "@s80", 290},
-              {"Link To 4:", "WEB:LINKTO4", "@s80", 290},
-              {"Link To 5:", "WEB:LINKTO5", "@s80", 290},
-              {"Html Page Title:", "WEB:HTMLPAGETITLE", "@s80", 290},
-              {"Page Read Date:", "WEB:PAGEREADDATE", "@s20", 90}};
+    s.names = pageNameRows();
+    s.general = pageFactRows(290);
+    s.general.push_back(pageSizeRow());
+    s.more = pageLinkRows(290);
     s.listId = "Detail";
     s.buttonsX = 254, s.buttonsY = 244;
     s.details = {
-        {"Meta",
-         FileId::WPMeta,
-         "WPM:PAGEPATH",
-         "UpdateWPMeta",
-         false,
-         {column("Page Path", "WPM:WEBPAGEPATH", "@s80"),
-          column("Domain Name", "WPM:DOMAINNAME", "@s50"),
-          column("Page Name", "WPM:PAGENAME", "@s20"),
-          column("Local Path", "WPM:LOCALPATH", "@s80"),
-          column("Meta Contents", "WPM:METACONTENTS", "@s200"),
-          column("Meta Name", "WPM:METANAME", "@s20")}},
-        {"Links",
-         FileId::WPLinks,
-         "WPL:PATHNAME",
-         "UpdateWPLinks",
-         false,
-         {column("Domain Name", "WPL:DOMAINNAME", "@s50"),
-          column("Page Name", "WPL:PAGENAME", "@s20"),
-          column("Page Path", "WPL:WEBPAGEPATHNAME", "@s80"),
-          column("Web Page Link", "WPL:WEBPAGELINK", "@s200"),
-          column("Line Number", "WPL:LINENUMBER", "@P####PB", 48),
-          column("Record Date", "WPL:RECORDDATE", "@d17")}},
-        {"Forms",
-         FileId::WPForm,
-         "WPF:PAGENAME",
-         "UpdateWPForm",
-         false,
-         {column("Page Path", "WPF:WEBPAGEPATHNAME", "@s80"),
-          column("Domain Name", "WPF:DOMAINNAME", "@s50"), column("Page Name", "WPF:PAGE", "@s20"),
-          column("Record Date", "WPF:RECORDDATE", "@d17"),
-          column("Line Number", "WPF:LINENUMBER", "@n-7", 48),
-          column("Form Line 1", "WPF:FORMLINE1", "@s200"), column(" 2", "WPF:FORMLINE2", "@s200"),
-          column(" 3", "WPF:FORMLINE3", "@s200"), column(" 4", "WPF:FORMLINE4", "@s200")}},
-        {"Images",
-         FileId::WPIMG,
-         "WPI:PAGENAME",
-         "UpdateWPIMG",
-         true,
-         {column("Page Path", "WPI:WEBPAGEPATHNAME", "@s80"),
-          column("Domain Name", "WPI:DOMAINNAME", "@s50"), column("Page", "WPI:PAGE", "@s20"),
-          column("Web Page IMG", "WPI:WEBPAGEIMG", "@s200"),
-          column("Line Number", "WPI:LINENUMBER", "@n-7", 48),
-          column("Date Entered", "WPI:DATEENTERED", "@d17"), column("Height", "WPI:HEIGHT", "@s20"),
-          column("Width", "WPI:WIDTH", "@s20")}},
-        {"Scripts",
-         FileId::WPScripts,
-         "WPS:PAGENAM",
-         "UpdateWPScripts",
-         false,
-         {column("Page Path", "WPS:WEBPAGEPATHNAME", "@s80"),
-          column("Domain Name", "WPS:DOMAINNAME", "@s50"),
-          column("Page Name", "WPS:PAGENAME", "@s20"),
-          column("Record Date", "WPS:RECORDDATE", "@d17"),
-          column("Script Line 1", "WPS:SCRIPTLINE1", "@s200"),
-          column("Script Line 1", "WPS:SCRIPTLINE2", "@s200"),
-          column("Script Line 1", "WPS:SCRIPTLINE3", "@s200"),
-          column("Script Line 1", "WPS:SCRIPTLINE4", "@s200")}},
+        pageDetail(FileId::WPMeta, "Meta", false,
+                   {column("Page Path", "WPM:WEBPAGEPATH", "@s80"),
+                    column("Domain Name", "WPM:DOMAINNAME", "@s50"),
+                    column("Page Name", "WPM:PAGENAME", "@s20"),
+                    column("Local Path", "WPM:LOCALPATH", "@s80"),
+                    column("Meta Contents", "WPM:METACONTENTS", "@s200"),
+                    column("Meta Name", "WPM:METANAME", "@s20")}),
+        pageDetail(FileId::WPLinks, "Links", false,
+                   {column("Domain Name", "WPL:DOMAINNAME", "@s50"),
+                    column("Page Name", "WPL:PAGENAME", "@s20"),
+                    column("Page Path", "WPL:WEBPAGEPATHNAME", "@s80"),
+                    column("Web Page Link", "WPL:WEBPAGELINK", "@s200"),
+                    column("Line Number", "WPL:LINENUMBER", "@P####PB", 48),
+                    column("Record Date", "WPL:RECORDDATE", "@d17")}),
+        pageDetail(FileId::WPForm, "Forms", false,
+                   {column("Page Path", "WPF:WEBPAGEPATHNAME", "@s80"),
+                    column("Domain Name", "WPF:DOMAINNAME", "@s50"),
+                    column("Page Name", "WPF:PAGE", "@s20"),
+                    column("Record Date", "WPF:RECORDDATE", "@d17"),
+                    column("Line Number", "WPF:LINENUMBER", "@n-7", 48),
+                    column("Form Line 1", "WPF:FORMLINE1", "@s200"),
+                    column(" 2", "WPF:FORMLINE2", "@s200"), column(" 3", "WPF:FORMLINE3", "@s200"),
+                    column(" 4", "WPF:FORMLINE4", "@s200")}),
+        pageDetail(
+            FileId::WPIMG, "Images", true,
+            {column("Page Path", "WPI:WEBPAGEPATHNAME", "@s80"),
+             column("Domain Name", "WPI:DOMAINNAME", "@s50"), column("Page", "WPI:PAGE", "@s20"),
+             column("Web Page IMG", "WPI:WEBPAGEIMG", "@s200"),
+             column("Line Number", "WPI:LINENUMBER", "@n-7", 48),
+             column("Date Entered", "WPI:DATEENTERED", "@d17"),
+             column("Height", "WPI:HEIGHT", "@s20"), column("Width", "WPI:WIDTH", "@s20")}),
+        pageDetail(FileId::WPScripts, "Scripts", false,
+                   {column("Page Path", "WPS:WEBPAGEPATHNAME", "@s80"),
+                    column("Domain Name", "WPS:DOMAINNAME", "@s50"),
+                    column("Page Name", "WPS:PAGENAME", "@s20"),
+                    column("Record Date", "WPS:RECORDDATE", "@d17"),
+                    column("Script Line 1", "WPS:SCRIPTLINE1", "@s200"),
+                    column("Script Line 1", "WPS:SCRIPTLINE2", "@s200"),
+                    column("Script Line 1", "WPS:SCRIPTLINE3", "@s200"),
+                    column("Script Line 1", "WPS:SCRIPTLINE4", "@s200")}),
     };
     return s;
   }();

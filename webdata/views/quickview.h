@@ -36,18 +36,23 @@ class BrowseWebPages2 : public records::RecordBrowse {
 // One tab of the page form: the records of a detail file whose page path is
 // the page's, and the form that shows one of them.
 struct PageDetailTab {
-  const char* tab;
-  FileId file;
-  const char* key;  // the page-path key
-  const char* form;
-  bool stepLocator;
+  const char* tab = "";
+  FileId file{};
+  const char* key = "";  // the page-path key
+  const char* form = "";
+  bool stepLocator = false;
   std::vector<ColumnDef> columns;
   const char* text = "";  // beside the list's buttons
-  // What a new record takes from the page ("" when it is not added here).
+  // What a new record takes from the page.
   const char* pathField = "";
   const char* domainField = "";
   const char* pageField = "";
 };
+
+// The tab of one detail file: its page-path key, its form and the fields a
+// new record takes from the page come with the file.
+PageDetailTab pageDetail(FileId file, const char* tab, bool stepLocator,
+                         std::vector<ColumnDef> columns, const char* text = "");
 
 // The page form with its five detail lists: the quick view's viewing form,
 // and the reader's form, which also adds, changes and deletes the records.
@@ -66,6 +71,14 @@ struct PageFormSpec {
   int buttonsX, buttonsY;                  // OK, Cancel and Help
   std::vector<PageDetailTab> details;
 };
+
+// The page's rows both page forms show: its names (above "Use Now"), its
+// paths and facts, its size, and its links, title and read date; wide is the
+// long entries' width.
+std::vector<records::FieldRow> pageNameRows();
+std::vector<records::FieldRow> pageFactRows(int wide);
+records::FieldRow pageSizeRow();
+std::vector<records::FieldRow> pageLinkRows(int wide);
 
 class UpdateWebPages : public FormProcedure {
   Q_OBJECT
