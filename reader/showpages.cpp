@@ -15,6 +15,7 @@
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
 #include "webdata/details/forms.h"
+#include "webdata/pages/pagebrowse.h"
 #include "webdata/views/common.h"
 #include "webdata/views/quickview.h"
 
@@ -22,11 +23,9 @@ namespace qm::reader {
 namespace {
 
 using records::addButtons;
-using records::addSheet;
 using records::control;
 using records::entry;
 using records::prompt;
-using records::tabId;
 using J = Justify;
 
 // ---- the five detail forms: the web page files' detail forms, laid out here ---------
@@ -173,43 +172,40 @@ const webviews::PageFormSpec& pageForm() {
 
 // ---- the page browse -----------------------------------------------------------------
 
-WindowDef browseWindow() {
-  WindowDef w;
-  w.title = "Browse the Web Pages File";
-  w.w = 440, w.h = 236;
-  w.resizable = true;
-  w.status = "Browsing Records";
-  addSheet(w, {"Pages Read In"}, 4, 4, 432, 204);
-  const std::string tab = tabId(1);
-  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 420, 162, tab);
-  list.columns = webviews::pageListColumns(
-      {{120}, {80}, {32, J::Center, J::Center}, {140}, {140}, {140}, {80}, {100}, {56, J::Right}});
-  w.controls.push_back(list);
-  w.controls.push_back(prompt("Pages shown are for domain just read in. Use Quillmark for general work.", 10, 190,
-                              380, tab));
-  addButtons(w,
-             {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
-              {"?Change", "&Change", Role::Change, "chg4.ico"},
-              {"?Delete", "&Delete", Role::Delete, "delete4.ico"},
-              {"?Close", "Close", Role::Close, "Progm039.ico"},
-              {"?Help", "Help", Role::Help}},
-             170, 214, 16, 4);
-  return w;
+const webpages::PageBrowseSpec& pageBrowse() {
+  static const webpages::PageBrowseSpec spec = [] {
+    webpages::PageBrowseSpec s;
+    s.width = 440, s.sheetHeight = 204;
+    s.tabs = {"Pages Read In"};
+    s.listOnTab = true;
+    s.listHeight = 162;
+    s.columns = webviews::pageListColumns({{120},
+                                           {80},
+                                           {32, J::Center, J::Center},
+                                           {140},
+                                           {140},
+                                           {140},
+                                           {80},
+                                           {100},
+                                           {56, J::Right}});
+    s.text = "Pages shown are for domain just read in. Use Quillmark for general work.";
+    s.textWidth = 380;
+    s.buttons = {{"?Insert", "&Insert", Role::Insert, "insert3.ico"},
+                 {"?Change", "&Change", Role::Change, "chg4.ico"},
+                 {"?Delete", "&Delete", Role::Delete, "delete4.ico"},
+                 {"?Close", "Close", Role::Close, "Progm039.ico"},
+                 {"?Help", "Help", Role::Help}};
+    s.buttonsX = 170, s.buttonsY = 214;
+    s.select = false;
+    s.domainRange = false;
+    s.orders.orders = {
+        SortOrder{"WEB:NAMES", LocatorKind::None, "", {}, "(web:domainname=domainname)"}};
+    s.orders.sheet = "?Sheet";
+    s.form = "UpdateWebPages";
+    return s;
+  }();
+  return spec;
 }
-
-BrowseDef pagesBrowseDef() {
-  BrowseDef b;
-  b.orders = {SortOrder{"WEB:NAMES", LocatorKind::None, "", {}, "(web:domainname=domainname)"}};
-  b.sheet = "?Sheet";
-  return b;
-}
-
-class BrowseWebPages : public records::RecordBrowse {
- public:
-  BrowseWebPages() : RecordBrowse("BrowseWebPages", browseWindow(), pagesBrowseDef(), &managedFile(FileId::WebPages)) {
-    setUpdate(1, makeUpdateWebPages);
-  }
-};
 
 // ---- the ways in ---------------------------------------------------------------------
 
@@ -258,7 +254,9 @@ class Getdom : public WindowProcedure {
 
 std::unique_ptr<WindowProcedure> makeShowPages() { return std::make_unique<ShowPages>(); }
 std::unique_ptr<WindowProcedure> makeGetdom() { return std::make_unique<Getdom>(); }
-std::unique_ptr<WindowProcedure> makeBrowseWebPages() { return std::make_unique<BrowseWebPages>(); }
+std::unique_ptr<WindowProcedure> makeBrowseWebPages() {
+  return webpages::makePageBrowse(pageBrowse());
+}
 std::unique_ptr<WindowProcedure> makeUpdateWebPages() {
   return webviews::makePageForm(pageForm(), readerContext());
 }

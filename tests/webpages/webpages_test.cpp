@@ -184,7 +184,7 @@ TEST_F(WebPagesTest, BrowseListsTheDomainsPagesFirstAndEveryPageOnTheSecondTab) 
   page("a.com", "zeta.htm", "http://a.com/zeta.htm");
   page("a.com", "index.htm", "http://a.com/index.htm", {{"WEB:FILEDATETIME", "3/04/24 9:05AM"}});
 
-  auto* b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "a.com");
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->outerWindow()->windowTitle(), "Browse the Web Pages File");
   EXPECT_TRUE(widgetOf(b, "?Select")->isHidden());
@@ -200,7 +200,7 @@ TEST_F(WebPagesTest, BrowseListsTheDomainsPagesFirstAndEveryPageOnTheSecondTab) 
   b->close(2);
   pump();
 
-  b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "c.com");
+  b = run<BrowseWebPages>(makeBrowseWebPages, "c.com");
   ASSERT_NE(b, nullptr);
   EXPECT_TRUE(b->list().rows().empty());
   b->close(2);
@@ -213,7 +213,7 @@ TEST_F(WebPagesTest, BrowseListsTheDomainsPagesFirstAndEveryPageOnTheSecondTab) 
 TEST_F(WebPagesTest, InsertDerivesTheNameAndPathsAndSavesOnePage) {
   add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", "site"},
                         {"DOM:DEFAULTWEBPATH", "http://a.com"}});
-  auto* b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "a.com");
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   ASSERT_NE(b, nullptr);
   click(b, "?Insert");
   UpdateWebPages* f = formOver(b);
@@ -254,7 +254,7 @@ TEST_F(WebPagesTest, DomainDirectoriesAreCheckedAndThePagePathRebuiltOnFocus) {
   add(FileId::Domains, {{"DOM:DOMAINNAME", "b.com"}, {"DOM:DEFAULTLOCALDIR", "bdir"}});
   add(FileId::Domains, {{"DOM:DOMAINNAME", "c.com"}});
   page("a.com", "x\\y\\z.htm", "old");
-  auto* b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "a.com");
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   click(b, "?Change");
   UpdateWebPages* f = formOver(b);
   ASSERT_NE(f, nullptr);
@@ -294,7 +294,7 @@ TEST_F(WebPagesTest, ChangeTitleViewButtonsAndAutoRead) {
   std::ofstream("site/about.htm") << "<html><head><title>About us</title></head>\n"
                                   << "<body><a href=\"next.htm\">next</a></body></html>\n";
   page("a.com", "about.htm", "http://a.com/about.htm", {{"WEB:LOCALPATH", "site/about.htm"}, {"WEB:DATA3", "Y"}});
-  auto* b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "a.com");
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   click(b, "?Change");
   UpdateWebPages* f = formOver(b);
   ASSERT_NE(f, nullptr);
@@ -346,7 +346,7 @@ TEST_F(WebPagesTest, EditorsGetThePagePathAsOneArgument) {
     for (std::string line; std::getline(in, line);) args.push_back(line);
     return args;
   };
-  auto* b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "a.com");
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   click(b, "?Change");
   UpdateWebPages* f = formOver(b);
   ASSERT_NE(f, nullptr);
@@ -360,7 +360,7 @@ TEST_F(WebPagesTest, OutsideProgramsAndTheFileLookup) {
   page("a.com", "a.htm", "http://a.com/a.htm", {{"WEB:LOCALPATH", "site/a.htm"}});
   std::ofstream("myedit") << "#!/bin/sh\n";
   ASSERT_EQ(::chmod("myedit", 0755), 0);
-  auto* b = run<BrowseWebPages>([] { return makeBrowseWebPages(mainWebContext()); }, "a.com");
+  auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   click(b, "?Change");
   UpdateWebPages* f = formOver(b);
   ASSERT_NE(f, nullptr);

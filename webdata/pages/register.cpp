@@ -14,7 +14,7 @@ void registerWebPageProcedures(const ProcedureRegistrar& reg, const WebContext& 
     ProcedureFactory factory;
   };
   const Entry entries[] = {
-      {"BrowseWebPages", 0, [&ctx] { return makeBrowseWebPages(ctx); }},
+      {"BrowseWebPages", 0, makeBrowseWebPages},
       {"updatewebpages1", 0, [&ctx] { return makeUpdateWebPages(ctx); }},
       {"SelectWebPages", 0, makeSelectWebPages},
       {"delpages", 25000, [&ctx] { return makeDelPages(ctx); }},
