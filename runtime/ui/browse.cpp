@@ -162,21 +162,17 @@ void BrowseProcedure::setup() {
   if (fixed > 0) frozen_ = new FrozenColumns(table_, fixed);
   applyFormat(ListFormat{built_});
   orig_ = user_ = ListFormat{built_};
-  QObject::connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
-    inScope([&] {
-      list_->setSelected(i.row());
-      if (selecting())
-        selectRecord();
-      else
-        changeRecord();
-    });
+  connectInScope(table_, &QTableView::doubleClicked, [this](const QModelIndex& i) {
+    list_->setSelected(i.row());
+    if (selecting())
+      selectRecord();
+    else
+      changeRecord();
   });
   // A click only moves the highlight: the rows stay (a reload would lose a double-click).
-  QObject::connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) {
-    inScope([&] {
-      list_->setSelected(i.row());
-      if (listControl_) takeNewSelection(*listControl_);
-    });
+  connectInScope(table_, &QTableView::clicked, [this](const QModelIndex& i) {
+    list_->setSelected(i.row());
+    if (listControl_) takeNewSelection(*listControl_);
   });
   if ((bar_ = listControl_->scrollBar())) {
     bar_->setRange(0, kScrollSteps);
@@ -184,7 +180,7 @@ void BrowseProcedure::setup() {
     bar_->setPageStep(kScrollSteps / 10);
     bar_->installEventFilter(this);
     QObject::connect(bar_, &QAbstractSlider::actionTriggered, this, [this](int a) { scrollAction(a); });
-    QObject::connect(bar_, &QAbstractSlider::sliderReleased, this, [this] { inScope([&] { syncScrollBar(); }); });
+    connectInScope(bar_, &QAbstractSlider::sliderReleased, [this] { syncScrollBar(); });
   }
   QObject::connect(table_, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& p) { showPopup(table_->viewport()->mapToGlobal(p)); });
@@ -194,12 +190,10 @@ void BrowseProcedure::setup() {
     if (o.locator != LocatorKind::Entry) continue;
     if (Control* c = control(o.locatorControl))
       if (auto* e = qobject_cast<QLineEdit*>(c->widget()))
-        QObject::connect(e, &QLineEdit::textEdited, this, [this, i](const QString& t) {
+        connectInScope(e, &QLineEdit::textEdited, [this, i](const QString& t) {
           if (static_cast<int>(i) != order_) return;
-          inScope([&] {
-            report(list_->locate(t.toStdString()));
-            listMoved();
-          });
+          report(list_->locate(t.toStdString()));
+          listMoved();
         });
   }
   int start = 0;

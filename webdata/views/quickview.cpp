@@ -324,7 +324,7 @@ void BrowseWebPages2::setup() {
     // The pattern's popup offers Insert and Delete; this list only views.
     t->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* view = new QAction(QStringLiteral("&View"), t);
-    connect(view, &QAction::triggered, this, [this] { inScope([&] { changeRecord(); }); });
+    connectInScope(view, &QAction::triggered, [this] { changeRecord(); });
     t->addAction(view);
   }
 }
