@@ -12,17 +12,17 @@ namespace qm::webpages {
 // One program's page browse: its window's tabs, list, text and buttons, its
 // orders, and what its buttons call.
 struct PageBrowseSpec {
-  int width, sheetHeight;
+  int width = 0, sheetHeight = 0;
   std::vector<std::string> tabs;
-  bool listOnTab;  // the list and the text lie on the first tab
-  int listHeight;
+  bool listOnTab = false;  // the list and the text lie on the first tab
+  int listHeight = 0;
   std::vector<ColumnDef> columns;
   std::string text;
-  int textWidth;
+  int textWidth = 0;
   std::vector<records::ButtonSpec> buttons;
-  int buttonsX, buttonsY;
-  bool select;       // a Select button, shown for a select request only
-  bool domainRange;  // the first order's range is the thread's Domains record
+  int buttonsX = 0, buttonsY = 0;
+  bool select = false;       // a Select button, shown for a select request only
+  bool domainRange = false;  // the first order's range is the thread's Domains record
   BrowseDef orders;
   std::string form;     // called by Insert, Change and Delete
   std::string listing;  // called by Print ("" none)

@@ -59,16 +59,16 @@ PageDetailTab pageDetail(FileId file, const char* tab, bool stepLocator,
 struct PageFormSpec {
   std::string title;
   FormDef form;
-  bool viewOnly;         // leaving never asks; the lists only view
-  bool newPageInDomain;  // a new page belongs to the context's domain
-  int width, height;
-  int sheetWidth, sheetHeight;
-  int x, promptWidth, step;                // the rows of the first two tabs
+  bool viewOnly = false;         // leaving never asks; the lists only view
+  bool newPageInDomain = false;  // a new page belongs to the context's domain
+  int width = 0, height = 0;
+  int sheetWidth = 0, sheetHeight = 0;
+  int x = 0, promptWidth = 0, step = 0;    // the rows of the first two tabs
   std::vector<records::FieldRow> names;    // above the "Use Now" box
   std::vector<records::FieldRow> general;  // below it
   std::vector<records::FieldRow> more;     // the second tab
-  const char* listId;                      // "?<listId>:n" is list n
-  int buttonsX, buttonsY;                  // OK, Cancel and Help
+  const char* listId = "";                 // "?<listId>:n" is list n
+  int buttonsX = 0, buttonsY = 0;          // OK, Cancel and Help
   std::vector<PageDetailTab> details;
 };
 
