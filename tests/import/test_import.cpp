@@ -206,6 +206,28 @@ TEST_F(Import, YesWritesTheScannedRecordsAndThePageFields) {
   for (const Detail& d : kDetails) EXPECT_TRUE(access(d.id).isOpen());
 }
 
+// Another program's globals: the run writes the file names, status and
+// count it is handed, and none of the main program's.
+TEST_F(Import, WritesTheGlobalsOfTheContextItIsHanded) {
+  writePage("page-lf.htm");
+  FixedText<80> html;
+  FixedText<20> work;
+  FixedText<50> domain;
+  FixedText<100> status;
+  FixedText<20> progress;
+  progress = "7";
+  const WebContext other{&html, &work, &domain, &status, &progress};
+  WorkFileName = "main.txt";
+  answers_.replies = {BtnYes};
+  ParseHtmlFile(other);
+  EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
+  EXPECT_EQ(web().text("WEB:HTMLPAGETITLE"), "My Page");
+  EXPECT_EQ(work.str(), std::to_string(timeOf(9, 5, 0)) + ".txt");
+  EXPECT_TRUE(progress.blank());
+  EXPECT_TRUE(html.blank());
+  EXPECT_EQ(WorkFileName.str(), "main.txt");
+}
+
 TEST_F(Import, SecondImportReplacesTheOldRecordsOnly) {
   writePage("page-lf.htm");
   for (const Detail& d : kDetails) {
