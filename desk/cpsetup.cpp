@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+
 #include <vector>
 
 #include "desk/common.h"
@@ -36,9 +37,7 @@ struct CpanelEntry {
   void (*set)(std::string_view);
 };
 
-#define QM_CPANEL(member)                      \
-  [] { return panelPrograms().member.str(); }, \
-      [](std::string_view v) { panelPrograms().member = v; }
+#define QM_CPANEL(member) [] { return panelPrograms().member.str(); }, [](std::string_view v) { panelPrograms().member = v; }
 const CpanelEntry kCpanel[] = {
     {"html", "EDI:MYEDITOR", QM_CPANEL(html)},        {"grphx", "EDI:MYGRAPHICSED", QM_CPANEL(grphx)},
     {"brwsr", "EDI:MYBROWSER", QM_CPANEL(brwsr)},     {"txted", "EDI:MYTEXTED", QM_CPANEL(txted)},

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTableView>
+
 #include <algorithm>
 
 #include "desk/common.h"

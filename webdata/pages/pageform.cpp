@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QProgressBar>
 #include <QStringList>
+
 #include <cstdlib>
 
 #include "dictionary/datafile_adapter.h"
