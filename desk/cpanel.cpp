@@ -8,9 +8,10 @@
 #include <string>
 
 #include "desk/common.h"
+#include "desk/context.h"
 #include "desk/notes.h"
-#include "frame/program/globals.h"
 #include "records/layout.h"
+#include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/text.h"
@@ -34,16 +35,25 @@ struct Cell {
 
 // In window order: the buttons first, then each user cell's caption and area.
 const Cell kCells[] = {
-    {"?HtmlEditor", "HTML Editor", 1, 5, [] { return controlPanel.html.str(); }, [] { return controlPanel.html.str(); }, nullptr},
-    {"?TextEditor", "Text Editor", 2, 1, [] { return controlPanel.txted.str(); }, [] { return controlPanel.txted.str(); }, nullptr},
+    {"?HtmlEditor", "HTML Editor", 1, 5, [] { return panelPrograms().html.str(); },
+     [] { return panelPrograms().html.str(); }, nullptr},
+    {"?TextEditor", "Text Editor", 2, 1, [] { return panelPrograms().txted.str(); },
+     [] { return panelPrograms().txted.str(); }, nullptr},
     {"?Notes", "Notes", 2, 2, nullptr, nullptr, nullptr},
-    {"?Ftp", "FTP", 1, 3, [] { return controlPanel.fftp.str(); }, [] { return controlPanel.fftp.str(); }, nullptr},
-    {"?Browser", "Browser", 1, 1, [] { return controlPanel.brwsr.str(); }, [] { return controlPanel.brwsr.str(); }, nullptr},
-    {"?GraphicsEditor", "Graphics Editor", 1, 4, [] { return controlPanel.grphx.str(); }, [] { return controlPanel.grphx.str(); }, nullptr},
-    {"?EMail", "E-Mail", 1, 2, [] { return controlPanel.mail.str(); }, [] { return controlPanel.mail.str(); }, nullptr},
-    {"?User1", "", 2, 3, [] { return controlPanel.ubut1.str(); }, [] { return controlPanel.usr1.str(); }, "ubut1"},
-    {"?User2", "", 2, 4, [] { return controlPanel.ubut2.str(); }, [] { return controlPanel.usr2.str(); }, "ubut2"},
-    {"?User3", "", 2, 5, [] { return controlPanel.ubut3.str(); }, [] { return controlPanel.usr3.str(); }, "ubut3"},
+    {"?Ftp", "FTP", 1, 3, [] { return panelPrograms().fftp.str(); },
+     [] { return panelPrograms().fftp.str(); }, nullptr},
+    {"?Browser", "Browser", 1, 1, [] { return panelPrograms().brwsr.str(); },
+     [] { return panelPrograms().brwsr.str(); }, nullptr},
+    {"?GraphicsEditor", "Graphics Editor", 1, 4, [] { return panelPrograms().grphx.str(); },
+     [] { return panelPrograms().grphx.str(); }, nullptr},
+    {"?EMail", "E-Mail", 1, 2, [] { return panelPrograms().mail.str(); },
+     [] { return panelPrograms().mail.str(); }, nullptr},
+    {"?User1", "", 2, 3, [] { return panelPrograms().ubut1.str(); },
+     [] { return panelPrograms().usr1.str(); }, "ubut1"},
+    {"?User2", "", 2, 4, [] { return panelPrograms().ubut2.str(); },
+     [] { return panelPrograms().usr2.str(); }, "ubut2"},
+    {"?User3", "", 2, 5, [] { return panelPrograms().ubut3.str(); },
+     [] { return panelPrograms().usr3.str(); }, "ubut3"},
 };
 
 constexpr int kCellW = 53, kCellH = 14, kGap = 2, kMargin = 4;
@@ -84,7 +94,7 @@ WindowDef panelWindow() {
 }
 
 void restoreStartDirectory() {
-  const std::string dir = StartDirectory.str();
+  const std::string dir = context().startDirectory->str();
   if (!dir.empty()) QDir::setCurrent(QString::fromStdString(dir));  // a failure is not reported
 }
 
@@ -92,15 +102,15 @@ void restoreStartDirectory() {
 
 Cpanel2::Cpanel2() : WindowProcedure("cpanel2") {
   setDefinition(panelWindow());
-  bindDisplay("ubut1", [] { return controlPanel.ubut1.str(); });
-  bindDisplay("ubut2", [] { return controlPanel.ubut2.str(); });
-  bindDisplay("ubut3", [] { return controlPanel.ubut3.str(); });
+  bindDisplay("ubut1", [] { return panelPrograms().ubut1.str(); });
+  bindDisplay("ubut2", [] { return panelPrograms().ubut2.str(); });
+  bindDisplay("ubut3", [] { return panelPrograms().ubut3.str(); });
 }
 
 bool Cpanel2::takeWindowEvent(Event e) {
   if (WindowProcedure::takeWindowEvent(e)) return true;
   if (e == Event::OpenWindow) {
-    CpanelOpen = "Y";
+    *context().cpanelOpen = "Y";
     enableCells();
     if (built())
       for (auto& c : built()->controls()) {
@@ -160,7 +170,7 @@ bool Cpanel2::takeAccepted(Control& c) {
 }
 
 void Cpanel2::cleanup() {
-  CpanelOpen = "N";
+  *context().cpanelOpen = "N";
   WindowProcedure::cleanup();
 }
 

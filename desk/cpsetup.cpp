@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "desk/common.h"
+#include "desk/context.h"
 #include "dictionary/datafile_adapter.h"
-#include "frame/program/globals.h"
 #include "records/layout.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -37,7 +37,7 @@ struct CpanelEntry {
   void (*set)(std::string_view);
 };
 
-#define QM_CPANEL(member) [] { return controlPanel.member.str(); }, [](std::string_view v) { controlPanel.member = v; }
+#define QM_CPANEL(member) [] { return panelPrograms().member.str(); }, [](std::string_view v) { panelPrograms().member = v; }
 const CpanelEntry kCpanel[] = {
     {"html", "EDI:MYEDITOR", QM_CPANEL(html)},        {"grphx", "EDI:MYGRAPHICSED", QM_CPANEL(grphx)},
     {"brwsr", "EDI:MYBROWSER", QM_CPANEL(brwsr)},     {"txted", "EDI:MYTEXTED", QM_CPANEL(txted)},
@@ -246,7 +246,8 @@ ConfigureControlPanel::ConfigureControlPanel() : WindowProcedure("ConfigureContr
 
 void ConfigureControlPanel::setup() {
   // Configuring while a panel is open is refused.
-  callProcedure(CpanelOpen == "Y" ? makeCpwarn : makeBrowsecpanel, 0, [this](int) { close(RequestCancelled); });
+  callProcedure(*context().cpanelOpen == "Y" ? makeCpwarn : makeBrowsecpanel, 0,
+                [this](int) { close(RequestCancelled); });
 }
 
 // ---- browsecpanel -------------------------------------------------------------------------------
@@ -263,7 +264,7 @@ void Browsecpanel::runUpdate(int, int request, ResponseHandler done) {
 }
 
 void Browsecpanel::forgetPrograms() {
-  controlPanel = ControlPanelGlobals{};
+  panelPrograms() = ControlPanelGlobals{};
   primaryFile()->buffer().setText(kCurrentConfig, "");
   writeCpanelSection();
 }

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "desk/common.h"
+#include "desk/context.h"
 #include "dictionary/datafile_adapter.h"
-#include "frame/program/globals.h"
 #include "records/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
@@ -145,7 +145,7 @@ void BrowseNotes::setup() {
 }
 
 void BrowseNotes::chooseOrder() {
-  const int wanted = NoteReminderDue == "Y" ? ReminderOrder : NormalOrder;
+  const int wanted = *context().noteReminderDue == "Y" ? ReminderOrder : NormalOrder;
   if (wanted != currentOrder()) setOrder(wanted);
 }
 
@@ -174,7 +174,7 @@ bool BrowseNotes::takeAccepted(Control& c) {
 
 void BrowseNotes::cleanup() {
   // Any notes list that closes ends reminder mode.
-  NoteReminderDue = "";
+  *context().noteReminderDue = "";
   RecordBrowse::cleanup();
 }
 

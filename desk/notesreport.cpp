@@ -20,8 +20,9 @@ bool NotesSource::open() {
   open_ = true;
   FileManager& m = notesFile();
   buffer_ = &m.buffer();
-  saved_ = *buffer_;
   RecordFile& f = m.file();
+  held_ = HeldRecord::of([p = &f]() -> RecordFile& { return *p; },
+                         [b = buffer_]() -> RecordBuffer& { return *b; });
   rows_.clear();
   pos_ = 0;
   std::vector<std::pair<int64_t, RecordBuffer>> page;
@@ -62,7 +63,7 @@ int NotesSource::percentDone() const {
 void NotesSource::close() {
   if (!open_) return;
   open_ = false;
-  if (buffer_) *buffer_ = saved_;  // the list's record, as it was
+  if (buffer_) held_.putBack();
   rows_.clear();
   relate(FileId::dnotes).close();
 }

@@ -8,6 +8,7 @@
 #include "runtime/report/procedure.h"
 #include "runtime/report/source.h"
 #include "runtime/store/store.h"
+#include "runtime/ui/datafile.h"
 #include "runtime/ui/procedure.h"
 
 namespace qm::desk {
@@ -28,7 +29,7 @@ class NotesSource : public RecordSource {
   size_t pos_ = 0;
   int64_t lastPos_ = 0;
   RecordBuffer* buffer_ = nullptr;
-  RecordBuffer saved_;
+  HeldRecord held_;  // the list's record, put back when the run ends
   bool open_ = false;
 };
 

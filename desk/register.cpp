@@ -8,8 +8,9 @@
 
 namespace qm {
 
-void registerDeskProcedures(const ProcedureRegistrar& reg) {
+void registerDeskProcedures(const ProcedureRegistrar& reg, const DeskContext& ctx) {
   using namespace desk;
+  setContext(ctx);
   struct Entry {
     const char* name;
     int stack;

@@ -5,13 +5,14 @@
 #include <QTableView>
 
 #include "desk/common.h"
+#include "desk/context.h"
 #include "desk/cpanel.h"
 #include "desk/notes.h"
+#include "desk/renewalreport.h"
 #include "dictionary/datafile_adapter.h"
 #include "frame/procedures.h"
-#include "frame/program/globals.h"
 #include "records/layout.h"
-#include "desk/renewalreport.h"
+#include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/text.h"
@@ -96,10 +97,10 @@ bool firstPassing(FileId id, const char* filter, RecordBuffer& out) {
 
 }  // namespace
 
-void CheckRenewalDue(const RecordBuffer& domain) {
+void CheckRenewalDue(const RecordBuffer& domain, FixedText<20>& flag) {
   const int32_t now = today();
   const int32_t renewal = domain.date("DOM:RENEWALDATE");
-  if (now <= renewal && renewal <= now + 30) RenewalDueFlag = "Yes";
+  if (now <= renewal && renewal <= now + 30) flag = "Yes";
 }
 
 // ---- StartupReminderCheck ----------------------------------------------------------
@@ -111,7 +112,7 @@ void StartupReminderCheck::setup() {
 }
 
 void StartupReminderCheck::afterSplash() {
-  if (cptog == 1)
+  if (*context().cptog == 1)
     callProcedure(makeCpanel2, 0, [this](int) { scanDomains(); });
   else
     scanDomains();
@@ -119,8 +120,9 @@ void StartupReminderCheck::afterSplash() {
 
 void StartupReminderCheck::scanDomains() {
   RecordBuffer due;
-  if (firstPassing(FileId::Domains, kRenewalFilter, due)) CheckRenewalDue(due);
-  if (RenewalDueFlag == "Yes")
+  if (firstPassing(FileId::Domains, kRenewalFilter, due))
+    CheckRenewalDue(due, *context().renewalDueFlag);
+  if (*context().renewalDueFlag == "Yes")
     callProcedure(makeNotice, 0, [this](int) { scanNotes(); });  // shows every due domain
   else
     scanNotes();
@@ -128,8 +130,9 @@ void StartupReminderCheck::scanDomains() {
 
 void StartupReminderCheck::scanNotes() {
   RecordBuffer note;
-  if (firstPassing(FileId::dnotes, kReminderNote, note) && note.text("DNO:REMINDER") == "Y") NoteReminderDue = "Y";
-  if (NoteReminderDue == "Y")
+  if (firstPassing(FileId::dnotes, kReminderNote, note) && note.text("DNO:REMINDER") == "Y")
+    *context().noteReminderDue = "Y";
+  if (*context().noteReminderDue == "Y")
     callProcedure(makeBrowseNotes, 0, [this](int) { close(RequestCancelled); });
   else
     close(RequestCancelled);

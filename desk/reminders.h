@@ -8,9 +8,10 @@
 
 namespace qm::desk {
 
-// Sets RenewalDueFlag to "Yes" when the domain's renewal date lies between
-// today and today + 30 (both included); never blanks it.
-void CheckRenewalDue(const RecordBuffer& domain);
+// Sets flag (the program's RenewalDueFlag) to "Yes" when the domain's
+// renewal date lies between today and today + 30 (both included); never
+// blanks it.
+void CheckRenewalDue(const RecordBuffer& domain, FixedText<20>& flag);
 
 // Runs once per start on a thread of its own, without a window: the title
 // window, the control panel when cptog is 1, the reminder list when a domain

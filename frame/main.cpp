@@ -28,11 +28,12 @@ int main(int argc, char** argv) {
   qm::registerRecordProcedures();
   const auto& registrar = qm::procedureRegistrar();
   qm::reports::registerRecordReports(registrar);
-  qm::registerWebPageProcedures(registrar);
-  qm::details::registerDetailProcedures(registrar);
-  qm::webviews::registerWebViewProcedures(registrar);
-  qm::webreports::registerWebReportProcedures(registrar);
-  qm::registerDeskProcedures(registrar);
+  const qm::WebContext& web = qm::mainWebContext();
+  qm::registerWebPageProcedures(registrar, web);
+  qm::details::registerDetailProcedures(registrar, web);
+  qm::webviews::registerWebViewProcedures(registrar, web);
+  qm::webreports::registerWebReportProcedures(registrar, web);
+  qm::registerDeskProcedures(registrar, qm::mainDeskContext());
   qm::armGallery("quillmark", [] { return qm::mainFrame(); });
 
   const int code = qm::runProgram(

@@ -20,6 +20,11 @@ FixedText<20> ProgressCount;
 int32_t FileCount = 0;
 double LineCounter = 0;
 
+const WebContext& readerContext() {
+  static const WebContext c{&HtmlFileName, &WorkFileName, &domainname, &StatusText, &ProgressCount};
+  return c;
+}
+
 void initReaderGlobals() {
   for (auto* t : {&HtmlFileName, &ProbeDir, &ReaderLocalDir, &SiteAddress}) *t = "";
   WorkFileName = "";

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "runtime/values/text.h"
+#include "webdata/context.h"
 
 namespace qm::reader {
 
@@ -19,6 +20,9 @@ extern FixedText<100> StatusText;
 extern FixedText<20> ProgressCount;
 extern int32_t FileCount;
 extern double LineCounter;
+
+// What the web page windows the reader shows use of these globals.
+const WebContext& readerContext();
 
 // Blanks the texts, zeroes the numbers and the request and response codes,
 // and makes "domainname" known to filter expressions.

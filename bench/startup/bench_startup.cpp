@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
 
   registerFrameProcedures();
   registerRecordProcedures();
-  registerDeskProcedures(procedureRegistrar());
+  registerDeskProcedures(procedureRegistrar(), mainDeskContext());
   registerProcedure("splash", [] { return std::make_unique<NoSplash>(); }, 0);
 
   std::vector<double> frame, rows, notice;

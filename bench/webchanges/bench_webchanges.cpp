@@ -73,7 +73,7 @@ void seed() {
 }
 
 double changeRun(webreports::DomainChange kind) {
-  webreports::DomainChangeRun run(kind);
+  webreports::DomainChangeRun run(kind, mainWebContext());
   const auto t0 = std::chrono::steady_clock::now();
   run.run();
   return bench::seconds(std::chrono::steady_clock::now() - t0);
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   NewLocalDir = "/srv/new";
   print("Change Local Paths (ChgLoPath)", changeRun(webreports::DomainChange::LocalPath));
   const auto t1 = std::chrono::steady_clock::now();
-  webpages::DeleteDomainPages();
+  webpages::DeleteDomainPages(mainWebContext());
   print("Delete by domain (DeleteDomainPages)", bench::seconds(std::chrono::steady_clock::now() - t1));
   std::printf("status: %s; messages asked: %zu\n", StatusText.str().c_str(), answers.asked.size());
 

@@ -28,6 +28,19 @@ bool setQueryFilter(std::string_view text) {
   return true;
 }
 
+const WebContext& mainWebContext() {
+  static const WebContext c{&HtmlFileName,  &WorkFileName,      &domainname,        &StatusText,
+                            &ProgressCount, &ImagePath,         &NewLocalDir,       &QueryFilter,
+                            setQueryFilter, &controlPanel.html, &controlPanel.txted};
+  return c;
+}
+
+const DeskContext& mainDeskContext() {
+  static const DeskContext c{&controlPanel,    &CpanelOpen,     &StartDirectory,
+                             &NoteReminderDue, &RenewalDueFlag, &cptog};
+  return c;
+}
+
 void initGlobals() {
   HtmlFileName = "";
   WorkFileName = "";

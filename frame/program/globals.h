@@ -4,8 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "desk/context.h"
 #include "runtime/config/requests.h"
 #include "runtime/values/text.h"
+#include "webdata/context.h"
 
 namespace qm {
 
@@ -30,24 +32,12 @@ bool setQueryFilter(std::string_view text);
 
 extern int16_t cptog;
 
-// The programs of settings section cpanel, one member per entry key.
-struct ControlPanelGlobals {
-  FixedText<120> html;
-  FixedText<100> grphx;
-  FixedText<100> brwsr;
-  FixedText<100> txted;
-  FixedText<100> usr1;
-  FixedText<100> usr2;
-  FixedText<100> fftp;
-  FixedText<10> ubut1;
-  FixedText<10> ubut2;
-  FixedText<10> ubut3;
-  FixedText<20> ubut4;
-  FixedText<100> usr3;
-  FixedText<100> usr4;
-  FixedText<100> mail;
-};
 extern ControlPanelGlobals controlPanel;
+
+// What the web page windows and the desk's windows use of these globals,
+// handed to them when they register.
+const WebContext& mainWebContext();
+const DeskContext& mainDeskContext();
 
 // Sets every global to its start value and makes "domainname" and "ding"
 // known to filter expressions.

@@ -32,7 +32,7 @@ bool ReportFileSource::open() {
   open_ = true;
   file_ = &access_.file();
   buffer_ = &access_.buffer();
-  saved_ = *buffer_;
+  held_ = HeldRecord::of(access_.file, access_.buffer);
   rows_.clear();
   haveLast_ = false;
   atEnd_ = false;
@@ -96,7 +96,7 @@ void ReportFileSource::close() {
   rows_.clear();
   view_.reset();
   // The caller (a browse's highlighted row) gets its record back.
-  *buffer_ = saved_;
+  held_.putBack();
   open_ = false;
   file_ = nullptr;
   access_.close();

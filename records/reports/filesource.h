@@ -12,6 +12,7 @@
 
 #include "runtime/report/source.h"
 #include "runtime/store/store.h"
+#include "runtime/ui/datafile.h"
 #include "runtime/view/view.h"
 
 namespace qm::reports {
@@ -56,7 +57,7 @@ class ReportFileSource : public RecordSource {
   int thread_ = 0;
   RecordFile* file_ = nullptr;
   RecordBuffer* buffer_ = nullptr;
-  RecordBuffer saved_;  // the caller's record, put back when the run ends
+  HeldRecord held_;  // the caller's record, put back when the run ends
   std::unique_ptr<RecordView> view_;
   std::deque<Row> rows_;
   Row last_;

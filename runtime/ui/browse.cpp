@@ -20,6 +20,7 @@
 #include "runtime/config/settings.h"
 #include "runtime/ui/datafile.h"
 #include "runtime/ui/frozencolumns.h"
+#include "runtime/ui/listmodel.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
@@ -122,69 +123,6 @@ bool ListFormat::parse(const std::string& text, const std::vector<ColumnDef>& ba
   return true;
 }
 
-// ---- model -------------------------------------------------------------------
-
-class BrowseModel : public QAbstractTableModel {
- public:
-  BrowseModel(PagedList& list, QObject* parent) : QAbstractTableModel(parent), list_(list) {}
-
-  void setColumns(std::vector<ColumnDef> cols, std::vector<int> fields, std::vector<int> memos) {
-    beginResetModel();
-    cols_ = std::move(cols);
-    fields_ = std::move(fields);
-    memos_ = std::move(memos);
-    endResetModel();
-  }
-  void setLook(const std::vector<ColumnDef>& cols) {
-    for (size_t i = 0; i < cols.size() && i < cols_.size(); ++i) {
-      cols_[i].justify = cols[i].justify;
-      cols_[i].indent = cols[i].indent;
-      cols_[i].header = cols[i].header;
-    }
-    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-  }
-  const std::vector<ColumnDef>& columns() const { return cols_; }
-  void reload() {
-    beginResetModel();
-    endResetModel();
-  }
-
-  int rowCount(const QModelIndex& p = {}) const override {
-    return p.isValid() ? 0 : static_cast<int>(list_.rows().size());
-  }
-  int columnCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : static_cast<int>(cols_.size()); }
-
-  QVariant data(const QModelIndex& idx, int role) const override {
-    if (!idx.isValid() || idx.row() >= rowCount() || idx.column() >= columnCount()) return {};
-    const ColumnDef& c = cols_[static_cast<size_t>(idx.column())];
-    if (role == Qt::DisplayRole) {
-      const RecordBuffer& r = list_.rows()[static_cast<size_t>(idx.row())].record;
-      int f = fields_[static_cast<size_t>(idx.column())];
-      int m = memos_[static_cast<size_t>(idx.column())];
-      std::string v = f >= 0 ? r.valueText(f) : (m >= 0 ? r.memo(m) : std::string());
-      QString s = QString::fromStdString(cellText(c, v));
-      QString pad(c.indent > 0 ? c.indent / 2 : 0, QLatin1Char(' '));
-      return c.justify == Justify::Left ? pad + s : (c.justify == Justify::Center ? s : s + pad);
-    }
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(c.justify));
-    return {};
-  }
-
-  QVariant headerData(int section, Qt::Orientation o, int role) const override {
-    if (o != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-    const ColumnDef& c = cols_[static_cast<size_t>(section)];
-    if (role == Qt::DisplayRole) return QString::fromStdString(c.header);
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(c.headerJustify));
-    return {};
-  }
-
- private:
-  PagedList& list_;
-  std::vector<ColumnDef> cols_;
-  std::vector<int> fields_, memos_;
-};
-
 // ---- browse -----------------------------------------------------------------------
 
 BrowseProcedure::BrowseProcedure(std::string name, const WindowDef& window, BrowseDef browse, DataFile* primary)
@@ -212,15 +150,8 @@ void BrowseProcedure::setup() {
   viewport_ = table_ ? table_->viewport() : nullptr;
   if (!table_) return;
   built_ = listControl_->def().columns;
-  std::vector<int> fields, memos;
-  for (const ColumnDef& c : built_) {
-    int fi = f->def().fieldIndex(c.field);
-    int mi = fi >= 0 ? -1 : f->def().memoIndex(c.field);
-    fields.push_back(fi);
-    memos.push_back(mi);
-  }
-  model_ = new BrowseModel(*list_, table_);
-  model_->setColumns(built_, fields, memos);
+  model_ = new RecordListModel(*list_, true, table_);
+  model_->setColumns(built_, f->def());
   table_->setModel(model_);
   table_->horizontalHeader()->setStretchLastSection(false);
   table_->horizontalHeader()->setSectionsMovable(false);
@@ -231,21 +162,17 @@ void BrowseProcedure::setup() {
   if (fixed > 0) frozen_ = new FrozenColumns(table_, fixed);
   applyFormat(ListFormat{built_});
   orig_ = user_ = ListFormat{built_};
-  QObject::connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
-    inScope([&] {
-      list_->setSelected(i.row());
-      if (selecting())
-        selectRecord();
-      else
-        changeRecord();
-    });
+  connectInScope(table_, &QTableView::doubleClicked, [this](const QModelIndex& i) {
+    list_->setSelected(i.row());
+    if (selecting())
+      selectRecord();
+    else
+      changeRecord();
   });
   // A click only moves the highlight: the rows stay (a reload would lose a double-click).
-  QObject::connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) {
-    inScope([&] {
-      list_->setSelected(i.row());
-      if (listControl_) takeNewSelection(*listControl_);
-    });
+  connectInScope(table_, &QTableView::clicked, [this](const QModelIndex& i) {
+    list_->setSelected(i.row());
+    if (listControl_) takeNewSelection(*listControl_);
   });
   if ((bar_ = listControl_->scrollBar())) {
     bar_->setRange(0, kScrollSteps);
@@ -253,7 +180,7 @@ void BrowseProcedure::setup() {
     bar_->setPageStep(kScrollSteps / 10);
     bar_->installEventFilter(this);
     QObject::connect(bar_, &QAbstractSlider::actionTriggered, this, [this](int a) { scrollAction(a); });
-    QObject::connect(bar_, &QAbstractSlider::sliderReleased, this, [this] { inScope([&] { syncScrollBar(); }); });
+    connectInScope(bar_, &QAbstractSlider::sliderReleased, [this] { syncScrollBar(); });
   }
   QObject::connect(table_, &QWidget::customContextMenuRequested, this,
                    [this](const QPoint& p) { showPopup(table_->viewport()->mapToGlobal(p)); });
@@ -263,12 +190,10 @@ void BrowseProcedure::setup() {
     if (o.locator != LocatorKind::Entry) continue;
     if (Control* c = control(o.locatorControl))
       if (auto* e = qobject_cast<QLineEdit*>(c->widget()))
-        QObject::connect(e, &QLineEdit::textEdited, this, [this, i](const QString& t) {
+        connectInScope(e, &QLineEdit::textEdited, [this, i](const QString& t) {
           if (static_cast<int>(i) != order_) return;
-          inScope([&] {
-            report(list_->locate(t.toStdString()));
-            listMoved();
-          });
+          report(list_->locate(t.toStdString()));
+          listMoved();
         });
   }
   int start = 0;

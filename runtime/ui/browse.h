@@ -51,7 +51,7 @@ struct ListFormat {
   static bool parse(const std::string& text, const std::vector<ColumnDef>& base, ListFormat& out);
 };
 
-class BrowseModel;
+class RecordListModel;
 class FrozenColumns;
 
 class BrowseProcedure : public WindowProcedure {
@@ -120,7 +120,7 @@ class BrowseProcedure : public WindowProcedure {
   BrowseDef bdef_;
   std::unique_ptr<RecordView> view_;
   std::unique_ptr<PagedList> list_;
-  BrowseModel* model_ = nullptr;
+  RecordListModel* model_ = nullptr;
   QTableView* table_ = nullptr;
   QObject* viewport_ = nullptr;  // kept: events may arrive while the table is being destroyed
   QScrollBar* bar_ = nullptr;

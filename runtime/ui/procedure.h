@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "runtime/values/text.h"
@@ -161,6 +162,20 @@ class WindowProcedure : public QObject {
 
   // Runs a function in this procedure's scope (its thread and name).
   void inScope(const std::function<void()>& f);
+  // Connects sender's signal to handler, which then runs in this procedure's
+  // scope with the signal's arguments (or none, when it takes none); the
+  // connection ends with either side.
+  template <class Sender, class Signal, class Handler>
+  QMetaObject::Connection connectInScope(Sender* sender, Signal signal, Handler handler) {
+    return QObject::connect(sender, signal, this, [this, handler](const auto&... args) {
+      inScope([&] {
+        if constexpr (std::is_invocable_v<const Handler&, decltype(args)...>)
+          handler(args...);
+        else
+          handler();
+      });
+    });
+  }
 
   // Used by the manager: begins the life on a thread (the request is taken
   // from the request global).

@@ -114,7 +114,7 @@ TEST(RenewalRule, DueFromTodayToThirtyDaysAhead) {
   for (const Case& c : cases) {
     RenewalDueFlag = "";
     d.setDate("DOM:RENEWALDATE", c.renewal);
-    CheckRenewalDue(d);
+    CheckRenewalDue(d, RenewalDueFlag);
     EXPECT_EQ(RenewalDueFlag == "Yes", c.due) << c.renewal;
   }
   setClock(nullptr);
@@ -242,7 +242,7 @@ TEST_F(Reminders, RuleOnALargeFile) {
       if (i == 19999) renewal = kToday + 30;
       b.setDate("DOM:RENEWALDATE", renewal);
       RenewalDueFlag = "";
-      CheckRenewalDue(b);
+      CheckRenewalDue(b, RenewalDueFlag);
       if (RenewalDueFlag == "Yes") due.push_back(name);
       ASSERT_EQ(f.add(), 0);
     }

@@ -63,7 +63,10 @@ struct DeskTest : ::testing::Test {
     qm::FormProcedure::clearHistory();
     qm::StartDictionary(qm::DictionaryKind::Main, {});
     qm::registerDeskProcedures(
-        [](std::string name, int stack, qm::ProcedureFactory f) { qm::registerProcedure(name, f, stack); });
+        [](std::string name, int stack, qm::ProcedureFactory f) {
+          qm::registerProcedure(name, f, stack);
+        },
+        qm::mainDeskContext());
   }
   void TearDown() override {
     for (int guard = 0; guard < 30 && !qm::runningThreads().empty(); ++guard) {

@@ -129,7 +129,7 @@ const std::string kDone = "Parse HTML File: HTML file read done.";
 TEST_F(Import, YesWritesTheScannedRecordsAndThePageFields) {
   writePage("page-crlf.htm");
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
 
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
   EXPECT_EQ(answers_.asked[0].icon, MsgIcon::Exclamation);
@@ -206,6 +206,28 @@ TEST_F(Import, YesWritesTheScannedRecordsAndThePageFields) {
   for (const Detail& d : kDetails) EXPECT_TRUE(access(d.id).isOpen());
 }
 
+// Another program's globals: the run writes the file names, status and
+// count it is handed, and none of the main program's.
+TEST_F(Import, WritesTheGlobalsOfTheContextItIsHanded) {
+  writePage("page-lf.htm");
+  FixedText<80> html;
+  FixedText<20> work;
+  FixedText<50> domain;
+  FixedText<100> status;
+  FixedText<20> progress;
+  progress = "7";
+  const WebContext other{&html, &work, &domain, &status, &progress};
+  WorkFileName = "main.txt";
+  answers_.replies = {BtnYes};
+  ParseHtmlFile(other);
+  EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
+  EXPECT_EQ(web().text("WEB:HTMLPAGETITLE"), "My Page");
+  EXPECT_EQ(work.str(), std::to_string(timeOf(9, 5, 0)) + ".txt");
+  EXPECT_TRUE(progress.blank());
+  EXPECT_TRUE(html.blank());
+  EXPECT_EQ(WorkFileName.str(), "main.txt");
+}
+
 TEST_F(Import, SecondImportReplacesTheOldRecordsOnly) {
   writePage("page-lf.htm");
   for (const Detail& d : kDetails) {
@@ -214,10 +236,10 @@ TEST_F(Import, SecondImportReplacesTheOldRecordsOnly) {
     seed(d, "HTTP://WWW.EXAMPLE.COM/INDEX.HTM", "other case");  // not exactly the page path
   }
   answers_.replies = {BtnYes, BtnOk, BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   std::vector<std::size_t> first;
   for (const Detail& d : kDetails) first.push_back(recordsOf(d, kPath).size());
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   for (std::size_t i = 0; i < std::size(kDetails); ++i) {
     const Detail& d = kDetails[i];
     const auto mine = recordsOf(d, kPath);
@@ -237,7 +259,7 @@ TEST_F(Import, NoLeavesEverythingAsItWas) {
   for (const char* mark : {"WEB:DATA1", "WEB:DATA3"}) w.setText(mark, "Y");
   const RecordBuffer before = w;
   answers_.replies = {BtnNo};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion}));
   EXPECT_TRUE(web() == before);
   for (const Detail& d : kDetails) {
@@ -254,7 +276,7 @@ TEST_F(Import, MissingFileSaysSoAndStillEnds) {
   w.setInteger("WEB:FILESIZE", 77);
   w.setText("WEB:DATA2", "Y");
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, std::string(kPage) + ": File not found", kDone}));
   for (const Detail& d : kDetails) EXPECT_TRUE(records(d.id).empty()) << d.path;
   EXPECT_EQ(w.text("WEB:HTMLPAGETITLE"), "Old title");
@@ -269,7 +291,7 @@ TEST_F(Import, EmptyFileKeepsTheFileFacts) {
   w.setInteger("WEB:FILESIZE", 77);
   w.setText("WEB:PAGEREADDATE", "earlier");
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
   EXPECT_EQ(w.integer("WEB:FILESIZE"), 77);
   EXPECT_EQ(w.text("WEB:PAGEREADDATE"), "earlier");
@@ -281,7 +303,7 @@ TEST_F(Import, FailedAddIsReported) {
   RecordFile other(access(FileId::WPLinks).def());
   ASSERT_EQ(other.open(OpenMode::ReadWriteDenyWrite, true, 0), 0);
   answers_.replies = {BtnYes};
-  ParseHtmlFile();
+  ParseHtmlFile(mainWebContext());
   other.close();
   const auto asked = captions();
   ASSERT_EQ(asked.size(), 3u);

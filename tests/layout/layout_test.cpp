@@ -237,11 +237,11 @@ TEST(Layout, EveryWindowOfTheMainProgram) {
   registerRecordProcedures();
   const auto& reg = procedureRegistrar();
   reports::registerRecordReports(reg);
-  registerWebPageProcedures(reg);
-  details::registerDetailProcedures(reg);
-  webviews::registerWebViewProcedures(reg);
-  webreports::registerWebReportProcedures(reg);
-  registerDeskProcedures(reg);
+  registerWebPageProcedures(reg, mainWebContext());
+  details::registerDetailProcedures(reg, mainWebContext());
+  webviews::registerWebViewProcedures(reg, mainWebContext());
+  webreports::registerWebReportProcedures(reg, mainWebContext());
+  registerDeskProcedures(reg, mainDeskContext());
   const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
   settle(200);
   closeAllBut(frame);

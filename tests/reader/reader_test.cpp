@@ -544,6 +544,12 @@ TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
   EXPECT_EQ(topProcedure(th), form);
   EXPECT_EQ(metas->model()->rowCount(), 2);
   EXPECT_EQ(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).size(), 2u);
+  // And the list's Delete takes the highlighted one away again.
+  answers.replies = {BtnYes};
+  click(form, "?Delete:1");
+  EXPECT_EQ(topProcedure(th), form);
+  EXPECT_EQ(metas->model()->rowCount(), 1);
+  EXPECT_EQ(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).size(), 1u);
   click(form, "?Cancel");
 
   // Deleting a page through the browse takes its detail records with it.

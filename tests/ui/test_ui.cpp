@@ -933,4 +933,37 @@ TEST_F(UiTest, ToolbarAndStatusFollowTheActiveFrameChild) {
   pump();
 }
 
+// A procedure's record comes back with the order it was read in: reading
+// goes on after it in that order, not in the one used meanwhile.
+TEST(HeldRecord, PutsBackTheRecordItsPositionAndItsKeyOrder) {
+  TestFile people(peopleDef());
+  ASSERT_EQ(people.open(), 0);
+  RecordFile& f = people.recordFile();
+  for (const auto& [name, city] : {std::pair{"Ann", "Nice"}, {"Bob", "Paris"}, {"Cy", "Lyon"}}) {
+    people.buffer().clear();
+    people.buffer().setText("PEO:NAME", name);
+    people.buffer().setText("PEO:CITY", city);
+    ASSERT_EQ(f.add(), 0);
+  }
+  f.setOrder(0);  // by name
+  ASSERT_EQ(f.seekFirst(), 0);
+  ASSERT_EQ(f.next(), 0);
+  ASSERT_EQ(f.next(), 0);
+  ASSERT_EQ(people.buffer().text("PEO:NAME"), "Bob");
+  const HeldRecord held = HeldRecord::of(people);
+
+  f.setOrder(1);  // by city: Cy first
+  ASSERT_EQ(f.seekFirst(), 0);
+  ASSERT_EQ(f.next(), 0);
+  ASSERT_EQ(people.buffer().text("PEO:NAME"), "Cy");
+
+  held.putBack();
+  EXPECT_EQ(f.order(), 0);
+  EXPECT_EQ(f.position(), held.position);
+  EXPECT_EQ(people.buffer().text("PEO:NAME"), "Bob");
+  ASSERT_EQ(f.next(), 0);
+  EXPECT_EQ(people.buffer().text("PEO:NAME"), "Cy");
+  people.close();
+}
+
 }  // namespace

@@ -77,10 +77,12 @@ struct DetailsTest : GuiTest {
   void beforeDictionary() override { initGlobals(); }
   void SetUp() override {
     GuiTest::SetUp();
-    registerDetailProcedures([](std::string n, int stack, ProcedureFactory f) {
-      EXPECT_EQ(stack, 0) << n;
-      registerProcedure(std::move(n), std::move(f), stack);
-    });
+    registerDetailProcedures(
+        [](std::string n, int stack, ProcedureFactory f) {
+          EXPECT_EQ(stack, 0) << n;
+          registerProcedure(std::move(n), std::move(f), stack);
+        },
+        mainWebContext());
     before = setUrlOpener([this](const QUrl& u) {
       opened.push_back(u.toString().toStdString());
       return true;
@@ -132,7 +134,8 @@ struct DetailsTest : GuiTest {
     return topProcedure(1);
   }
   DetailBrowse* browse(const std::string& name) {
-    return dynamic_cast<DetailBrowse*>(run([name] { return makeDetailBrowse(name); }, 0));
+    return dynamic_cast<DetailBrowse*>(
+        run([name] { return makeDetailBrowse(name, mainWebContext()); }, 0));
   }
   void standIn(const std::string& name, Seen& seen, std::function<int()> act = {}) {
     registerProcedure(name, [name, &seen, act] { return std::make_unique<StandIn>(name, seen, act); });
@@ -260,11 +263,12 @@ TEST_F(DetailsTest, EveryFormRefusesInsertAndDeleteWithoutAWindow) {
     FileId file;
     const char* field;
   };
-  const Case cases[] = {{makeUpdateWPLinks, FileId::WPLinks, "WPL:WEBPAGELINK"},
-                        {makeUpdateWPIMG, FileId::WPIMG, "WPI:WEBPAGEIMG"},
-                        {makeUpdateWPMeta, FileId::WPMeta, "WPM:METANAME"},
-                        {makeUpdateWPScripts, FileId::WPScripts, "WPS:SCRIPTLINE1"},
-                        {makeUpdateWPForm, FileId::WPForm, "WPF:FORMLINE1"}};
+  const Case cases[] = {
+      {[] { return makeUpdateWPLinks(mainWebContext()); }, FileId::WPLinks, "WPL:WEBPAGELINK"},
+      {[] { return makeUpdateWPIMG(mainWebContext()); }, FileId::WPIMG, "WPI:WEBPAGEIMG"},
+      {[] { return makeUpdateWPMeta(mainWebContext()); }, FileId::WPMeta, "WPM:METANAME"},
+      {[] { return makeUpdateWPScripts(mainWebContext()); }, FileId::WPScripts, "WPS:SCRIPTLINE1"},
+      {[] { return makeUpdateWPForm(mainWebContext()); }, FileId::WPForm, "WPF:FORMLINE1"}};
   for (const Case& c : cases) {
     add(c.file, {{c.field, "kept"}});
     load(c.file, c.field, "kept");
@@ -345,7 +349,8 @@ TEST_F(DetailsTest, TypingALetterInTheImagesMovesToAnImageOfThatLetter) {
 TEST_F(DetailsTest, ScriptPageFieldsStayAlikeOnEveryTab) {
   add(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", "/a/p.htm"}, {"WPS:PAGENAME", "p.htm"}, {"WPS:SCRIPTLINE40", "end"}});
   load(FileId::WPScripts, "WPS:PAGENAME", "p.htm");
-  auto* f = dynamic_cast<DetailForm*>(run(makeUpdateWPScripts, ChangeRecord));
+  auto* f = dynamic_cast<DetailForm*>(
+      run([] { return makeUpdateWPScripts(mainWebContext()); }, ChangeRecord));
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->outerWindow()->windowTitle(), "Viewing a Scripts Record");
   const std::vector<std::string> paths = {"?WPS:WEBPAGEPATHNAME", "?WPS:WEBPAGEPATHNAME:2", "?WPS:WEBPAGEPATHNAME:3",
@@ -377,7 +382,8 @@ TEST_F(DetailsTest, ImageFormShowsThePictureOpensTheReferenceAndPrints) {
     seen.detail = buffer(FileId::WPIMG).text("WPI:WEBPAGEIMG");
     return RequestCompleted;
   });
-  auto* f = dynamic_cast<ImageForm*>(run(makeUpdateWPIMG, ChangeRecord));
+  auto* f =
+      dynamic_cast<ImageForm*>(run([] { return makeUpdateWPIMG(mainWebContext()); }, ChangeRecord));
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->outerWindow()->windowTitle(), "Viewing an IMG Record");
   EXPECT_EQ(ImagePath.str(), "pic.png");
@@ -411,7 +417,8 @@ TEST_F(DetailsTest, WithoutTheChangeRequestTheFormKeepsItsTitleAndOkCloses) {
   add(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/a"}, {"WPF:FORMLINE40", "last"}});
   load(FileId::WPForm, "WPF:WEBPAGEPATHNAME", "/a");
   int response = 0;
-  auto* f = dynamic_cast<DetailForm*>(run(makeUpdateWPForm, 0, &response));
+  auto* f = dynamic_cast<DetailForm*>(
+      run([] { return makeUpdateWPForm(mainWebContext()); }, 0, &response));
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->outerWindow()->windowTitle(), "Update the Forms File");
   EXPECT_EQ(entry(f, "?WPF:FORMLINE40")->text(), "last");

@@ -131,10 +131,10 @@ struct PageJourneys : GuiTest {
     const ProcedureRegistrar reg = [](std::string n, int stack, ProcedureFactory f) {
       registerProcedure(std::move(n), std::move(f), stack);
     };
-    registerWebPageProcedures(reg);
-    details::registerDetailProcedures(reg);
-    webreports::registerWebReportProcedures(reg);
-    webviews::registerWebViewProcedures(reg);
+    registerWebPageProcedures(reg, mainWebContext());
+    details::registerDetailProcedures(reg, mainWebContext());
+    webreports::registerWebReportProcedures(reg, mainWebContext());
+    webviews::registerWebViewProcedures(reg, mainWebContext());
     setPreviewOpener([this](std::shared_ptr<const PageModel> pages, std::function<void()> closed) {
       previews.push_back(std::move(pages));
       closed();

@@ -78,7 +78,10 @@ struct WebPagesTest : GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     registerWebPageProcedures(
-        [](std::string name, int stack, ProcedureFactory f) { registerProcedure(std::move(name), std::move(f), stack); });
+        [](std::string name, int stack, ProcedureFactory f) {
+          registerProcedure(std::move(name), std::move(f), stack);
+        },
+        mainWebContext());
     urlBefore = setUrlOpener([this](const QUrl& u) {
       opened.push_back(u.toString().toStdString());
       return true;

@@ -56,7 +56,7 @@ class WebReports : public qmtest::WebData {
 
   // callerFilter: the filter of the window asking for the report, if one does.
   int run(const std::string& name, const std::optional<std::string>& callerFilter = std::nullopt) {
-    auto report = qm::webreports::makeWebReport(name);
+    auto report = qm::webreports::makeWebReport(name, qm::mainWebContext());
     EXPECT_TRUE(report) << name;
     if (report && callerFilter) report->setCallerFilter(*callerFilter);
     return report ? report->run() : -1;
@@ -265,7 +265,8 @@ TEST_F(WebReports, RegisteredWithTheirStacks) {
       [&](std::string name, int stack, qm::ProcedureFactory f) {
         EXPECT_TRUE(f) << name;
         stacks[name] = stack;
-      });
+      },
+      qm::mainWebContext());
   const std::map<std::string, int> expected = {
       {"PrintImage", 0},     {"PrintImage2", 0},   {"PrintImage3", 25000}, {"preimgreport", 25000},
       {"listimages", 0},     {"listlinks", 0},     {"listmetas", 0},       {"listscripts", 0},

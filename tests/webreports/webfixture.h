@@ -29,7 +29,10 @@ class WebData : public ::testing::Test {
                                                    [] { return std::string("work.txt"); }});
     qm::initGlobals();
     qm::webreports::registerWebReportProcedures(
-        [](std::string name, int stack, qm::ProcedureFactory f) { qm::registerProcedure(name, f, stack); });
+        [](std::string name, int stack, qm::ProcedureFactory f) {
+          qm::registerProcedure(name, f, stack);
+        },
+        qm::mainWebContext());
   }
   void TearDown() override {
     qm::StopDictionary();

@@ -58,9 +58,11 @@ struct WebViewsTest : GuiTest {
   }
   void SetUp() override {
     GuiTest::SetUp();
-    registerWebViewProcedures([](std::string name, int stack, ProcedureFactory f) {
-      registerProcedure(std::move(name), std::move(f), stack);
-    });
+    registerWebViewProcedures(
+        [](std::string name, int stack, ProcedureFactory f) {
+          registerProcedure(std::move(name), std::move(f), stack);
+        },
+        mainWebContext());
     struct S {
       const char* name;
       FileId file;

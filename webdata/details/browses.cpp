@@ -151,10 +151,12 @@ DetailFileHolder::DetailFileHolder(const DetailBrowseSpec& spec) {
 
 DetailFileHolder::~DetailFileHolder() = default;
 
-DetailBrowse::DetailBrowse(const DetailBrowseSpec& spec)
-    : DetailFileHolder(spec), BrowseProcedure(spec.name, browseWindow(spec), detailBrowseDef(spec), file), spec_(spec) {
+DetailBrowse::DetailBrowse(const DetailBrowseSpec& spec, const WebContext& ctx)
+    : DetailFileHolder(spec),
+      BrowseProcedure(spec.name, browseWindow(spec), detailBrowseDef(spec), file),
+      spec_(spec) {
   useFile(&managedFile(FileId::WebPages));
-  setUpdate(1, spec.form);
+  setUpdate(1, [form = spec.form, &ctx] { return form(ctx); });
 }
 
 DetailBrowse::~DetailBrowse() = default;
@@ -228,9 +230,9 @@ void DetailBrowse::cleanup() {
   BrowseProcedure::cleanup();
 }
 
-std::unique_ptr<WindowProcedure> makeDetailBrowse(const std::string& name) {
+std::unique_ptr<WindowProcedure> makeDetailBrowse(const std::string& name, const WebContext& ctx) {
   const DetailBrowseSpec* s = detailBrowse(name);
-  return s ? std::make_unique<DetailBrowse>(*s) : nullptr;
+  return s ? std::make_unique<DetailBrowse>(*s, ctx) : nullptr;
 }
 
 }  // namespace qm::details

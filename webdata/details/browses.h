@@ -9,6 +9,7 @@
 #include "dictionary/dictionary.h"
 #include "frame/tabcolor.h"
 #include "runtime/ui/browse.h"
+#include "webdata/context.h"
 
 namespace qm::details {
 
@@ -31,7 +32,7 @@ struct DetailBrowseSpec {
   const char* tab;
   const char* printText;
   const char* report;
-  std::unique_ptr<WindowProcedure> (*form)();
+  std::unique_ptr<WindowProcedure> (*form)(const WebContext&);
   BrowseLayout layout;
   const char* domainField;  // DomainEntry: the entry's field
   std::vector<ColumnDef> columns;
@@ -52,7 +53,7 @@ struct DetailFileHolder {
 
 class DetailBrowse : private DetailFileHolder, public BrowseProcedure {
  public:
-  explicit DetailBrowse(const DetailBrowseSpec& spec);
+  DetailBrowse(const DetailBrowseSpec& spec, const WebContext& ctx);
   ~DetailBrowse() override;
 
   const DetailBrowseSpec& spec() const { return spec_; }
@@ -73,6 +74,6 @@ class DetailBrowse : private DetailFileHolder, public BrowseProcedure {
   TabColorClass tabs_;
 };
 
-std::unique_ptr<WindowProcedure> makeDetailBrowse(const std::string& name);
+std::unique_ptr<WindowProcedure> makeDetailBrowse(const std::string& name, const WebContext& ctx);
 
 }  // namespace qm::details

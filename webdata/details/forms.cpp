@@ -8,7 +8,7 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "frame/procedures.h"
-#include "frame/program/globals.h"
+#include "records/layout.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/jpeg.h"
 #include "runtime/desktop/shellopen.h"
@@ -237,12 +237,67 @@ FormDef detailFormDef(const DetailFormSpec& s) {
   return f;
 }
 
+int tabbedEntryWidth(const std::string& picture) {
+  if (picture == "@s20" || picture == "@n-7" || picture == "@d17") return 90;
+  if (picture == "@s50") return 200;
+  return 300;
+}
+
+WindowDef tabbedWindow(const TabbedDetailForm& t) {
+  WindowDef w;
+  w.title = t.spec.title;
+  w.w = kWidth, w.h = 250;
+  w.resizable = t.spec.resizable;
+  std::vector<std::string> titles;
+  for (const DetailTab& tab : t.tabs) titles.push_back(tab.title);
+  records::addSheet(w, titles, 4, 4, kWidth - 8, 190);
+  for (size_t i = 0; i < t.tabs.size(); ++i) {
+    const std::string id = records::tabId(static_cast<int>(i) + 1);
+    int y = 22;
+    for (const DetailField& f : t.tabs[i].fields) {
+      if (f.picture.empty()) {
+        w.controls.push_back(records::check(f.field, f.prompt, 96, y, 120, id));
+      } else {
+        w.controls.push_back(records::prompt(f.prompt, 8, y, 86, id));
+        w.controls.push_back(
+            records::entry(f.field, f.picture, 96, y, tabbedEntryWidth(f.picture), id));
+      }
+      y += 13;  // an entry's height and a gap
+    }
+  }
+  w.controls.push_back(control(Kind::Prompt, kWarningId, kWarning, 8, 198, kWidth - 16, 18));
+  if (!t.note.empty())
+    w.controls.push_back(control(Kind::Prompt, "?Note", t.note, 8, 216, kWidth - 16, 10));
+  records::addButtons(
+      w,
+      {{"?OK", "OK", Role::Ok}, {"?Cancel", "Cancel", Role::Cancel}, {"?Help", "Help", Role::Help}},
+      258, 230, 14, 4);
+  return w;
+}
+
 }  // namespace
 
 // ---- every detail form ---------------------------------------------------------
 
 DetailForm::DetailForm(const DetailFormSpec& spec, const WindowDef& window)
-    : FormProcedure(spec.name, window, detailFormDef(spec), &managedFile(spec.file)) {}
+    : DetailForm(spec, window, detailFormDef(spec)) {}
+
+DetailForm::DetailForm(const DetailFormSpec& spec, const WindowDef& window, FormDef form)
+    : FormProcedure(spec.name, window, std::move(form), &managedFile(spec.file)) {}
+
+std::unique_ptr<WindowProcedure> makeTabbedDetailForm(const TabbedDetailForm& table) {
+  return std::make_unique<DetailForm>(table.spec, tabbedWindow(table), table.form);
+}
+
+std::vector<DetailField> numberedRows(const std::string& prompt, const std::string& prefix,
+                                      int first, int last) {
+  std::vector<DetailField> rows;
+  for (int n = first; n <= last; ++n) {
+    const std::string i = std::to_string(n);
+    rows.push_back({prompt + " " + i + ":", prefix + i, "@s200"});
+  }
+  return rows;
+}
 
 void DetailForm::setup() {
   FormProcedure::setup();
@@ -282,7 +337,7 @@ bool DetailForm::takeAccepted(Control& c) {
 
 // ---- UpdateWPIMG -------------------------------------------------------------------
 
-ImageForm::ImageForm() : DetailForm(kImages, imageWindow()) {}
+ImageForm::ImageForm(const WebContext& ctx) : DetailForm(kImages, imageWindow()), ctx_(ctx) {}
 
 void ImageForm::setup() {
   DetailForm::setup();
@@ -296,7 +351,7 @@ bool ImageForm::takeWindowEvent(Event e) {
   bool taken = DetailForm::takeWindowEvent(e);
   if (e == Event::OpenWindow && isRunning()) {
     std::string path(clip(file().buffer().text("WPI:IMAGEPATH")));
-    ImagePath = path;
+    if (ctx_.imagePath) *ctx_.imagePath = path;
     showPicture(path);
     display();
   }
@@ -346,12 +401,21 @@ bool ImageForm::takeAccepted(Control& c) {
   return false;
 }
 
-std::unique_ptr<WindowProcedure> makeUpdateWPLinks() { return std::make_unique<DetailForm>(kLinks, linksWindow()); }
-std::unique_ptr<WindowProcedure> makeUpdateWPIMG() { return std::make_unique<ImageForm>(); }
-std::unique_ptr<WindowProcedure> makeUpdateWPMeta() { return std::make_unique<DetailForm>(kMeta, metaWindow()); }
-std::unique_ptr<WindowProcedure> makeUpdateWPScripts() {
+// Only the image form uses the program's globals.
+std::unique_ptr<WindowProcedure> makeUpdateWPLinks(const WebContext&) {
+  return std::make_unique<DetailForm>(kLinks, linksWindow());
+}
+std::unique_ptr<WindowProcedure> makeUpdateWPIMG(const WebContext& ctx) {
+  return std::make_unique<ImageForm>(ctx);
+}
+std::unique_ptr<WindowProcedure> makeUpdateWPMeta(const WebContext&) {
+  return std::make_unique<DetailForm>(kMeta, metaWindow());
+}
+std::unique_ptr<WindowProcedure> makeUpdateWPScripts(const WebContext&) {
   return std::make_unique<DetailForm>(kScripts, scriptsWindow());
 }
-std::unique_ptr<WindowProcedure> makeUpdateWPForm() { return std::make_unique<DetailForm>(kForms, formsWindow()); }
+std::unique_ptr<WindowProcedure> makeUpdateWPForm(const WebContext&) {
+  return std::make_unique<DetailForm>(kForms, formsWindow());
+}
 
 }  // namespace qm::details

@@ -3,12 +3,14 @@
 // save a change; they refuse to insert or delete.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QImage>
 
 #include "dictionary/dictionary.h"
 #include "frame/tabcolor.h"
 #include "runtime/ui/form.h"
+#include "webdata/context.h"
 
 namespace qm::details {
 
@@ -23,6 +25,8 @@ struct DetailFormSpec {
 class DetailForm : public FormProcedure {
  public:
   DetailForm(const DetailFormSpec& spec, const WindowDef& window);
+  // With requests and titles of its own.
+  DetailForm(const DetailFormSpec& spec, const WindowDef& window, FormDef form);
 
  protected:
   void setup() override;
@@ -39,7 +43,7 @@ class DetailForm : public FormProcedure {
 // desktop and the print of the record.
 class ImageForm : public DetailForm {
  public:
-  ImageForm();
+  explicit ImageForm(const WebContext& ctx);
   // The picture the image control shows (null when none could be read).
   const QImage& picture() const { return picture_; }
 
@@ -52,13 +56,37 @@ class ImageForm : public DetailForm {
  private:
   void showPicture(const std::string& path);
   void openReference();
+  const WebContext& ctx_;
   QImage picture_;
 };
 
-std::unique_ptr<WindowProcedure> makeUpdateWPLinks();
-std::unique_ptr<WindowProcedure> makeUpdateWPIMG();
-std::unique_ptr<WindowProcedure> makeUpdateWPMeta();
-std::unique_ptr<WindowProcedure> makeUpdateWPScripts();
-std::unique_ptr<WindowProcedure> makeUpdateWPForm();
+// A detail form laid out from a table: tabs of prompt, field and picture
+// rows (an empty picture gives a check box), the warning under the sheet and
+// the note, when there is one, under the warning.
+struct DetailField {
+  std::string prompt;
+  std::string field;
+  std::string picture;
+};
+struct DetailTab {
+  std::string title;
+  std::vector<DetailField> fields;
+};
+struct TabbedDetailForm {
+  DetailFormSpec spec;
+  FormDef form;
+  std::vector<DetailTab> tabs;
+  std::string note = {};
+};
+std::unique_ptr<WindowProcedure> makeTabbedDetailForm(const TabbedDetailForm& table);
+// "<prompt> n:" rows of the fields prefix + n, first to last, @s200 each.
+std::vector<DetailField> numberedRows(const std::string& prompt, const std::string& prefix,
+                                      int first, int last);
+
+std::unique_ptr<WindowProcedure> makeUpdateWPLinks(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPIMG(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPMeta(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPScripts(const WebContext& ctx);
+std::unique_ptr<WindowProcedure> makeUpdateWPForm(const WebContext& ctx);
 
 }  // namespace qm::details

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "runtime/ui/procedure.h"
+#include "webdata/context.h"
 
 namespace qm::details {
 
@@ -11,6 +12,7 @@ using ProcedureRegistrar = qm::ProcedureRegistrar;
 // BrowseLinks, BrowseImages, BrowseMeta, browsescripts, browseforms and
 // UpdateWPLinks, UpdateWPIMG, UpdateWPMeta, UpdateWPScripts, UpdateWPForm:
 // all called on their caller's thread (stack size 0).
-void registerDetailProcedures(const ProcedureRegistrar& reg);
+// Their windows use the globals ctx names; ctx outlives them.
+void registerDetailProcedures(const ProcedureRegistrar& reg, const WebContext& ctx);
 
 }  // namespace qm::details

@@ -7,9 +7,9 @@
 
 #include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
-#include "frame/program/globals.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
+#include "runtime/config/requests.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/date.h"
 #include "runtime/values/fsutil.h"
@@ -36,13 +36,15 @@ const char* const kMarkFields[] = {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:D
 // The running count the form's progress bar shows.
 class Progress {
  public:
+  explicit Progress(FixedText<20>& shown) : shown_(shown) {}
   void set(long n) {
     n_ = n;
-    ProgressCount = std::to_string(n_);
+    shown_ = std::to_string(n_);
   }
   void advance(long by = 1) { set(n_ + by); }
 
  private:
+  FixedText<20>& shown_;
   long n_ = 0;
 };
 
@@ -68,10 +70,12 @@ void setFileFacts(RecordBuffer& web, const std::string& path) {
 
 }  // namespace
 
-void ParseHtmlFile() {
+void ParseHtmlFile(const WebContext& ctx) {
+  FixedText<80>& HtmlFileName = *ctx.htmlFileName;
+  FixedText<20>& ProgressCount = *ctx.progress;
   ProcedureScope scope("ParseHtmlFile");
   for (const FileId id : kOpenOrder) access(id).open();  // failures are reported by the managers
-  Progress progress;
+  Progress progress(ProgressCount);
   progress.set(1);
   progress.advance();
 
@@ -84,10 +88,10 @@ void ParseHtmlFile() {
   // The old details and the new ones in one commit: a page is never left half-read.
   BatchWriter writer({std::begin(kOpenOrder), std::end(kOpenOrder)});
   writer.beginPart();  // none begun (another holds a file): each change commits itself
-  StatusText = kClearing;
+  *ctx.status = kClearing;
   clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); });
   progress.advance();
-  StatusText = "";
+  *ctx.status = "";
 
   HtmlFileName = page.localPath;
   const std::string path = normalizePath(page.localPath);
@@ -96,7 +100,7 @@ void ParseHtmlFile() {
   if (!exists) message(kNotFound, HtmlFileName.str(), MsgIcon::None, BtnOk, BtnOk);
   // Shown as the work file's name; the lines themselves stay in memory, so
   // nothing is written to the data directory.
-  WorkFileName = std::to_string(clockTime()) + ".txt";
+  *ctx.workFileName = std::to_string(clockTime()) + ".txt";
 
   if (exists) {
     std::string error;

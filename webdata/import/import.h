@@ -1,5 +1,6 @@
 #pragma once
 // The HTML import of one web page, run from the page form on its thread.
+#include "webdata/context.h"
 
 namespace qm {
 
@@ -8,7 +9,8 @@ namespace qm {
 // form records with those the scan finds, and fills the page's title, file
 // date and time, size, read date and the five content marks in that buffer
 // (the form saves the page record). Leaves the five detail files open on the
-// thread, as the form expects.
-void ParseHtmlFile();
+// thread, as the form expects. The file names, status line and running
+// count are the program's globals that ctx names.
+void ParseHtmlFile(const WebContext& ctx);
 
 }  // namespace qm

@@ -1,7 +1,6 @@
 #include "webdata/pages/delpages.h"
 
 #include "dictionary/dictionary.h"
-#include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "webdata/pages/domaindelete.h"
@@ -16,9 +15,8 @@ const FileId kRebuildOrder[] = {FileId::WebPages, FileId::WPIMG,  FileId::WPScri
 
 int32_t deleted = 0;
 
-const DomainDeleteSpec& spec() {
-  static const DomainDeleteSpec s{&domainname, &StatusText, &ProgressCount, &deleted, "?Count", ""};
-  return s;
+DomainDeleteSpec spec(const WebContext& ctx) {
+  return {ctx.domain, ctx.status, ctx.progress, &deleted, "?Count", ""};
 }
 
 // Opens a file's store without creating it (a missing file has no keys to
@@ -39,7 +37,9 @@ int rebuildQuietly(FileId id) {
 
 int deletedPageCount() { return deleted; }
 
-void DeleteDomainPages(const std::function<void()>& redisplay) { deleteDomainPages(spec(), redisplay); }
+void DeleteDomainPages(const WebContext& ctx, const std::function<void()>& redisplay) {
+  deleteDomainPages(spec(ctx), redisplay);
+}
 
 namespace {
 
@@ -62,7 +62,9 @@ class RebuildWebPageIndexes : public WindowProcedure {
 
 }  // namespace
 
-std::unique_ptr<WindowProcedure> makeDelPages() { return makeDomainDeleteWindow(spec()); }
+std::unique_ptr<WindowProcedure> makeDelPages(const WebContext& ctx) {
+  return makeDomainDeleteWindow(spec(ctx));
+}
 std::unique_ptr<WindowProcedure> makeRebuildWebPageIndexes() { return std::make_unique<RebuildWebPageIndexes>(); }
 
 }  // namespace qm::webpages

@@ -6,19 +6,20 @@
 #include <string>
 
 #include "runtime/ui/procedure.h"
+#include "webdata/context.h"
 
 namespace qm::webpages {
 
 // Pages deleted by the last run of DeleteDomainPages.
 int deletedPageCount();
 
-// Deletes every page of the domain `domainname` names with its detail
-// records (deleteDomainPages); StatusText, ProgressCount and the count show
-// the progress. redisplay shows them.
-void DeleteDomainPages(const std::function<void()>& redisplay = {});
+// Deletes every page of the domain ctx's domain names with its detail
+// records (deleteDomainPages); ctx's status line and running count and the
+// count show the progress. redisplay shows them.
+void DeleteDomainPages(const WebContext& ctx, const std::function<void()>& redisplay = {});
 
 // "Delete Web Pages By Domain Name".
-std::unique_ptr<WindowProcedure> makeDelPages();
+std::unique_ptr<WindowProcedure> makeDelPages(const WebContext& ctx);
 // Rebuilds the keys of WebPages and its five detail files between two messages.
 std::unique_ptr<WindowProcedure> makeRebuildWebPageIndexes();
 

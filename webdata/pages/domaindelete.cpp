@@ -216,7 +216,7 @@ class DomainDeleteWindow : public WindowProcedure {
   }
 
  private:
-  const DomainDeleteSpec& spec_;
+  const DomainDeleteSpec spec_;  // a copy: the window outlives its maker's
 };
 
 }  // namespace

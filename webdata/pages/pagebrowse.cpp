@@ -5,7 +5,6 @@
 #include "records/layout.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
-#include "webdata/pages/pageform.h"
 
 namespace qm::webpages {
 
@@ -44,38 +43,26 @@ const std::vector<ColumnDef> kSelectColumns = {
 
 // ---- BrowseWebPages ---------------------------------------------------------
 
-WindowDef browseWindow() {
+WindowDef browseWindow(const PageBrowseSpec& s) {
   WindowDef w;
   w.title = "Browse the Web Pages File";
-  w.w = 460, w.h = 236;
+  w.w = s.width, w.h = 236;
   w.resizable = true;
   w.status = "Browsing Records";
-  addSheet(w, {"By DomainName", "By Page Name"}, 4, 4, 452, 196);
-  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 440, 156);
-  list.columns = kBrowseColumns;
+  addSheet(w, s.tabs, 4, 4, s.width - 8, s.sheetHeight);
+  const std::string tab = s.listOnTab ? records::tabId(1) : std::string();
+  ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, s.width - 20, s.listHeight, tab);
+  list.columns = s.columns;
   w.controls.push_back(list);
-  w.controls.push_back(prompt("To resize columns, use mouse on vertical lines. To reset use F9 key.", 10, 184, 300));
-  ControlDef select = control(Kind::Button, "?Select", "&Select", 4, 210, 40, 16);
-  select.role = Role::Select;
-  select.hidden = true;
-  w.controls.push_back(select);
-  addButtons(w,
-             {{"?Insert", "&Insert", Role::Insert, "insert3.ico", 50},
-              {"?Change", "&Change", Role::Change, "chg4.ico", 50},
-              {"?Delete", "&Delete", Role::Delete, "delete4.ico", 50},
-              {"?Print", "&Print Web Page Listing", Role::Print, "", 96},
-              {"?Close", "Close", Role::Close, "", 46},
-              {"?Help", "Help", Role::Help, "", 46}},
-             48, 210, 16, 4);
+  w.controls.push_back(prompt(s.text, 10, 28 + s.listHeight, s.textWidth, tab));
+  if (s.select) {
+    ControlDef select = control(Kind::Button, "?Select", "&Select", 4, s.buttonsY, 40, 16);
+    select.role = Role::Select;
+    select.hidden = true;
+    w.controls.push_back(select);
+  }
+  addButtons(w, s.buttons, s.buttonsX, s.buttonsY, 16, 4);
   return w;
-}
-
-BrowseDef pagesBrowseDef() {
-  BrowseDef b;
-  b.orders = {SortOrder{"WEB:NAMES", LocatorKind::Step, {}, {"DOM:DOMAINNAME"}, {}},
-              SortOrder{"WEB:PAGES", LocatorKind::Step, {}, {}, {}}};
-  b.sheet = "?Sheet";
-  return b;
 }
 
 // ---- SelectWebPages ---------------------------------------------------------
@@ -111,17 +98,53 @@ BrowseDef selectListDef() {
 
 }  // namespace
 
-BrowseWebPages::BrowseWebPages()
-    : RecordBrowse("BrowseWebPages", browseWindow(), pagesBrowseDef(), &managedFile(FileId::WebPages)) {
-  // The first tab's range is the domain in this thread's buffer as the
-  // browse opens; the forms it calls may load other domains.
-  useFile(&managedFile(FileId::Domains));
-  ownRecord(&managedFile(FileId::Domains));
+const PageBrowseSpec& domainPageBrowse() {
+  static const PageBrowseSpec spec = [] {
+    PageBrowseSpec s;
+    s.width = 460, s.sheetHeight = 196;
+    s.tabs = {"By DomainName", "By Page Name"};
+    s.listOnTab = false;
+    s.listHeight = 156;
+    s.columns = kBrowseColumns;
+    s.text = "To resize columns, use mouse on vertical lines. To reset use F9 key.";
+    s.textWidth = 300;
+    s.buttons = {{"?Insert", "&Insert", Role::Insert, "insert3.ico", 50},
+                 {"?Change", "&Change", Role::Change, "chg4.ico", 50},
+                 {"?Delete", "&Delete", Role::Delete, "delete4.ico", 50},
+                 {"?Print", "&Print Web Page Listing", Role::Print, "", 96},
+                 {"?Close", "Close", Role::Close, "", 46},
+                 {"?Help", "Help", Role::Help, "", 46}};
+    s.buttonsX = 48, s.buttonsY = 210;
+    s.select = true;
+    s.domainRange = true;
+    s.orders.orders = {SortOrder{"WEB:NAMES", LocatorKind::Step, {}, {"DOM:DOMAINNAME"}, {}},
+                       SortOrder{"WEB:PAGES", LocatorKind::Step, {}, {}, {}}};
+    s.orders.sheet = "?Sheet";
+    s.form = "updatewebpages1";
+    s.listing = "listwebpages";
+    return s;
+  }();
+  return spec;
+}
+
+BrowseWebPages::BrowseWebPages() : BrowseWebPages(domainPageBrowse()) {}
+
+BrowseWebPages::BrowseWebPages(const PageBrowseSpec& spec)
+    : RecordBrowse("BrowseWebPages", browseWindow(spec), spec.orders,
+                   &managedFile(FileId::WebPages)),
+      spec_(spec) {
+  if (spec_.domainRange) {
+    // The first tab's range is the domain in this thread's buffer as the
+    // browse opens; the forms it calls may load other domains.
+    useFile(&managedFile(FileId::Domains));
+    ownRecord(&managedFile(FileId::Domains));
+  }
 }
 
 void BrowseWebPages::runUpdate(int number, int request, ResponseHandler done) {
-  if (number == 1) return callProcedure(makeUpdateWebPages, request, std::move(done));
-  if (number == 2) return callNamedProcedure(*this, "listwebpages", request, std::move(done));
+  if (number == 1) return callNamedProcedure(*this, spec_.form, request, std::move(done));
+  if (number == 2 && !spec_.listing.empty())
+    return callNamedProcedure(*this, spec_.listing, request, std::move(done));
   if (done) done(RequestCancelled);
 }
 
@@ -147,6 +170,9 @@ bool SelectWebPages::takeWindowEvent(Event e) {
 }
 
 std::unique_ptr<WindowProcedure> makeBrowseWebPages() { return std::make_unique<BrowseWebPages>(); }
+std::unique_ptr<WindowProcedure> makePageBrowse(const PageBrowseSpec& spec) {
+  return std::make_unique<BrowseWebPages>(spec);
+}
 std::unique_ptr<WindowProcedure> makeSelectWebPages() { return std::make_unique<SelectWebPages>(); }
 
 }  // namespace qm::webpages

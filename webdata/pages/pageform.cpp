@@ -11,7 +11,6 @@
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "frame/procedures.h"
-#include "frame/program/globals.h"
 #include "records/layout.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -239,8 +238,9 @@ PageFileChooser setPageFileChooser(PageFileChooser c) {
   return before;
 }
 
-UpdateWebPages::UpdateWebPages()
-    : FormProcedure("updatewebpages1", formWindow(), pageFormDef(), &managedFile(FileId::WebPages)) {
+UpdateWebPages::UpdateWebPages(const WebContext& ctx)
+    : FormProcedure("updatewebpages1", formWindow(), pageFormDef(), &managedFile(FileId::WebPages)),
+      ctx_(ctx) {
   // The page's own domain, found by its name: the paths come from it.
   useParent(&managedFile(FileId::Domains), "DOM:NAME", "WEB:DOMAINNAME");
   useFile(&managedFile(FileId::Editor));
@@ -321,7 +321,7 @@ void UpdateWebPages::showProgress() {
   Control* c = control("?Progress");
   auto* bar = c ? qobject_cast<QProgressBar*>(c->widget()) : nullptr;
   if (!bar) return;
-  const long n = std::strtol(ProgressCount.str().c_str(), nullptr, 10);
+  const long n = std::strtol(ctx_.progress->str().c_str(), nullptr, 10);
   if (n < bar->minimum())
     bar->reset();
   else
@@ -466,7 +466,7 @@ void UpdateWebPages::lookUpFiles() {
 
 void UpdateWebPages::autoRead() {
   ++importRuns_;
-  ParseHtmlFile();
+  ParseHtmlFile(ctx_);
   if (!isRunning()) return;
   display();
   showProgress();
@@ -487,7 +487,7 @@ void UpdateWebPages::editPage() {
   f.setOrder(-1);
   if (f.seekFirst() == 0) f.next();
   const std::string program = editor.buffer().text("EDI:MYEDITOR");
-  controlPanel.html = program;
+  *ctx_.htmlEditor = program;
   startCommandLineWith(program, page().text("WEB:LOCALPATH"));
 }
 
@@ -504,8 +504,8 @@ void UpdateWebPages::viewLocalPage() {
 }
 
 void UpdateWebPages::viewSource() {
-  HtmlFileName = page().text("WEB:LOCALPATH");
-  startCommandLineWith(controlPanel.txted.str(), HtmlFileName.str());
+  *ctx_.htmlFileName = page().text("WEB:LOCALPATH");
+  startCommandLineWith(ctx_.textEditor->str(), ctx_.htmlFileName->str());
 }
 
 bool UpdateWebPages::dittoOnDomainList() const {
@@ -526,6 +526,8 @@ void UpdateWebPages::navigate(Nav nav) {
   FormProcedure::navigate(nav);
 }
 
-std::unique_ptr<WindowProcedure> makeUpdateWebPages() { return std::make_unique<UpdateWebPages>(); }
+std::unique_ptr<WindowProcedure> makeUpdateWebPages(const WebContext& ctx) {
+  return std::make_unique<UpdateWebPages>(ctx);
+}
 
 }  // namespace qm::webpages

@@ -8,6 +8,7 @@
 
 #include "frame/tabcolor.h"
 #include "runtime/ui/form.h"
+#include "webdata/context.h"
 
 class QWidget;
 
@@ -29,7 +30,7 @@ PageFileChooser setPageFileChooser(PageFileChooser chooser);
 class UpdateWebPages : public FormProcedure {
   Q_OBJECT
  public:
-  UpdateWebPages();
+  explicit UpdateWebPages(const WebContext& ctx);
   void navigate(Nav nav) override;
 
  protected:
@@ -67,6 +68,7 @@ class UpdateWebPages : public FormProcedure {
   void openPagePath();
   bool dittoOnDomainList() const;
 
+  const WebContext& ctx_;
   TabColorClass tabs_;
   std::string changeTitle_;
   Control* lastSelected_ = nullptr;  // a control regaining the focus is not selected anew
@@ -75,6 +77,6 @@ class UpdateWebPages : public FormProcedure {
   int importRuns_ = 0;  // each run leaves the five detail files open once more
 };
 
-std::unique_ptr<WindowProcedure> makeUpdateWebPages();
+std::unique_ptr<WindowProcedure> makeUpdateWebPages(const WebContext& ctx);
 
 }  // namespace qm::webpages

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-void registerWebPageProcedures(const ProcedureRegistrar& reg) {
+void registerWebPageProcedures(const ProcedureRegistrar& reg, const WebContext& ctx) {
   using namespace webpages;
   struct Entry {
     const char* name;
@@ -15,9 +15,9 @@ void registerWebPageProcedures(const ProcedureRegistrar& reg) {
   };
   const Entry entries[] = {
       {"BrowseWebPages", 0, makeBrowseWebPages},
-      {"updatewebpages1", 0, makeUpdateWebPages},
+      {"updatewebpages1", 0, [&ctx] { return makeUpdateWebPages(ctx); }},
       {"SelectWebPages", 0, makeSelectWebPages},
-      {"delpages", 25000, makeDelPages},
+      {"delpages", 25000, [&ctx] { return makeDelPages(ctx); }},
       {"RebuildWebPageIndexes", 25000, makeRebuildWebPageIndexes},
   };
   for (const Entry& e : entries) reg(e.name, e.stack, e.factory);

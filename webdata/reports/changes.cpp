@@ -5,7 +5,7 @@
 
 #include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
-#include "frame/program/globals.h"
+#include "runtime/config/requests.h"
 #include "runtime/report/progress.h"
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
@@ -58,15 +58,16 @@ class DomainChangeRun::Procedure : public ProcessProcedure {
   bool domainsOpen_ = false;
 };
 
-DomainChangeRun::DomainChangeRun(DomainChange kind) : kind_(kind), source_(pagesOfDomain()) {
+DomainChangeRun::DomainChangeRun(DomainChange kind, const WebContext& ctx)
+    : kind_(kind), ctx_(ctx), source_(pagesOfDomain()) {
   procedure_ = std::make_unique<Procedure>(*this);
 }
 
 DomainChangeRun::~DomainChangeRun() { procedure_.reset(); }
 
 void DomainChangeRun::takeGlobals() {
-  domain_ = domainname.str();
-  newDir_ = NewLocalDir.str();
+  domain_ = ctx_.domain->str();
+  newDir_ = ctx_.newLocalDir->str();
   runFlag_ = 0;
   source_.setRangeValues({domain_});
   source_.setRunName("domainname", domain_);

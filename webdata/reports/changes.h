@@ -6,6 +6,7 @@
 
 #include "dictionary/batchwriter.h"
 #include "runtime/report/procedure.h"
+#include "webdata/context.h"
 #include "webdata/reports/source.h"
 
 namespace qm::webreports {
@@ -15,11 +16,11 @@ enum class DomainChange {
   UseNow,      // ChgLoPath1
 };
 
-// One run over the pages of the domain that domainname names as it starts;
-// NewLocalDir is taken at the start too.
+// One run over the pages of the domain that ctx's domain names as it starts;
+// its new local directory is taken at the start too.
 class DomainChangeRun {
  public:
-  explicit DomainChangeRun(DomainChange kind);
+  DomainChangeRun(DomainChange kind, const WebContext& ctx);
   ~DomainChangeRun();
   DomainChangeRun(const DomainChangeRun&) = delete;
   DomainChangeRun& operator=(const DomainChangeRun&) = delete;
@@ -34,6 +35,7 @@ class DomainChangeRun {
   void takeGlobals();
 
   DomainChange kind_;
+  const WebContext& ctx_;
   PageDataSource source_;
   std::unique_ptr<BatchProcedure> procedure_;
   std::string domain_, newDir_;

@@ -18,11 +18,12 @@ constexpr int ThreadStack = 25000;
 // Runs one report on its thread and returns the report's response.
 class ReportRun : public WindowProcedure {
  public:
-  explicit ReportRun(std::string name) : WindowProcedure(std::move(name)) {}
+  ReportRun(std::string name, const WebContext& ctx)
+      : WindowProcedure(std::move(name)), ctx_(ctx) {}
 
  protected:
   void setup() override {
-    report_ = makeWebReport(name());
+    report_ = makeWebReport(name(), ctx_);
     if (!report_) {
       close(RequestCancelled);
       return;
@@ -36,42 +37,46 @@ class ReportRun : public WindowProcedure {
   }
 
  private:
+  const WebContext& ctx_;
   std::unique_ptr<WebReport> report_;
 };
 
 class ChangeRun : public WindowProcedure {
  public:
-  ChangeRun(std::string name, DomainChange kind) : WindowProcedure(std::move(name)), kind_(kind) {}
+  ChangeRun(std::string name, DomainChange kind, const WebContext& ctx)
+      : WindowProcedure(std::move(name)), kind_(kind), ctx_(ctx) {}
 
  protected:
   void setup() override {
-    run_ = std::make_unique<DomainChangeRun>(kind_);
+    run_ = std::make_unique<DomainChangeRun>(kind_, ctx_);
     RequestCode = static_cast<uint8_t>(request());
     run_->start([this](int response) { close(response); });
   }
 
  private:
   DomainChange kind_;
+  const WebContext& ctx_;
   std::unique_ptr<DomainChangeRun> run_;
 };
 
 }  // namespace
 
-void registerWebReportProcedures(const ProcedureRegistrar& reg) {
+void registerWebReportProcedures(const ProcedureRegistrar& reg, const WebContext& ctx) {
   for (const WebReportDef& d : webReportDefs())
-    reg(d.name, d.stackSize, [n = d.name]() -> std::unique_ptr<WindowProcedure> {
-      return std::make_unique<ReportRun>(n);
+    reg(d.name, d.stackSize, [n = d.name, &ctx]() -> std::unique_ptr<WindowProcedure> {
+      return std::make_unique<ReportRun>(n, ctx);
     });
   for (const char* w : {"preimgreport", "ChgLoPaWindow", "chgcurruse"})
-    reg(w, ThreadStack, [n = std::string(w)]() -> std::unique_ptr<WindowProcedure> {
-      return std::make_unique<StarterWindow>(n, starterSpec(n));
+    reg(w, ThreadStack, [n = std::string(w), &ctx]() -> std::unique_ptr<WindowProcedure> {
+      return std::make_unique<StarterWindow>(n, starterSpec(n), ctx);
     });
   const std::pair<const char*, DomainChange> runs[] = {{"ChgLoPath", DomainChange::LocalPath},
                                                        {"ChgLoPath1", DomainChange::UseNow}};
   for (const auto& [name, kind] : runs)
-    reg(name, ThreadStack, [n = std::string(name), k = kind]() -> std::unique_ptr<WindowProcedure> {
-      return std::make_unique<ChangeRun>(n, k);
-    });
+    reg(name, ThreadStack,
+        [n = std::string(name), k = kind, &ctx]() -> std::unique_ptr<WindowProcedure> {
+          return std::make_unique<ChangeRun>(n, k, ctx);
+        });
 }
 
 }  // namespace qm::webreports

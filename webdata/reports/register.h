@@ -5,12 +5,14 @@
 #include <string>
 
 #include "runtime/ui/procedure.h"
+#include "webdata/context.h"
 
 namespace qm::webreports {
 
 using ProcedureRegistrar = qm::ProcedureRegistrar;
 
 // A stack size of 0: only called, on the caller's thread.
-void registerWebReportProcedures(const ProcedureRegistrar& reg);
+// Their runs use the globals ctx names; ctx outlives them.
+void registerWebReportProcedures(const ProcedureRegistrar& reg, const WebContext& ctx);
 
 }  // namespace qm::webreports

@@ -3,7 +3,7 @@
 #include <QString>
 #include <utility>
 
-#include "frame/program/globals.h"
+#include "runtime/config/requests.h"
 #include "runtime/report/progress.h"
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
@@ -119,14 +119,15 @@ class WebReport::Procedure : public ReportProcedure {
     if (progressWindow()) progressWindow()->setText(2, QString());
   }
   void cleanup() override {
-    if (owner_.def().blankDomainAtEnd) domainname = "";
+    if (owner_.def().blankDomainAtEnd) *owner_.ctx_.domain = "";
   }
 
  private:
   WebReport& owner_;
 };
 
-WebReport::WebReport(const WebReportDef& def) : def_(def), source_(def.source) {
+WebReport::WebReport(const WebReportDef& def, const WebContext& ctx)
+    : def_(def), ctx_(ctx), source_(def.source) {
   PageDataSource* src = &source_;
   RecordAccess record = [src]() -> const RecordBuffer& { return src->record(); };
   procedure_ = std::make_unique<Procedure>(*this, layoutFor(def_, record, [this] { return pictureFile(); }));
@@ -146,10 +147,16 @@ std::string WebReport::pictureFile() const {
 }
 
 void WebReport::takeGlobals() {
-  imagePath_ = ImagePath.str();
+  imagePath_ = ctx_.imagePath ? ctx_.imagePath->str() : std::string();
   switch (def_.takes) {
-    case Takes::CallerFilter: source_.setFilter(callerFilter_ ? *callerFilter_ : QueryFilter); break;
-    case Takes::DomainName: source_.setRunName("domainname", domainname.str()); break;
+    case Takes::CallerFilter:
+      source_.setFilter(callerFilter_      ? *callerFilter_
+                        : ctx_.queryFilter ? *ctx_.queryFilter
+                                           : std::string());
+      break;
+    case Takes::DomainName:
+      source_.setRunName("domainname", ctx_.domain->str());
+      break;
     case Takes::Nothing: break;
   }
 }
@@ -164,9 +171,9 @@ void WebReport::start(std::function<void(int)> done) {
   procedure_->start(std::move(done));
 }
 
-std::unique_ptr<WebReport> makeWebReport(std::string_view name) {
+std::unique_ptr<WebReport> makeWebReport(std::string_view name, const WebContext& ctx) {
   const WebReportDef* def = findWebReport(name);
-  return def ? std::make_unique<WebReport>(*def) : nullptr;
+  return def ? std::make_unique<WebReport>(*def, ctx) : nullptr;
 }
 
 }  // namespace qm::webreports

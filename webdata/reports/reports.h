@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/report/procedure.h"
+#include "webdata/context.h"
 #include "webdata/reports/source.h"
 
 namespace qm::webreports {
@@ -36,7 +37,7 @@ const WebReportDef* findWebReport(std::string_view name);
 
 class WebReport {
  public:
-  explicit WebReport(const WebReportDef& def);
+  WebReport(const WebReportDef& def, const WebContext& ctx);
   ~WebReport();
   WebReport(const WebReport&) = delete;
   WebReport& operator=(const WebReport&) = delete;
@@ -61,6 +62,7 @@ class WebReport {
   void takeGlobals();
 
   const WebReportDef& def_;
+  const WebContext& ctx_;
   PageDataSource source_;
   std::string imagePath_;  // ImagePath as the run began
   std::optional<std::string> callerFilter_;
@@ -68,6 +70,6 @@ class WebReport {
 };
 
 // Null for a name that is not a report here.
-std::unique_ptr<WebReport> makeWebReport(std::string_view name);
+std::unique_ptr<WebReport> makeWebReport(std::string_view name, const WebContext& ctx);
 
 }  // namespace qm::webreports

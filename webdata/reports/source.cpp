@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/errors.h"
 #include "runtime/store/thread.h"
 #include "runtime/values/text.h"
@@ -79,7 +80,7 @@ bool PageDataSource::open() {
   }
 
   open_ = true;
-  saved_ = m.buffer();
+  held_ = HeldRecord::of(managedFile(spec_.file));
   ready_.clear();
   pending_.clear();
   haveAnchor_ = viewDone_ = atEnd_ = false;
@@ -95,9 +96,10 @@ bool PageDataSource::open() {
     const KeyDef& k = def_.keys[static_cast<std::size_t>(key_)];
     const int n = std::min<int>(spec_.rangeComponents, static_cast<int>(k.components.size()));
     for (int i = 0; i < n; ++i)
-      rangeValues_.push_back(i < static_cast<int>(givenRange_.size())
-                                 ? givenRange_[static_cast<std::size_t>(i)]
-                                 : saved_.valueText(k.components[static_cast<std::size_t>(i)]));
+      rangeValues_.push_back(
+          i < static_cast<int>(givenRange_.size())
+              ? givenRange_[static_cast<std::size_t>(i)]
+              : held_.record.valueText(k.components[static_cast<std::size_t>(i)]));
     for (const std::string& v : rangeValues_) range.push_back([v] { return v; });
   }
   view_->setRange(std::move(range));
@@ -196,7 +198,7 @@ void PageDataSource::close() {
   ready_.clear();
   pending_.clear();
   view_.reset();
-  access(spec_.file).buffer() = saved_;
+  held_.putBack();
   open_ = false;
   relate(spec_.file).close();
 }

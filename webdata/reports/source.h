@@ -16,6 +16,7 @@
 #include "dictionary/dictionary.h"
 #include "runtime/config/filter.h"
 #include "runtime/report/source.h"
+#include "runtime/ui/datafile.h"
 #include "runtime/view/view.h"
 
 namespace qm::webreports {
@@ -68,7 +69,7 @@ class PageDataSource : public RecordSource {
 
   bool open_ = false;
   int thread_ = 0;
-  RecordBuffer saved_;
+  HeldRecord held_;  // the caller's record, put back when the run ends
   std::unique_ptr<RecordView> view_;
   std::vector<std::string> rangeValues_;
   std::vector<std::string> givenRange_;

@@ -6,8 +6,8 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "frame/procedures.h"
-#include "frame/program/globals.h"
 #include "runtime/config/messages.h"
+#include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
 
 namespace qm::webreports {
@@ -123,11 +123,12 @@ const StarterSpec& starterSpec(const std::string& procedure) {
   return it->second;
 }
 
-StarterWindow::StarterWindow(std::string name, const StarterSpec& spec) : WindowProcedure(std::move(name)), spec_(spec) {
+StarterWindow::StarterWindow(std::string name, const StarterSpec& spec, const WebContext& ctx)
+    : WindowProcedure(std::move(name)), spec_(spec) {
   setDefinition(spec_.window);
   if (spec_.updatesPages) useFile(&managedFile(FileId::WebPages), true);
-  bindText("domainname", domainname);
-  bindText("NewLocalDir", NewLocalDir);
+  bindText("domainname", *ctx.domain);
+  bindText("NewLocalDir", *ctx.newLocalDir);
 }
 
 bool StarterWindow::takeAccepted(Control& c) {

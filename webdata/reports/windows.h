@@ -6,6 +6,7 @@
 
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/windowdef.h"
+#include "webdata/context.h"
 
 namespace qm::webreports {
 
@@ -25,7 +26,7 @@ const StarterSpec& starterSpec(const std::string& procedure);
 class StarterWindow : public WindowProcedure {
   Q_OBJECT
  public:
-  StarterWindow(std::string name, const StarterSpec& spec);
+  StarterWindow(std::string name, const StarterSpec& spec, const WebContext& ctx);
   // Thread of the last run started (0 before any).
   int lastStarted() const { return lastStarted_; }
 

@@ -4,7 +4,6 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "frame/procedures.h"
-#include "frame/program/globals.h"
 #include "records/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
@@ -137,8 +136,10 @@ BrowseDef viewDef(const CrossRefSpec& s) {
 
 }  // namespace
 
-CrossRefView::CrossRefView(const CrossRefSpec& spec)
-    : RecordBrowse(spec.name, viewWindow(spec), viewDef(spec), &managedFile(spec.file)), spec_(spec) {
+CrossRefView::CrossRefView(const CrossRefSpec& spec, const WebContext& ctx)
+    : RecordBrowse(spec.name, viewWindow(spec), viewDef(spec), &managedFile(spec.file)),
+      spec_(spec),
+      ctx_(ctx) {
   query_.init(settings(), spec.name);
   for (const QueryField& f : spec.query) query_.addItem(f.expression, f.title, f.picture);
 }
@@ -177,8 +178,8 @@ void CrossRefView::applyQuery() {
 void CrossRefView::printSelected() {
   // Taken again on the press: the focus may have stayed on the button while
   // another view wrote its own filter.
-  setQueryFilter(view().filterText());
-  if (clip(QueryFilter).empty()) {
+  ctx_.setQueryFilter(view().filterText());
+  if (clip(*ctx_.queryFilter).empty()) {
     message("No query string to print, Please run query First.");
     return;
   }
@@ -186,7 +187,7 @@ void CrossRefView::printSelected() {
 }
 
 bool CrossRefView::takeFieldEvent(Control& c, Event e) {
-  if (e == Event::Selected && c.id() == "?Print") setQueryFilter(view().filterText());
+  if (e == Event::Selected && c.id() == "?Print") ctx_.setQueryFilter(view().filterText());
   return RecordBrowse::takeFieldEvent(c, e);
 }
 
@@ -202,9 +203,9 @@ bool CrossRefView::takeAccepted(Control& c) {
   return RecordBrowse::takeAccepted(c);
 }
 
-std::unique_ptr<WindowProcedure> makeCrossRefView(const std::string& name) {
+std::unique_ptr<WindowProcedure> makeCrossRefView(const std::string& name, const WebContext& ctx) {
   for (const CrossRefSpec& s : specs())
-    if (name == s.name) return std::make_unique<CrossRefView>(s);
+    if (name == s.name) return std::make_unique<CrossRefView>(s, ctx);
   return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "records/recordwindows.h"
+#include "webdata/context.h"
 #include "webdata/views/query.h"
 
 namespace qm::webviews {
@@ -16,7 +17,7 @@ struct CrossRefSpec;
 class CrossRefView : public records::RecordBrowse {
   Q_OBJECT
  public:
-  explicit CrossRefView(const CrossRefSpec& spec);
+  CrossRefView(const CrossRefSpec& spec, const WebContext& ctx);
   // 1: the detail form with the request; other numbers call nothing.
   void runUpdate(int number, int request, ResponseHandler done) override;
   QueryObject& query() { return query_; }
@@ -33,12 +34,13 @@ class CrossRefView : public records::RecordBrowse {
   void applyQuery();
 
   const CrossRefSpec& spec_;
+  const WebContext& ctx_;
   QueryObject query_;
 };
 
 // The view of that name (viewimages, viewforms, viewlinks, viewmeta,
 // viewscripts); nullptr for another name.
-std::unique_ptr<WindowProcedure> makeCrossRefView(const std::string& name);
+std::unique_ptr<WindowProcedure> makeCrossRefView(const std::string& name, const WebContext& ctx);
 // The five names, in menu order.
 const std::vector<std::string>& crossRefViewNames();
 

@@ -1,6 +1,5 @@
 #include "webdata/views/detaillist.h"
 
-#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -11,48 +10,12 @@
 #include "runtime/store/store.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/datafile.h"
+#include "runtime/ui/listmodel.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
 
 namespace qm::webviews {
-
-class DetailModel : public QAbstractTableModel {
- public:
-  DetailModel(PagedList& list, std::vector<ColumnDef> cols, const FileDef& def, QObject* parent)
-      : QAbstractTableModel(parent), list_(list), cols_(std::move(cols)) {
-    for (const ColumnDef& c : cols_) fields_.push_back(def.fieldIndex(c.field));
-  }
-  void reload() {
-    beginResetModel();
-    endResetModel();
-  }
-  int rowCount(const QModelIndex& p = {}) const override {
-    return p.isValid() ? 0 : static_cast<int>(list_.rows().size());
-  }
-  int columnCount(const QModelIndex& p = {}) const override { return p.isValid() ? 0 : static_cast<int>(cols_.size()); }
-  QVariant data(const QModelIndex& i, int role) const override {
-    if (!i.isValid() || i.row() >= rowCount() || i.column() >= columnCount()) return {};
-    const ColumnDef& c = cols_[static_cast<size_t>(i.column())];
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(c.justify));
-    if (role != Qt::DisplayRole) return {};
-    int f = fields_[static_cast<size_t>(i.column())];
-    if (f < 0) return {};
-    return QString::fromStdString(cellText(c, list_.rows()[static_cast<size_t>(i.row())].record.valueText(f)));
-  }
-  QVariant headerData(int s, Qt::Orientation o, int role) const override {
-    if (o != Qt::Horizontal || s < 0 || s >= columnCount()) return {};
-    const ColumnDef& c = cols_[static_cast<size_t>(s)];
-    if (role == Qt::DisplayRole) return QString::fromStdString(c.header);
-    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(c.headerJustify));
-    return {};
-  }
-
- private:
-  PagedList& list_;
-  std::vector<ColumnDef> cols_;
-  std::vector<int> fields_;
-};
 
 DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file, const std::string& key,
                        std::function<std::string()> parentValue, bool stepLocator)
@@ -64,7 +27,8 @@ DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file, co
   list_ = std::make_unique<PagedList>(*view_);
   table_ = qobject_cast<QTableView*>(list.widget());
   if (!table_) return;
-  model_ = new DetailModel(*list_, list.def().columns, file_.def(), table_);
+  model_ = new RecordListModel(*list_, false, table_);
+  model_->setColumns(list.def().columns, file_.def());
   table_->setModel(model_);
   table_->setContextMenuPolicy(Qt::NoContextMenu);
   const DialogUnits& u = owner.built()->units();

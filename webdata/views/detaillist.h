@@ -15,11 +15,10 @@ class QTableView;
 
 namespace qm {
 class DataFile;
+class RecordListModel;
 }
 
 namespace qm::webviews {
-
-class DetailModel;
 
 class DetailList : public QObject {
   Q_OBJECT
@@ -59,7 +58,7 @@ class DetailList : public QObject {
   // when the table's own members must not be called.
   QObject* viewport_ = nullptr;
   Control& control_;
-  DetailModel* model_ = nullptr;
+  RecordListModel* model_ = nullptr;
 };
 
 }  // namespace qm::webviews

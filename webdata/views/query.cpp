@@ -260,11 +260,9 @@ class QueryWindow : public WindowProcedure {
         model_->setHorizontalHeaderLabels({QStringLiteral("Selections")});
         table_->setModel(model_);
         table_->horizontalHeader()->setStretchLastSection(true);
-        connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) {
-          inScope([&] {
-            name_ = i.data().toString().toStdString();
-            display();
-          });
+        connectInScope(table_, &QTableView::clicked, [this](const QModelIndex& i) {
+          name_ = i.data().toString().toStdString();
+          display();
         });
       }
     }

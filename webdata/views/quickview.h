@@ -4,10 +4,15 @@
 // of detail record.
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "dictionary/dictionary.h"
 #include "frame/tabcolor.h"
+#include "records/layout.h"
 #include "records/recordwindows.h"
 #include "runtime/ui/form.h"
+#include "webdata/context.h"
 #include "webdata/views/detaillist.h"
 
 namespace qm::webviews {
@@ -28,16 +33,66 @@ class BrowseWebPages2 : public records::RecordBrowse {
   void refuse(bool insert);
 };
 
+// One tab of the page form: the records of a detail file whose page path is
+// the page's, and the form that shows one of them.
+struct PageDetailTab {
+  const char* tab = "";
+  FileId file{};
+  const char* key = "";  // the page-path key
+  const char* form = "";
+  bool stepLocator = false;
+  std::vector<ColumnDef> columns;
+  const char* text = "";  // beside the list's buttons
+  // What a new record takes from the page.
+  const char* pathField = "";
+  const char* domainField = "";
+  const char* pageField = "";
+};
+
+// The tab of one detail file: its page-path key, its form and the fields a
+// new record takes from the page come with the file.
+PageDetailTab pageDetail(FileId file, const char* tab, bool stepLocator,
+                         std::vector<ColumnDef> columns, const char* text = "");
+
+// The page form with its five detail lists: the quick view's viewing form,
+// and the reader's form, which also adds, changes and deletes the records.
+struct PageFormSpec {
+  std::string title;
+  FormDef form;
+  bool viewOnly = false;         // leaving never asks; the lists only view
+  bool newPageInDomain = false;  // a new page belongs to the context's domain
+  int width = 0, height = 0;
+  int sheetWidth = 0, sheetHeight = 0;
+  int x = 0, promptWidth = 0, step = 0;    // the rows of the first two tabs
+  std::vector<records::FieldRow> names;    // above the "Use Now" box
+  std::vector<records::FieldRow> general;  // below it
+  std::vector<records::FieldRow> more;     // the second tab
+  const char* listId = "";                 // "?<listId>:n" is list n
+  int buttonsX = 0, buttonsY = 0;          // OK, Cancel and Help
+  std::vector<PageDetailTab> details;
+};
+
+// The page's rows both page forms show: its names (above "Use Now"), its
+// paths and facts, its size, and its links, title and read date; wide is the
+// long entries' width.
+std::vector<records::FieldRow> pageNameRows();
+std::vector<records::FieldRow> pageFactRows(int wide);
+records::FieldRow pageSizeRow();
+std::vector<records::FieldRow> pageLinkRows(int wide);
+
 class UpdateWebPages : public FormProcedure {
   Q_OBJECT
  public:
   UpdateWebPages();
+  // ctx: the program's globals (none needed by a view-only form).
+  UpdateWebPages(const PageFormSpec& spec, const WebContext* ctx);
   // 1 to 5: the detail forms, with the request; other numbers call nothing.
   void runUpdate(int number, int request, ResponseHandler done) override;
   // The detail list of tab 1..5 (nullptr before the window is built).
   DetailList* detailList(int number) const;
 
  protected:
+  bool beforeWindow() override;
   void setup() override;
   void cleanup() override;
   bool takeWindowEvent(Event e) override;
@@ -46,13 +101,16 @@ class UpdateWebPages : public FormProcedure {
   void recordReshown() override;
 
  private:
-  void viewDetail(int number);
+  void callDetail(int number, int request);
 
+  const PageFormSpec& spec_;
+  const WebContext* ctx_;
   TabColorClass tabs_;
   std::array<DetailList*, 5> lists_{};
 };
 
 std::unique_ptr<WindowProcedure> makeBrowseWebPages2();
 std::unique_ptr<WindowProcedure> makeUpdateWebPages();
+std::unique_ptr<WindowProcedure> makePageForm(const PageFormSpec& spec, const WebContext& ctx);
 
 }  // namespace qm::webviews

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "runtime/ui/procedure.h"
+#include "webdata/context.h"
 
 namespace qm::webviews {
 
@@ -10,6 +11,7 @@ using ProcedureRegistrar = qm::ProcedureRegistrar;
 
 // BrowseWebPages2 and the five views (started from the menu, 25000 bytes)
 // and UpdateWebPages (called on the quick view's thread).
-void registerWebViewProcedures(const ProcedureRegistrar& reg);
+// The views use the globals ctx names; ctx outlives them.
+void registerWebViewProcedures(const ProcedureRegistrar& reg, const WebContext& ctx);
 
 }  // namespace qm::webviews
