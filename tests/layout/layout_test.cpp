@@ -217,7 +217,7 @@ TEST(Layout, EveryReport) {
   for (const reports::ReportEntry& e : reports::recordReports())
     layouts[e.name] = reports::makeRecordReport(e.name)->procedure().engine().layout();
   for (const webreports::WebReportDef& d : webreports::webReportDefs())
-    layouts[d.name] = webreports::makeWebReport(d.name)->procedure().engine().layout();
+    layouts[d.name] = webreports::makeWebReport(d.name, mainWebContext())->procedure().engine().layout();
   RecordBuffer none(fileDef(FileId::dnotes));
   layouts["printnote"] = desk::printnoteLayout([&]() -> const RecordBuffer& { return none; });
   EXPECT_GE(layouts.size(), 20u);

@@ -152,10 +152,10 @@ struct LostUpdate : GuiTest {
     GuiTest::SetUp();
     registerRecordProcedures();
     const ProcedureRegistrar& reg = procedureRegistrar();
-    registerWebPageProcedures(reg);
-    details::registerDetailProcedures(reg);
-    webreports::registerWebReportProcedures(reg);
-    webviews::registerWebViewProcedures(reg);
+    registerWebPageProcedures(reg, mainWebContext());
+    details::registerDetailProcedures(reg, mainWebContext());
+    webreports::registerWebReportProcedures(reg, mainWebContext());
+    webviews::registerWebViewProcedures(reg, mainWebContext());
     ASSERT_EQ(::mkdir("site", 0755), 0);
     add(FileId::Domains, {{"DOM:DOMAINNAME", "example.com"},
                           {"DOM:OWNERNAME", "Owner 0"},
@@ -531,11 +531,11 @@ TEST_F(LostUpdate, EveryFormOfTheMainProgramGivesWayToAChangeMadeUnderIt) {
   registerRecordProcedures();
   const ProcedureRegistrar& reg = procedureRegistrar();
   reports::registerRecordReports(reg);
-  registerWebPageProcedures(reg);
-  details::registerDetailProcedures(reg);
-  webviews::registerWebViewProcedures(reg);
-  webreports::registerWebReportProcedures(reg);
-  registerDeskProcedures(reg);
+  registerWebPageProcedures(reg, mainWebContext());
+  details::registerDetailProcedures(reg, mainWebContext());
+  webviews::registerWebViewProcedures(reg, mainWebContext());
+  webreports::registerWebReportProcedures(reg, mainWebContext());
+  registerDeskProcedures(reg, mainDeskContext());
   fillEveryFile();
   const std::set<std::string> walked = walkEveryForm(answers);
   EXPECT_GE(walked.size(), 12u);
