@@ -10,7 +10,7 @@
 #include "desk/common.h"
 #include "desk/context.h"
 #include "desk/notes.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/ui/window.h"
@@ -20,7 +20,7 @@ namespace qm::desk {
 
 namespace {
 
-using records::control;
+using qm::control;
 
 // One cell of the panel. A program cell is enabled when its test text is not
 // blank and then starts its command; a user cell tests its caption.

@@ -9,7 +9,7 @@
 #include "desk/common.h"
 #include "desk/context.h"
 #include "dictionary/datafile_adapter.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
@@ -19,12 +19,12 @@ namespace qm::desk {
 
 namespace {
 
-using records::addButtons;
-using records::addSheet;
-using records::control;
-using records::entry;
-using records::prompt;
-using records::tabId;
+using qm::addButtons;
+using qm::addSheet;
+using qm::control;
+using qm::entry;
+using qm::prompt;
+using qm::tabId;
 
 // ---- section cpanel ------------------------------------------------------------------
 

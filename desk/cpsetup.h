@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 #include "records/recordwindows.h"
 #include "runtime/ui/form.h"
 

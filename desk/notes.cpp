@@ -9,7 +9,7 @@
 #include "desk/common.h"
 #include "desk/context.h"
 #include "dictionary/datafile_adapter.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
 #include "runtime/values/text.h"
@@ -18,13 +18,13 @@ namespace qm::desk {
 
 namespace {
 
-using records::addButtons;
-using records::addSheet;
-using records::check;
-using records::control;
-using records::entry;
-using records::prompt;
-using records::tabId;
+using qm::addButtons;
+using qm::addSheet;
+using qm::check;
+using qm::control;
+using qm::entry;
+using qm::prompt;
+using qm::tabId;
 
 constexpr const char* kNoteIcon = "~note5A.ico";
 constexpr const char* kPrintTip =

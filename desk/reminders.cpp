@@ -10,8 +10,8 @@
 #include "desk/notes.h"
 #include "desk/renewalreport.h"
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/values/clock.h"
@@ -22,10 +22,10 @@ namespace qm::desk {
 
 namespace {
 
-using records::addButtons;
-using records::addSheet;
-using records::control;
-using records::tabId;
+using qm::addButtons;
+using qm::addSheet;
+using qm::control;
+using qm::tabId;
 
 constexpr const char* kRenewalFilter = "(dom:renewaldate => today() and dom:renewaldate =< today()+30)";
 constexpr const char* kReminderNote = "dno:reminder = 'Y'";

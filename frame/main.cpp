@@ -2,11 +2,11 @@
 #include <QApplication>
 
 #include "dictionary/dictionary.h"
-#include "frame/gallery.h"
+#include "appkit/gallery.h"
 #include "frame/mainframe.h"
 #include "desk/register.h"
 #include "frame/program/globals.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/startup.h"
 #include "records/register.h"
 #include "records/reports/register.h"

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QToolBar>
 
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "frame/program/startup.h"
 #include "frame/splash.h"

@@ -3,8 +3,8 @@
 // control for cptog, and the steps run when its window opens.
 #include <string>
 
-#include "frame/framehost.h"
-#include "frame/menu.h"
+#include "appkit/framehost.h"
+#include "appkit/menu.h"
 
 class QCheckBox;
 

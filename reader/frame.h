@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/framehost.h"
-#include "frame/menu.h"
+#include "appkit/framehost.h"
+#include "appkit/menu.h"
 
 namespace qm::reader {
 

@@ -1,8 +1,8 @@
 // The companion program: reads a domain's pages in one run.
 #include <QApplication>
 
-#include "frame/gallery.h"
-#include "frame/procedures.h"
+#include "appkit/gallery.h"
+#include "appkit/procedures.h"
 #include "reader/frame.h"
 #include "reader/register.h"
 #include "runtime/config/messages.h"

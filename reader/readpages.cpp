@@ -12,7 +12,7 @@
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
 #include "reader/window.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -28,10 +28,10 @@
 namespace qm::reader {
 namespace {
 
-using records::ButtonSpec;
-using records::control;
-using records::entry;
-using records::prompt;
+using qm::ButtonSpec;
+using qm::control;
+using qm::entry;
+using qm::prompt;
 
 constexpr const char* kParseCaption = "Parse HTML File";
 constexpr const char* kClearing = "Clearing old HTML data before reading in new data. Please be patient.";
@@ -293,7 +293,7 @@ WindowDef readWindow() {
   w.controls.push_back(prompt("Use this Reader program when reading a site for the first time. Existing webpage "
                               "records for the domain will be overwritten!",
                               10, 206, 384));
-  records::addButtons(w,
+  qm::addButtons(w,
                       {{"?OK", "OK", Role::Ok},
                        {"?Close", "Close", Role::Close, "Progm039.ico"},
                        {"?Help", "Help", Role::Help}},

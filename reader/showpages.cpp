@@ -8,7 +8,7 @@
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "records/recordwindows.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/browse.h"
@@ -22,10 +22,10 @@
 namespace qm::reader {
 namespace {
 
-using records::addButtons;
-using records::control;
-using records::entry;
-using records::prompt;
+using qm::addButtons;
+using qm::control;
+using qm::entry;
+using qm::prompt;
 using J = Justify;
 
 // ---- the five detail forms: the web page files' detail forms, laid out here ---------

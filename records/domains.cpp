@@ -9,7 +9,7 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "records/hosts.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "records/registrars.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/window.h"

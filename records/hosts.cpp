@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/messages.h"

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/shellopen.h"

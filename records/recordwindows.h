@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
 

@@ -1,6 +1,6 @@
 #include "records/register.h"
 
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "records/domains.h"
 #include "records/hosts.h"
 #include "records/rebuild.h"

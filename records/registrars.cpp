@@ -1,8 +1,8 @@
 #include "records/registrars.h"
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 
 namespace qm::records {
 

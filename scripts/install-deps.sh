@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   fonts-liberation
   poppler-utils
+  clang-format
 )
 
 missing=()

@@ -19,7 +19,7 @@
 #include "desk/reminders.h"
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "frame/program/startup.h"
 #include "records/register.h"

@@ -15,7 +15,7 @@
 
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"

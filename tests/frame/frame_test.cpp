@@ -21,7 +21,7 @@
 
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "frame/program/startup.h"
 #include "frame/splash.h"

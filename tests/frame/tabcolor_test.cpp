@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 
 using namespace qm;
 

@@ -19,7 +19,7 @@
 
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "reader/globals.h"
 #include "reader/register.h"

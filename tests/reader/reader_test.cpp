@@ -25,7 +25,7 @@
 
 #include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "reader/companion.h"
 #include "reader/delpages.h"
 #include "reader/frame.h"

@@ -15,7 +15,7 @@
 #include <regex>
 
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "records/domains.h"
 #include "records/hosts.h"
 #include "records/rebuild.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/window.h"

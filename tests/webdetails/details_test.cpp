@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"

@@ -18,7 +18,7 @@
 #include <map>
 
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "records/register.h"
 #include "runtime/config/messages.h"

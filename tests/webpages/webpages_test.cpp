@@ -18,7 +18,7 @@
 #include <fstream>
 
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/values/clock.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"

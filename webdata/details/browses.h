@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dictionary/dictionary.h"
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 #include "runtime/ui/browse.h"
 #include "webdata/context.h"
 

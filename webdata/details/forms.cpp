@@ -7,8 +7,8 @@
 #include <QPixmap>
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
+#include "appkit/procedures.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/jpeg.h"
 #include "runtime/desktop/shellopen.h"
@@ -89,7 +89,7 @@ std::vector<std::string> plainLabels(int first, int last) {
 WindowDef linksWindow() {
   WindowDef w = formWindow(kLinks);
   addSheet(w, {"General"}, 4, 56);
-  addRows(w,
+  details::addRows(w,
           {{"Web Page Path Name:", "WPL:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
            {"Web Page Link:", "WPL:WEBPAGELINK", "@s200", 300}},
           tab(1), 12, 24, 86, 16);
@@ -100,7 +100,7 @@ WindowDef linksWindow() {
 WindowDef metaWindow() {
   WindowDef w = formWindow(kMeta);
   addSheet(w, {"General"}, 4, 108);
-  addRows(w,
+  details::addRows(w,
           {{"Page Path:", "WPM:WEBPAGEPATH", "@s80", 300, kPathTip},
            {"Domain Name:", "WPM:DOMAINNAME", "@s50", 200, "The domain that houses this page."},
            {"Page Name:", "WPM:PAGENAME", "@s20", 90, "The HTML name of the page."},
@@ -131,7 +131,7 @@ WindowDef scriptsWindow() {
     head.insert(head.end(), lines.begin(), lines.end());
     return head;
   };
-  addRows(w,
+  details::addRows(w,
           rows({scriptPage("path", 1), scriptPage("domain", 1), scriptPage("page", 1)},
                lineRows("WPS:SCRIPTLINE", 1, 10, "Script Line 1:", plainLabels(1, 10))),
           tab(1), x, 24, px, step);
@@ -141,15 +141,15 @@ WindowDef scriptsWindow() {
       x, 24 + 13 * step, kWidth - 30, tab(1), 18);
   note.id = "?Note";
   w.controls.push_back(note);
-  addRows(w,
+  details::addRows(w,
           rows({scriptPage("path", 2), scriptPage("page", 2)},
                lineRows("WPS:SCRIPTLINE", 11, 20, "Script Line 11:", plainLabels(11, 20))),
           tab(2), x, 24, px, step);
   // On this tab the page path stands at the top but comes last.
-  addRows(w, rows({scriptPage("page", 3)}, lineRows("WPS:SCRIPTLINE", 21, 30, "Script Line 21:", plainLabels(21, 30))),
+  details::addRows(w, rows({scriptPage("page", 3)}, lineRows("WPS:SCRIPTLINE", 21, 30, "Script Line 21:", plainLabels(21, 30))),
           tab(3), x, 24 + step, px, step);
-  addRows(w, {scriptPage("path", 3)}, tab(3), x, 24, px, step);
-  addRows(w,
+  details::addRows(w, {scriptPage("path", 3)}, tab(3), x, 24, px, step);
+  details::addRows(w,
           rows({scriptPage("path", 4), scriptPage("page", 4)},
                lineRows("WPS:SCRIPTLINE", 31, 40, "Script Line 31:", plainLabels(31, 40))),
           tab(4), x, 24, px, step);
@@ -168,12 +168,12 @@ WindowDef formsWindow() {
   };
   for (FieldRow& r : lineRows("WPF:FORMLINE", 1, 5, "Form Line 1:", {"", " 2:", "3:", " 4:", " 5:"}))
     general.push_back(r);
-  addRows(w, general, tab(1), x, 24, px, step);
-  addRows(w, lineRows("WPF:FORMLINE", 6, 15, {}, {" 6:", " 7:", " 8:", " 9:", "10:", " 11:", "12:", "13:", "14:", "15:"}),
+  details::addRows(w, general, tab(1), x, 24, px, step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 6, 15, {}, {" 6:", " 7:", " 8:", " 9:", "10:", " 11:", "12:", "13:", "14:", "15:"}),
           tab(2), x, 24, px, step);
-  addRows(w, lineRows("WPF:FORMLINE", 16, 25, {}, plainLabels(16, 25)), tab(3), x, 24, px, step);
-  addRows(w, lineRows("WPF:FORMLINE", 26, 35, {}, plainLabels(26, 35)), tab(4), x, 24, px, step);
-  addRows(w, lineRows("WPF:FORMLINE", 36, 40, {}, plainLabels(36, 40)), tab(5), x, 24, px, step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 16, 25, {}, plainLabels(16, 25)), tab(3), x, 24, px, step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 26, 35, {}, plainLabels(26, 35)), tab(4), x, 24, px, step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 36, 40, {}, plainLabels(36, 40)), tab(5), x, 24, px, step);
   addButtonsAndWarning(w, 170);
   return w;
 }
@@ -190,7 +190,7 @@ WindowDef imageWindow() {
   addSheet(w, {"General"}, 22, 124);
   const std::string t = tab(1);
   const int x = 12, px = 64;
-  addRows(w,
+  details::addRows(w,
           {{"Page Name:", "WPI:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
            {"Height:", "WPI:HEIGHT", "@s20", 80},
            {"Width:", "WPI:WIDTH", "@s20", 80}},
@@ -200,12 +200,12 @@ WindowDef imageWindow() {
       "If image is not on local drive, and you have a connection to the internet,\nyou can click here to see the "
       "image.  Some images still may not show,\nif the image is part of a larger script display.";
   w.controls.push_back(show);
-  addRows(w, {{"Web Page IMG:", "WPI:WEBPAGEIMG", "@s200", 300}, {"Line Number:", "WPI:LINENUMBER", "@n-7", 40}}, t,
+  details::addRows(w, {{"Web Page IMG:", "WPI:WEBPAGEIMG", "@s200", 300}, {"Line Number:", "WPI:LINENUMBER", "@n-7", 40}}, t,
           x, 84, px, 14);
   ControlDef print = button(kPrint, "&Print", Role::None, 170, 96, 50, {}, t);
   print.tip = "Print information";
   w.controls.push_back(print);
-  addRows(w, {{"Date Entered:", "WPI:DATEENTERED", "@d17", 60}}, t, x, 112, px, 14);
+  details::addRows(w, {{"Date Entered:", "WPI:DATEENTERED", "@d17", 60}}, t, x, 112, px, 14);
 
   ControlDef use = control(Kind::Check, "?WPI:CURRENTLYUSE", "Currently Use", 4, 152, 70, 10);
   use.field = "WPI:CURRENTLYUSE";
@@ -250,17 +250,17 @@ WindowDef tabbedWindow(const TabbedDetailForm& t) {
   w.resizable = t.spec.resizable;
   std::vector<std::string> titles;
   for (const DetailTab& tab : t.tabs) titles.push_back(tab.title);
-  records::addSheet(w, titles, 4, 4, kWidth - 8, 190);
+  qm::addSheet(w, titles, 4, 4, kWidth - 8, 190);
   for (size_t i = 0; i < t.tabs.size(); ++i) {
-    const std::string id = records::tabId(static_cast<int>(i) + 1);
+    const std::string id = qm::tabId(static_cast<int>(i) + 1);
     int y = 22;
     for (const DetailField& f : t.tabs[i].fields) {
       if (f.picture.empty()) {
-        w.controls.push_back(records::check(f.field, f.prompt, 96, y, 120, id));
+        w.controls.push_back(qm::check(f.field, f.prompt, 96, y, 120, id));
       } else {
-        w.controls.push_back(records::prompt(f.prompt, 8, y, 86, id));
+        w.controls.push_back(qm::prompt(f.prompt, 8, y, 86, id));
         w.controls.push_back(
-            records::entry(f.field, f.picture, 96, y, tabbedEntryWidth(f.picture), id));
+            qm::entry(f.field, f.picture, 96, y, tabbedEntryWidth(f.picture), id));
       }
       y += 13;  // an entry's height and a gap
     }
@@ -268,7 +268,7 @@ WindowDef tabbedWindow(const TabbedDetailForm& t) {
   w.controls.push_back(control(Kind::Prompt, kWarningId, kWarning, 8, 198, kWidth - 16, 18));
   if (!t.note.empty())
     w.controls.push_back(control(Kind::Prompt, "?Note", t.note, 8, 216, kWidth - 16, 10));
-  records::addButtons(
+  qm::addButtons(
       w,
       {{"?OK", "OK", Role::Ok}, {"?Cancel", "Cancel", Role::Cancel}, {"?Help", "Help", Role::Help}},
       258, 230, 14, 4);

@@ -8,7 +8,7 @@
 #include <QImage>
 
 #include "dictionary/dictionary.h"
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 #include "runtime/ui/form.h"
 #include "webdata/context.h"
 

@@ -9,7 +9,7 @@
 #include "dictionary/batchwriter.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -20,9 +20,9 @@ namespace qm {
 
 namespace {
 
-using records::control;
-using records::entry;
-using records::prompt;
+using qm::control;
+using qm::entry;
+using qm::prompt;
 
 constexpr int kPasses = 6;
 constexpr int kChunk = 500;  // pages listed at a time
@@ -156,7 +156,7 @@ WindowDef deleteWindow(const DomainDeleteSpec& spec) {
   ControlDef status = control(Kind::Text, "?StatusText", {}, 8, 118, 284, 10);
   status.field = "StatusText", status.picture = "@s100";
   w.controls.push_back(status);
-  records::addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico", 50}}, 242, 152, 16, 4);
+  qm::addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico", 50}}, 242, 152, 16, 4);
   return w;
 }
 

@@ -1,8 +1,8 @@
 #include "webdata/pages/pagebrowse.h"
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
 
@@ -10,10 +10,10 @@ namespace qm::webpages {
 
 namespace {
 
-using records::addButtons;
-using records::addSheet;
-using records::control;
-using records::prompt;
+using qm::addButtons;
+using qm::addSheet;
+using qm::control;
+using qm::prompt;
 using J = Justify;
 
 // width, justification, indent, header, header justification, header indent, field, picture
@@ -50,7 +50,7 @@ WindowDef browseWindow(const PageBrowseSpec& s) {
   w.resizable = true;
   w.status = "Browsing Records";
   addSheet(w, s.tabs, 4, 4, s.width - 8, s.sheetHeight);
-  const std::string tab = s.listOnTab ? records::tabId(1) : std::string();
+  const std::string tab = s.listOnTab ? qm::tabId(1) : std::string();
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, s.width - 20, s.listHeight, tab);
   list.columns = s.columns;
   w.controls.push_back(list);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "records/recordwindows.h"
 
 namespace qm::webpages {
@@ -19,7 +19,7 @@ struct PageBrowseSpec {
   std::vector<ColumnDef> columns;
   std::string text;
   int textWidth = 0;
-  std::vector<records::ButtonSpec> buttons;
+  std::vector<qm::ButtonSpec> buttons;
   int buttonsX = 0, buttonsY = 0;
   bool select = false;       // a Select button, shown for a select request only
   bool domainRange = false;  // the first order's range is the thread's Domains record

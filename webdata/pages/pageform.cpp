@@ -10,8 +10,8 @@
 
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
@@ -26,15 +26,15 @@ namespace qm::webpages {
 
 namespace {
 
-using records::addButtons;
-using records::addSheet;
-using records::button;
-using records::ButtonSpec;
-using records::check;
-using records::control;
-using records::entry;
-using records::prompt;
-using records::tabId;
+using qm::addButtons;
+using qm::addSheet;
+using qm::button;
+using qm::ButtonSpec;
+using qm::check;
+using qm::control;
+using qm::entry;
+using qm::prompt;
+using qm::tabId;
 
 constexpr const char* kDirCaption = "Domain Data Error";
 constexpr const char* kBlankDir = "The default local dir for this domain is blank. Please correct.";

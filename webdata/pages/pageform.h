@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 #include "runtime/ui/form.h"
 #include "webdata/context.h"
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"

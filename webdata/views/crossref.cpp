@@ -3,8 +3,8 @@
 #include <map>
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -33,7 +33,7 @@ struct CrossRefSpec {
 
 namespace {
 
-using records::control;
+using qm::control;
 
 const std::vector<const char*> kListFirst = {"?Browse:1", "?Select", "?Find",  "?Insert", "?View",
                                              "?Print",    "?Delete", "?Sheet", "?Close",  "?Help"};
@@ -91,7 +91,7 @@ const std::vector<CrossRefSpec>& specs() {
 }
 
 WindowDef viewWindow(const CrossRefSpec& s) {
-  using records::ButtonSpec;
+  using qm::ButtonSpec;
   std::map<std::string, ControlDef> byId;
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 420, 176);
   list.tip = "Browsing Records";
@@ -101,19 +101,19 @@ WindowDef viewWindow(const CrossRefSpec& s) {
     c.hidden = true;
     return c;
   };
-  byId["?Select"] = hidden(records::button(ButtonSpec{"?Select", "&Select", Role::Select}, 6, 212, 14));
-  byId["?Insert"] = hidden(records::button(ButtonSpec{"?Insert", "&Insert", Role::Insert}, 6, 212, 14));
-  byId["?Delete"] = hidden(records::button(ButtonSpec{"?Delete", "&Delete", Role::Delete}, 6, 212, 14));
-  ControlDef find = records::button(ButtonSpec{"?Find", s.findCaption, Role::None, "target.ico", 60}, 6, 212, 14);
+  byId["?Select"] = hidden(qm::button(ButtonSpec{"?Select", "&Select", Role::Select}, 6, 212, 14));
+  byId["?Insert"] = hidden(qm::button(ButtonSpec{"?Insert", "&Insert", Role::Insert}, 6, 212, 14));
+  byId["?Delete"] = hidden(qm::button(ButtonSpec{"?Delete", "&Delete", Role::Delete}, 6, 212, 14));
+  ControlDef find = qm::button(ButtonSpec{"?Find", s.findCaption, Role::None, "target.ico", 60}, 6, 212, 14);
   find.tip = "Use Find By to select specific records.";
   byId[find.id] = find;
-  byId["?View"] = records::button(ButtonSpec{"?View", s.viewCaption, Role::Change, "", 60}, 70, 212, 14);
-  ControlDef print = records::button(ButtonSpec{"?Print", "Print Selected Records", Role::None, "", 90}, 134, 212, 14);
+  byId["?View"] = qm::button(ButtonSpec{"?View", s.viewCaption, Role::Change, "", 60}, 70, 212, 14);
+  ControlDef print = qm::button(ButtonSpec{"?Print", "Print Selected Records", Role::None, "", 90}, 134, 212, 14);
   print.tip = "First select the records to print with the Find By button,\nthen click here to print them.";
   byId[print.id] = print;
   byId["?Sheet"] = control(Kind::Sheet, "?Sheet", {}, 4, 4, 432, 200);
-  byId["?Close"] = records::button(ButtonSpec{"?Close", "Close", Role::Close, "Progm039.ico"}, 332, 212, 14);
-  byId["?Help"] = records::button(ButtonSpec{"?Help", "Help", Role::Help}, 386, 212, 14);
+  byId["?Close"] = qm::button(ButtonSpec{"?Close", "Close", Role::Close, "Progm039.ico"}, 332, 212, 14);
+  byId["?Help"] = qm::button(ButtonSpec{"?Help", "Help", Role::Help}, 386, 212, 14);
 
   WindowDef w;
   w.title = s.title;

@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <QTableView>
 
-#include "records/layout.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/settings.h"
@@ -163,10 +163,10 @@ bool QueryObject::remove(const std::string& name) {
 
 namespace {
 
-using records::button;
-using records::control;
-using records::entry;
-using records::prompt;
+using qm::button;
+using qm::control;
+using qm::entry;
+using qm::prompt;
 
 constexpr const char* kOpValue = "query:op";
 constexpr const char* kValue = "query:value";
@@ -210,7 +210,7 @@ WindowDef queryWindow(const QueryObject& q) {
     v.id = "?Value" + n;
     w.controls.push_back(v);
   }
-  records::addButtons(w, {{"?OK", "&OK", Role::Ok, "", 44}, {"?Cancel", "&Cancel", Role::Cancel, "", 44},
+  qm::addButtons(w, {{"?OK", "&OK", Role::Ok, "", 44}, {"?Cancel", "&Cancel", Role::Cancel, "", 44},
                           {"?Clear", "C&lear", Role::None, "", 44}},
                       212, sheetH + 10, 14, 4);
   return w;

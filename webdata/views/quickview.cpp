@@ -7,8 +7,8 @@
 #include <QTableView>
 
 #include "dictionary/datafile_adapter.h"
-#include "frame/procedures.h"
-#include "records/layout.h"
+#include "appkit/procedures.h"
+#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -18,12 +18,12 @@
 
 namespace qm::webviews {
 
-using records::addButtons;
-using records::addRows;
-using records::addSheet;
-using records::control;
-using records::prompt;
-using records::tabId;
+using qm::addButtons;
+using qm::addRows;
+using qm::addSheet;
+using qm::control;
+using qm::prompt;
+using qm::tabId;
 
 namespace {
 
@@ -46,15 +46,15 @@ WindowDef browseWindow() {
                                   {80},
                                   {80, J::Right, J::Center}});
   w.controls.push_back(list);
-  ControlDef select = records::button({"?Select", "&Select", Role::Select}, 6, 212, 14);
+  ControlDef select = qm::button({"?Select", "&Select", Role::Select}, 6, 212, 14);
   select.hidden = true;
   w.controls.push_back(select);
-  ControlDef insert = records::button({"?Insert", "Insert", Role::Insert, "insert3.ico"}, 60, 212, 14);
+  ControlDef insert = qm::button({"?Insert", "Insert", Role::Insert, "insert3.ico"}, 60, 212, 14);
   insert.hidden = insert.disabled = true;
   w.controls.push_back(insert);
-  w.controls.push_back(records::button({"?View", "View", Role::Change}, 6, 212, 14));
+  w.controls.push_back(qm::button({"?View", "View", Role::Change}, 6, 212, 14));
   w.controls.push_back(prompt("You may not add or delete records from this screen.", 10, 186, 300));
-  ControlDef del = records::button({"?Delete", "Delete", Role::Delete, "delete4.ico"}, 114, 212, 14);
+  ControlDef del = qm::button({"?Delete", "Delete", Role::Delete, "delete4.ico"}, 114, 212, 14);
   del.hidden = del.disabled = true;
   w.controls.push_back(del);
   addSheet(w, {"By Page Name"}, 4, 4, 432, 200);
@@ -139,12 +139,12 @@ PageDetailTab pageDetail(FileId file, const char* tab, bool stepLocator,
   return d;
 }
 
-std::vector<records::FieldRow> pageNameRows() {
+std::vector<qm::FieldRow> pageNameRows() {
   return {{"Domain Name:", "WEB:DOMAINNAME", "@s50", 200},
           {"Page Name:", "WEB:PAGENAME", "@s20", 90}};
 }
 
-std::vector<records::FieldRow> pageFactRows(int wide) {
+std::vector<qm::FieldRow> pageFactRows(int wide) {
   return {{"Page Path:", "WEB:PAGEPATH", "@s80", wide},
           {"Local Path:", "WEB:LOCALPATH", "@s80", wide},
           {"Local Default Directory:", "WEB:LOCALDEFAULTDIRECTORY", "@s90", wide},
@@ -155,10 +155,10 @@ std::vector<records::FieldRow> pageFactRows(int wide) {
 }
 
 // The entries hold what their fields can hold: the file size's digits, LINKTO2's 30.
-records::FieldRow pageSizeRow() { return {"File Size:", "WEB:FILESIZE", "@n-14", 60}; }
+qm::FieldRow pageSizeRow() { return {"File Size:", "WEB:FILESIZE", "@n-14", 60}; }
 
-std::vector<records::FieldRow> pageLinkRows(int wide) {
-  std::vector<records::FieldRow> rows;
+std::vector<qm::FieldRow> pageLinkRows(int wide) {
+  std::vector<qm::FieldRow> rows;
   static const char* const kLinks[][3] = {{"Link To 1:", "WEB:LINKTO1", "@s80"},
                                           {"Link To 2:", "WEB:LINKTO2", "@s30"},
                                           {"Link To 3:", "WEB:LINKTO3", "@s80"},
@@ -246,12 +246,12 @@ void addViewingList(WindowDef& w, const PageFormSpec& s, const PageDetailTab& d,
   list.tip = "Browsing Records";
   list.columns = d.columns;
   w.controls.push_back(list);
-  ControlDef view = records::button({"", "&View Detail", Role::None, "", 60}, s.x, 216, 14, tab);
+  ControlDef view = qm::button({"", "&View Detail", Role::None, "", 60}, s.x, 216, 14, tab);
   view.id = detailId("ViewDetail", n);
   w.controls.push_back(view);
   for (const char* what : {"Insert", "Delete"}) {
     ControlDef b =
-        records::button({"", what[0] == 'I' ? "&Insert" : "&Delete", Role::None}, 80, 216, 14, tab);
+        qm::button({"", what[0] == 'I' ? "&Insert" : "&Delete", Role::None}, 80, 216, 14, tab);
     b.id = detailId(what, n);
     b.hidden = true;
     w.controls.push_back(b);
@@ -284,7 +284,7 @@ WindowDef pageFormWindow(const PageFormSpec& s) {
   std::string tab = tabId(1);
   addRows(w, s.names, tab, s.x, 24, s.promptWidth, s.step);
   w.controls.push_back(
-      records::check("WEB:USENOW", "Use Now", s.x + s.promptWidth + 2, 24 + 2 * s.step, 80, tab));
+      qm::check("WEB:USENOW", "Use Now", s.x + s.promptWidth + 2, 24 + 2 * s.step, 80, tab));
   addRows(w, s.general, tab, s.x, 24 + 3 * s.step, s.promptWidth, s.step);
   addRows(w, s.more, tabId(2), s.x, 24, s.promptWidth, s.step);
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "dictionary/dictionary.h"
-#include "frame/tabcolor.h"
-#include "records/layout.h"
+#include "appkit/tabcolor.h"
+#include "appkit/layout.h"
 #include "records/recordwindows.h"
 #include "runtime/ui/form.h"
 #include "webdata/context.h"
@@ -64,9 +64,9 @@ struct PageFormSpec {
   int width = 0, height = 0;
   int sheetWidth = 0, sheetHeight = 0;
   int x = 0, promptWidth = 0, step = 0;    // the rows of the first two tabs
-  std::vector<records::FieldRow> names;    // above the "Use Now" box
-  std::vector<records::FieldRow> general;  // below it
-  std::vector<records::FieldRow> more;     // the second tab
+  std::vector<qm::FieldRow> names;    // above the "Use Now" box
+  std::vector<qm::FieldRow> general;  // below it
+  std::vector<qm::FieldRow> more;     // the second tab
   const char* listId = "";                 // "?<listId>:n" is list n
   int buttonsX = 0, buttonsY = 0;          // OK, Cancel and Help
   std::vector<PageDetailTab> details;
@@ -75,10 +75,10 @@ struct PageFormSpec {
 // The page's rows both page forms show: its names (above "Use Now"), its
 // paths and facts, its size, and its links, title and read date; wide is the
 // long entries' width.
-std::vector<records::FieldRow> pageNameRows();
-std::vector<records::FieldRow> pageFactRows(int wide);
-records::FieldRow pageSizeRow();
-std::vector<records::FieldRow> pageLinkRows(int wide);
+std::vector<qm::FieldRow> pageNameRows();
+std::vector<qm::FieldRow> pageFactRows(int wide);
+qm::FieldRow pageSizeRow();
+std::vector<qm::FieldRow> pageLinkRows(int wide);
 
 class UpdateWebPages : public FormProcedure {
   Q_OBJECT

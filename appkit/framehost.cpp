@@ -1,4 +1,4 @@
-#include "frame/framehost.h"
+#include "appkit/framehost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,7 +16,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/desktop/help.h"
 #include "runtime/report/printer.h"

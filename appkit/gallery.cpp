@@ -1,4 +1,4 @@
-#include "frame/gallery.h"
+#include "appkit/gallery.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,9 +18,9 @@
 #include <set>
 
 #include "dictionary/dictionary.h"
-#include "frame/framehost.h"
-#include "frame/procedures.h"
-#include "frame/tour.h"
+#include "appkit/framehost.h"
+#include "appkit/procedures.h"
+#include "appkit/tour.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/store/thread.h"

@@ -1,4 +1,4 @@
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 
 #include <map>
 

@@ -6,7 +6,7 @@
 
 #include "runtime/ui/windowdef.h"
 
-namespace qm::records {
+namespace qm {
 
 // One prompt-and-entry row. A button, when named, follows the entry.
 struct FieldRow {
@@ -27,7 +27,6 @@ struct ButtonSpec {
   int width = 50;
 };
 
-using qm::control;
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent = {});
 // An entry bound to field ("?" + field is its id).
 ControlDef entry(std::string field, std::string picture, int x, int y, int w,
@@ -64,4 +63,4 @@ struct ListBrowseSpec {
 };
 WindowDef listBrowseWindow(const ListBrowseSpec& spec);
 
-}  // namespace qm::records
+}  // namespace qm

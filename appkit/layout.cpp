@@ -1,8 +1,8 @@
-#include "records/layout.h"
+#include "appkit/layout.h"
 
 #include <utility>
 
-namespace qm::records {
+namespace qm {
 
 namespace {
 constexpr int kEntryHeight = 10;
@@ -108,4 +108,4 @@ WindowDef listBrowseWindow(const ListBrowseSpec& spec) {
   return w;
 }
 
-}  // namespace qm::records
+}  // namespace qm

@@ -1,4 +1,4 @@
-#include "frame/menu.h"
+#include "appkit/menu.h"
 
 namespace qm {
 

@@ -13,7 +13,7 @@
 #include <QImage>
 #include <QMdiArea>
 
-#include "frame/menu.h"
+#include "appkit/menu.h"
 #include "runtime/ui/procedure.h"
 
 class QAction;

@@ -1,4 +1,4 @@
-#include "frame/tour.h"
+#include "appkit/tour.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,7 +9,7 @@
 #include <functional>
 #include <set>
 
-#include "frame/procedures.h"
+#include "appkit/procedures.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/window.h"
 

@@ -1,4 +1,4 @@
-#include "frame/tabcolor.h"
+#include "appkit/tabcolor.h"
 
 #include <algorithm>
 
