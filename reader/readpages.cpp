@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "dictionary/batchwriter.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
@@ -22,6 +21,7 @@
 #include "runtime/values/fsutil.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
+#include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 #include "webdata/scan/scan.h"
 
@@ -86,19 +86,19 @@ const std::vector<FileId> kRunFiles = {FileId::WebPages, FileId::Domains, FileId
 struct Run {
   std::string dir;      // the directory read, sub-directory joined
   std::string subName;  // the page names' prefix, "" without a sub-directory
-  BatchWriter writer{kRunFiles};
+  BatchRun batch{kRunFiles, kParseCaption, "stored"};
 };
 
 // Shows the stop box with nothing of the run left uncommitted while the
 // user reads it. True when the user ends the run.
 bool stopRun(Run& run, const std::string& text) {
-  run.writer.commit();
+  if (!run.batch.hold()) return true;
   return stopBox(text, kParseCaption);
 }
 
 // One listed file into its page record and detail records, all of them or
-// none. False when the user ends the run.
-bool readOne(const DirEntry& file, Run& run, Progress& progress, const std::function<void()>& redisplay) {
+// none. False when the run ends.
+bool readOne(const DirEntry& file, Run& run, Progress& progress) {
   const std::string path = joinName(run.dir, file.name);
   HtmlFileName = path;
   ++FileCount;
@@ -112,7 +112,7 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress, const std::func
   progress.advance(scanned.progressSteps);
   LineCounter += static_cast<double>(scanned.scannedLines);
 
-  const bool batched = run.writer.beginPart() == 0;
+  if (!run.batch.begin()) return false;
   FileManager& fm = access(FileId::WebPages);
   RecordFile& f = fm.file();
   RecordBuffer& web = f.buffer();
@@ -134,33 +134,22 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress, const std::func
   for (const char* mark : kMarkFields) web.setText(mark, "");
 
   const PageFacts page = pageFactsOf(web);  // the path as cut to its field
-  std::string readError;
-  clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &readError);
-  if (!readError.empty()) {
-    // Its old details could not be cleared: the page, and the others of
-    // its batch not yet committed, stay as they were.
-    run.writer.endPart(false);
-    return !stopRun(run, readError);
+  // The first failure of the page, in plain words; the page then goes back whole.
+  std::string failure;
+  if (clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &failure) &&
+      writePageDetails(scanned, page, &failure)) {
+    if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
+    for (std::size_t i = 0; i < scanned.marks.size(); ++i)
+      if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");
+    // Written for every file read, an empty one too: its marks, size and
+    // date then say what the file holds now.
+    FailureReport(fm.name(), found ? kUpdateError : kInsertError, &failure)
+        .check(found ? f.put() : f.add(), f.errorText());
   }
-
-  bool ok = writePageDetails(scanned, page);
-  if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
-  for (std::size_t i = 0; i < scanned.marks.size(); ++i)
-    if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");
-  // Written for every file read, an empty one too: its marks, size and date
-  // then say what the file holds now.
-  FailureReport report(fm.name(), found ? kUpdateError : kInsertError);
-  ok = report.check(found ? f.put() : f.add(), f.errorText()) && ok;
-  if (batched) {
-    if (const int rc = run.writer.endPart(ok); rc != 0)
-      FailureReport(fm.name(), kUpdateError).check(rc, run.writer.errorText());
-  }
-
+  const bool goOn = run.batch.end(failure.empty(), failure, HtmlFileName.str());
   ProgressCount = "";
-  StatusText = HtmlFileName.str() + " " + " file reading done.";
-  show(redisplay);
   HtmlFileName = "";
-  return true;
+  return goOn;
 }
 
 }  // namespace
@@ -222,17 +211,25 @@ void ReadAllPages(const std::function<void()>& redisplay) {
   std::string listError;
   const std::vector<DirEntry> files = listHtmlFiles(run.dir, &listError);
   if (!listError.empty()) message("The directory " + run.dir + " could not be listed.||" + listError, "Huh?");
+  // A page is shown as read once it is on the disk, not before.
+  run.batch.onStored = [&redisplay](const std::string& last) {
+    StatusText = last + " " + " file reading done.";
+    show(redisplay);
+  };
   for (auto it = files.rbegin(); it != files.rend(); ++it) {
-    if (!readOne(*it, run, progress, redisplay)) {
-      run.writer.commit();
+    if (!readOne(*it, run, progress)) {
+      run.batch.hold();
       HtmlFileName = "";
       ProgressCount = "";
+      // No closing message for a run ended early; the status line counts.
+      if (run.batch.failed()) StatusText = "Reading ended. " + run.batch.tally();
+      show(redisplay);
       return;
     }
+    show(redisplay);
   }
-  if (const int rc = run.writer.commit(); rc != 0)
-    FailureReport(access(FileId::WebPages).name(), kUpdateError).check(rc, run.writer.errorText());
-  message("HTML file read done.", kParseCaption);
+  run.batch.finish();
+  message("HTML file read done." + run.batch.tallyLine(), kParseCaption);
 }
 
 // ---- the window ---------------------------------------------------------------

@@ -558,4 +558,11 @@ bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
   return WindowProcedure::eventFilter(watched, event);
 }
 
+void BrowseProcedure::refreshAllOf(const std::string& fileLabel) {
+  for (int thread : runningThreads()) {
+    auto* b = dynamic_cast<BrowseProcedure*>(topProcedure(thread));
+    if (b && b->primaryFile() && b->primaryFile()->def().label == fileLabel) b->inScope([b] { b->refreshList(); });
+  }
+}
+
 }  // namespace qm

@@ -91,6 +91,10 @@ class BrowseProcedure : public WindowProcedure {
   // Loads the highlighted row into the file's buffer (and position).
   bool loadHighlighted();
   void refreshList();
+  // Reads again the lists of the browses on file fileLabel (its table's
+  // name) that are in front on their threads, after a run changed the file
+  // under them; a browse with a form open reads its list when the form closes.
+  static void refreshAllOf(const std::string& fileLabel);
   void navigate(Nav nav) override;
 
  protected:

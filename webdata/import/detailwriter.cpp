@@ -64,7 +64,7 @@ class Batch {
 };
 
 // Returns false when the file could not be searched: nothing of it is deleted.
-bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step, std::string* readError) {
+bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step, std::string* failure) {
   FileManager& fm = opened(d.id);
   RecordFile& f = fm.file();
   const FileDef& def = f.def();
@@ -72,17 +72,16 @@ bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressSt
   const int rc = f.deleteExact(def.keyIndex(d.key), def.fieldIndex(d.path), pagePath, &gone);
   if (step) step(static_cast<long>(gone));
   if (rc == 0) return true;
-  if (!readError) FailureReport(fm.name(), kDeleteError).check(rc, f.errorText());
-  else if (readError->empty()) *readError = f.errorText();
+  FailureReport(fm.name(), kDeleteError, failure).check(rc, f.errorText());
   return false;
 }
 
 // Fills and adds the records of one detail file in one commit.
 class Writer {
  public:
-  Writer(FileId id, const PageFacts& page)
+  Writer(FileId id, const PageFacts& page, std::string* failure)
       : d_(detailOf(id)), fm_(opened(id)), f_(fm_.file()), b_(f_.buffer()), page_(page),
-        report_(fm_.name(), kInsertError), batch_(f_) {}
+        report_(fm_.name(), kInsertError, failure), batch_(f_) {}
   RecordBuffer& start() {
     b_.clear();
     b_.setText(d_.path, page_.pagePath);
@@ -156,23 +155,25 @@ bool FailureReport::check(int rc, const std::string& errorText) {
   if (rc == 0) return true;
   if (!reported_) {
     reported_ = true;
-    errors().raise(id_, {.file = file_, .errorText = errorText});
+    const MessageArgs args{.file = file_, .errorText = errorText};
+    if (!sink_) errors().raise(id_, args);
+    else if (sink_->empty()) *sink_ = errors().text(id_, args);
   }
   return false;
 }
 
-bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* readError) {
+bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* failure) {
   bool ok = true;
-  for (const DetailFile& d : kDetails) ok = clearOne(d, pagePath, step, readError) && ok;
+  for (const DetailFile& d : kDetails) ok = clearOne(d, pagePath, step, failure) && ok;
   return ok;
 }
 
-bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
+bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::string* failure) {
   const int32_t day = today();
   bool ok = true;
   // A file with nothing to add is left alone.
   if (!found.images.empty()) {
-    Writer w(FileId::WPIMG, page);
+    Writer w(FileId::WPIMG, page, failure);
     for (const PageImage& im : found.images) {
       RecordBuffer& b = w.start();
       b.setText("WPI:WEBPAGEIMG", im.src);
@@ -187,7 +188,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
     ok = w.finish() && ok;
   }
   if (!found.links.empty()) {
-    Writer w(FileId::WPLinks, page);
+    Writer w(FileId::WPLinks, page, failure);
     for (const PageLink& l : found.links) {
       RecordBuffer& b = w.start();
       b.setText("WPL:WEBPAGELINK", l.link);
@@ -198,7 +199,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
     ok = w.finish() && ok;
   }
   if (!found.metas.empty()) {
-    Writer w(FileId::WPMeta, page);
+    Writer w(FileId::WPMeta, page, failure);
     for (const PageMeta& m : found.metas) {
       RecordBuffer& b = w.start();
       b.setText("WPM:LOCALPATH", page.localPath);
@@ -209,7 +210,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
     ok = w.finish() && ok;
   }
   if (!found.scripts.empty()) {
-    Writer w(FileId::WPScripts, page);
+    Writer w(FileId::WPScripts, page, failure);
     const std::vector<int>& fields = w.lineFields("WPS:SCRIPTLINE");
     for (const PageBlock& s : found.scripts) {
       RecordBuffer& b = w.start();
@@ -220,7 +221,7 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page) {
     ok = w.finish() && ok;
   }
   if (!found.forms.empty()) {
-    Writer w(FileId::WPForm, page);
+    Writer w(FileId::WPForm, page, failure);
     const std::vector<int>& fields = w.lineFields("WPF:FORMLINE");
     for (const PageBlock& s : found.forms) {
       RecordBuffer& b = w.start();

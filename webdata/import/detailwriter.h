@@ -26,10 +26,13 @@ struct PageFacts {
 PageFacts pageFactsOf(const RecordBuffer& web);
 
 // Reports the first failure of one file through the error reporter; later
-// ones of the same file add nothing the user needs to see again.
+// ones of the same file add nothing the user needs to see again. Given a
+// sink, the message's text goes there (when it is still empty) instead: a
+// batch run names one failure for the whole run.
 class FailureReport {
  public:
-  FailureReport(std::string file, int messageId) : file_(std::move(file)), id_(messageId) {}
+  FailureReport(std::string file, int messageId, std::string* sink = nullptr)
+      : file_(std::move(file)), id_(messageId), sink_(sink) {}
   // True when rc is a success.
   bool check(int rc, const std::string& errorText);
   bool failed() const { return reported_; }
@@ -37,6 +40,7 @@ class FailureReport {
  private:
   std::string file_;
   int id_;
+  std::string* sink_;
   bool reported_ = false;
 };
 
@@ -54,13 +58,13 @@ int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
 // Deletes the detail records whose page path is exactly pagePath (trailing
 // blanks ignored), file by file: links, scripts, forms, images, meta tags.
 // A file not open on the thread is opened. A failed delete is reported
-// through the error reporter. A failed read stops that file with nothing of
-// it deleted: its error text goes to *readError (the first one) or, without
-// readError, is reported as a failed delete; false is returned.
-bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* readError = nullptr);
+// through the error reporter. A failure stops that file: false is returned,
+// and with failure given the first message goes there instead of a box.
+bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* failure = nullptr);
 
 // Adds the records the scan found for the page, each file's in one commit.
-// A failed add is reported (once per file); false when any failed.
-bool writePageDetails(const ScannedPage& found, const PageFacts& page);
+// A failed add is reported (once per file), or with failure given the first
+// message goes there; false when any failed.
+bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::string* failure = nullptr);
 
 }  // namespace qm

@@ -5,7 +5,6 @@
 #include <ctime>
 #include <string>
 
-#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
@@ -15,6 +14,7 @@
 #include "runtime/values/fsutil.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
+#include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 #include "webdata/scan/scan.h"
 
@@ -26,7 +26,7 @@ constexpr const char* kQuestion =
     "Depending upon the size of the file,|this process can take up to several minutes.||Continue process?";
 constexpr const char* kClearing = "Clearing old HTML data before reading in new data. Please be patient.";
 constexpr const char* kNotFound = "File not found";
-constexpr const char* kDone = "HTML file read done.";
+const std::string kDone = "HTML file read done.";
 
 const FileId kOpenOrder[] = {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm, FileId::WPScripts};
 
@@ -83,50 +83,52 @@ void ParseHtmlFile(const WebContext& ctx) {
 
   RecordBuffer& web = access(FileId::WebPages).buffer();
   const PageFacts page = pageFactsOf(web);  // the run's own copy: the buffer is rewritten below
+  const RecordBuffer before = web;          // what the form keeps when the page cannot be stored
   for (const char* mark : kMarkFields) web.setText(mark, "");
 
   // The old details and the new ones in one commit: a page is never left half-read.
-  BatchWriter writer({std::begin(kOpenOrder), std::end(kOpenOrder)});
-  writer.beginPart();  // none begun (another holds a file): each change commits itself
+  BatchRun batch({std::begin(kOpenOrder), std::end(kOpenOrder)}, kCaption, "stored", false);
+  const bool begun = batch.begin();
+  std::string failure;
   *ctx.status = kClearing;
-  clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); });
+  if (begun) clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &failure);
   progress.advance();
   *ctx.status = "";
 
   HtmlFileName = page.localPath;
   const std::string path = normalizePath(page.localPath);
   const bool exists = !page.localPath.empty() && fileExists(path);
-  if (!exists) writer.commit();  // nothing waits on the user with the files held
+  if (!exists && begun) batch.hold();  // nothing waits on the user with the files held
   if (!exists) message(kNotFound, HtmlFileName.str(), MsgIcon::None, BtnOk, BtnOk);
   // Shown as the work file's name; the lines themselves stay in memory, so
   // nothing is written to the data directory.
   *ctx.workFileName = std::to_string(clockTime()) + ".txt";
 
-  if (exists) {
+  if (exists && begun && failure.empty()) {
     std::string error;
     const ScannedPage found = scanPageFile(path, &error);
-    if (!error.empty()) writer.commit();  // nothing waits on the user with the files held
-    if (!error.empty() && stopBox(error, kCaption)) {
+    if (!error.empty() && (!batch.hold() || stopBox(error, kCaption))) {
       ProgressCount = "";
       HtmlFileName = "";
       return;
     }
     progress.advance(found.progressSteps);
-    writePageDetails(found, page);  // a failed file is reported; the others keep what they got
+    writePageDetails(found, page, &failure);
     if (found.hasTitle) web.setText("WEB:HTMLPAGETITLE", found.title);
     if (found.scannedLines > 0) setFileFacts(web, path);
     for (std::size_t i = 0; i < found.marks.size(); ++i)
       if (found.marks[i]) web.setText(kMarkFields[i], "Y");
   }
 
-  writer.endPart(true);
-  if (const int rc = writer.commit(); rc != 0)
-    FailureReport(access(FileId::WPLinks).name(), kInsertError).check(rc, writer.errorText());
+  if (begun) batch.end(failure.empty(), failure);
+  batch.finish();
+  // A page taken back keeps what it had: the form saves nothing it did not store.
+  if (!begun || batch.failed()) web = before;
   ProgressCount = "";
   HtmlFileName = "";
   // The five files stay open on the thread for the form. The store keeps
   // their keys current as records are added, so there is nothing to rebuild.
-  message(kDone, kCaption, MsgIcon::None, BtnOk, BtnOk);
+  message(kDone + batch.tallyLine(), kCaption, MsgIcon::None, BtnOk, BtnOk);
 }
 
 }  // namespace qm

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "dictionary/batchwriter.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "appkit/layout.h"
@@ -14,6 +13,8 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
+#include "runtime/ui/browse.h"
+#include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 
 namespace qm {
@@ -60,7 +61,7 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
   RecordBuffer probe(f.def());
   probe.setText("WEB:DOMAINNAME", domain);
   bool ended = false;
-  BatchWriter writer(kFiles);
+  BatchRun batch(kFiles, kTitle, "deleted");
   // Pages deleted in one pass are gone in the next: later passes find nothing.
   for (int pass = 0; pass < kPasses && !ended; ++pass) {
     std::vector<std::pair<int64_t, RecordBuffer>> chunk;
@@ -71,42 +72,29 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
       // The domain's key range: letter case and trailing blanks do not count.
       const int rc = f.readPage(key, first ? nullptr : &last, lastPos, true, kChunk, chunk, KeyRange{1}, &probe);
       if (rc != 0) {
-        writer.commit();
-        ended = stopBox(errors().text(1, {.file = pages.name(), .errorText = errorTextFor(rc)}), kTitle);
+        ended = !batch.hold() || stopBox(errors().text(1, {.file = pages.name(), .errorText = errorTextFor(rc)}), kTitle);
         break;
       }
       if (chunk.empty()) break;
       for (const auto& [position, page] : chunk) {
-        const bool batched = writer.beginPart() == 0;
-        ++*spec.count;
-        std::string error;
-        bool ok = clearPageDetails(page.text("WEB:PAGEPATH"), [&](long n) { advance(*spec.progress, n); }, &error);
+        if (!batch.begin()) {
+          ended = true;
+          break;
+        }
+        std::string failure;
+        bool ok = clearPageDetails(page.text("WEB:PAGEPATH"), [&](long n) { advance(*spec.progress, n); }, &failure);
         advance(*spec.progress, 1);
         *spec.status = "Processing: " + page.text("WEB:PAGENAME");
-        show();
         if (ok) {
           int gone = f.fetchPosition(position);
           if (gone == 0) gone = f.erase();
-          if (gone != 0) error = errors().text(kDeleteError, {.file = pages.name(), .errorText = errorTextFor(gone)});
-          ok = gone == 0;
+          FailureReport(pages.name(), kDeleteError, &failure).check(gone, f.errorText());
         }
-        if (ok) {
-          if (batched && writer.endPart(true) != 0) {
-            error = errors().text(kDeleteError, {.file = pages.name(), .errorText = writer.errorText()});
-            ok = false;
-          }
-        } else {
-          // Nothing of this page goes; nor do the others not yet committed.
-          *spec.count -= batched ? writer.uncommittedParts() : 0;
-          writer.endPart(false);
-        }
-        if (!ok) {
-          --*spec.count;
-          if (stopBox(error, kTitle)) {
-            ended = true;
-            break;
-          }
-        }
+        ended = !batch.end(failure.empty(), failure);
+        // The counter shows the pages gone or on their way; a failure takes its own back.
+        *spec.count = static_cast<int32_t>(batch.stored() + batch.pending());
+        show();
+        if (ended) break;
       }
       if (ended || chunk.size() < static_cast<std::size_t>(kChunk)) break;
       last = chunk.back().second;
@@ -114,11 +102,14 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
       first = false;
     }
   }
-  writer.commit();
+  batch.finish();
+  *spec.count = static_cast<int32_t>(batch.stored());
   *spec.status = "";
   show();
   *spec.status = "Finished. Records deleted. Pages deleted: " + std::to_string(*spec.count);
+  if (batch.failed()) *spec.status = (ended ? "Stopped. " : "Finished. ") + batch.tally();
   show();
+  BrowseProcedure::refreshAllOf(fileDef(FileId::WebPages).label);
 }
 
 namespace {
@@ -150,7 +141,8 @@ WindowDef deleteWindow(const DomainDeleteSpec& spec) {
   ControlDef count = control(Kind::Text, spec.countId, {}, 148, 82, 60, 10);
   count.field = "DeletedPages", count.picture = "@n-14";
   w.controls.push_back(count);
-  ControlDef progress = control(Kind::Text, "?ProgressCount", {}, 8, 104, 90, 10);
+  w.controls.push_back(prompt("Records processed:", 8, 104, 70));
+  ControlDef progress = control(Kind::Text, "?ProgressCount", {}, 80, 104, 90, 10);
   progress.field = "ProgressCount", progress.picture = "@s20";
   w.controls.push_back(progress);
   ControlDef status = control(Kind::Text, "?StatusText", {}, 8, 118, 284, 10);

@@ -3,12 +3,13 @@
 #include <QString>
 #include <utility>
 
-#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
+#include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/report/progress.h"
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
+#include "webdata/import/detailwriter.h"
 
 namespace qm::webreports {
 
@@ -41,14 +42,19 @@ class DomainChangeRun::Procedure : public ProcessProcedure {
     if (owner_.kind_ == DomainChange::LocalPath) domainsOpen_ = relate(FileId::Domains).open() == 0;
     std::vector<FileId> files{FileId::WebPages};
     if (domainsOpen_) files.push_back(FileId::Domains);
-    owner_.writer_ = std::make_unique<BatchWriter>(files);
+    owner_.batch_ = std::make_unique<BatchRun>(files, "Processing Records", "changed");
   }
   // The pages an event changed commit together; nothing is held between events.
   void betweenEvents() override {
-    if (owner_.writer_) owner_.writer_->commit();
+    if (owner_.batch_ && !owner_.batch_->hold()) cancel();
   }
   void cleanup() override {
-    owner_.writer_.reset();  // commits what a cancel left
+    if (owner_.batch_) {
+      owner_.batch_->finish();  // commits what a cancel left
+      // The run ends without a word unless pages could not be changed.
+      if (owner_.batch_->failed()) message(owner_.batch_->tally(), "Processing Records");
+    }
+    owner_.batch_.reset();
     if (domainsOpen_) relate(FileId::Domains).close();
     domainsOpen_ = false;
   }
@@ -88,30 +94,43 @@ void DomainChangeRun::takeRecord() {
   RecordFile& file = pages.file();
   // No directory: no page would name its file. The window refuses it too.
   if (kind_ == DomainChange::LocalPath && newDir_.empty()) return;
-  if (writer_) writer_->beginPart();  // none begun: each write commits itself
-  if (textEqual(domain_, source_.record().text("WEB:DOMAINNAME")) &&
-      file.fetchPosition(source_.position()) == 0) {
-    RecordBuffer& b = file.buffer();
-    if (kind_ == DomainChange::LocalPath) {
-      b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut to the field
-      b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
-    } else {
-      b.setText("WEB:USENOW", "Y");
-    }
-    file.put();  // a failed write leaves this page as it was; the run goes on
+  if (!batch_ || !batch_->begin()) {
+    procedure_->cancel();
+    return;
   }
-  if (kind_ == DomainChange::LocalPath && runFlag_ != 1) {
-    RecordFile& domains = access(FileId::Domains).file();
+  // The first failure of the page, in plain words: the page then stays as it was.
+  std::string failure;
+  if (textEqual(domain_, source_.record().text("WEB:DOMAINNAME"))) {
+    int rc = file.fetchPosition(source_.position());
+    if (rc == 0) {
+      RecordBuffer& b = file.buffer();
+      if (kind_ == DomainChange::LocalPath) {
+        b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut to the field
+        b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
+      } else {
+        b.setText("WEB:USENOW", "Y");
+      }
+      rc = file.put();
+    }
+    if (rc == ErrNotFound) rc = 0;  // deleted under the run: nothing to change
+    FailureReport(pages.name(), kUpdateError, &failure).check(rc, file.errorText());
+  }
+  const bool domainDue = kind_ == DomainChange::LocalPath && runFlag_ != 1;
+  if (domainDue && failure.empty()) {
+    FileManager& dm = access(FileId::Domains);
+    RecordFile& domains = dm.file();
     domains.buffer().clear();
     domains.buffer().setText("DOM:DOMAINNAME", domain_);
     const bool found = domains.fetch(fileDef(FileId::Domains).keyIndex("DOM:NAME")) == 0;
     runFlag_ = 1;
     if (found) {
       domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
-      domains.put();
+      FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains.errorText());
     }
   }
-  if (writer_) writer_->endPart(true);
+  // Taken back, the domain record is written with the next page.
+  if (!failure.empty() && domainDue) runFlag_ = 0;
+  if (!batch_->end(failure.empty(), failure)) procedure_->cancel();
 }
 
 }  // namespace qm::webreports

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "dictionary/batchwriter.h"
+#include "webdata/import/batchrun.h"
 #include "runtime/report/procedure.h"
 #include "webdata/context.h"
 #include "webdata/reports/source.h"
@@ -40,7 +40,7 @@ class DomainChangeRun {
   std::unique_ptr<BatchProcedure> procedure_;
   std::string domain_, newDir_;
   int runFlag_ = 0;
-  std::unique_ptr<BatchWriter> writer_;  // while a run writes
+  std::unique_ptr<BatchRun> batch_;  // while a run writes
 };
 
 }  // namespace qm::webreports

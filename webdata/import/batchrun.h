@@ -1,0 +1,60 @@
+#pragma once
+// One batch run over pages (the batch reader, the import, global changes,
+// delete by domain). Each page is written whole or not at all; the first
+// write failure is named once, with the question whether to go on; the run
+// counts the pages it stored and those it could not, for its last word.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dictionary/batchwriter.h"
+
+namespace qm {
+
+class BatchRun {
+ public:
+  // caption: of the boxes the run shows; done: what a stored page is
+  // ("stored", "deleted", "changed"). A run of one page (ask false) names
+  // its failure without asking whether to go on.
+  BatchRun(std::vector<FileId> files, std::string caption, std::string done, bool ask = true);
+  ~BatchRun();  // commits what is done
+  BatchRun(const BatchRun&) = delete;
+  BatchRun& operator=(const BatchRun&) = delete;
+
+  // Starts a page. False when no transaction can hold it: nothing may be
+  // written for it, the reason has been shown and the run stops.
+  bool begin();
+  // Ends the page begun: ok keeps it, otherwise only it is taken back and
+  // failure (the reason, in plain words) is shown unless one was shown
+  // before. label names the page for stored(). False: the run stops.
+  bool end(bool ok, const std::string& failure, const std::string& label = {});
+  // Commits now: before anything waits on the user. False: the run stops.
+  bool hold();
+  // Commits the rest; a failure there is shown unless one was before.
+  void finish();
+
+  // Gets the label of the last page of each batch that reached the disk.
+  std::function<void(const std::string& label)> onStored;
+
+  long stored() const { return stored_; }
+  long failed() const { return failed_; }
+  long pending() const { return pending_; }
+  bool stopped() const { return stopped_; }
+  // "" when nothing failed, else "N pages stored, M pages not stored."
+  std::string tally() const;
+  // A line for the run's closing message: "" or "||" and the tally.
+  std::string tallyLine() const { return failed_ ? "||" + tally() : std::string(); }
+
+ private:
+  // Counts the pages of a commit with code rc; its failure text, or "".
+  std::string settle(int rc);
+  bool fail(long lost, const std::string& failure);
+
+  BatchWriter writer_;
+  std::string file_, caption_, done_;
+  std::string pendingLabel_;
+  long stored_ = 0, failed_ = 0, pending_ = 0;
+  bool ask_, shown_ = false, stopped_ = false;
+};
+
+}  // namespace qm
