@@ -34,16 +34,14 @@ std::string errorTextFor(int code) {
     case ErrChanged: return "Record Changed By Another Station";
     case ErrNotSupported: return "Operation Not Supported";
     case ErrFileSystem: return "File System Error";
+    case ErrDiskFull: return "Disk Full";
+    case ErrReadOnly: return "File Is Read-Only";
+    case ErrIsDirectory: return "Is A Directory";
     default: return std::string("Error ").append(std::to_string(code));
     }
 }
 
 namespace {
-
-bool pathExists(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0;
-}
 
 constexpr const char* kMetaTable = "_qm_meta";
 
@@ -91,8 +89,8 @@ struct RecordFile::Impl {
         return code;
     }
     int failDb(int rc) {
-        int code = codeFor(rc);
-        return fail(code == ErrNone ? ErrFileSystem : code, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        int code = codeFor(rc, db ? sqlite3_system_errno(db) : 0);
+        return fail(code == ErrNone ? ErrFileSystem : code, store_detail::failureDetail(db, rc, path));
     }
     int ok() {
         err = 0;
@@ -138,8 +136,8 @@ struct RecordFile::Impl {
         if (rc != SQLITE_OK) {
             std::string why = msg ? msg : sqlite3_errstr(rc);
             sqlite3_free(msg);
-            int code = codeFor(rc);
-            return fail(code == ErrNone ? ErrFileSystem : code, why);
+            int code = codeFor(rc, sqlite3_system_errno(db));
+            return fail(code == ErrNone ? ErrFileSystem : code, path + ": " + why);
         }
         return ok();
     }
@@ -432,9 +430,13 @@ int RecordFile::open(OpenMode mode, bool create, int lockRecoverySeconds, std::s
 }
 
 int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
-    bool exists = pathExists(path);
+    struct stat st;
+    bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) return fail(ErrIsDirectory, path + " is a directory");
     if (!exists && !create) return fail(ErrFileNotFound, "file not found: " + path);
-    int flags = (writable() || !exists ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
+    const bool forcedReadOnly = exists && store_detail::unwritableForTests(path);
+    int flags = ((writable() || !exists) && !forcedReadOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+                SQLITE_OPEN_NOMUTEX;
     if (!exists) flags |= SQLITE_OPEN_CREATE;
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -444,6 +446,7 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, lockRecovery * 1000);
+    if (const std::string cap = store_detail::limitPagesSql(""); !cap.empty() && exec(cap)) return err;
     // Reading the header tells a foreign or damaged file at once.
     if (int e = exec("PRAGMA schema_version")) return e == ErrBadFile ? fail(e, path + ": " + detail) : e;
     if (writable() || !exists) {

@@ -1,6 +1,8 @@
 #include "runtime/store/sqlfile.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "runtime/store/store_internal.h"
 #include "runtime/values/text.h"
@@ -99,8 +101,9 @@ int codeFor(int rc) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return ErrLocked;
     case SQLITE_PERM:
-    case SQLITE_READONLY:
     case SQLITE_AUTH: return ErrAccessDenied;
+    case SQLITE_READONLY: return ErrReadOnly;
+    case SQLITE_FULL: return ErrDiskFull;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
     case SQLITE_FORMAT:
@@ -112,6 +115,32 @@ int codeFor(int rc) {
     case SQLITE_CANTOPEN: return ErrFileNotFound;
     default: return ErrFileSystem;
     }
+}
+
+int codeFor(int rc, int systemErrno) {
+    // The engine says "cannot open" or "I/O error" for what the system knows better.
+    const int base = rc & 0xFF;
+    if (base == SQLITE_CANTOPEN || base == SQLITE_IOERR) {
+        switch (systemErrno) {
+        case EACCES:
+        case EPERM: return ErrAccessDenied;
+        case EROFS: return ErrReadOnly;
+        case ENOSPC:
+        case EDQUOT: return ErrDiskFull;
+        case EISDIR: return ErrIsDirectory;
+        default: break;
+        }
+    }
+    return codeFor(rc);
+}
+
+std::string failureDetail(sqlite3* db, int rc, const std::string& path) {
+    std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    const int sys = db ? sqlite3_system_errno(db) : 0;
+    const int base = rc & 0xFF;
+    if (sys != 0 && (base == SQLITE_CANTOPEN || base == SQLITE_IOERR || base == SQLITE_FULL))
+        why += std::string(" (") + std::strerror(sys) + ")";
+    return path.empty() ? why : path + ": " + why;
 }
 
 TableSql::TableSql(const FileDef& d) : def(d) {

@@ -29,6 +29,11 @@ void loadColumn(RecordBuffer& buffer, int field, sqlite3_stmt* st, int column);
 
 // The store's code for an engine result.
 int codeFor(int sqliteResult);
+// The same, with the system's own error (sqlite3_system_errno) telling a
+// refused, read-only or full disk from a missing file.
+int codeFor(int sqliteResult, int systemErrno);
+// The engine's words for a failure, after the file's path when one is given.
+std::string failureDetail(sqlite3* db, int sqliteResult, const std::string& path);
 
 struct TableSql {
     explicit TableSql(const FileDef& def);

@@ -87,7 +87,10 @@ constexpr int ErrBadFile = 46;        // damaged, or not a record file of this l
 constexpr int ErrBadPassword = 47;
 constexpr int ErrChanged = 78;       // the record is no longer as it was read
 constexpr int ErrNotSupported = 80;   // the operation does not apply to this file kind
-constexpr int ErrFileSystem = 90;     // other I/O failure (disk full, read-only ...)
+constexpr int ErrFileSystem = 90;     // other I/O failure
+constexpr int ErrDiskFull = 91;
+constexpr int ErrReadOnly = 92;       // the file may be read, not written
+constexpr int ErrIsDirectory = 93;    // a directory stands where the file should be
 
 std::string errorTextFor(int code);
 
@@ -370,5 +373,17 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// ---- test seams ----------------------------------------------------------
+
+namespace store {
+// Connections opened from now on hold at most `pages` pages per file (0: no
+// cap), so a write past it fails as on a full disk.
+void setPageLimitForTests(int pages);
+// Connections opened from now on reach the file at `path` read-only, as when
+// its owner may not write it (even for root).
+void setUnwritableForTests(const std::string& path, bool unwritable = true);
+void clearFaultsForTests();
+}  // namespace store
 
 }  // namespace qm

@@ -44,6 +44,12 @@ private:
     bool exclusive_ = false;
 };
 
+// Test faults (faults.cpp): the path must open read-only; the pragma that
+// caps a schema's size ("" when no cap is set); a read-only URI for ATTACH.
+bool unwritableForTests(const std::string& path);
+std::string limitPagesSql(const std::string& schema);
+std::string readOnlyUri(const std::string& path);
+
 // Side lock file of an indexed file: where a deny-write open holds its lock.
 inline std::string lockPathFor(const std::string& dataPath) { return dataPath + "-lock"; }
 

@@ -45,9 +45,15 @@ struct Transaction::Impl {
         detail = std::move(why);
         return code;
     }
+    // The failure may lie in any of the files: name them all.
+    std::string paths() const {
+        std::string out;
+        for (const auto& [path, schema] : schemaOf) out += (out.empty() ? "" : ", ") + path;
+        return out;
+    }
     int failDb(int rc) {
-        int code = store_detail::codeFor(rc);
-        return fail(code == ErrNone ? ErrFileSystem : code, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        int code = store_detail::codeFor(rc, db ? sqlite3_system_errno(db) : 0);
+        return fail(code == ErrNone ? ErrFileSystem : code, store_detail::failureDetail(db, rc, paths()));
     }
     int ok() {
         err = 0;
@@ -60,8 +66,9 @@ struct Transaction::Impl {
         if (rc != SQLITE_OK) {
             std::string why = msg ? msg : sqlite3_errstr(rc);
             sqlite3_free(msg);
-            int code = store_detail::codeFor(rc);
-            return fail(code == ErrNone ? ErrFileSystem : code, why);
+            int code = store_detail::codeFor(rc, sqlite3_system_errno(db));
+            const std::string where = paths();
+            return fail(code == ErrNone ? ErrFileSystem : code, where.empty() ? why : where + ": " + why);
         }
         return ok();
     }
@@ -116,18 +123,26 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
         std::string p = f->path();
         struct stat st;
         if (::stat(p.c_str(), &st) != 0) continue;  // not created yet: holds nothing
+        if (S_ISDIR(st.st_mode)) return m.fail(ErrIsDirectory, p + " is a directory");
         bool seen = false;
         for (auto& [q, d] : present) seen = seen || q == p;
         if (!seen) present.emplace_back(p, &f->def());
     }
     m.active = true;
     if (present.empty()) return m.ok();
-    int rc = sqlite3_open_v2(present[0].first.c_str(), &m.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        int code = m.failDb(rc);
+    const bool mainReadOnly = store_detail::unwritableForTests(present[0].first);
+    int rc = sqlite3_open_v2(present[0].first.c_str(), &m.db,
+                             (mainReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_URI |
+                                 SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    // A file that cannot be opened or attached ends the begin, named.
+    const auto refuse = [&m](int result, const std::string& path) {
+        const int code = store_detail::codeFor(result, m.db ? sqlite3_system_errno(m.db) : 0);
+        std::string why = store_detail::failureDetail(m.db, result, path);
         m.finish();
-        return code;
-    }
+        return m.fail(code == ErrNone ? ErrFileSystem : code, std::move(why));
+    };
+    if (rc != SQLITE_OK) return refuse(rc, present[0].first);
     sqlite3_extended_result_codes(m.db, 1);
     sqlite3_busy_timeout(m.db, std::max(0, lockRecoverySeconds) * 1000);
     for (std::size_t i = 0; i < present.size(); ++i) {
@@ -136,19 +151,17 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
         if (i > 0) {
             sqlite3_stmt* st = nullptr;
             sqlite3_prepare_v2(m.db, ("ATTACH DATABASE ? AS " + schema).c_str(), -1, &st, nullptr);
-            sqlite3_bind_text(st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+            const std::string name = store_detail::unwritableForTests(path) ? store_detail::readOnlyUri(path) : path;
+            sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
             rc = st ? sqlite3_step(st) : SQLITE_ERROR;
             sqlite3_finalize(st);
-            if (rc != SQLITE_DONE) {
-                int code = m.failDb(rc);
-                m.finish();
-                return code;
-            }
+            if (rc != SQLITE_DONE) return refuse(rc, path);
         }
         // A batch's changed pages stay in memory until its commit: spilling
         // them early costs a journal sync in the middle of the batch.
         if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") || m.exec("PRAGMA " + schema + ".synchronous=FULL") ||
-            m.exec("PRAGMA " + schema + ".cache_size=-16384")) {
+            m.exec("PRAGMA " + schema + ".cache_size=-16384") ||
+            (!store_detail::limitPagesSql(schema).empty() && m.exec(store_detail::limitPagesSql(schema)))) {
             int code = m.err;
             std::string why = path + ": " + m.detail;
             m.finish();

@@ -594,6 +594,56 @@ TEST(RecordFile, TwoProcessesAddingLoseNothing) {
 
 namespace {
 
+TEST(RecordFile, WriteFailuresSayWhyAndNameTheFile) {
+    // A full disk, a file nobody may write and a directory where the file
+    // should be, alone and inside a transaction.
+    enum Fault { Full, ReadOnly, Directory };
+    struct { Fault fault; bool inTransaction; int code; const char* text; } cases[] = {
+        {Full, false, ErrDiskFull, "Disk Full"},
+        {Full, true, ErrDiskFull, "Disk Full"},
+        {ReadOnly, false, ErrReadOnly, "File Is Read-Only"},
+        {ReadOnly, true, ErrReadOnly, "File Is Read-Only"},
+        {Directory, false, ErrIsDirectory, "Is A Directory"},
+        {Directory, true, ErrIsDirectory, "Is A Directory"},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fault << (c.inTransaction ? " in a transaction" : ""));
+        fs::remove_all("PEOPLE.qdf");
+        {
+            RecordFile f(people());
+            ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+            ASSERT_EQ(addPerson(f, "first"), 0);
+        }
+        if (c.fault == Full) store::setPageLimitForTests(1);
+        if (c.fault == ReadOnly) store::setUnwritableForTests("PEOPLE.qdf");
+        if (c.fault == Directory) {
+            fs::remove("PEOPLE.qdf");
+            fs::create_directory("PEOPLE.qdf");
+        }
+        RecordFile f(people());
+        Transaction tx;
+        int rc = f.open(OpenMode::ReadWriteDenyNone, false, 1);
+        std::string detail = f.errorDetail();
+        if (rc == 0 && c.inTransaction) {
+            rc = tx.begin({&f}, 1);
+            if (rc == 0) rc = tx.enlist(f);
+            detail = tx.errorDetail();
+        }
+        for (int i = 0; rc == 0 && i < 200; ++i) {
+            rc = addPerson(f, std::to_string(i) + std::string(16, 'x'), "town");
+            detail = f.errorDetail();
+        }
+        if (rc == 0 && c.inTransaction) {
+            rc = tx.commit();
+            detail = tx.errorDetail();
+        }
+        store::clearFaultsForTests();
+        EXPECT_EQ(rc, c.code);
+        EXPECT_EQ(errorTextFor(rc), c.text);
+        EXPECT_NE(detail.find("PEOPLE.qdf"), std::string::npos) << detail;
+    }
+}
+
 FileDef childDef() {
     FileDef d;
     d.label = "Visits";
