@@ -144,7 +144,7 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
     // Written for every file read, an empty one too: its marks, size and
     // date then say what the file holds now.
     FailureReport(fm.name(), found ? kUpdateError : kInsertError, &failure)
-        .check(found ? f.put() : f.add(), f.errorText());
+        .check(found ? f.put() : f.add(), f);
   }
   const bool goOn = run.batch.end(failure.empty(), failure, HtmlFileName.str());
   ProgressCount = "";

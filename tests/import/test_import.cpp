@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "frame/program/globals.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
+#include "runtime/store/store.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/date.h"
 #include "webdata/scan/scan.h"
@@ -297,20 +299,40 @@ TEST_F(Import, EmptyFileKeepsTheFileFacts) {
   EXPECT_EQ(w.text("WEB:PAGEREADDATE"), "earlier");
 }
 
-TEST_F(Import, FailedAddIsReported) {
+TEST_F(Import, AFailedWriteStoresNothingOfThePageAndSaysWhyOnce) {
   writePage("page-lf.htm");
-  // Another user holds the link file and denies writing.
-  RecordFile other(access(FileId::WPLinks).def());
-  ASSERT_EQ(other.open(OpenMode::ReadWriteDenyWrite, true, 0), 0);
-  answers_.replies = {BtnYes};
-  ParseHtmlFile(mainWebContext());
-  other.close();
-  const auto asked = captions();
-  ASSERT_EQ(asked.size(), 3u);
-  EXPECT_EQ(asked[1].rfind("Record Insert Error: ", 0), 0u) << asked[1];
-  EXPECT_EQ(asked[2], kDone);
-  EXPECT_TRUE(records(FileId::WPLinks).empty());
-  EXPECT_EQ(records(FileId::WPIMG).size(), 2u);
+  for (const FileId id : {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm, FileId::WPScripts})
+    ASSERT_EQ(access(id).open(), 0);  // the files exist: a full disk can still hold them
+  const struct {
+    const char* fault;
+    const char* said;  // in the one message about it
+  } cases[] = {{"held", "Transaction cancelled: "}, {"read-only", "Read-Only"}, {"full", "Disk Full"}};
+  for (const auto& c : cases) {
+    const std::string fault = c.fault;
+    RecordFile other(access(FileId::WPLinks).def());  // another user denies writing
+    if (fault == "held") {
+      ASSERT_EQ(other.open(OpenMode::ReadWriteDenyWrite, true, 0), 0);
+    }
+    if (fault == "read-only") store::setUnwritableForTests("WPLINKS.qdf");
+    if (fault == "full") {
+      store::setPageLimitForTests(1);  // no file may grow
+      std::ofstream big("site/index.htm");
+      for (int i = 0; i < 500; ++i) big << "<a href=\"a-link-long-enough-to-fill-the-pages-" << i << ".htm\">\n";
+    }
+    web().setText("WEB:DATA1", "Y");  // as the form had it
+    answers_.asked.clear();
+    answers_.replies = {BtnYes};
+    ParseHtmlFile(mainWebContext());
+    other.close();
+    store::clearFaultsForTests();
+    const auto asked = captions();
+    ASSERT_EQ(asked.size(), 3u) << fault;
+    EXPECT_NE(asked[1].find(c.said), std::string::npos) << asked[1];
+    EXPECT_EQ(asked[2], kDone + "||0 pages stored, 1 page not stored.") << fault;
+    EXPECT_TRUE(records(FileId::WPLinks).empty()) << fault;
+    EXPECT_TRUE(records(FileId::WPIMG).empty()) << fault;  // nothing of the page, not half of it
+    EXPECT_EQ(web().text("WEB:DATA1"), "Y") << fault;      // the form keeps what is stored
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -13,6 +14,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstdio>
 #include <random>
 
 #include <array>
@@ -37,6 +40,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/desktop/shellopen.h"
+#include "runtime/store/store.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
@@ -364,6 +368,131 @@ TEST_F(Reader, AKilledRunLeavesEveryPageAsBeforeOrAsRead) {
   BatchWriter::setCommitEvery(1000, 1000);
 }
 
+// ---- write failures ------------------------------------------------------------------
+
+namespace {
+
+// A site of n pages under dir, each with a title, an image and four links.
+void writeSite(const std::string& dir, int n) {
+  fs::create_directories(dir);
+  for (int i = 0; i < n; ++i) {
+    std::ofstream f(dir + "/p" + std::to_string(i) + ".htm");
+    f << "<title>T" << i << "</title>\n<img src=\"picture-of-the-page.gif\">\n";
+    for (int l = 0; l < 4; ++l) f << "<a href=\"a-link-to-another-page-of-the-site-" << l << ".htm\">x</a>\n";
+  }
+}
+
+// Record files opened from now on may grow to twice the largest one now,
+// as on a disk that fills up part way through the next run.
+void diskFillsSoon() {
+  uintmax_t most = 0;
+  for (auto& e : fs::directory_iterator("."))
+    if (e.path().extension() == ".qdf") most = std::max(most, e.file_size());
+  store::setPageLimitForTests(static_cast<int>(most / 4096 * 2));
+}
+
+// The domain's stored pages; every one must be whole: its own title, its
+// image and its four links.
+long wholePagesOf(const std::string& domain) {
+  std::map<std::string, std::pair<int, int>> details;
+  for (const auto& r : all(FileId::WPLinks)) ++details[r.text("WPL:WEBPAGEPATHNAME")].first;
+  for (const auto& r : all(FileId::WPIMG)) ++details[r.text("WPI:WEBPAGEPATHNAME")].second;
+  long n = 0;
+  for (const auto& r : all(FileId::WebPages)) {
+    if (r.text("WEB:DOMAINNAME") != domain) continue;
+    ++n;
+    const std::string path = r.text("WEB:PAGEPATH");
+    const std::string title = "T" + path.substr(path.rfind("/p") + 2, path.size() - path.rfind("/p") - 6);
+    EXPECT_EQ(r.text("WEB:HTMLPAGETITLE"), title) << path;
+    EXPECT_EQ(details[path], std::make_pair(4, 1)) << path;
+    details.erase(path);
+  }
+  for (const auto& [path, counts] : details)
+    EXPECT_NE(path.find("http://www." + domain + "/"), 0u) << path << ": details without their page";
+  return n;
+}
+
+// The numbers of "N pages stored, M pages not stored." in text.
+std::pair<long, long> tallyOf(const std::string& text) {
+  long stored = -1, failed = -1;
+  const std::size_t at = text.find_first_of("0123456789");
+  if (at != std::string::npos) std::sscanf(text.c_str() + at, "%ld %*s %*s %ld", &stored, &failed);
+  return {stored, failed};
+}
+
+}  // namespace
+
+TEST_F(Reader, AFullDiskAsksOnceThroughTheWindowAndTheEndCountsWhatWasStored) {
+  makeMainProgramFiles();
+  writeSite("small", 200);
+  writeSite("large", 1000);
+  readSite("small.com", "small");
+  ASSERT_EQ(wholePagesOf("small.com"), 200);
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "large.com"}, {"DOM:DEFAULTLOCALDIR", "large"}});
+  diskFillsSoon();
+  answers.asked.clear();
+  answers.replies = {BtnIgnore};  // go on after the first failure
+
+  const int th = startNamedProcedure("readpages", 25000);
+  pump();
+  WindowProcedure* w = topProcedure(th);
+  ASSERT_NE(w, nullptr);
+  typeInto(w, "?domainname", "large.com");
+  click(w, "?GO");
+  store::clearFaultsForTests();
+
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Parse HTML File", "Parse HTML File"}));
+  const MessageRequest& failure = answers.asked[0];
+  EXPECT_EQ(failure.icon, MsgIcon::Stop);
+  EXPECT_NE(failure.text.find("Disk Full"), std::string::npos) << failure.text;
+  EXPECT_NE(failure.text.find(".qdf"), std::string::npos) << failure.text;  // names the file
+  const auto [stored, failed] = tallyOf(answers.asked[1].text);
+  EXPECT_EQ(answers.asked[1].text.rfind("HTML file read done.||", 0), 0u) << answers.asked[1].text;
+  EXPECT_GT(stored, 0);
+  EXPECT_GT(failed, 0);
+  EXPECT_EQ(stored + failed, 1000);
+  EXPECT_EQ(wholePagesOf("large.com"), stored);
+  EXPECT_EQ(wholePagesOf("small.com"), 200);
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?FileCount"))->text().trimmed(), "1000");
+  // The page the status line calls done is on the disk.
+  const std::string status = rd::StatusText.str();
+  ASSERT_NE(status.find("  file reading done."), std::string::npos) << status;
+  const std::string name = status.substr(status.rfind('/') + 1, status.find("  file") - status.rfind('/') - 1);
+  EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", "http://www.large.com/" + name).size(), 1u) << status;
+}
+
+TEST_F(Reader, AFullDiskEndsTheRunWhenTheUserSaysSoAndKeepsEveryStoredPage) {
+  writeSite("small", 200);
+  writeSite("large", 1000);
+  readSite("small.com", "small");
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "large.com"}});
+  diskFillsSoon();
+  answers.asked.clear();
+  answers.replies = {BtnAbort};
+  readSite("large.com", "large");
+  store::clearFaultsForTests();
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Parse HTML File"}));  // no closing message
+  const auto [stored, failed] = tallyOf(rd::StatusText.str());
+  EXPECT_EQ(rd::StatusText.str().rfind("Reading ended. ", 0), 0u) << rd::StatusText.str();
+  EXPECT_EQ(failed, 1);  // the page that failed alone
+  EXPECT_EQ(wholePagesOf("large.com"), stored);
+  EXPECT_LT(stored, 1000);
+}
+
+TEST_F(Reader, AReadOnlyPagesFileIsNamedOnceAndNothingIsCalledStored) {
+  writeSite("ro", 200);
+  store::setUnwritableForTests("WEBPAGES.qdf");
+  readSite("ro.com", "ro");
+  store::clearFaultsForTests();
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "ro.com Domain Added", "Parse HTML File",
+                                                  "Parse HTML File"}));
+  EXPECT_NE(answers.asked[2].text.find("Read-Only"), std::string::npos) << answers.asked[2].text;
+  EXPECT_NE(answers.asked[2].text.find("WEBPAGES.qdf"), std::string::npos) << answers.asked[2].text;
+  EXPECT_EQ(answers.asked[3].text, "HTML file read done.||0 pages stored, 200 pages not stored.");
+  EXPECT_EQ(wholePagesOf("ro.com"), 0);
+  EXPECT_EQ(rd::StatusText.str().find("file reading done."), std::string::npos) << rd::StatusText.str();
+}
+
 // ---- delete by domain ----------------------------------------------------------------
 
 TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
@@ -410,6 +539,51 @@ TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {
   click(w, "?Run");
   EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted. Pages deleted: 0");
   EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted. Pages deleted: 0");
+}
+
+TEST_F(Reader, DeleteWindowLabelsItsCountsAndThePageListShowsWhatIsLeft) {
+  readSite("example.com", "site");
+  const int list = startNamedProcedure("ShowPages", 50000);
+  pump();
+  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(list));
+  ASSERT_NE(browse, nullptr);
+  ASSERT_EQ(browse->list().rows().size(), 2u);
+
+  const int th = startNamedProcedure("delpages", 25000);
+  pump();
+  WindowProcedure* w = topProcedure(th);
+  ASSERT_NE(w, nullptr);
+  // Every number the window shows has its label beside it.
+  std::vector<std::string> labels;
+  for (const char* id : {"?FileCount", "?ProgressCount"}) {
+    QWidget* number = widgetOf(w, id);
+    for (auto* l : w->window()->findChildren<QLabel*>())
+      if (l != number && l->isVisible() && std::abs(l->y() - number->y()) < 4 && l->x() < number->x())
+        labels.push_back(l->text().toStdString());
+  }
+  EXPECT_EQ(labels, (std::vector<std::string>{"Pages deleted:", "Records processed:"}));
+  typeInto(w, "?domainname", "example.com");
+  click(w, "?Run");
+  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted. Pages deleted: 2");
+  EXPECT_TRUE(browse->list().rows().empty());  // read again, without a touch
+}
+
+TEST_F(Reader, DeleteNamesAReadOnlyFileOnceAndCountsThePagesLeft) {
+  readSite("example.com", "site");
+  answers.asked.clear();
+  store::setUnwritableForTests("WPLINKS.qdf");
+  {
+    ThreadScope t(1);
+    rd::domainname = "example.com";
+    rd::DeleteDomainPages();
+  }
+  store::clearFaultsForTests();
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Delete Web Pages By Domain Name"}));  // going on asks no more
+  EXPECT_NE(answers.asked[0].text.find("Read-Only"), std::string::npos) << answers.asked[0].text;
+  EXPECT_EQ(rd::StatusText.str(), "Finished. 0 pages deleted, 2 pages not deleted.");
+  EXPECT_EQ(rd::FileCount, 0);
+  EXPECT_EQ(all(FileId::WebPages).size(), 2u);
+  EXPECT_EQ(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).size(), 1u);  // each page whole
 }
 
 // ---- companion check and frame -------------------------------------------------------

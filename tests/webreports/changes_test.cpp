@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/config/requests.h"
+#include "runtime/store/store.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/window.h"
 #include "webdata/reports/windows.h"
@@ -198,6 +199,30 @@ TEST_F(DomainChanges, CancelKeepsWhatWasWritten) {
   // Written in key order: the first pages marked, the rest as they were.
   for (std::size_t i = 0; i < use.size(); ++i) EXPECT_EQ(use[i], i < static_cast<std::size_t>(marked) ? "Y" : "N");
   w->requestClose();
+}
+
+TEST_F(DomainChanges, AReadOnlyPagesFileIsNamedOnceAndTheEndCountsThePagesNotChanged) {
+  for (const char* name : {"a.htm", "b.htm", "c.htm"}) page("site.com", name, "N");
+  domain("site.com");
+  for (const char* window : {"ChgLoPaWindow", "chgcurruse"}) {
+    answers_.asked.clear();
+    qm::store::setUnwritableForTests("WEBPAGES.qdf");
+    auto* w = open(window);
+    ASSERT_TRUE(w);
+    type(w, "?domainname", "site.com");
+    if (w->control("?NewLocalDir")) type(w, "?NewLocalDir", "D:\\new");
+    process(w);
+    qm::store::clearFaultsForTests();
+    ASSERT_EQ(answers_.asked.size(), 2u) << window;  // the reason once, then the count
+    EXPECT_EQ(answers_.asked[0].icon, qm::MsgIcon::Stop) << window;
+    EXPECT_NE(answers_.asked[0].text.find("Read-Only"), std::string::npos) << answers_.asked[0].text;
+    EXPECT_EQ(answers_.asked[1].text, "0 pages changed, 3 pages not changed.") << window;
+    EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"N", "N", "N"})) << window;
+    EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
+              (std::vector<std::string>{"C:\\old", "C:\\old", "C:\\old"}))
+        << window;
+    w->requestClose();
+  }
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ bool BatchRun::begin() {
     stopped_ = true;
     if (!shown_) {
       shown_ = true;
-      errors().raise(kFrameError, {.file = file_, .errorText = writer_.errorText()});
+      errors().raise(kFrameError, {.file = file_, .errorText = errorTextFor(rc)});
     }
     return false;
   }
@@ -74,7 +74,7 @@ std::string BatchRun::settle(int rc) {
   if (rc != 0) {
     failed_ += pending_;
     pending_ = 0;
-    return errors().text(kUpdateFailed, {.file = file_, .errorText = writer_.errorText()});
+    return errors().text(kUpdateFailed, {.file = file_, .errorText = errorTextFor(rc)});
   }
   stored_ += pending_;
   if (pending_ > 0 && onStored) onStored(pendingLabel_);

@@ -72,7 +72,7 @@ bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressSt
   const int rc = f.deleteExact(def.keyIndex(d.key), def.fieldIndex(d.path), pagePath, &gone);
   if (step) step(static_cast<long>(gone));
   if (rc == 0) return true;
-  FailureReport(fm.name(), kDeleteError, failure).check(rc, f.errorText());
+  FailureReport(fm.name(), kDeleteError, failure).check(rc, f);
   return false;
 }
 
@@ -89,10 +89,10 @@ class Writer {
     b_.setText(d_.page, page_.pageName);
     return b_;
   }
-  void add() { report_.check(f_.add(), f_.errorText()); }
+  bool add() { return report_.check(f_.add(), f_); }
   // Commits; true when every add went through.
   bool finish() {
-    report_.check(batch_.commit(), f_.errorText());
+    if (!report_.failed()) report_.check(batch_.commit(), f_);
     return !report_.failed();
   }
   // Field indexes of "<prefix>1" to "<prefix>40", looked up once: the
@@ -162,16 +162,22 @@ bool FailureReport::check(int rc, const std::string& errorText) {
   return false;
 }
 
+bool FailureReport::check(int rc, const RecordFile& f) {
+  if (rc == 0) return true;
+  const std::string detail = reported_ ? std::string() : f.errorDetail();
+  return check(rc, detail.empty() ? errorTextFor(rc) : errorTextFor(rc) + " - " + detail);
+}
+
 bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* failure) {
-  bool ok = true;
-  for (const DetailFile& d : kDetails) ok = clearOne(d, pagePath, step, failure) && ok;
-  return ok;
+  // The page goes back whole at its first failure: nothing more is tried.
+  for (const DetailFile& d : kDetails)
+    if (!clearOne(d, pagePath, step, failure)) return false;
+  return true;
 }
 
 bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::string* failure) {
   const int32_t day = today();
-  bool ok = true;
-  // A file with nothing to add is left alone.
+  // A file with nothing to add is left alone; the first failure ends the page.
   if (!found.images.empty()) {
     Writer w(FileId::WPIMG, page, failure);
     for (const PageImage& im : found.images) {
@@ -183,9 +189,9 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::stri
       b.setText("WPI:IMAGEPATH", scanImagePath(page.localDir, im.src));
       b.setInteger("WPI:LINENUMBER", clampLine(static_cast<double>(im.line)));
       b.setDate("WPI:DATEENTERED", day);
-      w.add();
+      if (!w.add()) break;
     }
-    ok = w.finish() && ok;
+    if (!w.finish()) return false;
   }
   if (!found.links.empty()) {
     Writer w(FileId::WPLinks, page, failure);
@@ -194,9 +200,9 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::stri
       b.setText("WPL:WEBPAGELINK", l.link);
       b.setReal("WPL:LINENUMBER", static_cast<double>(l.line));
       b.setDate("WPL:RECORDDATE", day);
-      w.add();
+      if (!w.add()) break;
     }
-    ok = w.finish() && ok;
+    if (!w.finish()) return false;
   }
   if (!found.metas.empty()) {
     Writer w(FileId::WPMeta, page, failure);
@@ -205,9 +211,9 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::stri
       b.setText("WPM:LOCALPATH", page.localPath);
       b.setText("WPM:METACONTENTS", m.content);
       b.setText("WPM:METANAME", m.name);
-      w.add();
+      if (!w.add()) break;
     }
-    ok = w.finish() && ok;
+    if (!w.finish()) return false;
   }
   if (!found.scripts.empty()) {
     Writer w(FileId::WPScripts, page, failure);
@@ -216,9 +222,9 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::stri
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
       b.setDate("WPS:RECORDDATE", day);
-      w.add();
+      if (!w.add()) break;
     }
-    ok = w.finish() && ok;
+    if (!w.finish()) return false;
   }
   if (!found.forms.empty()) {
     Writer w(FileId::WPForm, page, failure);
@@ -228,11 +234,11 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::stri
       setLines(b, fields, found.lines(s));
       b.setDate("WPF:RECORDDATE", day);
       b.setInteger("WPF:LINENUMBER", clampLine(static_cast<double>(s.line)));
-      w.add();
+      if (!w.add()) break;
     }
-    ok = w.finish() && ok;
+    if (!w.finish()) return false;
   }
-  return ok;
+  return true;
 }
 
 }  // namespace qm

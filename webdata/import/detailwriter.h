@@ -35,6 +35,9 @@ class FailureReport {
       : file_(std::move(file)), id_(messageId), sink_(sink) {}
   // True when rc is a success.
   bool check(int rc, const std::string& errorText);
+  // The same, with f's failure in plain words: the code's text and what
+  // the store said of it (the file's path first).
+  bool check(int rc, const RecordFile& f);
   bool failed() const { return reported_; }
 
  private:

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -62,6 +63,7 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
   probe.setText("WEB:DOMAINNAME", domain);
   bool ended = false;
   BatchRun batch(kFiles, kTitle, "deleted");
+  std::set<int64_t> failed;  // pages that could not go: not tried again by later passes
   // Pages deleted in one pass are gone in the next: later passes find nothing.
   for (int pass = 0; pass < kPasses && !ended; ++pass) {
     std::vector<std::pair<int64_t, RecordBuffer>> chunk;
@@ -77,6 +79,7 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
       }
       if (chunk.empty()) break;
       for (const auto& [position, page] : chunk) {
+        if (failed.count(position)) continue;
         if (!batch.begin()) {
           ended = true;
           break;
@@ -88,8 +91,9 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
         if (ok) {
           int gone = f.fetchPosition(position);
           if (gone == 0) gone = f.erase();
-          FailureReport(pages.name(), kDeleteError, &failure).check(gone, f.errorText());
+          FailureReport(pages.name(), kDeleteError, &failure).check(gone, f);
         }
+        if (!failure.empty()) failed.insert(position);
         ended = !batch.end(failure.empty(), failure);
         // The counter shows the pages gone or on their way; a failure takes its own back.
         *spec.count = static_cast<int32_t>(batch.stored() + batch.pending());

@@ -113,7 +113,7 @@ void DomainChangeRun::takeRecord() {
       rc = file.put();
     }
     if (rc == ErrNotFound) rc = 0;  // deleted under the run: nothing to change
-    FailureReport(pages.name(), kUpdateError, &failure).check(rc, file.errorText());
+    FailureReport(pages.name(), kUpdateError, &failure).check(rc, file);
   }
   const bool domainDue = kind_ == DomainChange::LocalPath && runFlag_ != 1;
   if (domainDue && failure.empty()) {
@@ -125,7 +125,7 @@ void DomainChangeRun::takeRecord() {
     runFlag_ = 1;
     if (found) {
       domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
-      FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains.errorText());
+      FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains);
     }
   }
   // Taken back, the domain record is written with the next page.
