@@ -87,7 +87,13 @@ void ParseHtmlFile(const WebContext& ctx) {
 
   // The old details and the new ones in one commit: a page is never left half-read.
   BatchWriter writer({std::begin(kOpenOrder), std::end(kOpenOrder)});
-  writer.beginPart();  // none begun (another holds a file): each change commits itself
+  if (const int rc = writer.beginPart(); rc != 0) {
+    // None begun (another holds a file): no record of the page is written alone.
+    FailureReport(access(FileId::WPLinks).name(), kInsertError).check(rc, writer.errorText());
+    ProgressCount = "";
+    message(kDone, kCaption, MsgIcon::None, BtnOk, BtnOk);
+    return;
+  }
   *ctx.status = kClearing;
   clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); });
   progress.advance();

@@ -96,8 +96,7 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
             ok = false;
           }
         } else {
-          // Nothing of this page goes; nor do the others not yet committed.
-          *spec.count -= batched ? writer.uncommittedParts() : 0;
+          // Nothing of this page goes; the others stay.
           writer.endPart(false);
         }
         if (!ok) {
