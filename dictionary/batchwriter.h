@@ -3,9 +3,15 @@
 // domain) write many records of several files in one transaction, over the
 // thread's own record files. Work comes in parts (a page with its detail
 // records): a part is never split between two commits, and a part that
-// failed takes its uncommitted batch back with it. A commit comes when a
-// part ends and enough parts or time have gone by, so other programs read
-// and write between the commits.
+// failed takes back only itself. A commit comes when a part ends and enough
+// parts or time have gone by, or another writer waits for the files, so
+// other programs read and write between the commits.
+//
+// Contract for callers: write a part only after beginPart() returned 0.
+// When it did not (another program holds a file past the files' lock
+// recovery time, or denies writing), the files refuse every write until the
+// part ends: report errorText() / errorDetail() and write nothing. No record
+// is ever written outside the batch's transaction.
 #include <chrono>
 #include <string>
 #include <vector>
@@ -22,30 +28,44 @@ class BatchWriter {
   BatchWriter(const BatchWriter&) = delete;
   BatchWriter& operator=(const BatchWriter&) = delete;
 
-  // Starts a part, and a transaction when none is open. When none can be
-  // begun (another holds a file) the code is returned and the files write
-  // on their own, each change committing itself.
+  // Starts a part, and a transaction when none is open (waiting for it up
+  // to the files' lock recovery time). 0, or the code of the refusal.
   int beginPart();
-  // Ends the part. Not ok: the parts not yet committed are rolled back,
-  // each as it was before. Commits when due; 0 or the failed commit's code.
+  // Ends the part. Not ok: only this part is taken back, the parts ended
+  // before it stay. Commits when due; 0 or the failed commit's code (the
+  // parts that commit held are then lost, and counted as failed).
   int endPart(bool ok);
   // Commits now: before anything waits on the user.
   int commit();
-  // Text of the last failure, for "%ErrorText".
+  // Text of the last failure, for "%ErrorText", and its detail (the file).
   std::string errorText() const { return tx_.errorText(); }
+  std::string errorDetail() const { return tx_.errorDetail(); }
+  int errorCode() const { return tx_.errorCode(); }
   bool inTransaction() const { return tx_.active(); }
-  // Parts ended since the last commit: what a failed part takes back with it.
+  // Parts ended well since the last commit: what a failed commit loses.
   int uncommittedParts() const { return tx_.active() ? parts_ : 0; }
+  // Parts committed, and parts taken back (failed, refused, or lost with a
+  // failed commit), since the writer was made: for the run's end message.
+  int storedParts() const { return stored_; }
+  int failedParts() const { return failed_; }
 
   // Test seam: when writers made from now on commit (1000 parts or one
   // second, whichever comes first, unless changed).
   static void setCommitEvery(int parts, int millis);
+  // Test seam: how long a begin waits for the files, in seconds (-1: the
+  // files' lock recovery time).
+  static void setBeginWaitForTests(int seconds);
 
  private:
+  void allowWrites();
+  int commitNow(bool keepOpen);
+
   std::vector<FileId> files_;
   int partsPerCommit_, millisPerCommit_;
   Transaction tx_;
   int parts_ = 0;
+  int stored_ = 0, failed_ = 0;
+  bool inPart_ = false, refused_ = false;
   std::chrono::steady_clock::time_point started_;
 };
 

@@ -65,6 +65,8 @@ struct RecordFile::Impl {
     int order = -1;
     bool quick = false;
     bool inBatch = false;
+    int refused = 0;  // refuseWrites()
+    std::string refusedWhy;
     store_detail::FileLock denyLock;   // held by a deny-write open
     store_detail::FileLock writeLock;  // held by a writer for a batch
     // Cursor: next() reads strictly after the anchor, previous() strictly before.
@@ -173,6 +175,10 @@ struct RecordFile::Impl {
 
     // Writers must not write while someone else denies writing.
     bool mayWrite() {
+        if (refused) {
+            fail(refused, refusedWhy);
+            return false;
+        }
         if (!writable()) {
             fail(ErrAccessDenied, "file opened read-only");
             return false;
@@ -1001,6 +1007,11 @@ int RecordFile::beginBatch() {
     }
     m.inBatch = true;
     return m.ok();
+}
+
+void RecordFile::refuseWrites(int code, std::string why) {
+    impl_->refused = code;
+    impl_->refusedWhy = code ? std::move(why) : std::string();
 }
 
 int RecordFile::commitBatch() {

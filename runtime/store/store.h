@@ -270,6 +270,10 @@ public:
     int commitBatch();
     int rollbackBatch();
 
+    // Until lifted (code 0), every write fails with `code` and `why`: the
+    // file may not be written outside the transaction it was meant for.
+    void refuseWrites(int code, std::string why = {});
+
     // Last operation's outcome.
     int errorCode() const;
     std::string errorText() const;    // the code's text, for "%ErrorText"
@@ -354,10 +358,18 @@ public:
     int commit();
     // Commits and begins again on the same connection, the files staying
     // enlisted: others may write between the two, and what was read stays
-    // cached. A failed begin ends the transaction.
-    int commitAndContinue();
+    // cached. A failed begin ends the transaction; `committed` tells whether
+    // the commit itself went through.
+    int commitAndContinue(bool* committed = nullptr);
     void rollback();
     bool active() const;
+
+    // A part of the work that can be taken back alone: markPart() opens it,
+    // keepPart() makes it one with the rest, dropPart() undoes only it. One
+    // part at a time; a commit ends it.
+    int markPart();
+    int keepPart();
+    int dropPart();
 
     int errorCode() const;
     std::string errorText() const;

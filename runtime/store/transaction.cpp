@@ -39,6 +39,7 @@ struct Transaction::Impl {
     std::map<std::string, int> labels;  // table name -> files attached with it
     int err = 0;
     std::string detail;
+    bool partOpen = false;
 
     int fail(int code, std::string why) {
         err = code;
@@ -81,6 +82,7 @@ struct Transaction::Impl {
         if (db) sqlite3_close_v2(db);
         db = nullptr;
         active = false;
+        partOpen = false;
         locks.clear();
         schemaOf.clear();
     }
@@ -92,7 +94,11 @@ struct Transaction::Impl {
         finish();
         return fail(code, why);
     }
-    int commitWork() { return exec("COMMIT") ? abandon() : ok(); }
+    int commitWork() {
+        // A part still open is the caller's to end; the commit keeps it.
+        partOpen = false;
+        return exec("COMMIT") ? abandon() : ok();
+    }
     int beginWork() { return exec("BEGIN IMMEDIATE") ? abandon() : ok(); }
     // Schema of a file, "" when it is not part of the transaction (no records).
     std::string schema(const RecordFile& f) const {
@@ -144,6 +150,13 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     };
     if (rc != SQLITE_OK) return refuse(rc, present[0].first);
     sqlite3_extended_result_codes(m.db, 1);
+    // What a part must be able to take back is kept in memory, not in a file.
+    if (m.exec("PRAGMA temp_store=MEMORY")) {
+        const int code = m.err;
+        std::string why = m.detail;
+        m.finish();
+        return m.fail(code, std::move(why));
+    }
     sqlite3_busy_timeout(m.db, std::max(0, lockRecoverySeconds) * 1000);
     for (std::size_t i = 0; i < present.size(); ++i) {
         const auto& [path, def] = present[i];
@@ -292,12 +305,39 @@ int Transaction::commit() {
     return m.ok();
 }
 
-int Transaction::commitAndContinue() {
+int Transaction::commitAndContinue(bool* committed) {
     Impl& m = *impl_;
+    if (committed) *committed = false;
     if (!m.active) return m.fail(ErrNotOpen, "no transaction");
     if (!m.db) return m.ok();
     if (m.commitWork()) return m.err;
+    if (committed) *committed = true;
     return m.beginWork();
+}
+
+int Transaction::markPart() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.db || m.partOpen) return m.ok();
+    if (m.exec("SAVEPOINT part")) return m.err;
+    m.partOpen = true;
+    return 0;
+}
+
+int Transaction::keepPart() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.partOpen) return m.ok();
+    m.partOpen = false;
+    return m.exec("RELEASE part") ? m.abandon() : 0;
+}
+
+int Transaction::dropPart() {
+    Impl& m = *impl_;
+    if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+    if (!m.partOpen) return m.ok();
+    m.partOpen = false;
+    return m.exec("ROLLBACK TO part") || m.exec("RELEASE part") ? m.abandon() : 0;
 }
 
 void Transaction::rollback() {

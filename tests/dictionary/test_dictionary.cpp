@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
@@ -374,4 +375,76 @@ TEST_F(Managers, LineFilesTakeTheirNamesAtEachOpen) {
     EXPECT_NE(Access_DOS->open(), 0);
     EXPECT_EQ(captions(), std::vector<std::string>{"File Access Error"});
     gHtml = "page.htm";
+}
+
+// ---- batch writers ------------------------------------------------------------------
+
+namespace {
+
+// A page and one link of it, written through the thread's own files.
+int writePage(const std::string& path) {
+    RecordFile& web = Access_WebPages->file();
+    web.buffer().clear();
+    web.buffer().setText("WEB:DOMAINNAME", "a.com");
+    web.buffer().setText("WEB:PAGEPATH", path);
+    if (int rc = web.add()) return rc;
+    RecordFile& link = Access_WPLinks->file();
+    link.buffer().clear();
+    link.buffer().setText("WPL:WEBPAGEPATHNAME", path);
+    return link.add();
+}
+
+}  // namespace
+
+TEST_F(Managers, BatchPartThatFailsTakesBackOnlyItself) {
+    ASSERT_EQ(Access_WebPages->open(), 0);
+    ASSERT_EQ(Access_WPLinks->open(), 0);
+    {
+        BatchWriter w({FileId::WebPages, FileId::WPLinks});
+        for (int p = 0; p < 3; ++p) {
+            ASSERT_EQ(w.beginPart(), 0);
+            ASSERT_EQ(writePage("http://a.com/p" + std::to_string(p)), 0);
+            EXPECT_EQ(w.endPart(p != 1), 0);
+        }
+        EXPECT_EQ(w.uncommittedParts(), 2);
+        EXPECT_EQ(w.commit(), 0);
+        EXPECT_EQ(w.storedParts(), 2);
+        EXPECT_EQ(w.failedParts(), 1);
+    }
+    RecordFile& web = Access_WebPages->file();
+    std::vector<std::string> paths;
+    for (web.seekFirst(); web.next() == 0;) paths.push_back(web.buffer().text("WEB:PAGEPATH"));
+    EXPECT_EQ(paths, (std::vector<std::string>{"http://a.com/p0", "http://a.com/p2"}));
+    EXPECT_EQ(count(FileId::WPLinks), 2);
+}
+
+TEST_F(Managers, BatchThatCannotBeginWritesNothingOutsideIt) {
+    ASSERT_EQ(Access_WebPages->open(), 0);
+    ASSERT_EQ(Access_WPLinks->open(), 0);
+    BatchWriter::setBeginWaitForTests(0);
+    BatchWriter w({FileId::WebPages, FileId::WPLinks});
+    {
+        // Another writer holds the file as the part begins, and lets go.
+        RecordFile holder(fileDef(FileId::WebPages));
+        ASSERT_EQ(holder.open(OpenMode::ReadWriteDenyNone, false, 0), 0);
+        ASSERT_EQ(holder.beginBatch(), 0);
+        const int rc = w.beginPart();
+        EXPECT_EQ(rc, ErrLocked);
+        EXPECT_NE(w.errorDetail().find(diskFileName(fileDef(FileId::WebPages))), std::string::npos) << w.errorDetail();
+        ASSERT_EQ(holder.commitBatch(), 0);
+        // A caller that writes the part anyway is refused, in every file.
+        EXPECT_EQ(writePage("http://a.com/lost"), rc);
+        EXPECT_EQ(Access_WPLinks->file().add(), rc);
+        EXPECT_EQ(w.endPart(false), 0);
+    }
+    BatchWriter::setBeginWaitForTests(-1);
+    EXPECT_EQ(count(FileId::WebPages), 0);
+    EXPECT_EQ(count(FileId::WPLinks), 0);
+    ASSERT_EQ(w.beginPart(), 0);
+    EXPECT_EQ(writePage("http://a.com/kept"), 0);
+    EXPECT_EQ(w.endPart(true), 0);
+    EXPECT_EQ(w.commit(), 0);
+    EXPECT_EQ(count(FileId::WebPages), 1);
+    EXPECT_EQ(w.storedParts(), 1);
+    EXPECT_EQ(w.failedParts(), 1);
 }
