@@ -93,10 +93,16 @@ std::vector<RecordBuffer> all(FileId id) {
   FileManager& m = access(id);
   m.open();
   std::vector<std::pair<int64_t, RecordBuffer>> rows;
-  m.file().readPage(-1, nullptr, 0, true, 1000, rows);
-  m.close();
   std::vector<RecordBuffer> out;
-  for (auto& r : rows) out.push_back(r.second);
+  // A page at a time, to the end: a file may hold more than one page.
+  constexpr int kPage = 1000;
+  do {
+    const int64_t after = rows.empty() ? 0 : rows.back().first;
+    const RecordBuffer last = rows.empty() ? RecordBuffer(m.def()) : rows.back().second;
+    if (m.file().readPage(-1, rows.empty() ? nullptr : &last, after, true, kPage, rows) != 0) break;
+    for (auto& r : rows) out.push_back(r.second);
+  } while (rows.size() == static_cast<std::size_t>(kPage));
+  m.close();
   return out;
 }
 

@@ -9,7 +9,7 @@ namespace qm {
 
 namespace {
 
-constexpr int kFrameError = 21;   // "Transaction cancelled"
+constexpr int kFrameError = 21;    // "Transaction cancelled"
 constexpr int kUpdateFailed = 25;  // "Record was not updated"
 
 std::string pages(long n) { return std::to_string(n) + (n == 1 ? " page" : " pages"); }
@@ -20,17 +20,27 @@ BatchRun::BatchRun(std::vector<FileId> files, std::string caption, std::string d
     : writer_(files), file_(access(files.front()).name()), caption_(std::move(caption)), done_(std::move(done)),
       ask_(ask) {}
 
-BatchRun::~BatchRun() { settle(writer_.commit()); }
+BatchRun::~BatchRun() = default;  // the writer commits what is done
+
+std::string BatchRun::reason(int rc) const {
+  const std::string detail = writer_.errorDetail();
+  return detail.empty() ? errorTextFor(rc) : errorTextFor(rc) + " - " + detail;
+}
+
+void BatchRun::noteStored() {
+  if (writer_.storedParts() == seen_) return;
+  seen_ = writer_.storedParts();
+  if (onStored) onStored(label_);
+}
 
 bool BatchRun::begin() {
   if (stopped_) return false;
   if (const int rc = writer_.beginPart(); rc != 0) {
-    // Written outside a transaction a page could be left half old, half new.
-    ++failed_;
+    // The page may not be written outside a transaction: the run stops.
     stopped_ = true;
     if (!shown_) {
       shown_ = true;
-      errors().raise(kFrameError, {.file = file_, .errorText = errorTextFor(rc)});
+      errors().raise(kFrameError, {.file = file_, .errorText = reason(rc)});
     }
     return false;
   }
@@ -38,57 +48,37 @@ bool BatchRun::begin() {
 }
 
 bool BatchRun::end(bool ok, const std::string& failure, const std::string& label) {
-  if (ok) {
-    const int rc = writer_.endPart(true);
-    ++pending_;
-    pendingLabel_ = label;
-    if (rc != 0) return fail(0, settle(rc));
-    if (writer_.uncommittedParts() == 0) settle(0);  // the batch was committed
-    return true;
-  }
-  writer_.endPart(false);
-  // A writer that takes its whole uncommitted batch back takes the pages
-  // before this one with it.
-  long lost = 1;
-  if (pending_ > 0 && !writer_.inTransaction()) {
-    lost += pending_;
-    pending_ = 0;
-  }
-  return fail(lost, failure);
+  const int rc = writer_.endPart(ok);
+  if (ok) label_ = label;
+  noteStored();
+  if (!ok) return fail(failure);
+  if (rc != 0) return fail(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}));
+  return true;
 }
 
 bool BatchRun::hold() {
-  const std::string failure = settle(writer_.commit());
-  return failure.empty() || fail(0, failure);
+  const int rc = writer_.commit();
+  noteStored();
+  return rc == 0 || fail(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}));
 }
 
 void BatchRun::finish() {
-  const std::string failure = settle(writer_.commit());
-  if (!failure.empty() && !shown_) {
+  const int rc = writer_.commit();
+  noteStored();
+  if (rc != 0 && !shown_) {
     shown_ = true;
-    message(failure, caption_, MsgIcon::Stop);
+    message(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}), caption_, MsgIcon::Stop);
   }
 }
 
-std::string BatchRun::settle(int rc) {
-  if (rc != 0) {
-    failed_ += pending_;
-    pending_ = 0;
-    return errors().text(kUpdateFailed, {.file = file_, .errorText = errorTextFor(rc)});
-  }
-  stored_ += pending_;
-  if (pending_ > 0 && onStored) onStored(pendingLabel_);
-  pending_ = 0;
-  return {};
-}
-
-bool BatchRun::fail(long lost, const std::string& failure) {
-  failed_ += lost;
+bool BatchRun::fail(const std::string& failure) {
   // Nothing of the run stays uncommitted while the user reads the box.
-  const std::string later = settle(writer_.commit());
+  const int rc = writer_.commit();
+  noteStored();
   if (!shown_) {
     shown_ = true;
-    const std::string& text = failure.empty() ? later : failure;
+    const std::string text =
+        failure.empty() ? errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}) : failure;
     if (ask_) stopped_ = stopBox(text, caption_);
     else message(text, caption_, MsgIcon::Stop);
   }
@@ -96,8 +86,8 @@ bool BatchRun::fail(long lost, const std::string& failure) {
 }
 
 std::string BatchRun::tally() const {
-  if (failed_ == 0) return {};
-  return pages(stored_) + " " + done_ + ", " + pages(failed_) + " not " + done_ + ".";
+  if (failed() == 0) return {};
+  return pages(stored()) + " " + done_ + ", " + pages(failed()) + " not " + done_ + ".";
 }
 
 }  // namespace qm

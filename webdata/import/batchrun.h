@@ -36,24 +36,26 @@ class BatchRun {
   // Gets the label of the last page of each batch that reached the disk.
   std::function<void(const std::string& label)> onStored;
 
-  long stored() const { return stored_; }
-  long failed() const { return failed_; }
-  long pending() const { return pending_; }
+  long stored() const { return writer_.storedParts(); }
+  long failed() const { return writer_.failedParts(); }
+  long pending() const { return writer_.uncommittedParts(); }
   bool stopped() const { return stopped_; }
   // "" when nothing failed, else "N pages stored, M pages not stored."
   std::string tally() const;
   // A line for the run's closing message: "" or "||" and the tally.
-  std::string tallyLine() const { return failed_ ? "||" + tally() : std::string(); }
+  std::string tallyLine() const { return failed() ? "||" + tally() : std::string(); }
 
  private:
-  // Counts the pages of a commit with code rc; its failure text, or "".
-  std::string settle(int rc);
-  bool fail(long lost, const std::string& failure);
+  // The writer's failure rc in plain words, its file named.
+  std::string reason(int rc) const;
+  // Tells onStored when a commit took pages to the disk.
+  void noteStored();
+  bool fail(const std::string& failure);
 
   BatchWriter writer_;
   std::string file_, caption_, done_;
-  std::string pendingLabel_;
-  long stored_ = 0, failed_ = 0, pending_ = 0;
+  std::string label_;  // of the last page ended well
+  long seen_ = 0;      // pages stored when onStored was last told
   bool ask_, shown_ = false, stopped_ = false;
 };
 
