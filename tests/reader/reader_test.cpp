@@ -123,6 +123,17 @@ struct Reader : ::testing::Test {
     rd::ReaderSubDir = sub;
     rd::ReadAllPages();
   }
+  // Reads the example site and opens the reader's page list of its two
+  // pages; nullptr (and a failure) when it does not show them.
+  static BrowseProcedure* readAndList(int* thread = nullptr) {
+    readSite("example.com", "site");
+    const int th = startNamedProcedure("ShowPages", 50000);
+    if (thread) *thread = th;
+    pump();
+    auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(th));
+    EXPECT_TRUE(browse && browse->list().rows().size() == 2u);
+    return browse && browse->list().rows().size() == 2u ? browse : nullptr;
+  }
 };
 
 const char* const kHome = "http://www.example.com/index.htm";
@@ -545,12 +556,8 @@ TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {
 }
 
 TEST_F(Reader, DeleteWindowLabelsItsCountsAndThePageListShowsWhatIsLeft) {
-  readSite("example.com", "site");
-  const int list = startNamedProcedure("ShowPages", 50000);
-  pump();
-  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(list));
+  BrowseProcedure* browse = readAndList();
   ASSERT_NE(browse, nullptr);
-  ASSERT_EQ(browse->list().rows().size(), 2u);
 
   const int th = startNamedProcedure("delpages", 25000);
   pump();
@@ -741,12 +748,9 @@ TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
 }
 
 TEST_F(Reader, InsertedPageBelongsToTheListedDomain) {
-  readSite("example.com", "site");
-  const int th = startNamedProcedure("ShowPages", 50000);
-  pump();
-  auto* browse = dynamic_cast<BrowseProcedure*>(topProcedure(th));
+  int th = 0;
+  BrowseProcedure* browse = readAndList(&th);
   ASSERT_NE(browse, nullptr);
-  ASSERT_EQ(browse->list().rows().size(), 2u);
   click(browse, "?Insert");
   auto* form = dynamic_cast<FormProcedure*>(topProcedure(th));
   ASSERT_NE(form, nullptr);
