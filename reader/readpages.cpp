@@ -211,13 +211,20 @@ void ReadAllPages(const std::function<void()>& redisplay) {
   std::string listError;
   const std::vector<DirEntry> files = listHtmlFiles(run.dir, &listError);
   if (!listError.empty()) message("The directory " + run.dir + " could not be listed.||" + listError, "Huh?");
+  run.batch.writesAgain();
   // A page is shown as read once it is on the disk, not before.
   run.batch.onStored = [&redisplay](const std::string& last) {
     StatusText = last + " " + " file reading done.";
     show(redisplay);
   };
   for (auto it = files.rbegin(); it != files.rend(); ++it) {
-    if (!readOne(*it, run, progress)) {
+    bool goOn = readOne(*it, run, progress);
+    if (const long again = goOn ? run.batch.takeReplay() : 0; again > 0) {
+      // The pages the failed one took back with it, and that one last.
+      FileCount -= static_cast<int32_t>(again);
+      for (long k = again - 1; goOn && k >= 0; --k) goOn = readOne(*(it - k), run, progress);
+    }
+    if (!goOn) {
       run.batch.hold();
       HtmlFileName = "";
       ProgressCount = "";

@@ -48,13 +48,26 @@ bool BatchRun::begin() {
 }
 
 bool BatchRun::end(bool ok, const std::string& failure, const std::string& label) {
-  const int rc = writer_.endPart(ok);
+  const long before = writer_.uncommittedParts();
+  int rc = writer_.endPart(ok);
   if (ok) label_ = label;
+  const bool replayed = replaying_ > 0;
+  if (replayed) --replaying_;
+  if (writesAgain_ && !ok && rc != 0 && before > 0 && !replayed) {
+    // The batch went back with this page: its pages are written again, one
+    // commit each, before anything is called failed.
+    replay_ = replaying_ = before + 1;
+    forgiven_ += replay_;
+    return true;
+  }
+  if (ok && rc == 0 && replayed) rc = writer_.commit();
   noteStored();
   if (!ok) return fail(failure);
   if (rc != 0) return fail(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}));
   return true;
 }
+
+long BatchRun::takeReplay() { return std::exchange(replay_, 0); }
 
 bool BatchRun::hold() {
   const int rc = writer_.commit();

@@ -28,6 +28,13 @@ class BatchRun {
   // failure (the reason, in plain words) is shown unless one was shown
   // before. label names the page for stored(). False: the run stops.
   bool end(bool ok, const std::string& failure, const std::string& label = {});
+  // When the engine took the whole uncommitted batch back with a failed
+  // page (as on a full disk), how many pages the caller must write again,
+  // the failed one last; each of them commits on its own, so a page that
+  // cannot be stored fails alone. Taking the number clears it. Only for a
+  // caller that said it writes such pages again (writesAgain).
+  long takeReplay();
+  void writesAgain() { writesAgain_ = true; }
   // Commits now: before anything waits on the user. False: the run stops.
   bool hold();
   // Commits the rest; a failure there is shown unless one was before.
@@ -37,7 +44,7 @@ class BatchRun {
   std::function<void(const std::string& label)> onStored;
 
   long stored() const { return writer_.storedParts(); }
-  long failed() const { return writer_.failedParts(); }
+  long failed() const { return writer_.failedParts() - forgiven_; }
   long pending() const { return writer_.uncommittedParts(); }
   bool stopped() const { return stopped_; }
   // "" when nothing failed, else "N pages stored, M pages not stored."
@@ -56,6 +63,10 @@ class BatchRun {
   std::string file_, caption_, done_;
   std::string label_;  // of the last page ended well
   long seen_ = 0;      // pages stored when onStored was last told
+  long replay_ = 0;     // pages to write again
+  long replaying_ = 0;  // of them, not yet ended
+  long forgiven_ = 0;   // failed parts written again
+  bool writesAgain_ = false;
   bool ask_, shown_ = false, stopped_ = false;
 };
 
