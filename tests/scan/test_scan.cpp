@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/values/fsutil.h"
+
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -249,9 +251,10 @@ TEST(Scan, ImagePath) {
       {"D", "//x.gif", "D/x.gif"},
       {"D", "", "D"},
       {"D", "0123456789012345678901234567890123456789012345678901234567890123456789012345678901234",
-       "D/012345678901234567890123456789012345678901234567890123456789012345678901234567"},
+       "D/0123456789012345678901234567890123456789012345678901234567890123456789012345678901234"},
   };
   for (const auto& c : cases) EXPECT_EQ(qm::scanImagePath(c.dir, c.src), c.path) << c.src;
+  EXPECT_EQ(qm::scanImagePath("D", std::string(600, 'x')), "D/" + std::string(qm::kPathWidth - 2, 'x'));
 }
 
 TEST(Scan, ClampLine) {
