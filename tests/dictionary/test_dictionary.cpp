@@ -357,6 +357,46 @@ TEST_F(Managers, CascadeDeletesTwoLevelsChangeLeavesChildren) {
     EXPECT_EQ(captions().size(), 1u);
 }
 
+TEST_F(Managers, AFileWrittenWithNarrowPathFieldsOpensAndKeepsItsRecords) {
+    // The page file as written before its paths had room: 80 and 90 characters.
+    FileDef narrow = fileDef(FileId::WebPages);
+    int offset = 0;
+    for (FieldDef& f : narrow.fields) {
+        if (f.size == kPathWidth) f.size = f.label == "WEB:LOCALDEFAULTDIRECTORY" ? 90 : 80;
+        f.offset = offset;
+        offset += f.size;
+    }
+    narrow.recordSize = offset;
+    ASSERT_EQ(narrow.recordSize, 874);
+    const std::string path80 = "http://www.example.com/" + std::string(57, 'p');
+    {
+        RecordFile f(narrow);
+        ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+        f.buffer().setText("WEB:PAGEPATH", path80);
+        f.buffer().setText("WEB:HTMLPAGETITLE", "Old");
+        f.buffer().setInteger("WEB:FILESIZE", 1234);
+        ASSERT_EQ(f.add(), 0);
+        f.close();
+    }
+    ASSERT_EQ(Access_WebPages->open(), 0);
+    RecordFile& f = Access_WebPages->file();
+    const int byPath = f.def().keyIndex("WEB:PATH");
+    f.buffer().setText("WEB:PAGEPATH", path80);
+    ASSERT_EQ(f.fetch(byPath), 0);
+    EXPECT_EQ(f.buffer().text("WEB:HTMLPAGETITLE"), "Old");
+    EXPECT_EQ(f.buffer().integer("WEB:FILESIZE"), 1234);
+    // The same file now keeps a whole long path, found again by it.
+    const std::string longer = path80 + std::string(300, 'q');
+    f.buffer().setText("WEB:PAGEPATH", longer);
+    ASSERT_EQ(f.put(), 0);
+    f.buffer().clear();
+    f.buffer().setText("WEB:PAGEPATH", longer);
+    ASSERT_EQ(f.fetch(byPath), 0);
+    EXPECT_EQ(f.buffer().text("WEB:PAGEPATH"), longer);
+    EXPECT_EQ(f.buffer().text("WEB:HTMLPAGETITLE"), "Old");
+    EXPECT_EQ(f.count(), 1);
+}
+
 TEST_F(Managers, EachThreadHasItsOwnBufferAndOpenState) {
     ASSERT_EQ(Access_Registrars->open(), 0);
     Access_Registrars->buffer().setText("REG:COMPANYNAME", "mine");

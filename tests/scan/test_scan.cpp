@@ -4,6 +4,8 @@
 
 #include "runtime/values/fsutil.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -217,6 +219,17 @@ TEST(Scan, MissingFileReportsAndScansNothing) {
   EXPECT_NE(error.find("no-such-page.htm"), std::string::npos);
   EXPECT_EQ(r.scannedLines, 0);
   EXPECT_EQ(dump(r), "");
+}
+
+TEST(Scan, PipeOrDirectoryInThePagesPlaceIsReportedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo("p.htm", 0600), 0);  // opened blocking, nothing would ever come
+  ASSERT_EQ(::mkdir("d.htm", 0700), 0);
+  for (const char* name : {"p.htm", "d.htm"}) {
+    std::string error;
+    const qm::ScannedPage page = qm::scanPageFile(name, &error);
+    EXPECT_EQ(error, std::string(name) + ": not a regular file");
+    EXPECT_EQ(page.scannedLines, 0);
+  }
 }
 
 TEST(Scan, SplitLineRecords) {
