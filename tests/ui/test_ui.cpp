@@ -707,6 +707,44 @@ TEST_F(UiTest, DataControlsStoreTheirValuesAndDittoRecallsTheLastSaved) {
   f->close(2);
 }
 
+TEST_F(UiTest, AnEntryLeftAsShownKeepsAValueLongerThanItsPicture) {
+  struct NarrowCity : FormProcedure {
+    explicit NarrowCity(UiTest& t) : FormProcedure("UpdatePeople", window(), t.fdef, &t.people) {}
+    static WindowDef window() {
+      WindowDef w = formWindow();
+      for (auto& c : w.controls)
+        if (c.field == "PEO:CITY") c.picture = "@s5";
+      return w;
+    }
+  };
+  const auto change = [this](const char* typed) {
+    {
+      ThreadScope t(1);
+      people.buffer().setText(0, "Bob");
+      ASSERT_EQ(people.recordFile().fetch(0), 0);
+    }
+    FormProcedure* f = nullptr;
+    runProcedure(1, [this, &f] { auto p = std::make_unique<NarrowCity>(*this); f = p.get(); return p; },
+                 ChangeRecord, [](int) {});
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(f, "?PEO:CITY"))->text(), "Copen");
+    if (typed) typeInto(f, "?PEO:CITY", typed);
+    click(f, "?OK");
+    pump();
+  };
+  {
+    ThreadScope t(1);
+    people.buffer().setText(0, "Bob");
+    ASSERT_EQ(people.recordFile().fetch(0), 0);
+    people.buffer().setText(1, "Copenhagen");
+    ASSERT_EQ(people.recordFile().put(), 0);
+  }
+  change(nullptr);
+  EXPECT_EQ(cityOf("Bob"), "Copenhagen");  // not cut to what the entry shows
+  change("Stockholm");
+  EXPECT_EQ(cityOf("Bob"), "Stock");  // typed text goes through the picture
+}
+
 TEST_F(UiTest, ToolbarLocatorsTabsAndSelect) {
   PeopleBrowse* b = nullptr;
   int th = startBrowse(*this, &b);
