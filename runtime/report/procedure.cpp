@@ -23,6 +23,7 @@ BatchProcedure::BatchProcedure(std::string name, RecordSource& source)
     : name_(std::move(name)), source_(source) {}
 
 BatchProcedure::~BatchProcedure() {
+  if (threadEnd_ >= 0) removeThreadEndListener(threadEnd_);
   // A run still going when its owner goes away ends as cancelled.
   if (running_) {
     cancelled_ = true;
@@ -86,6 +87,14 @@ void BatchProcedure::start(std::function<void(int)> done) {
   timer_->setInterval(0);
   QObject::connect(timer_.get(), &QTimer::timeout, [this] { onTimer(); });
   timer_->start();
+  // The thread's record buffers go when it ends; a run its owner left
+  // behind must not read them after that.
+  if (threadEnd_ < 0)
+    threadEnd_ = addThreadEndListener([this](int ended) {
+      if (ended != thread_ || !running_) return;
+      cancelled_ = true;
+      if (timer_) timer_->stop();
+    });
 }
 
 void BatchProcedure::cancel() { cancelled_ = true; }
