@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 
 #include <algorithm>
@@ -359,12 +360,15 @@ QPoint freeSpot(QMdiSubWindow* sub, QPoint at) {
   return at;
 }
 
-// Sizes a child window so that its client area is exactly the content's size.
+// Sizes a child window so that its client area is exactly inner.
 void fitFrame(QMdiSubWindow* sub, QSize inner) {
   sub->ensurePolished();
   const QMargins m = sub->contentsMargins();
   sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
 }
+
+// The client area of a child window: the viewport its content scrolls in.
+QSize clientSize(QMdiSubWindow* sub) { return sub->widget() ? sub->widget()->size() : sub->contentsRect().size(); }
 }  // namespace
 
 void WindowProcedure::buildWindow() {
@@ -378,7 +382,14 @@ void WindowProcedure::buildWindow() {
   if (!def_->status.empty() && !(def_->mdi && frameStatus(true))) win_->addStatusLine(def_->status);
   if (def_->mdi && area()) {
     const QSize inner = content->size();
-    QMdiSubWindow* sub = area()->addSubWindow(content);
+    // Never laid out smaller than built: a child window made smaller (by
+    // Tile, by the user) scrolls its content instead of losing controls.
+    content->setMinimumSize(inner);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    QMdiSubWindow* sub = area()->addSubWindow(scroll);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     // The content has no layout to give a size hint: frame it at its own size.
     fitFrame(sub, inner);
@@ -507,11 +518,22 @@ void WindowProcedure::restorePlacement() {
   int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(start.y()));
   int w = readInt(ini.read(name_, "Width", ""), win_->duWidth());
   int h = readInt(ini.read(name_, "Height", ""), win_->duHeight());
-  outer_->move(sub && area() ? freeSpot(sub, QPoint(u.x(x), u.y(y))) : QPoint(u.x(x), u.y(y)));
-  if (def_->resizable && w > 0 && h > 0) {
-    win_->content()->resize(u.x(w), u.y(h));
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data())) fitFrame(sub, win_->content()->size());
+  if (!sub || !area()) {
+    outer_->move(u.x(x), u.y(y));
+    if (def_->resizable && w > 0 && h > 0) win_->content()->resize(u.x(w), u.y(h));
+    return;
   }
+  if (def_->resizable && w > 0 && h > 0) fitFrame(sub, QSize(u.x(w), u.y(h)));
+  // Whatever the frame's size was when it was kept, the window opens inside
+  // the area: shrunk to it where it is larger (its content scrolls).
+  const QSize room = area()->viewport()->size();
+  if (!room.isEmpty()) sub->resize(std::min(sub->width(), room.width()), std::min(sub->height(), room.height()));
+  QPoint at = freeSpot(sub, QPoint(u.x(x), u.y(y)));
+  if (!room.isEmpty()) {
+    at.setX(std::max(0, std::min(at.x(), room.width() - sub->width())));
+    at.setY(std::max(0, std::min(at.y(), room.height() - sub->height())));
+  }
+  sub->move(at);
 }
 
 void WindowProcedure::savePlacement() {
@@ -525,8 +547,10 @@ void WindowProcedure::savePlacement() {
     ok = ini.write(name_, "XPos", std::to_string(u.toDuX(outer_->x()))) && ok;
     ok = ini.write(name_, "YPos", std::to_string(u.toDuY(outer_->y()))) && ok;
     if (def_->resizable) {
-      ok = ini.write(name_, "Width", std::to_string(win_->duWidth())) && ok;
-      ok = ini.write(name_, "Height", std::to_string(win_->duHeight())) && ok;
+      auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
+      const QSize size = sub ? clientSize(sub) : win_->content()->size();
+      ok = ini.write(name_, "Width", std::to_string(u.toDuX(size.width()))) && ok;
+      ok = ini.write(name_, "Height", std::to_string(u.toDuY(size.height()))) && ok;
     }
   }
   if (!ok)
