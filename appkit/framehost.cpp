@@ -121,6 +121,9 @@ void FrameHost::setup() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(main_);
   area_ = makeArea(main_);
+  // Each child window opens in its own placement: one maximised does not
+  // maximise every window activated after it.
+  area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
   main_->setCentralWidget(area_);
   main_->statusBar();  // the menu's tips show here
 

@@ -294,6 +294,7 @@ bool WindowProcedure::hasWindow() const { return win_ != nullptr; }
 void WindowProcedure::begin(int thread, WindowProcedure* caller, ResponseHandler done) {
   thread_ = thread;
   caller_ = caller;
+  callerAlive_ = caller;
   done_ = std::move(done);
   running_ = true;
   threads()[thread].procs.push_back(this);
@@ -388,6 +389,7 @@ void WindowProcedure::buildWindow() {
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    scroll->resize(inner);  // else it gives the content its default size
     scroll->setWidget(content);
     QMdiSubWindow* sub = area()->addSubWindow(scroll);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -477,11 +479,20 @@ void WindowProcedure::fillDrops() {
 
 void WindowProcedure::showWindow() {
   if (!outer_) return;
+  auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
+  // Closing goes back to the window that was in front when this one opened.
+  if (sub && area()) opener_ = area()->currentSubWindow();
+  // The frame first: a window opened after a preview or a message closed
+  // still comes to the front of the frame's windows.
+  if (sub) sub->window()->activateWindow();
   if (maximize_)
     outer_->showMaximized();
   else
     outer_->show();
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);
+  if (sub && area()) {
+    sub->raise();
+    area()->setActiveSubWindow(sub);
+  }
   outer_->activateWindow();
   showActiveStatus();
 }
@@ -665,6 +676,17 @@ void WindowProcedure::finish() {
   auto& procs = threads()[thread_].procs;
   procs.erase(std::remove(procs.begin(), procs.end(), QPointer<WindowProcedure>(this)), procs.end());
   if (outer_) outer_->hide();
+  // Its caller comes forward (it is enabled again when the call returns), or
+  // else the window that was in front when this one opened, not the area's pick.
+  if (area() && qobject_cast<QMdiSubWindow*>(outer_.data())) {
+    QMdiSubWindow* next = nullptr;
+    if (callerAlive_ && callerAlive_->isRunning()) next = qobject_cast<QMdiSubWindow*>(callerAlive_->outerWindow());
+    if (!next && opener_ && opener_->isVisible()) next = opener_;
+    if (next) {
+      next->raise();
+      area()->setActiveSubWindow(next);
+    }
+  }
   showActiveStatus();
   ResponseHandler done = std::move(done_);
   int r = response_;
