@@ -229,14 +229,23 @@ TEST(Layout, EveryReport) {
   StopDictionary();
 }
 
-TEST(Layout, EveryWindowOfTheMainProgram) {
-  ScriptedAnswerer boxes;
-  boxes.install();
+namespace {
+
+// The main program's dictionary and its frame and record windows registered.
+void startMainProgram() {
   setSettingsFileName("quillmark.INI");
   initGlobals();
   StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   registerFrameProcedures();
   registerRecordProcedures();
+}
+
+}  // namespace
+
+TEST(Layout, EveryWindowOfTheMainProgram) {
+  ScriptedAnswerer boxes;
+  boxes.install();
+  startMainProgram();
   const auto& reg = procedureRegistrar();
   reports::registerRecordReports(reg);
   registerWebPageProcedures(reg, mainWebContext());
@@ -298,11 +307,7 @@ QRect shownIn(QMdiSubWindow* sub, QWidget* w) {
 TEST(Layout, TiledWindowsKeepEveryControlWithinReach) {
   ScriptedAnswerer boxes;
   boxes.install();
-  setSettingsFileName("quillmark.INI");
-  initGlobals();
-  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
-  registerFrameProcedures();
-  registerRecordProcedures();
+  startMainProgram();
   const auto& reg = procedureRegistrar();
   registerWebPageProcedures(reg, mainWebContext());
   webviews::registerWebViewProcedures(reg, mainWebContext());
