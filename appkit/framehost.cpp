@@ -71,16 +71,24 @@ void arrangeIcons(QMdiArea* area) {
 void cascadeWindows(QMdiArea* area) {
   if (!area) return;
   const QSize room = area->viewport()->size();
-  QPoint at(0, 0);
+  int n = 0;
   // Bottom of the stack first: the window on top ends last, still on top.
   for (QMdiSubWindow* w : area->subWindowList(QMdiArea::StackingOrder)) {
     if (!w->isVisible() || w->isMinimized()) continue;
     if (w->isMaximized()) w->showNormal();
-    if (at != QPoint(0, 0) && (at.x() + w->width() > room.width() || at.y() + w->height() > room.height()))
-      at = QPoint(0, 0);  // back to the corner rather than out of sight
-    w->move(at);
     const int step = std::max(16, w->contentsMargins().top());  // a title bar
-    at += QPoint(step, step);
+    // Smallest a cascaded window gets: its title bar and a few lines.
+    const QSize least(std::min(room.width(), 12 * step), std::min(room.height(), 6 * step));
+    QPoint at(n * step, n * step);
+    if (at.x() + least.width() > room.width() || at.y() + least.height() > room.height()) {
+      n = 0;  // a stack longer than the area starts again at the corner
+      at = QPoint(0, 0);
+    }
+    ++n;
+    w->move(at);
+    // One that would reach past the area is shrunk to fit; its content scrolls.
+    w->resize(std::max(std::min(w->width(), least.width()), std::min(w->width(), room.width() - at.x())),
+              std::max(std::min(w->height(), least.height()), std::min(w->height(), room.height() - at.y())));
   }
 }
 
@@ -113,6 +121,9 @@ void FrameHost::setup() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(main_);
   area_ = makeArea(main_);
+  // Each child window opens in its own placement: one maximised does not
+  // maximise every window activated after it.
+  area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
   main_->setCentralWidget(area_);
   main_->statusBar();  // the menu's tips show here
 

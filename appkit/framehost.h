@@ -43,7 +43,8 @@ void editFocused(const char* operation);
 // Lines up the minimised child windows along the bottom of the area.
 void arrangeIcons(QMdiArea* area);
 // Stacks the open child windows from the area's corner, each a title bar
-// lower and further right, every one at its own size.
+// lower and further right, at its own size where that fits the area and
+// shrunk to fit where it does not.
 void cascadeWindows(QMdiArea* area);
 
 class FrameHost : public WindowProcedure {

@@ -23,6 +23,7 @@ BatchProcedure::BatchProcedure(std::string name, RecordSource& source)
     : name_(std::move(name)), source_(source) {}
 
 BatchProcedure::~BatchProcedure() {
+  if (threadEnd_ >= 0) removeThreadEndListener(threadEnd_);
   // A run still going when its owner goes away ends as cancelled; the
   // procedure's own cleanup can no longer run here.
   stopRun(false);
@@ -40,7 +41,8 @@ void BatchProcedure::stopRun(bool withCleanup) {
     progress_->close();
     progress_->onCancel({});
   }
-  if (sourceOpen_) {
+  // A thread that ended first took the source's files with it.
+  if (sourceOpen_ && !threadGone_) {
     ThreadScope scope(thread_);
     if (quickScan) source_.setQuickScan(false);
     if (withCleanup) cleanup();
@@ -69,6 +71,7 @@ void BatchProcedure::start(std::function<void(int)> done) {
   done_ = std::move(done);
   running_ = true;
   cancelled_ = false;
+  threadGone_ = false;
   recordsRead_ = 0;
   errors().pushProcedure(name_);
   thread_ = currentThread();
@@ -97,6 +100,15 @@ void BatchProcedure::start(std::function<void(int)> done) {
   timer_->setInterval(0);
   QObject::connect(timer_.get(), &QTimer::timeout, [this] { onTimer(); });
   timer_->start();
+  // The thread's record buffers go when it ends; a run its owner left
+  // behind must not read them after that.
+  if (threadEnd_ < 0)
+    threadEnd_ = addThreadEndListener([this](int ended) {
+      if (ended != thread_ || !running_) return;
+      threadGone_ = true;
+      cancelled_ = true;
+      if (timer_) timer_->stop();
+    });
 }
 
 void BatchProcedure::cancel() { cancelled_ = true; }

@@ -88,6 +88,8 @@ class BatchProcedure {
   std::unique_ptr<BatchReader> reader_;
   std::function<void(int)> done_;
   int thread_ = 0;  // the logical thread the run belongs to: timer events read its buffers
+  int threadEnd_ = -1;  // listener that stops the reading when that thread ends first
+  bool threadGone_ = false;
 
  protected:
   // Lets callbacks that may outlive the procedure (the preview's) see that it is gone.

@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 
 #include <algorithm>
@@ -293,6 +294,7 @@ bool WindowProcedure::hasWindow() const { return win_ != nullptr; }
 void WindowProcedure::begin(int thread, WindowProcedure* caller, ResponseHandler done) {
   thread_ = thread;
   caller_ = caller;
+  callerAlive_ = caller;
   done_ = std::move(done);
   running_ = true;
   threads()[thread].procs.push_back(this);
@@ -359,12 +361,15 @@ QPoint freeSpot(QMdiSubWindow* sub, QPoint at) {
   return at;
 }
 
-// Sizes a child window so that its client area is exactly the content's size.
+// Sizes a child window so that its client area is exactly inner.
 void fitFrame(QMdiSubWindow* sub, QSize inner) {
   sub->ensurePolished();
   const QMargins m = sub->contentsMargins();
   sub->resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
 }
+
+// The client area of a child window: the viewport its content scrolls in.
+QSize clientSize(QMdiSubWindow* sub) { return sub->widget() ? sub->widget()->size() : sub->contentsRect().size(); }
 }  // namespace
 
 void WindowProcedure::buildWindow() {
@@ -378,7 +383,15 @@ void WindowProcedure::buildWindow() {
   if (!def_->status.empty() && !(def_->mdi && frameStatus(true))) win_->addStatusLine(def_->status);
   if (def_->mdi && area()) {
     const QSize inner = content->size();
-    QMdiSubWindow* sub = area()->addSubWindow(content);
+    // Never laid out smaller than built: a child window made smaller (by
+    // Tile, by the user) scrolls its content instead of losing controls.
+    content->setMinimumSize(inner);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->resize(inner);  // else it gives the content its default size
+    scroll->setWidget(content);
+    QMdiSubWindow* sub = area()->addSubWindow(scroll);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     // The content has no layout to give a size hint: frame it at its own size.
     fitFrame(sub, inner);
@@ -466,11 +479,20 @@ void WindowProcedure::fillDrops() {
 
 void WindowProcedure::showWindow() {
   if (!outer_) return;
+  auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
+  // Closing goes back to the window that was in front when this one opened.
+  if (sub && area()) opener_ = area()->currentSubWindow();
+  // The frame first: a window opened after a preview or a message closed
+  // still comes to the front of the frame's windows.
+  if (sub) sub->window()->activateWindow();
   if (maximize_)
     outer_->showMaximized();
   else
     outer_->show();
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);
+  if (sub && area()) {
+    sub->raise();
+    area()->setActiveSubWindow(sub);
+  }
   outer_->activateWindow();
   showActiveStatus();
 }
@@ -507,11 +529,22 @@ void WindowProcedure::restorePlacement() {
   int y = readInt(ini.read(name_, "YPos", ""), u.toDuY(start.y()));
   int w = readInt(ini.read(name_, "Width", ""), win_->duWidth());
   int h = readInt(ini.read(name_, "Height", ""), win_->duHeight());
-  outer_->move(sub && area() ? freeSpot(sub, QPoint(u.x(x), u.y(y))) : QPoint(u.x(x), u.y(y)));
-  if (def_->resizable && w > 0 && h > 0) {
-    win_->content()->resize(u.x(w), u.y(h));
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data())) fitFrame(sub, win_->content()->size());
+  if (!sub || !area()) {
+    outer_->move(u.x(x), u.y(y));
+    if (def_->resizable && w > 0 && h > 0) win_->content()->resize(u.x(w), u.y(h));
+    return;
   }
+  if (def_->resizable && w > 0 && h > 0) fitFrame(sub, QSize(u.x(w), u.y(h)));
+  // Whatever the frame's size was when it was kept, the window opens inside
+  // the area: shrunk to it where it is larger (its content scrolls).
+  const QSize room = area()->viewport()->size();
+  if (!room.isEmpty()) sub->resize(std::min(sub->width(), room.width()), std::min(sub->height(), room.height()));
+  QPoint at = freeSpot(sub, QPoint(u.x(x), u.y(y)));
+  if (!room.isEmpty()) {
+    at.setX(std::max(0, std::min(at.x(), room.width() - sub->width())));
+    at.setY(std::max(0, std::min(at.y(), room.height() - sub->height())));
+  }
+  sub->move(at);
 }
 
 void WindowProcedure::savePlacement() {
@@ -525,8 +558,10 @@ void WindowProcedure::savePlacement() {
     ok = ini.write(name_, "XPos", std::to_string(u.toDuX(outer_->x()))) && ok;
     ok = ini.write(name_, "YPos", std::to_string(u.toDuY(outer_->y()))) && ok;
     if (def_->resizable) {
-      ok = ini.write(name_, "Width", std::to_string(win_->duWidth())) && ok;
-      ok = ini.write(name_, "Height", std::to_string(win_->duHeight())) && ok;
+      auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
+      const QSize size = sub ? clientSize(sub) : win_->content()->size();
+      ok = ini.write(name_, "Width", std::to_string(u.toDuX(size.width()))) && ok;
+      ok = ini.write(name_, "Height", std::to_string(u.toDuY(size.height()))) && ok;
     }
   }
   if (!ok)
@@ -641,6 +676,17 @@ void WindowProcedure::finish() {
   auto& procs = threads()[thread_].procs;
   procs.erase(std::remove(procs.begin(), procs.end(), QPointer<WindowProcedure>(this)), procs.end());
   if (outer_) outer_->hide();
+  // Its caller comes forward (it is enabled again when the call returns), or
+  // else the window that was in front when this one opened, not the area's pick.
+  if (area() && qobject_cast<QMdiSubWindow*>(outer_.data())) {
+    QMdiSubWindow* next = nullptr;
+    if (callerAlive_ && callerAlive_->isRunning()) next = qobject_cast<QMdiSubWindow*>(callerAlive_->outerWindow());
+    if (!next && opener_ && opener_->isVisible()) next = opener_;
+    if (next) {
+      next->raise();
+      area()->setActiveSubWindow(next);
+    }
+  }
   showActiveStatus();
   ResponseHandler done = std::move(done_);
   int r = response_;

@@ -21,6 +21,7 @@
 
 class QIcon;
 class QMdiArea;
+class QMdiSubWindow;
 
 namespace qm {
 
@@ -286,6 +287,8 @@ class WindowProcedure : public QObject {
   std::unique_ptr<WindowDef> def_;
   std::unique_ptr<Window> win_;
   QPointer<QWidget> outer_;
+  QPointer<QMdiSubWindow> opener_;
+  QPointer<WindowProcedure> callerAlive_;  // caller_ while it lives  // the child window in front when this one opened
   std::vector<DataFile*> files_;
   std::vector<DataFile*> opened_;
   DataFile* primary_ = nullptr;

@@ -61,11 +61,12 @@ ProbeLog g_probe;
 
 class Probe : public WindowProcedure {
  public:
-  explicit Probe(std::string name) : WindowProcedure(std::move(name)) {
+  explicit Probe(std::string name, int w = 120, int h = 60) : WindowProcedure(std::move(name)) {
     WindowDef def;
     def.title = "Probe";
-    def.w = 120;
-    def.h = 60;
+    def.w = w;
+    def.h = h;
+    def.resizable = true;
     setDefinition(def);
   }
   QLineEdit* edit = nullptr;
@@ -79,8 +80,8 @@ class Probe : public WindowProcedure {
   }
 };
 
-ProcedureFactory probe(std::string name) {
-  return [name] { return std::make_unique<Probe>(name); };
+ProcedureFactory probe(std::string name, int w = 120, int h = 60) {
+  return [name, w, h] { return std::make_unique<Probe>(name, w, h); };
 }
 
 void closeEverything() {
@@ -580,4 +581,143 @@ TEST(Splash, AboutStartsItOnItsOwnThread) {
       EXPECT_EQ(threadStackSize(t), 25000);
     }
   EXPECT_EQ(found, 1);
+}
+
+
+namespace {
+
+// The child windows showing, in creation order.
+std::vector<QMdiSubWindow*> shown(QMdiArea* area) {
+  std::vector<QMdiSubWindow*> out;
+  for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder))
+    if (w->isVisible()) out.push_back(w);
+  return out;
+}
+
+// A browse stand-in whose Change opens a form on its own thread.
+class Caller : public Probe {
+ public:
+  using Probe::Probe;
+  void navigate(Nav nav) override {
+    if (nav == Nav::Change) callProcedure(probe("UpdateHosts"), 2, [](int) {});
+  }
+};
+
+}  // namespace
+
+TEST(Frame, CascadeStepsWindowsLargerThanTheAreaAndShrinksThem) {
+  FrameRun run([] { registerProcedure("BrowseHosts", probe("BrowseHosts", 400, 300)); });
+  run.top()->resize(700, 500);
+  processFor(20);
+  for (int i = 0; i < 3; ++i) run.frame->menuAction("&Hosts File")->trigger();
+  QMdiArea* area = run.frame->area();
+  run.frame->menuAction("T&ile")->trigger();
+  run.frame->menuAction("&Cascade")->trigger();
+  processFor(20);
+  const QRect room = area->viewport()->rect();
+  const auto stack = area->subWindowList(QMdiArea::StackingOrder);
+  ASSERT_EQ(stack.size(), 3);
+  const int step = stack[0]->contentsMargins().top();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(stack[i]->pos(), QPoint(i * step, i * step)) << i;
+    EXPECT_TRUE(room.contains(stack[i]->geometry())) << i;
+  }
+}
+
+TEST(Frame, AMaximisedWindowLeavesOthersInTheirOwnPlacement) {
+  FrameRun run([] {
+    registerProcedure("BrowseHosts", probe("BrowseHosts"));
+    registerProcedure("BrowseDomains", probe("BrowseDomains"));
+    ASSERT_TRUE(settings().write("BrowseDomains", "XPos", "300"));
+    ASSERT_TRUE(settings().write("BrowseDomains", "YPos", "200"));
+  });
+  run.top()->resize(700, 500);
+  processFor(20);
+  QMdiArea* area = run.frame->area();
+  run.frame->menuAction("&Hosts File")->trigger();
+  run.frame->menuAction("&Hosts File")->trigger();
+  auto subs = shown(area);
+  ASSERT_EQ(subs.size(), 2u);
+  const QSize normal = subs[0]->size();
+  subs[1]->showMaximized();
+  processFor(20);
+  // Opened later, the domains window keeps its own placement, kept inside the area.
+  run.frame->menuAction("&Main Work Area: By Domain")->trigger();
+  processFor(20);
+  subs = shown(area);
+  ASSERT_EQ(subs.size(), 3u);
+  EXPECT_FALSE(subs[2]->isMaximized());
+  EXPECT_EQ(subs[2]->size(), normal);
+  EXPECT_TRUE(area->viewport()->rect().contains(subs[2]->geometry()));
+  EXPECT_EQ(area->currentSubWindow(), subs[2]);
+  EXPECT_FALSE(subs[0]->isMaximized());
+  // Closing the maximised one leaves the others where they were, inside.
+  topProcedure(threadOf(subs[1]))->close(2);
+  processFor(20);
+  for (QMdiSubWindow* w : shown(area)) {
+    EXPECT_FALSE(w->isMaximized());
+    EXPECT_TRUE(area->viewport()->rect().contains(w->geometry()));
+  }
+}
+
+TEST(Frame, ClosingAWindowBringsForwardTheOneThatOpenedIt) {
+  FrameRun run([] {
+    registerProcedure("BrowseHosts", [] { return std::make_unique<Caller>("BrowseHosts"); });
+    registerProcedure("BrowseDomains", probe("BrowseDomains"));
+  });
+  run.top()->resize(1000, 800);
+  processFor(20);
+  QMdiArea* area = run.frame->area();
+  run.frame->menuAction("&Main Work Area: By Domain")->trigger();
+  run.frame->menuAction("&Hosts File")->trigger();
+  run.frame->menuAction("&Main Work Area: By Domain")->trigger();
+  auto subs = shown(area);
+  ASSERT_EQ(subs.size(), 3u);
+  // A form called from the hosts window, with a newer window between.
+  area->setActiveSubWindow(subs[1]);
+  const int hosts = threadOf(subs[1]);
+  topProcedure(hosts)->navigate(Nav::Change);
+  processFor(20);
+  ASSERT_EQ(shown(area).size(), 4u);
+  QMdiSubWindow* form = shown(area)[3];
+  area->setActiveSubWindow(subs[2]);
+  area->setActiveSubWindow(form);
+  ASSERT_NE(topProcedure(hosts)->outerWindow(), subs[1]);
+  topProcedure(hosts)->close(2);  // the form, on top of the hosts thread
+  processFor(20);
+  EXPECT_EQ(area->currentSubWindow(), subs[1]);
+  EXPECT_EQ(area->subWindowList(QMdiArea::StackingOrder).back(), subs[1]);
+  // A window opened from the menu: closing it goes back to the one in front before.
+  area->setActiveSubWindow(subs[0]);
+  run.frame->menuAction("&Main Work Area: By Domain")->trigger();
+  processFor(20);
+  QMdiSubWindow* last = shown(area).back();
+  ASSERT_EQ(area->currentSubWindow(), last);
+  topProcedure(threadOf(last))->close(2);
+  processFor(20);
+  EXPECT_EQ(area->currentSubWindow(), subs[0]);
+}
+
+TEST(Frame, AWindowOpenedAfterAPreviewClosedComesToTheFront) {
+  FrameRun run([] { registerProcedure("BrowseHosts", probe("BrowseHosts")); });
+  run.top()->resize(1000, 800);
+  processFor(20);
+  run.frame->menuAction("&Hosts File")->trigger();
+  run.frame->menuAction("&Hosts File")->trigger();
+  QMdiArea* area = run.frame->area();
+  {
+    QWidget preview;  // a top-level window over the frame, then closed
+    preview.show();
+    preview.activateWindow();
+    QApplication::setActiveWindow(&preview);
+    processFor(20);
+    area->subWindowList(QMdiArea::CreationOrder)[0]->raise();
+  }
+  processFor(20);
+  run.frame->menuAction("&Hosts File")->trigger();
+  processFor(20);
+  QMdiSubWindow* opened = shown(area).back();
+  EXPECT_EQ(area->subWindowList(QMdiArea::StackingOrder).back(), opened);
+  EXPECT_EQ(area->currentSubWindow(), opened);
+  EXPECT_TRUE(opened->isActiveWindow());
 }

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollArea>
 
 #include <fstream>
 #include <map>
@@ -227,14 +229,23 @@ TEST(Layout, EveryReport) {
   StopDictionary();
 }
 
-TEST(Layout, EveryWindowOfTheMainProgram) {
-  ScriptedAnswerer boxes;
-  boxes.install();
+namespace {
+
+// The main program's dictionary and its frame and record windows registered.
+void startMainProgram() {
   setSettingsFileName("quillmark.INI");
   initGlobals();
   StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   registerFrameProcedures();
   registerRecordProcedures();
+}
+
+}  // namespace
+
+TEST(Layout, EveryWindowOfTheMainProgram) {
+  ScriptedAnswerer boxes;
+  boxes.install();
+  startMainProgram();
   const auto& reg = procedureRegistrar();
   reports::registerRecordReports(reg);
   registerWebPageProcedures(reg, mainWebContext());
@@ -274,6 +285,73 @@ TEST(Layout, EveryWindowOfTheReader) {
   const Faults faults = tourAll(frame);
   EXPECT_GE(faults.size(), 8u) << "every window was opened";
   report(faults);
+  closeAll();
+  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+  StopDictionary();
+}
+
+namespace {
+
+// The widget scrolled into view where its window scrolls; then its place in
+// the child window's client area.
+QRect shownIn(QMdiSubWindow* sub, QWidget* w) {
+  for (QWidget* p = w->parentWidget(); p && p != sub; p = p->parentWidget())
+    if (auto* scroll = qobject_cast<QScrollArea*>(p)) scroll->ensureWidgetVisible(w, 0, 0);
+  return QRect(w->mapTo(sub, QPoint(0, 0)), w->size());
+}
+
+}  // namespace
+
+// Tiled into a small frame, the four main windows keep every button and
+// entry within reach: inside the child window, or scrolled into it.
+TEST(Layout, TiledWindowsKeepEveryControlWithinReach) {
+  ScriptedAnswerer boxes;
+  boxes.install();
+  startMainProgram();
+  const auto& reg = procedureRegistrar();
+  registerWebPageProcedures(reg, mainWebContext());
+  webviews::registerWebViewProcedures(reg, mainWebContext());
+  const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
+  settle(200);
+  closeAllBut(frame);
+  MainFrame* main = mainFrame();
+  ASSERT_NE(main, nullptr);
+  main->outerWindow()->resize(1024, 700);
+  settle(20);
+  for (const char* name : {"BrowseDomains", "BrowseHosts", "BrowseRegistrars", "BrowseWebPages2"})
+    startNamedProcedure(name, 0);
+  settle(200);
+  QMdiArea* area = main->area();
+  ASSERT_EQ(area->subWindowList().size(), 4);
+  main->menuAction("T&ile")->trigger();
+  settle(50);
+  const QRect room = area->viewport()->rect();
+  int checked = 0;
+  for (QMdiSubWindow* sub : area->subWindowList()) {
+    EXPECT_TRUE(room.contains(sub->geometry())) << sub->windowTitle().toStdString();
+    WindowProcedure* p = nullptr;
+    for (int t : runningThreads())
+      if (topProcedure(t) && topProcedure(t)->outerWindow() == sub) p = topProcedure(t);
+    ASSERT_TRUE(p && p->built());
+    for (auto& c : p->built()->controls()) {
+      QWidget* w = c->widget();
+      if (!w || !w->isVisibleTo(sub) || (c->kind() != Kind::Button && c->kind() != Kind::Entry)) continue;
+      ++checked;
+      EXPECT_TRUE(sub->contentsRect().contains(shownIn(sub, w)))
+          << p->name() << ": " << c->screenText() << " cannot be reached";
+    }
+  }
+  EXPECT_GE(checked, 20);
+
+  // Cascade then: a title bar apart, each inside the area, none hiding another.
+  main->menuAction("&Cascade")->trigger();
+  settle(50);
+  const auto stack = area->subWindowList(QMdiArea::StackingOrder);
+  const int step = stack.front()->contentsMargins().top();
+  for (int i = 0; i < stack.size(); ++i) {
+    EXPECT_EQ(stack[i]->pos(), QPoint(i * step, i * step)) << i;
+    EXPECT_TRUE(room.contains(stack[i]->geometry())) << i;
+  }
   closeAll();
   for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
   StopDictionary();

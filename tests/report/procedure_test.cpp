@@ -16,6 +16,7 @@
 #include "runtime/report/preview.h"
 #include "runtime/report/procedure.h"
 #include "runtime/report/progress.h"
+#include "runtime/store/thread.h"
 #include "runtime/values/clock.h"
 
 namespace {
@@ -135,6 +136,30 @@ TEST_F(ProcedureTest, CancelStopsTheRunWithoutPreview) {
   EXPECT_FALSE(report.progressWindow()->isVisible());
   EXPECT_EQ(src.closes, 1);
   EXPECT_EQ(qm::errors().currentProcedure(), "");
+}
+
+// Its owner ended the thread (the frame closing its windows): the records of
+// that thread are gone, and the run must not read on into them.
+TEST_F(ProcedureTest, RunStopsReadingWhenItsThreadEnds) {
+  const int thread = qm::newThreadNumber();
+  qm::ThreadScope scope(thread);
+  qm::VectorSource<Row> src(rows(500), buf_);
+  int taken = 0;
+  bool ended = false, readAfterEnd = false;
+  qm::ReportProcedure report("PrintHosts", src, layoutOver(buf_), [&] {
+    readAfterEnd = readAfterEnd || ended;
+    if (++taken == 3) {
+      qm::endThread(thread);
+      ended = true;
+    }
+    return true;
+  });
+  report.start({});
+  for (int i = 0; i < 50 && !ended; ++i) QTest::qWait(10);
+  QTest::qWait(50);
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(readAfterEnd);
+  EXPECT_LT(taken, 500);
 }
 
 TEST_F(ProcedureTest, ProgressWindowPlacementIsKeptUnderTheProcedureName) {
