@@ -69,6 +69,7 @@ class ViewSource : public RecordSource {
   int percentDone() const override { return percent_; }
   void close() override;
   void setQuickScan(bool on) override;
+  bool isOpen() const { return open_; }
 
   // The buffer records are loaded into (null until the first open).
   const RecordBuffer* record() const { return buffer_; }
