@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 
 namespace qm::records {
 

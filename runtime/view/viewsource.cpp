@@ -59,6 +59,9 @@ bool ViewSource::open() {
     args.errorText = error;
     errors().raise(ViewOpenError, args);
   }
+  // Ordering the whole view needs all of it: read it now, on the opener's
+  // thread, so the run itself only hands out rows.
+  if (wholeView()) fill();
   return true;
 }
 
