@@ -10,7 +10,11 @@ constexpr int kButtonGap = 4;
 }  // namespace
 
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent) {
-  return control(Kind::Prompt, {}, std::move(text), x, y + 1, w, kEntryHeight, std::move(parent));
+  return promptAt(std::move(text), x, y + 1, w, std::move(parent), kEntryHeight);
+}
+
+ControlDef promptAt(std::string text, int x, int y, int w, std::string parent, int h) {
+  return control(Kind::Prompt, {}, std::move(text), x, y, w, h, std::move(parent));
 }
 
 ControlDef entry(std::string field, std::string picture, int x, int y, int w, std::string parent) {

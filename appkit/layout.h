@@ -27,7 +27,10 @@ struct ButtonSpec {
   int width = 50;
 };
 
+// A prompt a unit below the entry line at y, as rows set it.
 ControlDef prompt(std::string text, int x, int y, int w, std::string parent = {});
+// A prompt exactly at (x, y).
+ControlDef promptAt(std::string text, int x, int y, int w, std::string parent = {}, int h = 10);
 // An entry bound to field ("?" + field is its id).
 ControlDef entry(std::string field, std::string picture, int x, int y, int w,
                  std::string parent = {});

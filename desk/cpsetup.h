@@ -7,7 +7,7 @@
 #include <string>
 
 #include "appkit/tabcolor.h"
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 #include "runtime/ui/form.h"
 
 namespace qm::desk {
@@ -30,7 +30,7 @@ class ConfigureControlPanel : public WindowProcedure {
   void setup() override;
 };
 
-class Browsecpanel : public records::RecordBrowse {
+class Browsecpanel : public RecordBrowse {
   Q_OBJECT
  public:
   Browsecpanel();

@@ -5,13 +5,13 @@
 #include <memory>
 #include <vector>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 #include "runtime/ui/form.h"
 
 namespace qm::desk {
 
 // Lists the reminder notes only while NoteReminderDue is "Y", else all.
-class BrowseNotes : public records::RecordBrowse {
+class BrowseNotes : public RecordBrowse {
   Q_OBJECT
  public:
   BrowseNotes();

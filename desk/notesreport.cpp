@@ -1,72 +1,29 @@
 #include "desk/notesreport.h"
 
-#include <algorithm>
-
+#include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
 #include "runtime/values/text.h"
 
 namespace qm::desk {
 
 namespace {
-FileManager& notesFile() { return access(FileId::dnotes); }
-}  // namespace
 
-// ---- printnote ---------------------------------------------------------------------------
-
-bool NotesSource::open() {
-  if (relate(FileId::dnotes).open() != 0) return false;
-  open_ = true;
-  FileManager& m = notesFile();
-  buffer_ = &m.buffer();
-  RecordFile& f = m.file();
-  held_ = HeldRecord::of([p = &f]() -> RecordFile& { return *p; },
-                         [b = buffer_]() -> RecordBuffer& { return *b; });
-  rows_.clear();
-  pos_ = 0;
-  std::vector<std::pair<int64_t, RecordBuffer>> page;
-  constexpr int kPage = 500;
-  for (;;) {
-    page.clear();
-    const RecordBuffer* from = rows_.empty() ? nullptr : &rows_.back();
-    int rc = f.readPage(-1, from, lastPos_, true, kPage, page);
-    if (rc != 0) {
-      errors().raise(1, MessageArgs{m.name(), errorTextFor(rc), {}, {}});
-      break;
-    }
-    for (auto& [pos, rec] : page) {
-      lastPos_ = pos;
-      rows_.push_back(std::move(rec));
-    }
-    if (static_cast<int>(page.size()) < kPage) break;
-  }
-  // Date, then topic ("dno:date,dno:topic"); equal notes keep record order.
-  std::stable_sort(rows_.begin(), rows_.end(), [](const RecordBuffer& a, const RecordBuffer& b) {
+// Every note in no key, by date and then topic; equal notes keep record order.
+SourcePlan notesPlan() {
+  SourcePlan plan;
+  plan.within = [](const RecordBuffer& a, const RecordBuffer& b) {
     const int32_t da = a.date("DNO:DATE"), db = b.date("DNO:DATE");
     if (da != db) return da < db;
     return compareNoCase(a.text("DNO:TOPIC"), b.text("DNO:TOPIC")) < 0;
-  });
-  return true;
+  };
+  plan.batch = 500;
+  return plan;
 }
 
-bool NotesSource::next() {
-  if (!open_ || pos_ >= rows_.size()) return false;
-  *buffer_ = rows_[pos_++];
-  return true;
-}
+}  // namespace
 
-int NotesSource::percentDone() const {
-  return rows_.empty() ? 100 : static_cast<int>(pos_ * 100 / rows_.size());
-}
-
-void NotesSource::close() {
-  if (!open_) return;
-  open_ = false;
-  if (buffer_) held_.putBack();
-  rows_.clear();
-  relate(FileId::dnotes).close();
-}
+// ---- printnote ---------------------------------------------------------------------------
 
 ReportLayout printnoteLayout(std::function<const RecordBuffer&()> rec) {
   ReportLayout r;
@@ -99,7 +56,8 @@ ReportLayout printnoteLayout(std::function<const RecordBuffer&()> rec) {
   return r;
 }
 
-PrintNote::PrintNote() : WindowProcedure("printnote") {}
+PrintNote::PrintNote()
+    : WindowProcedure("printnote"), source_(SourceFile::of(managedFile(FileId::dnotes)), notesPlan()) {}
 
 PrintNote::~PrintNote() = default;
 

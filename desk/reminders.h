@@ -3,7 +3,7 @@
 // renewal.
 #include <memory>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 #include "runtime/ui/procedure.h"
 
 namespace qm::desk {
@@ -31,7 +31,7 @@ class StartupReminderCheck : public WindowProcedure {
 };
 
 // The domains due for renewal in the next 30 days.
-class Notice : public records::RecordBrowse {
+class Notice : public RecordBrowse {
   Q_OBJECT
  public:
   Notice();

@@ -9,7 +9,7 @@
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
 #include "appkit/layout.h"
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 
 class QComboBox;
 

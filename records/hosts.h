@@ -2,7 +2,7 @@
 // The hosting companies' browse, their update form and the link writer.
 #include <memory>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 
 namespace qm::records {
 

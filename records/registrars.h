@@ -2,7 +2,7 @@
 // The registrar companies' browse and update form.
 #include <memory>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 
 namespace qm::records {
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "records/reports/layouts.h"
 #include "runtime/report/printer.h"
@@ -23,10 +24,10 @@ class RecordReport::Procedure : public ReportProcedure {
   bool clearLine_;
 };
 
-RecordReport::RecordReport(std::string name, std::unique_ptr<ReportFileSource> source,
+RecordReport::RecordReport(std::string name, std::unique_ptr<ViewSource> source,
                            std::function<ReportLayout(RecordAccess)> layout, bool clearProgressLine)
     : source_(std::move(source)) {
-  ReportFileSource* src = source_.get();
+  ViewSource* src = source_.get();
   RecordAccess record = [src]() -> const RecordBuffer& { return *src->record(); };
   procedure_ = std::make_unique<Procedure>(std::move(name), *source_, layout(std::move(record)),
                                            clearProgressLine);
@@ -40,23 +41,13 @@ RecordReport::~RecordReport() {
 
 namespace {
 
-// The file through its relation manager, on the calling thread.
-FileAccess dictionaryFile(FileId id) {
-  FileAccess a;
-  a.name = access(id).name();
-  a.open = [id] { return relate(id).open(); };
-  a.close = [id] { relate(id).close(); };
-  a.file = [id]() -> RecordFile& { return access(id).file(); };
-  a.buffer = [id]() -> RecordBuffer& { return access(id).buffer(); };
-  return a;
-}
-
 std::unique_ptr<RecordReport> makeListing(const ListingDef& def) {
   const FileDef& file = fileDef(def.file);
   const int key = def.key.empty() ? -1 : file.keyIndex(def.key);
   const int progress = def.progressField.empty() ? -1 : file.fieldIndex(def.progressField);
-  auto source = std::make_unique<ReportFileSource>(dictionaryFile(def.file), key, std::string(def.filter),
-                                             progress);
+  auto source = std::make_unique<ViewSource>(
+      SourceFile::of(managedFile(def.file)),
+      SourcePlan{.key = key, .filter = std::string(def.filter), .progressField = progress});
   const PaperSize paper = reportPaper();
   return std::make_unique<RecordReport>(
       std::string(def.procedure), std::move(source),
@@ -75,8 +66,9 @@ std::unique_ptr<RecordReport> makePrintRegistrars() {
 
 std::unique_ptr<RecordReport> makeComparisons() {
   const FileDef& hosts = fileDef(FileId::Hosts);
-  auto source = std::make_unique<ReportFileSource>(dictionaryFile(FileId::Hosts), hosts.keyIndex("HOS:NAME"),
-                                             std::string(), hosts.fieldIndex("HOS:HOSTNAME"));
+  auto source = std::make_unique<ViewSource>(
+      SourceFile::of(managedFile(FileId::Hosts)),
+      SourcePlan{.key = hosts.keyIndex("HOS:NAME"), .progressField = hosts.fieldIndex("HOS:HOSTNAME")});
   const PaperSize paper = reportPaper();
   return std::make_unique<RecordReport>(
       std::string(ProfileProcedure), std::move(source),

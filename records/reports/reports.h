@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "records/reports/layouts.h"
-#include "records/reports/filesource.h"
 #include "runtime/report/procedure.h"
+#include "runtime/view/viewsource.h"
 
 namespace qm::reports {
 
 // One report: the source over its file and the procedure printing it.
 class RecordReport {
  public:
-  RecordReport(std::string name, std::unique_ptr<ReportFileSource> source,
+  RecordReport(std::string name, std::unique_ptr<ViewSource> source,
                std::function<ReportLayout(RecordAccess)> layout, bool clearProgressLine);
   ~RecordReport();
   RecordReport(const RecordReport&) = delete;
@@ -24,7 +24,7 @@ class RecordReport {
 
   const std::string& name() const { return procedure_->name(); }
   ReportProcedure& procedure() { return *procedure_; }
-  ReportFileSource& source() { return *source_; }
+  ViewSource& source() { return *source_; }
   // The pages of the last run.
   const PageModel& pages() const { return procedure_->pages(); }
 
@@ -34,7 +34,7 @@ class RecordReport {
 
  private:
   class Procedure;
-  std::unique_ptr<ReportFileSource> source_;
+  std::unique_ptr<ViewSource> source_;
   std::unique_ptr<ReportProcedure> procedure_;
 };
 

@@ -36,7 +36,7 @@ TEST(KeyProgress, FollowsTheKeyTextBetweenFirstAndLast) {
   const Case cases[] = {{"A", "Z", "A", 0},     {"A", "Z", "Z", 100},   {"a", "z", "M", 48},
                         {"0", "9", "5", 55},    {"Same", "same", "Same", 0}, {"B", "D", "zz", 100}};
   for (const Case& c : cases)
-    EXPECT_EQ(qm::reports::textKeyPercent(c.first, c.last, c.value), c.percent) << c.value;
+    EXPECT_EQ(qm::textKeyPercent(c.first, c.last, c.value), c.percent) << c.value;
 }
 
 class RecordReports : public ::testing::Test {

@@ -198,16 +198,92 @@ TEST(FieldValue, SetsEachTypeFromValueText) {
   }
 }
 
-TEST_F(ViewTest, ViewSourceReadsTheViewIntoTheFile) {
-  addNumbered(7);
-  view.setOrder(1);
-  view.setRange({[] { return std::string("Rome"); }});
-  ViewSource src(view, 2);
+// The file itself, always open, under the name "People".
+SourceFile bareFile(std::function<RecordFile&()> f, int* closes = nullptr) {
+  return SourceFile{"People", [] { return 0; }, [closes] { if (closes) ++*closes; }, f,
+                    [f]() -> RecordBuffer& { return f().buffer(); }};
+}
+
+// What each plan reads: key, range, both filters, the order within equal
+// keys (the whole view in record order) and how far the run says it is.
+TEST_F(ViewTest, ViewSourceReadsWhatItsPlanSays) {
+  addNumbered(7);  // n00..n06, Rome on even numbers
+  file.buffer().clear();
+  file.buffer().setText(1, "Rome");  // the caller's record gives the range
+  auto byNameDown = [](const RecordBuffer& a, const RecordBuffer& b) { return a.text(0) > b.text(0); };
+  auto notN04 = [](const RecordBuffer& r) { return r.text(0) != "n04"; };
+  auto city = [](const RecordBuffer& caller) { return std::vector<std::string>{caller.text(1)}; };
+  struct Case {
+    SourcePlan plan;
+    std::vector<std::string> names;
+    std::vector<int> percents;  // after each record, when checked
+  } cases[] = {
+      {{.key = 1, .range = city, .fetch = true, .batch = 2}, {"n00", "n02", "n04", "n06"}, {}},
+      {{.key = 1, .range = city, .accept = notN04, .batch = 3}, {"n00", "n02", "n06"}, {}},
+      {{.key = 0, .filter = "PEO:CITY = 'Oslo'"}, {"n01", "n03", "n05"}, {}},
+      {{.key = -1, .accept = notN04, .within = byNameDown, .batch = 2},
+       {"n06", "n05", "n03", "n02", "n01", "n00"},
+       {16, 33, 50, 66, 83, 100}},
+      // Only records of equal key change places; these keys are all unlike.
+      {{.key = 1, .filter = "PEO:NAME <> 'n05'", .within = byNameDown, .batch = 1},
+       {"n01", "n03", "n00", "n02", "n04", "n06"}, {}},
+  };
+  for (const Case& c : cases) {
+    ViewSource src(bareFile([this]() -> RecordFile& { return file; }), c.plan);
+    ASSERT_TRUE(src.open());
+    std::vector<std::string> seen;
+    std::vector<int> percents;
+    while (src.next()) {
+      seen.push_back(file.buffer().text(0));
+      EXPECT_EQ(src.current().record.text(0), seen.back());
+      percents.push_back(src.percentDone());
+    }
+    EXPECT_EQ(seen, c.names) << c.plan.key << " " << c.plan.filter;
+    if (!c.percents.empty()) {
+      EXPECT_EQ(percents, c.percents);
+    }
+    EXPECT_EQ(src.percentDone(), 100);
+    EXPECT_EQ(src.errorCode(), 0);
+    src.close();
+  }
+}
+
+// The caller's record, position and order come back after a run, even one
+// that made each record current and passed over a record deleted under it;
+// a plan that refuses to start leaves the file closed again.
+TEST_F(ViewTest, ViewSourcePutsTheCallersRecordBack) {
+  addNumbered(6);
+  file.setOrder(0);
+  ASSERT_EQ(file.next(), 0);
+  ASSERT_EQ(file.next(), 0);
+  const RecordBuffer caller = file.buffer();
+  const int64_t at = file.position();
+  int closes = 0;
+  ViewSource src(bareFile([this]() -> RecordFile& { return file; }, &closes), {.key = 1, .fetch = true, .batch = 2});
   ASSERT_TRUE(src.open());
   std::vector<std::string> seen;
-  while (src.next()) seen.push_back(file.buffer().text(0));
-  EXPECT_EQ(seen, (std::vector<std::string>{"n00", "n02", "n04", "n06"}));
-  EXPECT_EQ(src.percentDone(), 100);
+  while (src.next()) {
+    seen.push_back(file.buffer().text(0));
+    if (seen.size() == 1) {  // n03 is in the page already read
+      file.buffer().setText(0, "n03");
+      ASSERT_EQ(file.fetch(0), 0);
+      ASSERT_EQ(file.erase(), 0);
+    }
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"n01", "n05", "n00", "n02", "n04"}));
+  src.close();
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(file.buffer().text(0), caller.text(0));
+  EXPECT_EQ(file.position(), at);
+  EXPECT_EQ(file.order(), 0);
+  ASSERT_EQ(file.next(), 0);
+  EXPECT_EQ(file.buffer().text(0), "n02");
+
+  SourcePlan refused;
+  refused.prepare = [] { return false; };
+  src.setPlan(refused);
+  EXPECT_FALSE(src.open());
+  EXPECT_EQ(closes, 2);
 }
 
 // The scroll bar's place: locating on a fraction lands near that share of
@@ -265,15 +341,12 @@ TEST(ViewSourceThreads, ReadsOnTheThreadThatOwnsIt) {
     ASSERT_EQ(mine().add(), 0);
   }
   mine().buffer().setText(0, "mine");
-  RecordView view(mine);
-  view.setOrder(0);
-  std::unique_ptr<ViewSource> src;
+  auto src = std::make_unique<ViewSource>(bareFile(mine), SourcePlan{.key = 0, .fetch = true, .batch = 1});
   {
     ThreadScope t(2);
-    src = std::make_unique<ViewSource>(view, 1);
+    ASSERT_TRUE(src->open());
   }
   EXPECT_EQ(src->thread(), 2);
-  ASSERT_TRUE(src->open());
   std::vector<std::string> seen;
   while (src->next()) {
     ThreadScope t(2);

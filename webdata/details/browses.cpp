@@ -84,36 +84,36 @@ WindowDef browseWindow(const DetailBrowseSpec& s) {
     w.controls.push_back(control(Kind::Tab, "?Tab1", s.tab, 0, 0, 0, 0, "?Sheet"));
   };
   const int row = 140;
-  w.controls.push_back(button("?Select", "&Select", Role::Select, 4, row, 44));
-  if (forms) w.controls.push_back(prompt(kF9Text, 4, 158, 300));
-  w.controls.push_back(button("?Insert", "&Insert", Role::Insert, 52, row, 44, domain ? "insert3.ico" : ""));
-  w.controls.push_back(button("?Change", "&View Detail", Role::Change, 100, row, 54, forms ? "chg4.ico" : ""));
+  w.controls.push_back(button({"?Select", "&Select", Role::Select, "", 44}, 4, row, 14));
+  if (forms) w.controls.push_back(promptAt(kF9Text, 4, 158, 300));
+  w.controls.push_back(button({"?Insert", "&Insert", Role::Insert, domain ? "insert3.ico" : "", 44}, 52, row, 14));
+  w.controls.push_back(button({"?Change", "&View Detail", Role::Change, forms ? "chg4.ico" : "", 54}, 100, row, 14));
   if (forms) {
-    w.controls.push_back(button("?Delete", "&Delete", Role::Delete, 158, row, 44));
-    w.controls.push_back(button("?Print", s.printText, Role::Print, 206, row, 72));
+    w.controls.push_back(button({"?Delete", "&Delete", Role::Delete, "", 44}, 158, row, 14));
+    w.controls.push_back(button({"?Print", s.printText, Role::Print, "", 72}, 206, row, 14));
   } else {
-    w.controls.push_back(button("?Print", s.printText, Role::Print, 158, row, 72));
-    w.controls.push_back(button("?Delete", "&Delete", Role::Delete, 234, row, 44, domain ? "delete4.ico" : ""));
+    w.controls.push_back(button({"?Print", s.printText, Role::Print, "", 72}, 158, row, 14));
+    w.controls.push_back(button({"?Delete", "&Delete", Role::Delete, domain ? "delete4.ico" : "", 44}, 234, row, 14));
   }
   if (domain) {
     sheet(158);
-    w.controls.push_back(prompt("Domain Name:", 12, 180, 50, "?Tab1"));
+    w.controls.push_back(promptAt("Domain Name:", 12, 180, 50, "?Tab1"));
     ControlDef e = control(Kind::Entry, std::string("?") + s.domainField, {}, 64, 178, 200, 10, "?Tab1");
     e.field = s.domainField;
     e.picture = "@s50";
     e.tip = "This is the actual domain name that you have registered.";
     w.controls.push_back(e);
-    w.controls.push_back(button("?Close", "Close", Role::Close, 4, 202, 44, "Progm039.ico"));
-    w.controls.push_back(button("?Help", "Help", Role::Help, 52, 202, 44));
-    w.controls.push_back(prompt(kF9Text, 100, 204, 300));
+    w.controls.push_back(button({"?Close", "Close", Role::Close, "Progm039.ico", 44}, 4, 202, 14));
+    w.controls.push_back(button({"?Help", "Help", Role::Help, "", 44}, 52, 202, 14));
+    w.controls.push_back(promptAt(kF9Text, 100, 204, 300));
     w.h = 220;
     return w;
   }
-  if (!forms) w.controls.push_back(prompt(kF9Text, 4, 158, 300));
+  if (!forms) w.controls.push_back(promptAt(kF9Text, 4, 158, 300));
   sheet(170);
-  w.controls.push_back(button(kSelectPage, "Select WebPages", Role::None, 12, 188, 70, {}, "?Tab1"));
-  w.controls.push_back(button("?Close", "Close", Role::Close, 4, 214, 44));
-  w.controls.push_back(button("?Help", "Help", Role::Help, 52, 214, 44));
+  w.controls.push_back(button({kSelectPage, "Select WebPages", Role::None, "", 70}, 12, 188, 14, "?Tab1"));
+  w.controls.push_back(button({"?Close", "Close", Role::Close, "", 44}, 4, 214, 14));
+  w.controls.push_back(button({"?Help", "Help", Role::Help, "", 44}, 52, 214, 14));
   w.h = 232;
   return w;
 }

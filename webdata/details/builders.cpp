@@ -6,26 +6,12 @@
 
 namespace qm::details {
 
-ControlDef prompt(std::string text, int x, int y, int w, std::string parent, int h) {
-  return control(Kind::Prompt, {}, std::move(text), x, y, w, h, std::move(parent));
-}
-
-ControlDef button(std::string id, std::string text, Role role, int x, int y, int w, std::string icon,
-                  std::string parent) {
-  ControlDef b = control(Kind::Button, std::move(id), std::move(text), x, y, w, 14, std::move(parent));
-  b.role = role;
-  b.icon = std::move(icon);
-  return b;
-}
-
-void addRows(WindowDef& w, const std::vector<FieldRow>& rows, const std::string& parent, int x, int y,
+void addRows(WindowDef& w, const std::vector<DetailRow>& rows, const std::string& parent, int x, int y,
              int promptWidth, int step) {
-  for (const FieldRow& r : rows) {
-    w.controls.push_back(prompt(r.prompt, x, y + 2, promptWidth - 2, parent));
-    ControlDef e = control(Kind::Entry, r.id.empty() ? "?" + r.field : r.id, {}, x + promptWidth, y, r.width, 10,
-                           parent);
-    e.field = r.field;
-    e.picture = r.picture;
+  for (const DetailRow& r : rows) {
+    w.controls.push_back(promptAt(r.prompt, x, y + 2, promptWidth - 2, parent));
+    ControlDef e = entry(r.field, r.picture, x + promptWidth, y, r.width, parent);
+    if (!r.id.empty()) e.id = r.id;
     e.tip = r.tip;
     w.controls.push_back(e);
     y += step;

@@ -1,20 +1,17 @@
 #pragma once
-// Small builders that turn the tables of the detail windows into window
-// definitions.
+// What the detail windows lay out their own way, over the shared builders:
+// rows whose entries carry a tip and may take an id of their own, and the
+// page-link region.
 #include <string>
 #include <vector>
 
+#include "appkit/layout.h"
 #include "runtime/ui/windowdef.h"
 
 namespace qm::details {
 
-using qm::control;
-ControlDef prompt(std::string text, int x, int y, int w, std::string parent = {}, int h = 10);
-ControlDef button(std::string id, std::string text, Role role, int x, int y, int w, std::string icon = {},
-                  std::string parent = {});
-
 // One prompt-and-entry row of a form tab.
-struct FieldRow {
+struct DetailRow {
   std::string prompt;
   std::string field;
   std::string picture;
@@ -24,7 +21,7 @@ struct FieldRow {
 };
 // Rows one below the other from y, `step` apart: prompt at x, entry at
 // x + promptWidth.
-void addRows(WindowDef& w, const std::vector<FieldRow>& rows, const std::string& parent, int x, int y,
+void addRows(WindowDef& w, const std::vector<DetailRow>& rows, const std::string& parent, int x, int y,
              int promptWidth, int step);
 
 // The region the page-link routine lays exactly over an entry: it shows the

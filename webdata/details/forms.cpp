@@ -58,20 +58,20 @@ std::string tab(int n) { return "?Tab" + std::to_string(n); }
 
 // OK, Cancel and Help below the sheet, the warning beside them.
 void addButtonsAndWarning(WindowDef& w, int y) {
-  ControlDef ok = button("?OK", "OK", Role::Ok, 4, y, 40);
+  ControlDef ok = button({"?OK", "OK", Role::Ok, "", 40}, 4, y, 14);
   ok.defaultButton = true;
   w.controls.push_back(ok);
-  w.controls.push_back(button("?Cancel", "Cancel", Role::Cancel, 48, y, 40));
-  w.controls.push_back(button("?Help", "Help", Role::Help, 92, y, 40));
+  w.controls.push_back(button({"?Cancel", "Cancel", Role::Cancel, "", 40}, 48, y, 14));
+  w.controls.push_back(button({"?Help", "Help", Role::Help, "", 40}, 92, y, 14));
   w.controls.push_back(control(Kind::Prompt, kWarningId, kWarning, 140, y - 2, kWidth - 144, 20));
   w.h = y + 22;
 }
 
 // Lines first..last of a repeated field, labelled by `label` (the first one
 // by `firstLabel`).
-std::vector<FieldRow> lineRows(const std::string& field, int first, int last, const std::string& firstLabel,
+std::vector<DetailRow> lineRows(const std::string& field, int first, int last, const std::string& firstLabel,
                                const std::vector<std::string>& labels) {
-  std::vector<FieldRow> rows;
+  std::vector<DetailRow> rows;
   for (int n = first; n <= last; ++n) {
     std::string prompt = n == first && !firstLabel.empty() ? firstLabel : labels[static_cast<size_t>(n - first)];
     rows.push_back({prompt, field + std::to_string(n), "@s200", kEntry});
@@ -114,7 +114,7 @@ WindowDef metaWindow() {
 }
 
 // The page fields repeat on the scripts' tabs: each entry has an id of its own.
-FieldRow scriptPage(const char* which, int onTab) {
+DetailRow scriptPage(const char* which, int onTab) {
   std::string suffix = onTab > 1 ? ":" + std::to_string(onTab) : "";
   if (std::string(which) == "path")
     return {"Page Path:", "WPS:WEBPAGEPATHNAME", "@s80", 300, kPathTip, "?WPS:WEBPAGEPATHNAME" + suffix};
@@ -127,7 +127,7 @@ WindowDef scriptsWindow() {
   WindowDef w = formWindow(kScripts);
   addSheet(w, {"Lines 1-10", "Lines 11-20", "Lines 21-30", "Lines 31-40"}, 4, 214);
   const int x = 12, px = 64, step = 13;
-  auto rows = [](std::vector<FieldRow> head, const std::vector<FieldRow>& lines) {
+  auto rows = [](std::vector<DetailRow> head, const std::vector<DetailRow>& lines) {
     head.insert(head.end(), lines.begin(), lines.end());
     return head;
   };
@@ -135,7 +135,7 @@ WindowDef scriptsWindow() {
           rows({scriptPage("path", 1), scriptPage("domain", 1), scriptPage("page", 1)},
                lineRows("WPS:SCRIPTLINE", 1, 10, "Script Line 1:", plainLabels(1, 10))),
           tab(1), x, 24, px, step);
-  ControlDef note = prompt(
+  ControlDef note = promptAt(
       "Lines may extend beyond width of field on screen. Just use your right arrow (in field) to scroll, or \"end "
       "key\" to jump,  to end of line.",
       x, 24 + 13 * step, kWidth - 30, tab(1), 18);
@@ -161,12 +161,12 @@ WindowDef formsWindow() {
   WindowDef w = formWindow(kForms);
   addSheet(w, {"General", "Lines 6-15", "Lines 16-25", "Lines 26-35", "Lines 36-40"}, 4, 160);
   const int x = 12, px = 64, step = 14;
-  std::vector<FieldRow> general = {
+  std::vector<DetailRow> general = {
       {"Page Path:", "WPF:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
       {"Domain Name:", "WPF:DOMAINNAME", "@s50", 200, "The domain that house this page."},
       {"Page Name:", "WPF:PAGE", "@s20", 90},
   };
-  for (FieldRow& r : lineRows("WPF:FORMLINE", 1, 5, "Form Line 1:", {"", " 2:", "3:", " 4:", " 5:"}))
+  for (DetailRow& r : lineRows("WPF:FORMLINE", 1, 5, "Form Line 1:", {"", " 2:", "3:", " 4:", " 5:"}))
     general.push_back(r);
   details::addRows(w, general, tab(1), x, 24, px, step);
   details::addRows(w, lineRows("WPF:FORMLINE", 6, 15, {}, {" 6:", " 7:", " 8:", " 9:", "10:", " 11:", "12:", "13:", "14:", "15:"}),
@@ -195,14 +195,14 @@ WindowDef imageWindow() {
            {"Height:", "WPI:HEIGHT", "@s20", 80},
            {"Width:", "WPI:WIDTH", "@s20", 80}},
           t, x, 42, px, 14);
-  ControlDef show = button(kShowImage, "&Click to see Internet based image.", Role::None, 170, 56, 150, {}, t);
+  ControlDef show = button({kShowImage, "&Click to see Internet based image.", Role::None, "", 150}, 170, 56, 14, t);
   show.tip =
       "If image is not on local drive, and you have a connection to the internet,\nyou can click here to see the "
       "image.  Some images still may not show,\nif the image is part of a larger script display.";
   w.controls.push_back(show);
   details::addRows(w, {{"Web Page IMG:", "WPI:WEBPAGEIMG", "@s200", 300}, {"Line Number:", "WPI:LINENUMBER", "@n-7", 40}}, t,
           x, 84, px, 14);
-  ControlDef print = button(kPrint, "&Print", Role::None, 170, 96, 50, {}, t);
+  ControlDef print = button({kPrint, "&Print", Role::None, "", 50}, 170, 96, 14, t);
   print.tip = "Print information";
   w.controls.push_back(print);
   details::addRows(w, {{"Date Entered:", "WPI:DATEENTERED", "@d17", 60}}, t, x, 112, px, 14);
@@ -212,16 +212,16 @@ WindowDef imageWindow() {
   use.trueValue = "Y";
   use.falseValue = "N";
   w.controls.push_back(use);
-  ControlDef ok = button("?OK", "OK", Role::Ok, 80, 150, 40);
+  ControlDef ok = button({"?OK", "OK", Role::Ok, "", 40}, 80, 150, 14);
   ok.defaultButton = true;
   w.controls.push_back(ok);
-  w.controls.push_back(button("?Cancel", "Cancel", Role::Cancel, 124, 150, 40));
-  w.controls.push_back(prompt("X", 4, 168, 6));
+  w.controls.push_back(button({"?Cancel", "Cancel", Role::Cancel, "", 40}, 124, 150, 14));
+  w.controls.push_back(promptAt("X", 4, 168, 6));
   w.controls.push_back(control(Kind::Image, kImage, {}, 4, 178, kWidth - 8, 110));
-  w.controls.push_back(prompt(
+  w.controls.push_back(promptAt(
       "The graphic will begin near X, and extend towards right.  If graphic is too big for screen, click Print button.",
       14, 168, kWidth - 18));
-  w.controls.push_back(button("?Help", "Help", Role::Help, kWidth - 44, 150, 40));
+  w.controls.push_back(button({"?Help", "Help", Role::Help, "", 40}, kWidth - 44, 150, 14));
   w.h = 292;
   PageLinkHelper(w, kImageRef, kImageLink);
   return w;

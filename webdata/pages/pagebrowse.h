@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "appkit/layout.h"
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 
 namespace qm::webpages {
 
@@ -32,7 +32,7 @@ struct PageBrowseSpec {
 // (first tab), or of every domain (second tab).
 const PageBrowseSpec& domainPageBrowse();
 
-class BrowseWebPages : public records::RecordBrowse {
+class BrowseWebPages : public RecordBrowse {
   Q_OBJECT
  public:
   BrowseWebPages();
@@ -49,7 +49,7 @@ class BrowseWebPages : public records::RecordBrowse {
 
 // Every page of the file, for a caller to pick one: the chosen page is in
 // the thread's WebPages buffer when it returns completed.
-class SelectWebPages : public records::RecordBrowse {
+class SelectWebPages : public RecordBrowse {
   Q_OBJECT
  public:
   SelectWebPages();

@@ -7,17 +7,13 @@
 // them. Records are loaded into the file's buffer on the opening thread; the
 // caller's record is put back when the run ends.
 #include <cstdint>
-#include <deque>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "dictionary/dictionary.h"
 #include "runtime/config/filter.h"
-#include "runtime/report/source.h"
-#include "runtime/ui/datafile.h"
-#include "runtime/view/view.h"
+#include "runtime/view/viewsource.h"
 
 namespace qm::webreports {
 
@@ -30,10 +26,9 @@ struct SourceSpec {
   std::string progressField;  // text field of the order; "" : by record position
 };
 
-class PageDataSource : public RecordSource {
+class PageDataSource : public ViewSource {
  public:
   explicit PageDataSource(SourceSpec spec);
-  ~PageDataSource() override;
 
   // The filter text taken at the next open (overrides the definition's).
   void setFilter(std::string text) { spec_.filter = std::move(text); }
@@ -44,21 +39,15 @@ class PageDataSource : public RecordSource {
   void setRangeValues(std::vector<std::string> values) { givenRange_ = std::move(values); }
 
   bool open() override;
-  bool next() override;
-  int percentDone() const override { return percent_; }
-  void close() override;
-  void setQuickScan(bool on) override;
 
   // The record last loaded and its position in the file.
-  const RecordBuffer& record() const { return current_.record; }
-  int64_t position() const { return current_.position; }
+  const RecordBuffer& record() const { return current().record; }
+  int64_t position() const { return current().position; }
   const SourceSpec& spec() const { return spec_; }
 
  private:
-  bool fill();
-  bool readPage(std::vector<Row>& out);
-  bool sameKey(const RecordBuffer& a, const RecordBuffer& b) const;
-  bool passes(const RecordBuffer& r) const;
+  // The run's filter, or false (having said why) when it does not apply.
+  bool takeFilter();
 
   SourceSpec spec_;
   const FileDef& def_;
@@ -66,22 +55,8 @@ class PageDataSource : public RecordSource {
   int thenBy_ = -1;
   int progress_ = -1;
   std::map<std::string, std::string> runNames_;
-
-  bool open_ = false;
-  int thread_ = 0;
-  HeldRecord held_;  // the caller's record, put back when the run ends
-  std::unique_ptr<RecordView> view_;
-  std::vector<std::string> rangeValues_;
   std::vector<std::string> givenRange_;
   Filter filter_;
-  std::deque<Row> ready_, pending_;
-  Row anchor_;  // the last row read from the view
-  bool haveAnchor_ = false;
-  bool viewDone_ = false;
-  bool atEnd_ = false;
-  Row current_;
-  ReadProgress readProgress_;
-  int percent_ = 0;
 };
 
 }  // namespace qm::webreports

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 #include "webdata/context.h"
 #include "webdata/views/query.h"
 
@@ -14,7 +14,7 @@ namespace qm::webviews {
 
 struct CrossRefSpec;
 
-class CrossRefView : public records::RecordBrowse {
+class CrossRefView : public RecordBrowse {
   Q_OBJECT
  public:
   CrossRefView(const CrossRefSpec& spec, const WebContext& ctx);

@@ -10,14 +10,14 @@
 #include "dictionary/dictionary.h"
 #include "appkit/tabcolor.h"
 #include "appkit/layout.h"
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 #include "runtime/ui/form.h"
 #include "webdata/context.h"
 #include "webdata/views/detaillist.h"
 
 namespace qm::webviews {
 
-class BrowseWebPages2 : public records::RecordBrowse {
+class BrowseWebPages2 : public RecordBrowse {
   Q_OBJECT
  public:
   BrowseWebPages2();

@@ -1,7 +1,7 @@
 #pragma once
-// What the browses and forms over domains, hosts and registrars share: tab
-// colours, the handing over of the highlighted row, the shell-open buttons,
-// the blanked "1" of a new record and the refusal of a nameless one.
+// What the record browses and forms of both programs share: tab colours,
+// the handing over of the highlighted row, the shell-open buttons, the
+// blanked "1" of a new record and the refusal of a nameless one.
 #include <string>
 #include <vector>
 
@@ -9,7 +9,7 @@
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
 
-namespace qm::records {
+namespace qm {
 
 class RecordBrowse : public BrowseProcedure {
   Q_OBJECT
@@ -65,4 +65,4 @@ class RecordForm : public FormProcedure {
   TabColorClass tabs_;
 };
 
-}  // namespace qm::records
+}  // namespace qm

@@ -1,4 +1,4 @@
-#include "records/recordwindows.h"
+#include "appkit/recordwindows.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,7 +11,7 @@
 #include "runtime/ui/window.h"
 #include "runtime/values/text.h"
 
-namespace qm::records {
+namespace qm {
 
 // ---- browse -------------------------------------------------------------------
 
@@ -99,4 +99,4 @@ bool RecordForm::okPressed() {
   return formOk();
 }
 
-}  // namespace qm::records
+}  // namespace qm
