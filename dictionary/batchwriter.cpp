@@ -84,7 +84,8 @@ int BatchWriter::endPart(bool ok) {
   }
   ++parts_;
   if (parts_ < partsPerCommit_ &&
-      std::chrono::steady_clock::now() - started_ < std::chrono::milliseconds(millisPerCommit_))
+      std::chrono::steady_clock::now() - started_ < std::chrono::milliseconds(millisPerCommit_) &&
+      !tx_.othersWaiting())
     return 0;
   return commitNow(true);
 }

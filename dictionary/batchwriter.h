@@ -42,6 +42,8 @@ class BatchWriter {
   std::string errorDetail() const { return tx_.errorDetail(); }
   int errorCode() const { return tx_.errorCode(); }
   bool inTransaction() const { return tx_.active(); }
+  // Another writer waits for the files: the part that ends next commits.
+  bool othersWaiting() const { return tx_.othersWaiting(); }
   // Parts ended well since the last commit: what a failed commit loses.
   int uncommittedParts() const { return tx_.active() ? parts_ : 0; }
   // Parts committed, and parts taken back (failed, refused, or lost with a

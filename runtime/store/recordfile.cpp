@@ -69,6 +69,7 @@ struct RecordFile::Impl {
     std::string refusedWhy;
     store_detail::FileLock denyLock;   // held by a deny-write open
     store_detail::FileLock writeLock;  // held by a writer for a batch
+    store_detail::BusyWait busy;       // the own connection's busy wait
     // Cursor: next() reads strictly after the anchor, previous() strictly before.
     enum class Anchor { Start, End, Key } anchor = Anchor::Start;
     std::vector<SqlValue> anchorValues;
@@ -86,6 +87,7 @@ struct RecordFile::Impl {
     bool deniesWrite() const { return mode == OpenMode::ReadWriteDenyWrite || mode == OpenMode::ReadOnlyDenyWrite; }
 
     int fail(int code, std::string why = {}) {
+        busy.settle();
         err = code;
         detail = why.empty() ? errorTextFor(code) : std::move(why);
         return code;
@@ -95,6 +97,7 @@ struct RecordFile::Impl {
         return fail(code == ErrNone ? ErrFileSystem : code, store_detail::failureDetail(db, rc, path));
     }
     int ok() {
+        busy.settle();
         err = 0;
         detail.clear();
         return 0;
@@ -440,6 +443,7 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
     bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return fail(ErrIsDirectory, path + " is a directory");
     if (!exists && !create) return fail(ErrFileNotFound, "file not found: " + path);
+    store_detail::configureEngine();
     const bool forcedReadOnly = exists && store_detail::unwritableForTests(path);
     int flags = ((writable() || !exists) && !forcedReadOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
                 SQLITE_OPEN_NOMUTEX;
@@ -451,7 +455,7 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
         return failDb(rc);
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, lockRecovery * 1000);
+    busy.attach(db, lockRecovery, {path});
     if (const std::string cap = store_detail::limitPagesSql(""); !cap.empty() && exec(cap)) return err;
     // Reading the header tells a foreign or damaged file at once.
     if (int e = exec("PRAGMA schema_version")) return e == ErrBadFile ? fail(e, path + ": " + detail) : e;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "runtime/store/store_internal.h"
 #include "runtime/values/text.h"
@@ -91,6 +92,15 @@ void loadColumn(RecordBuffer& b, int field, sqlite3_stmt* st, int column) {
     case FieldType::Real: b.setReal(field, sqlite3_column_double(st, column)); break;
     default: b.setInteger(field, sqlite3_column_int64(st, column)); break;
     }
+}
+
+void configureEngine() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // What a batch part must be able to take back stays in memory, never
+        // in a file (refused once the engine runs: then it only costs time).
+        sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, -1);
+    });
 }
 
 int codeFor(int rc) {

@@ -27,6 +27,9 @@ void bindValue(sqlite3_stmt* st, int index, const SqlValue& v);
 SqlValue valueFromText(const FieldDef& f, std::string_view text);
 void loadColumn(RecordBuffer& buffer, int field, sqlite3_stmt* st, int column);
 
+// Engine settings that must come before its first use.
+void configureEngine();
+
 // The store's code for an engine result.
 int codeFor(int sqliteResult);
 // The same, with the system's own error (sqlite3_system_errno) telling a

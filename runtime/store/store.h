@@ -364,6 +364,10 @@ public:
     void rollback();
     bool active() const;
 
+    // Whether a writer of another thread or program waits for one of the
+    // files; commitAndContinue() then lets it in before beginning again.
+    bool othersWaiting() const;
+
     // A part of the work that can be taken back alone: markPart() opens it,
     // keepPart() makes it one with the rest, dropPart() undoes only it. One
     // part at a time; a commit ends it.

@@ -1,8 +1,12 @@
 #pragma once
 // Pieces shared by the store's own sources; not part of its interface.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+struct sqlite3;
 
 namespace qm::store_detail {
 
@@ -49,6 +53,35 @@ private:
 bool unwritableForTests(const std::string& path);
 std::string limitPagesSql(const std::string& schema);
 std::string readOnlyUri(const std::string& path);
+
+// Waiting writers (waiting.cpp). A file's slot in this process; null when
+// the file is not there.
+struct WaitSlot;
+WaitSlot* waitSlotFor(const std::string& path);
+// Whether a writer of another thread or program waits for the file.
+bool othersWait(WaitSlot* slot);
+
+// A connection's busy handler: waits for the files up to the lock recovery
+// time in small steps, saying that it waits until settle() (the operation
+// is over) or the time is up.
+class BusyWait {
+public:
+    BusyWait() = default;
+    ~BusyWait();
+    BusyWait(const BusyWait&) = delete;
+    BusyWait& operator=(const BusyWait&) = delete;
+
+    void attach(sqlite3* db, int seconds, std::vector<std::string> paths);
+    void settle();
+
+private:
+    static int onBusy(void* self, int count);
+    std::vector<std::string> paths_;
+    std::vector<WaitSlot*> announced_;
+    std::chrono::steady_clock::time_point since_;
+    int timeoutMs_ = 0;
+    bool waiting_ = false;
+};
 
 // Side lock file of an indexed file: where a deny-write open holds its lock.
 inline std::string lockPathFor(const std::string& dataPath) { return dataPath + "-lock"; }

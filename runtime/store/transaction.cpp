@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "runtime/store/sqlfile.h"
 #include "runtime/store/store.h"
@@ -40,8 +42,11 @@ struct Transaction::Impl {
     int err = 0;
     std::string detail;
     bool partOpen = false;
+    store_detail::BusyWait busy;
+    std::vector<store_detail::WaitSlot*> slots;  // of the files, for othersWaiting()
 
     int fail(int code, std::string why) {
+        busy.settle();
         err = code;
         detail = std::move(why);
         return code;
@@ -57,6 +62,7 @@ struct Transaction::Impl {
         return fail(code == ErrNone ? ErrFileSystem : code, store_detail::failureDetail(db, rc, paths()));
     }
     int ok() {
+        busy.settle();
         err = 0;
         detail.clear();
         return 0;
@@ -81,6 +87,8 @@ struct Transaction::Impl {
         labels.clear();
         if (db) sqlite3_close_v2(db);
         db = nullptr;
+        busy.settle();
+        slots.clear();
         active = false;
         partOpen = false;
         locks.clear();
@@ -136,6 +144,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     }
     m.active = true;
     if (present.empty()) return m.ok();
+    store_detail::configureEngine();
     const bool mainReadOnly = store_detail::unwritableForTests(present[0].first);
     int rc = sqlite3_open_v2(present[0].first.c_str(), &m.db,
                              (mainReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_URI |
@@ -150,14 +159,13 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     };
     if (rc != SQLITE_OK) return refuse(rc, present[0].first);
     sqlite3_extended_result_codes(m.db, 1);
-    // What a part must be able to take back is kept in memory, not in a file.
-    if (m.exec("PRAGMA temp_store=MEMORY")) {
-        const int code = m.err;
-        std::string why = m.detail;
-        m.finish();
-        return m.fail(code, std::move(why));
+
+    std::vector<std::string> paths;
+    for (const auto& [path, def] : present) {
+        paths.push_back(path);
+        m.slots.push_back(store_detail::waitSlotFor(path));
     }
-    sqlite3_busy_timeout(m.db, std::max(0, lockRecoverySeconds) * 1000);
+    m.busy.attach(m.db, lockRecoverySeconds, std::move(paths));
     for (std::size_t i = 0; i < present.size(); ++i) {
         const auto& [path, def] = present[i];
         std::string schema = i == 0 ? "main" : std::string("f").append(std::to_string(i));
@@ -310,9 +318,23 @@ int Transaction::commitAndContinue(bool* committed) {
     if (committed) *committed = false;
     if (!m.active) return m.fail(ErrNotOpen, "no transaction");
     if (!m.db) return m.ok();
+    const bool yield = othersWaiting();
     if (m.commitWork()) return m.err;
     if (committed) *committed = true;
+    if (yield) {
+        // Those waiting go first; a waiter that is slow to come does not
+        // stop the batch for long.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+        do std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (othersWaiting() && std::chrono::steady_clock::now() < until);
+    }
     return m.beginWork();
+}
+
+bool Transaction::othersWaiting() const {
+    for (store_detail::WaitSlot* s : impl_->slots)
+        if (store_detail::othersWait(s)) return true;
+    return false;
 }
 
 int Transaction::markPart() {

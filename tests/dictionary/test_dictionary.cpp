@@ -1,8 +1,12 @@
 // The data dictionary: layouts, set-up, file and relation managers.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
@@ -504,4 +508,59 @@ TEST_F(Managers, BatchThatCannotBeginWritesNothingOutsideIt) {
     EXPECT_EQ(count(FileId::WebPages), 1);
     EXPECT_EQ(w.storedParts(), 1);
     EXPECT_EQ(w.failedParts(), 1);
+}
+
+TEST_F(Managers, BatchLetsAWaitingWriterInAtThePartEnd) {
+    ASSERT_EQ(Access_WebPages->open(), 0);
+    ASSERT_EQ(Access_WPLinks->open(), 0);
+    BatchWriter::setCommitEvery(1000, 600000);
+    const auto otherSave = [] {
+        RecordFile other(fileDef(FileId::WPLinks));
+        if (other.open(OpenMode::ReadWriteDenyNone, false, 10)) return -1;
+        other.buffer().setText("WPL:WEBPAGEPATHNAME", "http://b.com/");
+        return other.add();
+    };
+    for (const bool inProcess : {true, false}) {
+        SCOPED_TRACE(inProcess ? "another thread" : "another program");
+        // The other program starts before the batch holds anything: a child
+        // must not inherit the engine's lock state.
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        pid_t child = inProcess ? -1 : fork();
+        if (child == 0) {
+            char c;
+            _exit(read(go[0], &c, 1) == 1 && otherSave() == 0 ? 0 : 1);
+        }
+        ASSERT_NE(child, 0);
+        BatchWriter w({FileId::WebPages, FileId::WPLinks});
+        ASSERT_EQ(w.beginPart(), 0);
+        ASSERT_EQ(writePage("http://a.com/" + std::to_string(inProcess)), 0);
+        std::future<int> thread;
+        if (inProcess) thread = std::async(std::launch::async, otherSave);
+        ASSERT_EQ(write(go[1], "g", 1), 1);
+        for (int i = 0; i < 500 && !w.othersWaiting(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(w.othersWaiting());
+        // The waiter is let in now, not when the batch is due (ten minutes).
+        EXPECT_EQ(w.endPart(true), 0);
+        EXPECT_EQ(w.uncommittedParts(), 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        int saved = -1;
+        if (inProcess) {
+            if (thread.wait_until(until) == std::future_status::ready) saved = thread.get();
+        } else {
+            int status = 0;
+            pid_t done = 0;
+            while ((done = waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (done == child && WIFEXITED(status)) saved = WEXITSTATUS(status);
+        }
+        EXPECT_EQ(saved, 0);
+        EXPECT_EQ(w.commit(), 0);
+        if (child > 0 && saved != 0) waitpid(child, nullptr, 0);
+        close(go[0]);
+        close(go[1]);
+    }
+    BatchWriter::setCommitEvery(1000, 1000);
+    EXPECT_EQ(count(FileId::WebPages), 2);
+    EXPECT_EQ(count(FileId::WPLinks), 4);
 }
