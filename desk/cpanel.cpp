@@ -141,7 +141,7 @@ void Cpanel2::runProgram(Control& c) {
   if (!cell || !cell->command) return;
   const bool button = cell->captionValue == nullptr;
   if (button && compareNoCase(c.id(), "?Browser") != 0) takeAll(built());
-  // A blank command or a program that will not start shows nothing.
+  // A blank command starts nothing; a program that will not start says why.
   startCommandLine(cell->command());
   if (button) display();
   restoreStartDirectory();

@@ -111,6 +111,10 @@ void PrintNote::setup() {
   report_->start([this](int response) { close(response); });
 }
 
+void PrintNote::cleanup() {
+  if (report_) report_->abandon();
+}
+
 std::unique_ptr<WindowProcedure> makePrintnote() { return std::make_unique<PrintNote>(); }
 
 }  // namespace qm::desk

@@ -43,6 +43,8 @@ class PrintNote : public WindowProcedure {
 
  protected:
   void setup() override;
+  // Closed from outside while it runs: the run ends before the thread's files go.
+  void cleanup() override;
 
  private:
   NotesSource source_;

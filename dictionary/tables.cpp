@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "dictionary/dictionary.h"
+#include "runtime/values/fsutil.h"
 
 namespace qm {
 
@@ -79,9 +80,11 @@ const FieldSpec kWebPages[] = {
     {"WEB:DOMAINNAME", FieldType::Text, 50},
     {"WEB:PAGENAME", FieldType::Text, 20},
     {"WEB:USENOW", FieldType::Text, 1},
-    {"WEB:PAGEPATH", FieldType::Text, 80},
-    {"WEB:LOCALPATH", FieldType::Text, 80},
-    {"WEB:LOCALDEFAULTDIRECTORY", FieldType::Text, 90},
+    // Paths are kept whole: cut short, two pages would share one record and
+    // the stored path would name no file.
+    {"WEB:PAGEPATH", FieldType::Text, kPathWidth},
+    {"WEB:LOCALPATH", FieldType::Text, kPathWidth},
+    {"WEB:LOCALDEFAULTDIRECTORY", FieldType::Text, kPathWidth},
     {"WEB:AUTHOR", FieldType::Text, 30},
     {"WEB:PURPOSE", FieldType::Text, 40},
     {"WEB:IMPLEMENTDATE", FieldType::Date, 4},
@@ -101,23 +104,23 @@ const FieldSpec kWebPages[] = {
     {"WEB:DATA5", FieldType::Text, 1},
 };
 const FieldSpec kWPMeta[] = {
-    {"WPM:WEBPAGEPATH", FieldType::Text, 80},
+    {"WPM:WEBPAGEPATH", FieldType::Text, kPathWidth},
     {"WPM:DOMAINNAME", FieldType::Text, 50},
     {"WPM:PAGENAME", FieldType::Text, 20},
-    {"WPM:LOCALPATH", FieldType::Text, 80},
+    {"WPM:LOCALPATH", FieldType::Text, kPathWidth},
     {"WPM:METACONTENTS", FieldType::Text, 200},
     {"WPM:METANAME", FieldType::Text, 20},
 };
 const FieldSpec kWPLinks[] = {
     {"WPL:DOMAINNAME", FieldType::Text, 50},
     {"WPL:PAGENAME", FieldType::Text, 20},
-    {"WPL:WEBPAGEPATHNAME", FieldType::Text, 80},
+    {"WPL:WEBPAGEPATHNAME", FieldType::Text, kPathWidth},
     {"WPL:WEBPAGELINK", FieldType::Text, 200},
     {"WPL:LINENUMBER", FieldType::Real, 8},
     {"WPL:RECORDDATE", FieldType::Date, 4},
 };
 const FieldSpec kWPIMG[] = {
-    {"WPI:WEBPAGEPATHNAME", FieldType::Text, 80},
+    {"WPI:WEBPAGEPATHNAME", FieldType::Text, kPathWidth},
     {"WPI:DOMAINNAME", FieldType::Text, 50},
     {"WPI:PAGE", FieldType::Text, 20},
     {"WPI:WEBPAGEIMG", FieldType::Text, 200},
@@ -125,11 +128,11 @@ const FieldSpec kWPIMG[] = {
     {"WPI:DATEENTERED", FieldType::Date, 4},
     {"WPI:HEIGHT", FieldType::Text, 20},
     {"WPI:WIDTH", FieldType::Text, 20},
-    {"WPI:IMAGEPATH", FieldType::Text, 80},
+    {"WPI:IMAGEPATH", FieldType::Text, kPathWidth},
     {"WPI:CURRENTLYUSE", FieldType::Text, 1},
 };
 const FieldSpec kWPForm[] = {
-    {"WPF:WEBPAGEPATHNAME", FieldType::Text, 80},
+    {"WPF:WEBPAGEPATHNAME", FieldType::Text, kPathWidth},
     {"WPF:DOMAINNAME", FieldType::Text, 50},
     {"WPF:PAGE", FieldType::Text, 20},
     {"WPF:RECORDDATE", FieldType::Date, 4},
@@ -137,7 +140,7 @@ const FieldSpec kWPForm[] = {
     {"WPF:FORMLINE#", FieldType::Text, 200, 40},
 };
 const FieldSpec kWPScripts[] = {
-    {"WPS:WEBPAGEPATHNAME", FieldType::Text, 80},
+    {"WPS:WEBPAGEPATHNAME", FieldType::Text, kPathWidth},
     {"WPS:DOMAINNAME", FieldType::Text, 50},
     {"WPS:PAGENAME", FieldType::Text, 20},
     {"WPS:RECORDDATE", FieldType::Date, 4},
@@ -329,18 +332,18 @@ const FileSpec kFiles[] = {
     {FileId::Domains, "Domains", "DOM:", "DOMAINS", FileKind::Indexed, 1672, QM_FIELDS(kDomains), "", true, false},
     {FileId::Con, "Con", "CON:", "Control.qdf", FileKind::Indexed, 148, QM_FIELDS(kCon), "QZVRKM", false, false},
     {FileId::dnotes, "dnotes", "DNO:", "DNOTES", FileKind::Indexed, 65, QM_FIELDS(kDnotes), "", true, false},
-    {FileId::WPMeta, "WPMeta", "WPM:", "WPMETA", FileKind::Indexed, 450, QM_FIELDS(kWPMeta), "", true, false},
+    {FileId::WPMeta, "WPMeta", "WPM:", "WPMETA", FileKind::Indexed, 1314, QM_FIELDS(kWPMeta), "", true, false},
     {FileId::DOS1, "DOS1", "DOS1:", "", FileKind::Line, 255, QM_FIELDS(kDos1), "", true, false},
     {FileId::DOS, "DOS", "DOS:", "", FileKind::Line, 255, QM_FIELDS(kDos), "", false, true},
     {FileId::Editor, "Editor", "EDI:", "EDITOR", FileKind::Indexed, 1041, QM_FIELDS(kEditor), "", true, false},
-    {FileId::WebPages, "WebPages", "WEB:", "WEBPAGES", FileKind::Indexed, 874, QM_FIELDS(kWebPages), "", true, false},
+    {FileId::WebPages, "WebPages", "WEB:", "WEBPAGES", FileKind::Indexed, 2160, QM_FIELDS(kWebPages), "", true, false},
     {FileId::Hosts, "Hosts", "HOS:", "HOSTS", FileKind::Indexed, 499, QM_FIELDS(kHosts), "", true, false},
     {FileId::Registrars, "Registrars", "REG:", "REGISTRA", FileKind::Indexed, 323, QM_FIELDS(kRegistrars), "", true, false},
     {FileId::Intlink, "Intlink", "INL:", "INTLINK", FileKind::Indexed, 316, QM_FIELDS(kIntlink), "", true, false},
-    {FileId::WPLinks, "WPLinks", "WPL:", "WPLINKS", FileKind::Indexed, 362, QM_FIELDS(kWPLinks), "", true, false},
-    {FileId::WPScripts, "WPScripts", "WPS:", "WPSCRIPT", FileKind::Indexed, 8154, QM_FIELDS(kWPScripts), "", true, false},
-    {FileId::WPForm, "WPForm", "WPF:", "WPFORM", FileKind::Indexed, 8156, QM_FIELDS(kWPForm), "", true, false},
-    {FileId::WPIMG, "WPIMG", "WPI:", "WPIMG", FileKind::Indexed, 477, QM_FIELDS(kWPIMG), "", true, false},
+    {FileId::WPLinks, "WPLinks", "WPL:", "WPLINKS", FileKind::Indexed, 794, QM_FIELDS(kWPLinks), "", true, false},
+    {FileId::WPScripts, "WPScripts", "WPS:", "WPSCRIPT", FileKind::Indexed, 8586, QM_FIELDS(kWPScripts), "", true, false},
+    {FileId::WPForm, "WPForm", "WPF:", "WPFORM", FileKind::Indexed, 8588, QM_FIELDS(kWPForm), "", true, false},
+    {FileId::WPIMG, "WPIMG", "WPI:", "WPIMG", FileKind::Indexed, 1341, QM_FIELDS(kWPIMG), "", true, false},
 };
 #undef QM_FIELDS
 
@@ -433,11 +436,11 @@ const std::vector<FileId>& readerFiles() {
 const std::vector<RelationDef>& relationDefs() {
     static const std::vector<RelationDef> rels = {
         {FileId::Domains, FileId::WebPages, "WEB:NAMES", "DOM:DOMAINNAME", "WEB:DOMAINNAME", 50},
-        {FileId::WebPages, FileId::WPMeta, "WPM:PAGEPATH", "WEB:PAGEPATH", "WPM:WEBPAGEPATH", 80},
-        {FileId::WebPages, FileId::WPLinks, "WPL:PATHNAME", "WEB:PAGEPATH", "WPL:WEBPAGEPATHNAME", 80},
-        {FileId::WebPages, FileId::WPForm, "WPF:PAGENAME", "WEB:PAGEPATH", "WPF:WEBPAGEPATHNAME", 80},
-        {FileId::WebPages, FileId::WPIMG, "WPI:PAGENAME", "WEB:PAGEPATH", "WPI:WEBPAGEPATHNAME", 80},
-        {FileId::WebPages, FileId::WPScripts, "WPS:PAGENAM", "WEB:PAGEPATH", "WPS:WEBPAGEPATHNAME", 80},
+        {FileId::WebPages, FileId::WPMeta, "WPM:PAGEPATH", "WEB:PAGEPATH", "WPM:WEBPAGEPATH", kPathWidth},
+        {FileId::WebPages, FileId::WPLinks, "WPL:PATHNAME", "WEB:PAGEPATH", "WPL:WEBPAGEPATHNAME", kPathWidth},
+        {FileId::WebPages, FileId::WPForm, "WPF:PAGENAME", "WEB:PAGEPATH", "WPF:WEBPAGEPATHNAME", kPathWidth},
+        {FileId::WebPages, FileId::WPIMG, "WPI:PAGENAME", "WEB:PAGEPATH", "WPI:WEBPAGEPATHNAME", kPathWidth},
+        {FileId::WebPages, FileId::WPScripts, "WPS:PAGENAM", "WEB:PAGEPATH", "WPS:WEBPAGEPATHNAME", kPathWidth},
     };
     return rels;
 }

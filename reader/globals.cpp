@@ -12,8 +12,8 @@ FixedText<20> WorkFileName;
 FixedText<50> domainname;
 FixedText<80> ReaderLocalDir;
 FixedText<30> ReaderSubDir;
-FixedText<80> SiteAddress;
-FixedText<80> ProbeDir;
+FixedText<128> SiteAddress;
+FixedText<kPathWidth> ProbeDir;
 FixedText<1> ReadConfirmed;
 FixedText<100> StatusText;
 FixedText<20> ProgressCount;
@@ -26,7 +26,10 @@ const WebContext& readerContext() {
 }
 
 void initReaderGlobals() {
-  for (auto* t : {&HtmlFileName, &ProbeDir, &ReaderLocalDir, &SiteAddress}) *t = "";
+  HtmlFileName = "";
+  ProbeDir = "";
+  ReaderLocalDir = "";
+  SiteAddress = "";
   WorkFileName = "";
   domainname = "";
   ReaderSubDir = "";

@@ -3,6 +3,7 @@
 // Its own namespace: the main program's globals of the same names are others.
 #include <cstdint>
 
+#include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
 #include "webdata/context.h"
 
@@ -13,8 +14,8 @@ extern FixedText<20> WorkFileName;    // name shown for its work copy
 extern FixedText<50> domainname;      // "domainname" in filters
 extern FixedText<80> ReaderLocalDir;
 extern FixedText<30> ReaderSubDir;
-extern FixedText<80> SiteAddress;
-extern FixedText<80> ProbeDir;
+extern FixedText<128> SiteAddress;  // "http://www." + domain + "/" + sub-directory
+extern FixedText<kPathWidth> ProbeDir;
 extern FixedText<1> ReadConfirmed;    // "Y" once a run was confirmed
 extern FixedText<100> StatusText;
 extern FixedText<20> ProgressCount;

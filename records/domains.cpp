@@ -12,6 +12,7 @@
 #include "appkit/layout.h"
 #include "records/registrars.h"
 #include "runtime/config/messages.h"
+#include "runtime/ui/datafile.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
@@ -320,12 +321,41 @@ bool UpdateDomains::takeWindowEvent(Event e) {
 }
 
 void UpdateDomains::showStoredChoices() {
-  // A stored name that no entry matches stays in the record and shows as
+  // A stored name that no entry begins with stays in the record and shows as
   // the list's empty text; only a pick changes it.
   for (const char* field : {"DOM:REGISTRAR", "DOM:HOST"})
     if (Control* c = control(std::string("?") + field))
-      if (auto* box = qobject_cast<QComboBox*>(c->widget()))
-        box->setPlaceholderText(QString::fromStdString(file().buffer().text(field)));
+      if (auto* box = qobject_cast<QComboBox*>(c->widget())) {
+        const std::string stored = file().buffer().text(field);
+        box->setPlaceholderText(QString::fromStdString(stored));
+        if (box->currentIndex() < 0) box->setCurrentIndex(entryBeginningWith(*c, *box, clip(stored)));
+      }
+}
+
+// The list's entry for a name kept cut to its field (a host's 50 characters
+// in the domain's 40): the first name that begins with it in the key of the
+// list's file, as the file compares names. -1 when none does.
+int UpdateDomains::entryBeginningWith(const Control& c, QComboBox& box, std::string_view stored) {
+  DataFile* list = fileByLabel(c.def().fromFile);
+  if (stored.empty() || !list || !list->isOpen()) return -1;
+  const FileDef& d = list->def();
+  const int field = d.fieldIndex(c.def().fromField);
+  int key = -1;
+  for (size_t k = 0; k < d.keys.size() && key < 0; ++k)
+    if (!d.keys[k].components.empty() && d.keys[k].components.front() == field) key = static_cast<int>(k);
+  if (field < 0 || key < 0) return -1;
+  const HeldRecord held = HeldRecord::of(*list);
+  const bool found = list->recordFile().locatePrefix(key, stored) == 0;
+  const QString name = QString::fromStdString(std::string(clip(list->buffer().valueText(field))));
+  held.putBack();
+  if (!found) return -1;
+  // The list reads its file a page at a time: on to the page that holds it.
+  int at = box.findText(name);
+  while (at < 0 && box.model()->canFetchMore({})) {
+    box.model()->fetchMore({});
+    at = box.findText(name);
+  }
+  return at;
 }
 
 bool UpdateDomains::takeFieldEvent(Control& c, Event e) {

@@ -2,8 +2,11 @@
 // The domains browse and its update form.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "records/recordwindows.h"
+
+class QComboBox;
 
 namespace qm::records {
 
@@ -28,11 +31,13 @@ class UpdateDomains : public RecordForm {
   bool takeAccepted(Control& c) override;
   bool takeFieldEvent(Control& c, Event e) override;
   bool formOk() override;
+  void recordReshown() override { showStoredChoices(); }
 
  private:
   bool recomputeTotals(Control& accepted, bool speak);
   bool checkLocalDirectory(Control& entry);
   void showStoredChoices();
+  int entryBeginningWith(const Control& c, QComboBox& box, std::string_view stored);
   // Puts the focus back on c after a refusal.
   void refuse(Control& c);
   bool refusing_ = false;

@@ -21,6 +21,10 @@ void ReportWindowProcedure::setup() {
   report_->start([this](int response) { close(response); });
 }
 
+void ReportWindowProcedure::cleanup() {
+  if (report_) report_->procedure().abandon();
+}
+
 ProcedureFactory reportFactory(std::string_view name) {
   for (const ReportEntry& e : recordReports())
     if (e.name == name)

@@ -21,6 +21,8 @@ class ReportWindowProcedure : public WindowProcedure {
 
  protected:
   void setup() override;
+  // Closed from outside while it runs: the run ends before the thread's files go.
+  void cleanup() override;
 
  private:
   std::unique_ptr<RecordReport> report_;

@@ -7,16 +7,32 @@
 #include <QString>
 #include <QStringList>
 
+#include "runtime/config/messages.h"
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
 
 namespace qm {
 namespace {
 
+// Why the last real start failed, in the system's words.
+std::string& startFailure() {
+  static std::string why;
+  return why;
+}
+
 bool realStart(const std::string& program, const std::vector<std::string>& arguments) {
   QStringList args;
   for (const auto& a : arguments) args << QString::fromStdString(a);
-  return QProcess::startDetached(QString::fromStdString(program), args, QDir::currentPath());
+  QProcess p;
+  p.setProgram(QString::fromStdString(program));
+  p.setArguments(args);
+  p.setWorkingDirectory(QDir::currentPath());
+  if (p.startDetached()) return true;
+  // "execv: Permission denied": the reason without the call that gave it.
+  const QString why = p.errorString();
+  const qsizetype colon = why.lastIndexOf(QStringLiteral(": "));
+  startFailure() = (colon < 0 ? why : why.mid(colon + 2)).toStdString();
+  return false;
 }
 
 ProcessStarter& starter() {
@@ -121,21 +137,39 @@ bool resolveCommand(std::string_view line, std::string& program, std::vector<std
 
 }  // namespace
 
-bool startCommandLine(std::string_view line) {
-  std::string program;
-  std::vector<std::string> arguments;
-  if (!resolveCommand(line, program, arguments)) return false;
-  return starter()(program, arguments);
+namespace {
+
+void notStarted(const std::string& program, const std::string& why) {
+  message("The program \"" + program + "\" could not be started:|" + why, "Program Not Started",
+          MsgIcon::Exclamation);
 }
 
-bool startCommandLineWith(std::string_view line, const std::string& path) {
+// Starts the resolved command, or says which program did not start and why;
+// a line that names nothing is no start and says nothing.
+bool start(std::string_view line, const std::string* path) {
   std::string program;
   std::vector<std::string> arguments;
-  if (!resolveCommand(line, program, arguments)) return false;
+  if (!resolveCommand(line, program, arguments)) {
+    const std::vector<Word> ws = words(line);
+    if (!ws.empty())
+      notStarted(ws.front().text,
+                 "no program of that name was found beside this program, in the current directory or on "
+                 "the search path.");
+    return false;
+  }
   // Never an option, whatever the path begins with.
-  arguments.push_back(!path.empty() && path.front() == '-' ? "./" + path : path);
-  return starter()(program, arguments);
+  if (path) arguments.push_back(!path->empty() && path->front() == '-' ? "./" + *path : *path);
+  startFailure().clear();
+  if (starter()(program, arguments)) return true;
+  notStarted(program, startFailure().empty() ? "the system refused to start it." : startFailure() + ".");
+  return false;
 }
+
+}  // namespace
+
+bool startCommandLine(std::string_view line) { return start(line, nullptr); }
+
+bool startCommandLineWith(std::string_view line, const std::string& path) { return start(line, &path); }
 
 ProcessStarter setProcessStarter(ProcessStarter s) {
   ProcessStarter old = std::move(starter());

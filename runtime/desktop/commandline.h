@@ -25,7 +25,8 @@ std::string locateProgram(const std::string& program);
 // The line is split once (splitCommandLine); when its first word names no
 // program, the longer runs of unquoted words are tried, so an unquoted
 // program path with blanks starts. False when there is nothing to start or
-// the start failed; the caller decides whether to say so.
+// the start failed; a failed start (no such program, or the system refused
+// it) is shown as a message naming the program and why.
 bool startCommandLine(std::string_view line);
 // The same, with path added as exactly one more argument, never split (one
 // beginning with "-" goes as "./-..." so that no program takes it for an

@@ -342,6 +342,7 @@ void PreviewWindow::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_PageUp: showPage(current_ - 1); return;
     case Qt::Key_Home: showPage(1); return;
     case Qt::Key_End: showPage(pageCount()); return;
+    case Qt::Key_Escape: close(); return;  // as the Close button
     default: QWidget::keyPressEvent(e);
   }
 }

@@ -23,21 +23,32 @@ BatchProcedure::BatchProcedure(std::string name, RecordSource& source)
     : name_(std::move(name)), source_(source) {}
 
 BatchProcedure::~BatchProcedure() {
-  // A run still going when its owner goes away ends as cancelled.
-  if (running_) {
-    cancelled_ = true;
-    done_ = nullptr;
-    if (timer_) timer_->stop();
-    if (progress_) {
-      progress_->closingByProgram_ = true;
-      progress_->close();
-    }
-    if (sourceOpen_) {
-      if (quickScan) source_.setQuickScan(false);
-      source_.close();
-    }
-    errors().popProcedure();
+  // A run still going when its owner goes away ends as cancelled; the
+  // procedure's own cleanup can no longer run here.
+  stopRun(false);
+}
+
+void BatchProcedure::abandon() { stopRun(true); }
+
+void BatchProcedure::stopRun(bool withCleanup) {
+  if (!running_) return;
+  cancelled_ = true;
+  done_ = nullptr;
+  if (timer_) timer_->stop();
+  if (progress_) {
+    progress_->closingByProgram_ = true;
+    progress_->close();
+    progress_->onCancel({});
   }
+  if (sourceOpen_) {
+    ThreadScope scope(thread_);
+    if (quickScan) source_.setQuickScan(false);
+    if (withCleanup) cleanup();
+    source_.close();
+    sourceOpen_ = false;
+  }
+  running_ = false;
+  errors().popProcedure();
 }
 
 int BatchProcedure::run() {

@@ -34,6 +34,10 @@ class BatchProcedure {
   void start(std::function<void(int response)> done = {});
   // What "Cancel" does: the run stops at the next record.
   void cancel();
+  // Ends a run at once, as cancelled, without calling done: for an owner
+  // that closes while the run goes on. Its files are closed before the
+  // owner's thread lets them go.
+  void abandon();
 
   const std::string& name() const { return name_; }
   uint8_t request() const { return request_; }
@@ -66,6 +70,7 @@ class BatchProcedure {
 
  private:
   void onTimer();
+  void stopRun(bool withCleanup);
   bool readOne();
   bool waitingToShow() const;
   void showProgress();

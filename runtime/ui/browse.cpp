@@ -1,5 +1,6 @@
 #include "runtime/ui/browse.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
@@ -19,6 +20,7 @@
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/ui/datafile.h"
+#include "runtime/ui/form.h"
 #include "runtime/ui/frozencolumns.h"
 #include "runtime/ui/listmodel.h"
 #include "runtime/ui/window.h"
@@ -500,6 +502,14 @@ void BrowseProcedure::navigate(Nav nav) {
 
 bool BrowseProcedure::takeKey(int key, int modifiers) {
   if (WindowProcedure::takeKey(key, modifiers)) return true;
+  if (key == Qt::Key_Escape && !modifiers) {
+    // As a press of the Close button, which a procedure may handle its own way.
+    if (QAbstractButton* b = buttonOf(built(), Role::Close))
+      b->click();
+    else
+      close(RequestCancelled);
+    return true;
+  }
   if (key == Qt::Key_F9 && bdef_.keepFormats) {
     toggleFormat();
     return true;

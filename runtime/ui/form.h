@@ -7,7 +7,14 @@
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/windowdef.h"
 
+class QAbstractButton;
+
 namespace qm {
+
+class Window;
+
+// The window's button of that role (Cancel, Close), if it has one: Esc presses it.
+QAbstractButton* buttonOf(const Window* w, Role role);
 
 struct FormDef {
   std::string insertTitle;  // request 1

@@ -136,7 +136,9 @@ void Control::show() {
   switch (def_.kind) {
     case Kind::Entry:
     case Kind::Text:
-      setScreenText(shown(def_.picture, v));
+      shownText_ = shown(def_.picture, v);
+      shownValue_ = v;
+      setScreenText(shownText_);
       break;
     case Kind::Memo:
       setScreenText(v);
@@ -199,7 +201,7 @@ bool Control::take(std::string* error) {
           v = binding_->type && *binding_->type != FieldType::Text ? numberText(d.number, binding_->type) : d.text;
           break;
         default:
-          v = d.text;
+          v = typed == shownText_ ? shownValue_ : d.text;
           break;
       }
       break;

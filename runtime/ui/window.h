@@ -92,6 +92,9 @@ class Control {
   QPointer<QScrollBar> bar_;
   std::optional<Binding> binding_;
   bool showing_ = false;
+  // What show() put in a text entry and the whole value behind it: an entry
+  // left as shown stores that value, not the part its picture has room for.
+  std::string shownText_, shownValue_;
   QRect base_;          // in its container, as built (a list with its bar)
   int container_ = -1;  // index of the container control, -1 the window
   int anchor_ = AnchorNone;

@@ -1,12 +1,15 @@
 #include "runtime/values/fsutil.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 #include "runtime/values/date.h"
 #include "runtime/values/text.h"
@@ -151,20 +154,33 @@ std::vector<DirEntry> listHtmlFiles(const std::string& dir, std::string* error) 
   std::vector<DirEntry> out;
   const std::string d = dir.empty() ? "." : normalizePath(dir);
   if (error) error->clear();
-  QDir qdir(QString::fromStdString(d));
-  if (!qdir.exists() || !qdir.isReadable()) {
-    if (error) *error = "Cannot read directory " + d;
+  auto failed = [&](int err) {
+    if (error) *error = "Cannot read directory " + d + ": " + std::strerror(err);
+    out.clear();
     return out;
-  }
-  const QFileInfoList infos = qdir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-  for (const QFileInfo& fi : infos) {
-    const std::string name = fi.fileName().toStdString();
+  };
+  // POSIX rather than QDir: QDir decodes names, and a name that is not
+  // valid UTF-8 would come back naming no file.
+  DIR* listing = ::opendir(d.c_str());
+  if (!listing) return failed(errno);
+  for (;;) {
+    errno = 0;
+    const dirent* e = ::readdir(listing);
+    if (!e) {
+      const int err = errno;
+      ::closedir(listing);
+      if (err != 0) return failed(err);
+      break;
+    }
+    const std::string name = e->d_name;
     if (!endsWithNoCase(name, ".htm") && !endsWithNoCase(name, ".html")) continue;
-    const QDateTime m = fi.lastModified();
-    const QDate md = m.date();
-    const QTime mt = m.time();
-    out.push_back({name, fi.size(), dayNumber(md.year(), md.month(), md.day()),
-                   timeOf(mt.hour(), mt.minute(), mt.second(), mt.msec() / 10)});
+    struct stat st {};
+    if (::stat(joinName(d, name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    std::tm tm{};
+    const std::time_t mtime = st.st_mtim.tv_sec;
+    if (!localtime_r(&mtime, &tm)) tm = std::tm{};
+    out.push_back({name, static_cast<int64_t>(st.st_size), dayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
+                   timeOf(tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(st.st_mtim.tv_nsec / 10000000))});
   }
   std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) {
     const int c = compareNoCase(a.name, b.name);

@@ -35,6 +35,10 @@ std::string programDirectory();
 bool fileExists(const std::string& path);       // a file (not a directory)
 bool directoryExists(const std::string& path);
 
+// Room a record file gives a stored path (page path, local path, image path):
+// a directory, a sub-directory and the longest file name the host allows.
+inline constexpr int kPathWidth = 512;
+
 struct DirEntry {
   std::string name;
   int64_t size = 0;
@@ -43,6 +47,8 @@ struct DirEntry {
 };
 
 // Files in dir named "*.htm" or "*.html" in any case, sorted by name case-insensitively.
+// Names are kept byte for byte, valid UTF-8 or not. Only regular files and links to
+// them are listed: a pipe, socket or device of that name would hang or mislead a read.
 // On failure returns nothing and sets *error (when given); otherwise clears it.
 std::vector<DirEntry> listHtmlFiles(const std::string& dir, std::string* error);
 

@@ -130,6 +130,29 @@ TEST(CommandLine, NothingToStartIsAFailureWithoutStarting) {
   EXPECT_TRUE(rec.started.empty());
 }
 
+TEST(CommandLine, AFailedStartSaysWhichProgramAndWhy) {
+  ScriptedAnswerer answers;
+  answers.install();
+  writeFile("qdffix", std::string("\x7f" "ELF not really", 14), true);  // executable, yet no program
+  const std::string head = "The program \"";
+  struct Case {
+    std::string line, text;  // "" no message
+  } cases[] = {
+      {"qdffix.exe ", head + fs::canonical("qdffix").string() + "\" could not be started:|Exec format error."},
+      {"links.exe ", head + "links.exe\" could not be started:|no program of that name was found beside this "
+                            "program, in the current directory or on the search path."},
+      {"   ", ""},
+  };
+  for (const Case& c : cases) {
+    answers.asked.clear();
+    EXPECT_FALSE(startCommandLine(c.line));
+    ASSERT_EQ(answers.asked.size(), c.text.empty() ? 0u : 1u) << c.line;
+    if (c.text.empty()) continue;
+    EXPECT_EQ(answers.asked[0].caption, "Program Not Started");
+    EXPECT_EQ(answers.asked[0].text, c.text);
+  }
+}
+
 TEST(CommandLine, StartsWithoutWaiting) {
   // The child goes on only once the start has returned, so a start that waited
   // for it would see it give up; the answer appears whole, by a rename.

@@ -10,6 +10,7 @@
 #include "runtime/store/thread.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/date.h"
+#include "runtime/values/fsutil.h"
 #include "testdir.h"
 
 namespace fs = std::filesystem;
@@ -17,10 +18,10 @@ using namespace qm;
 
 TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
     struct { FileId id; int size; } sizes[] = {
-        {FileId::Domains, 1672}, {FileId::Con, 148},      {FileId::dnotes, 65},     {FileId::WPMeta, 450},
-        {FileId::DOS1, 255},     {FileId::DOS, 255},      {FileId::Editor, 1041},   {FileId::WebPages, 874},
-        {FileId::Hosts, 499},    {FileId::Registrars, 323}, {FileId::Intlink, 316}, {FileId::WPLinks, 362},
-        {FileId::WPScripts, 8154}, {FileId::WPForm, 8156}, {FileId::WPIMG, 477},
+        {FileId::Domains, 1672}, {FileId::Con, 148},      {FileId::dnotes, 65},     {FileId::WPMeta, 1314},
+        {FileId::DOS1, 255},     {FileId::DOS, 255},      {FileId::Editor, 1041},   {FileId::WebPages, 2160},
+        {FileId::Hosts, 499},    {FileId::Registrars, 323}, {FileId::Intlink, 316}, {FileId::WPLinks, 794},
+        {FileId::WPScripts, 8586}, {FileId::WPForm, 8588}, {FileId::WPIMG, 1341},
     };
     for (auto& s : sizes) {
         const FileDef& d = fileDef(s.id);
@@ -34,19 +35,19 @@ TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
         {FileId::Domains, "DOM:HOSTMOCOST", 940, 4, FieldType::Decimal42},
         {FileId::Domains, "DOM:RECID", 1644, 20, FieldType::Text},
         {FileId::Domains, "DOM:NONMONTHTOTAL", 1668, 4, FieldType::Decimal42},
-        {FileId::WebPages, "WEB:FILESIZE", 415, 4, FieldType::Int4},
-        {FileId::WebPages, "WEB:HTMLPAGETITLE", 769, 80, FieldType::Text},
-        {FileId::WebPages, "WEB:DATA5", 873, 1, FieldType::Text},
-        {FileId::WPMeta, "WPM:METANAME", 430, 20, FieldType::Text},
-        {FileId::WPLinks, "WPL:LINENUMBER", 350, 8, FieldType::Real},
-        {FileId::WPLinks, "WPL:RECORDDATE", 358, 4, FieldType::Date},
-        {FileId::WPIMG, "WPI:LINENUMBER", 350, 2, FieldType::Int2},
-        {FileId::WPIMG, "WPI:CURRENTLYUSE", 476, 1, FieldType::Text},
-        {FileId::WPForm, "WPF:LINENUMBER", 154, 2, FieldType::Int2},
-        {FileId::WPForm, "WPF:FORMLINE1", 156, 200, FieldType::Text},
-        {FileId::WPForm, "WPF:FORMLINE40", 7956, 200, FieldType::Text},
-        {FileId::WPScripts, "WPS:SCRIPTLINE1", 154, 200, FieldType::Text},
-        {FileId::WPScripts, "WPS:SCRIPTLINE40", 7954, 200, FieldType::Text},
+        {FileId::WebPages, "WEB:FILESIZE", 1701, 4, FieldType::Int4},
+        {FileId::WebPages, "WEB:HTMLPAGETITLE", 2055, 80, FieldType::Text},
+        {FileId::WebPages, "WEB:DATA5", 2159, 1, FieldType::Text},
+        {FileId::WPMeta, "WPM:METANAME", 1294, 20, FieldType::Text},
+        {FileId::WPLinks, "WPL:LINENUMBER", 782, 8, FieldType::Real},
+        {FileId::WPLinks, "WPL:RECORDDATE", 790, 4, FieldType::Date},
+        {FileId::WPIMG, "WPI:LINENUMBER", 782, 2, FieldType::Int2},
+        {FileId::WPIMG, "WPI:CURRENTLYUSE", 1340, 1, FieldType::Text},
+        {FileId::WPForm, "WPF:LINENUMBER", 586, 2, FieldType::Int2},
+        {FileId::WPForm, "WPF:FORMLINE1", 588, 200, FieldType::Text},
+        {FileId::WPForm, "WPF:FORMLINE40", 8388, 200, FieldType::Text},
+        {FileId::WPScripts, "WPS:SCRIPTLINE1", 586, 200, FieldType::Text},
+        {FileId::WPScripts, "WPS:SCRIPTLINE40", 8386, 200, FieldType::Text},
         {FileId::Hosts, "HOS:POP3NUMBER", 282, 2, FieldType::Int2},
         {FileId::Hosts, "HOS:FEEMONTHLY", 285, 8, FieldType::Real},
         {FileId::Hosts, "HOS:RECID", 479, 20, FieldType::Text},
@@ -66,6 +67,22 @@ TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
         EXPECT_EQ(d.fields[i].offset, o.offset) << o.field;
         EXPECT_EQ(d.fields[i].size, o.size) << o.field;
         EXPECT_EQ(d.fields[i].type, o.type) << o.field;
+    }
+    // Every stored path, and each page-path relation, has room for a whole path.
+    const std::pair<FileId, const char*> paths[] = {
+        {FileId::WebPages, "WEB:PAGEPATH"},         {FileId::WebPages, "WEB:LOCALPATH"},
+        {FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"}, {FileId::WPMeta, "WPM:WEBPAGEPATH"},
+        {FileId::WPMeta, "WPM:LOCALPATH"},          {FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
+        {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},     {FileId::WPIMG, "WPI:IMAGEPATH"},
+        {FileId::WPForm, "WPF:WEBPAGEPATHNAME"},    {FileId::WPScripts, "WPS:WEBPAGEPATHNAME"},
+    };
+    for (auto& [id, field] : paths) {
+        const FileDef& d = fileDef(id);
+        EXPECT_EQ(d.fields[d.fieldIndex(field)].size, kPathWidth) << field;
+    }
+    for (const RelationDef& r : relationDefs()) {
+        const FileDef& child = fileDef(r.child);
+        EXPECT_EQ(r.fieldSize, child.fields[child.fieldIndex(r.childField)].size) << r.childField;
     }
     EXPECT_EQ(readerConDef().recordSize, 20);
     EXPECT_EQ(readerConDef().fields.size(), 1u);
@@ -338,6 +355,46 @@ TEST_F(Managers, CascadeDeletesTwoLevelsChangeLeavesChildren) {
     EXPECT_EQ(Access_Domains->file().put(), ErrNotAvailable);
     EXPECT_EQ(Relate_Domains->tryDeleteRecord(), ErrNotAvailable);
     EXPECT_EQ(captions().size(), 1u);
+}
+
+TEST_F(Managers, AFileWrittenWithNarrowPathFieldsOpensAndKeepsItsRecords) {
+    // The page file as written before its paths had room: 80 and 90 characters.
+    FileDef narrow = fileDef(FileId::WebPages);
+    int offset = 0;
+    for (FieldDef& f : narrow.fields) {
+        if (f.size == kPathWidth) f.size = f.label == "WEB:LOCALDEFAULTDIRECTORY" ? 90 : 80;
+        f.offset = offset;
+        offset += f.size;
+    }
+    narrow.recordSize = offset;
+    ASSERT_EQ(narrow.recordSize, 874);
+    const std::string path80 = "http://www.example.com/" + std::string(57, 'p');
+    {
+        RecordFile f(narrow);
+        ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+        f.buffer().setText("WEB:PAGEPATH", path80);
+        f.buffer().setText("WEB:HTMLPAGETITLE", "Old");
+        f.buffer().setInteger("WEB:FILESIZE", 1234);
+        ASSERT_EQ(f.add(), 0);
+        f.close();
+    }
+    ASSERT_EQ(Access_WebPages->open(), 0);
+    RecordFile& f = Access_WebPages->file();
+    const int byPath = f.def().keyIndex("WEB:PATH");
+    f.buffer().setText("WEB:PAGEPATH", path80);
+    ASSERT_EQ(f.fetch(byPath), 0);
+    EXPECT_EQ(f.buffer().text("WEB:HTMLPAGETITLE"), "Old");
+    EXPECT_EQ(f.buffer().integer("WEB:FILESIZE"), 1234);
+    // The same file now keeps a whole long path, found again by it.
+    const std::string longer = path80 + std::string(300, 'q');
+    f.buffer().setText("WEB:PAGEPATH", longer);
+    ASSERT_EQ(f.put(), 0);
+    f.buffer().clear();
+    f.buffer().setText("WEB:PAGEPATH", longer);
+    ASSERT_EQ(f.fetch(byPath), 0);
+    EXPECT_EQ(f.buffer().text("WEB:PAGEPATH"), longer);
+    EXPECT_EQ(f.buffer().text("WEB:HTMLPAGETITLE"), "Old");
+    EXPECT_EQ(f.count(), 1);
 }
 
 TEST_F(Managers, EachThreadHasItsOwnBufferAndOpenState) {

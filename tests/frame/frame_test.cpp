@@ -338,7 +338,7 @@ TEST(Frame, RunItemsStartTheirCommandLines) {
   std::vector<Recorded> started;
   ProcessStarter previous = setProcessStarter([&](const std::string& p, const std::vector<std::string>& a) {
     started.push_back({fs::path(p).filename().string(), a});
-    return false;  // a failed start says nothing
+    return false;  // every start fails, and says so
   });
   for (const char* exe : {"qdffix", "policy", "links", "winhelp", "skimwell"}) makeFile(exe, true);
   FrameRun run;
@@ -353,16 +353,24 @@ TEST(Frame, RunItemsStartTheirCommandLines) {
               {"Useful Links", "links", {}}};
   for (const auto& r : rows) {
     started.clear();
+    run.boxes.asked.clear();
     run.frame->menuAction(r.item)->trigger();
     ASSERT_EQ(started.size(), 1u) << r.item;
     EXPECT_EQ(started[0].program, r.program);
     EXPECT_EQ(started[0].args, r.args);
+    ASSERT_EQ(run.boxes.asked.size(), 1u) << r.item;
+    EXPECT_NE(run.boxes.asked[0].text.find(std::string("/") + r.program + "\" could not be started"), std::string::npos)
+        << run.boxes.asked[0].text;
   }
   fs::remove("qdffix");
   started.clear();
+  run.boxes.asked.clear();
   run.frame->menuAction("&File Fixer Utility")->trigger();
   EXPECT_TRUE(started.empty());
-  EXPECT_TRUE(run.boxes.asked.empty());
+  ASSERT_EQ(run.boxes.asked.size(), 1u);
+  EXPECT_EQ(run.boxes.asked[0].caption, "Program Not Started");
+  EXPECT_NE(run.boxes.asked[0].text.find("\"qdffix.exe\" could not be started:|no program of that name was found"),
+            std::string::npos);
   setProcessStarter(previous);
 }
 

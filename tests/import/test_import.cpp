@@ -251,6 +251,29 @@ TEST_F(Import, SecondImportReplacesTheOldRecordsOnly) {
   }
 }
 
+TEST_F(Import, LongPathsAreKeptWholeAndPagesSharingTheirStartStayApart) {
+  const std::string dir = "site/" + std::string(100, 'd');
+  const std::string mine = "http://www.example.com/" + std::string(90, 'p') + "/index.htm";
+  const std::string other = "http://www.example.com/" + std::string(90, 'p') + "/other.htm";
+  writePage("page-lf.htm");
+  fs::create_directories(dir);
+  fs::rename("site/index.htm", dir + "/index.htm");
+  for (const Detail& d : kDetails) seed(d, other, "other");
+  RecordBuffer& w = web();
+  w.setText("WEB:PAGEPATH", mine);
+  w.setText("WEB:LOCALPATH", dir + "/index.htm");
+  w.setText("WEB:LOCALDEFAULTDIRECTORY", dir);
+  answers_.replies = {BtnYes};
+  ParseHtmlFile(mainWebContext());
+  EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, kDone}));
+  for (const Detail& d : kDetails) {
+    EXPECT_GT(recordsOf(d, mine).size(), 0u) << d.path;
+    ASSERT_EQ(recordsOf(d, other).size(), 1u) << d.path;
+  }
+  for (const auto& m : recordsOf(kDetails[2], mine)) EXPECT_EQ(m.text("WPM:LOCALPATH"), dir + "/index.htm");
+  for (const auto& i : recordsOf(kDetails[1], mine)) EXPECT_EQ(i.text("WPI:IMAGEPATH").rfind(dir + "/", 0), 0u);
+}
+
 TEST_F(Import, NoLeavesEverythingAsItWas) {
   writePage("page-lf.htm");
   for (const Detail& d : kDetails) seed(d, kPath, "old");

@@ -324,6 +324,37 @@ TEST_F(RecordsTest, DropListsChangeTheDomainOnlyWhenPicked) {
   EXPECT_EQ(all(FileId::Domains)[0].text("DOM:REGISTRAR"), "Gone Inc");
 }
 
+TEST_F(RecordsTest, AHostNameCutToTheDomainsFieldSelectsItsHost) {
+  // Beyond the list's first page, and a shorter name that the stored text does not begin with.
+  {
+    ThreadScope t(1);
+    FileManager& m = access(FileId::Hosts);
+    ASSERT_EQ(m.open(), 0);
+    ASSERT_EQ(m.file().beginBatch(), 0);
+    for (int i = 0; i < 230; ++i) {
+      m.buffer().clear();
+      m.buffer().setText("HOS:HOSTNAME", "Host " + std::to_string(1000 + i));
+      ASSERT_EQ(m.file().add(), 0);
+    }
+    ASSERT_EQ(m.file().commitBatch(), 0);
+    m.close();
+  }
+  const std::string full = std::string(40, 'w') + "ide host!";  // 49: a blank-free cut
+  add(FileId::Hosts, {{"HOS:HOSTNAME", full}});
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:HOST", full.substr(0, 40)}});
+  BrowseDomains* b = nullptr;
+  auto* f = changeFirstDomain(&b);
+  ASSERT_NE(f, nullptr);
+  auto* host = qobject_cast<QComboBox*>(widgetOf(f, "?DOM:HOST"));
+  EXPECT_EQ(host->currentText().toStdString(), full);
+  click(f, "?Cancel");  // shown as it was stored: no change to lose
+  EXPECT_TRUE(answers.asked.empty());
+  f = changeFirstDomain(&b);
+  click(f, "?OK");
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_EQ(all(FileId::Domains)[0].text("DOM:HOST"), full.substr(0, 40));
+}
+
 // ---- shell buttons ---------------------------------------------------------------------------
 
 TEST_F(RecordsTest, MailAndWebButtonsOpenTheirAddresses) {

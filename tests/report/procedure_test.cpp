@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -348,6 +349,40 @@ TEST_F(LongReport, CancelWhileThePreviewShowsKeepsThePagesPrintedWhole) {
   EXPECT_EQ(response_, 0);
   w->close();
   EXPECT_EQ(response_, qm::RequestCancelled);
+}
+
+}  // namespace
+
+namespace {
+
+// A batch whose owner closes mid-run: the run must stop reading at once and
+// run its cleanup, with done never called.
+TEST_F(ProcedureTest, AbandonedRunStopsReadingAndCleansUpWithoutDone) {
+  struct Counting : qm::BatchProcedure {
+    using qm::BatchProcedure::BatchProcedure;
+    int cleanups = 0;
+    void cleanup() override { ++cleanups; }
+  };
+  // Slow rows: the run is still reading when its owner closes.
+  qm::VectorSource<Row> src(rows(100000), buf_, [](const Row&) {
+    QThread::usleep(200);
+    return true;
+  });
+  Counting run("PrintRegistrars", src);
+  bool doneCalled = false;
+  run.start([&](int) { doneCalled = true; });
+  QTest::qWait(20);
+  ASSERT_TRUE(run.running());
+  run.abandon();
+  const int readAtAbandon = src.percentDone();
+  QTest::qWait(50);
+  EXPECT_FALSE(run.running());
+  EXPECT_EQ(src.percentDone(), readAtAbandon);
+  EXPECT_EQ(src.closes, 1);
+  EXPECT_EQ(run.cleanups, 1);
+  EXPECT_FALSE(doneCalled);
+  EXPECT_FALSE(run.progressWindow()->isVisible());
+  EXPECT_EQ(qm::errors().currentProcedure(), "");
 }
 
 }  // namespace

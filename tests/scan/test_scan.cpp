@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/values/fsutil.h"
+
+#include <sys/stat.h>
+
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -217,6 +221,17 @@ TEST(Scan, MissingFileReportsAndScansNothing) {
   EXPECT_EQ(dump(r), "");
 }
 
+TEST(Scan, PipeOrDirectoryInThePagesPlaceIsReportedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo("p.htm", 0600), 0);  // opened blocking, nothing would ever come
+  ASSERT_EQ(::mkdir("d.htm", 0700), 0);
+  for (const char* name : {"p.htm", "d.htm"}) {
+    std::string error;
+    const qm::ScannedPage page = qm::scanPageFile(name, &error);
+    EXPECT_EQ(error, std::string(name) + ": not a regular file");
+    EXPECT_EQ(page.scannedLines, 0);
+  }
+}
+
 TEST(Scan, SplitLineRecords) {
   const std::string x255(255, 'x');
   const struct {
@@ -249,9 +264,10 @@ TEST(Scan, ImagePath) {
       {"D", "//x.gif", "D/x.gif"},
       {"D", "", "D"},
       {"D", "0123456789012345678901234567890123456789012345678901234567890123456789012345678901234",
-       "D/012345678901234567890123456789012345678901234567890123456789012345678901234567"},
+       "D/0123456789012345678901234567890123456789012345678901234567890123456789012345678901234"},
   };
   for (const auto& c : cases) EXPECT_EQ(qm::scanImagePath(c.dir, c.src), c.path) << c.src;
+  EXPECT_EQ(qm::scanImagePath("D", std::string(600, 'x')), "D/" + std::string(qm::kPathWidth - 2, 'x'));
 }
 
 TEST(Scan, ClampLine) {

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +14,7 @@
 #include <QStatusBar>
 #include <QWheelEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -21,6 +23,7 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
+#include "runtime/report/preview.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
@@ -469,6 +472,64 @@ TEST_F(UiTest, CancelAsksOnlyWhenTheRecordChanged) {
   b->close(2);
 }
 
+TEST_F(UiTest, EscapeCancelsAFormAndClosesABrowseOrAPreview) {
+  struct Case {
+    const char* what;
+    std::string typed;  // into the form's city, not accepted ("" none; no form for the others)
+    std::deque<int> replies;
+    std::vector<std::string> asked;
+    bool staysOpen;
+  };
+  const std::string lost = "Changes will be lost!";
+  const Case cases[] = {
+      {"form unchanged", "", {}, {}, false},
+      {"form changed, No", "X", {BtnNo}, {lost}, true},
+      {"form changed, Yes", "X", {BtnYes}, {lost}, false},
+      {"browse", "", {}, {}, false},
+      {"preview", "", {}, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    answers.asked.clear();
+    answers.replies = c.replies;
+    const std::string what = c.what;
+    PeopleBrowse* b = nullptr;
+    QPointer<QWidget> preview;
+    std::function<bool()> open;
+    QWidget* target = nullptr;
+    if (what == "preview") {
+      auto* w = new PreviewWindow(std::make_shared<PageModel>());
+      w->setAttribute(Qt::WA_DeleteOnClose);
+      w->show();
+      preview = w;
+      open = [&] { return preview && preview->isVisible(); };
+      target = w->findChild<QListView*>();  // the page list has the focus, not the window
+    } else {
+      startBrowse(*this, &b);
+      if (what == "browse") {
+        open = [&] { return b->isRunning(); };
+        target = b->table();
+      } else {
+        QTest::keyClick(b->table(), Qt::Key_Return);  // change Ann
+        ASSERT_NE(b->form, nullptr);
+        open = [&] { return b->form->isRunning(); };
+        target = widgetOf(b->form, "?PEO:CITY");
+        QTest::keyClicks(target, QString::fromStdString(c.typed));
+      }
+    }
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(open());
+    QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_EQ(captions(), c.asked);
+    EXPECT_EQ(open(), c.staysOpen);
+    if (b && b->form && b->form->isRunning()) b->form->close(2);
+    if (b && b->isRunning()) b->close(2);
+    if (preview) preview->close();
+    pump();
+  }
+  EXPECT_EQ(cityOf("Ann"), "Rome");
+}
+
 TEST_F(UiTest, TwoThreadsFormsCloseInEitherOrder) {
   for (bool firstA : {true, false}) {
     std::map<std::string, int> responses;
@@ -644,6 +705,44 @@ TEST_F(UiTest, DataControlsStoreTheirValuesAndDittoRecallsTheLastSaved) {
   QTest::keyClick(widgetOf(f, "?PEO:CITY"), Qt::Key_Apostrophe, Qt::ControlModifier);
   EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(f, "?PEO:CITY"))->text(), "Genoa");
   f->close(2);
+}
+
+TEST_F(UiTest, AnEntryLeftAsShownKeepsAValueLongerThanItsPicture) {
+  struct NarrowCity : FormProcedure {
+    explicit NarrowCity(UiTest& t) : FormProcedure("UpdatePeople", window(), t.fdef, &t.people) {}
+    static WindowDef window() {
+      WindowDef w = formWindow();
+      for (auto& c : w.controls)
+        if (c.field == "PEO:CITY") c.picture = "@s5";
+      return w;
+    }
+  };
+  const auto change = [this](const char* typed) {
+    {
+      ThreadScope t(1);
+      people.buffer().setText(0, "Bob");
+      ASSERT_EQ(people.recordFile().fetch(0), 0);
+    }
+    FormProcedure* f = nullptr;
+    runProcedure(1, [this, &f] { auto p = std::make_unique<NarrowCity>(*this); f = p.get(); return p; },
+                 ChangeRecord, [](int) {});
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(f, "?PEO:CITY"))->text(), "Copen");
+    if (typed) typeInto(f, "?PEO:CITY", typed);
+    click(f, "?OK");
+    pump();
+  };
+  {
+    ThreadScope t(1);
+    people.buffer().setText(0, "Bob");
+    ASSERT_EQ(people.recordFile().fetch(0), 0);
+    people.buffer().setText(1, "Copenhagen");
+    ASSERT_EQ(people.recordFile().put(), 0);
+  }
+  change(nullptr);
+  EXPECT_EQ(cityOf("Bob"), "Copenhagen");  // not cut to what the entry shows
+  change("Stockholm");
+  EXPECT_EQ(cityOf("Bob"), "Stock");  // typed text goes through the picture
 }
 
 TEST_F(UiTest, ToolbarLocatorsTabsAndSelect) {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "runtime/values/date.h"
 #include "runtime/values/fsutil.h"
 #include "testdir.h"
@@ -103,4 +105,26 @@ TEST(FsUtil, ListHtmlFiles) {
   EXPECT_TRUE(listHtmlFiles("nothere", &error).empty());
   EXPECT_NE(error.find("nothere"), std::string::npos);
   EXPECT_TRUE(listHtmlFiles("nothere", nullptr).empty());
+}
+
+TEST(FsUtil, ListHtmlFilesTakesRegularFilesAndLinksToThemByTheirOwnBytes) {
+  fs::create_directory("odd");
+  const std::string latin1 = "caf\xe9.htm";  // not valid UTF-8
+  touch("odd/" + latin1, "<title>x</title>");
+  touch("odd/target.txt", "1234567");
+  fs::create_symlink("target.txt", "odd/link.htm");
+  fs::create_symlink("nothere.txt", "odd/dangling.htm");
+  fs::create_directory("odd/sub");
+  fs::create_symlink("sub", "odd/dirlink.htm");
+  ASSERT_EQ(::mkfifo("odd/p.htm", 0600), 0);  // listing must neither open nor list it
+
+  std::string error = "stale";
+  const auto list = listHtmlFiles("odd", &error);
+  EXPECT_EQ(error, "");
+  std::vector<std::string> names;
+  for (const auto& e : list) names.push_back(e.name);
+  EXPECT_EQ(names, (std::vector<std::string>{latin1, "link.htm"}));
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[1].size, 7);  // the target's size
+  EXPECT_TRUE(fileExists(joinName("odd", list[0].name)));
 }

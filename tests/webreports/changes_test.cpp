@@ -76,14 +76,14 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
             (std::vector<std::string>{"D:\\web\\new", "C:\\old", "D:\\web\\new"}));
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"D:\\web\\new", "C:\\old"}));
 
-  // A second press with a long directory: the path is cut to its field, the
-  // directory kept whole; the window kept the values typed.
+  // A second press with a long directory: path and directory are kept whole
+  // (the path names the file); the window kept the values typed.
   const std::string dir75 = "D:\\" + std::string(72, 'd');
   type(w, "?NewLocalDir", dir75);
   EXPECT_EQ(qm::domainname.str(), "site.com");
   process(w);
   const auto paths = column(FileId::WebPages, "WEB:LOCALPATH");
-  EXPECT_EQ(paths[0], ("D:/" + std::string(72, 'd') + "/index.htm").substr(0, 80));
+  EXPECT_EQ(paths[0], "D:/" + std::string(72, 'd') + "/index.htm");
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY")[0], dir75);
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR")[0], dir75);
 

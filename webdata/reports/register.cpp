@@ -35,6 +35,10 @@ class ReportRun : public WindowProcedure {
     RequestCode = static_cast<uint8_t>(request());
     report_->start([this](int response) { close(response); });
   }
+  // Closed from outside while it runs: the run ends before the thread's files go.
+  void cleanup() override {
+    if (report_) report_->procedure().abandon();
+  }
 
  private:
   const WebContext& ctx_;
@@ -51,6 +55,10 @@ class ChangeRun : public WindowProcedure {
     run_ = std::make_unique<DomainChangeRun>(kind_, ctx_);
     RequestCode = static_cast<uint8_t>(request());
     run_->start([this](int response) { close(response); });
+  }
+  // Closed from outside while it runs: the run ends before the thread's files go.
+  void cleanup() override {
+    if (run_) run_->procedure().abandon();
   }
 
  private:

@@ -30,7 +30,7 @@ constexpr std::size_t kMetaNameWork = 40;  // tested for blank at this width
 constexpr std::size_t kMetaNameWidth = 20;
 constexpr std::size_t kMetaContentWidth = 128;
 constexpr std::size_t kBlockLineWidth = 200;
-constexpr std::size_t kImagePathWidth = 80;
+constexpr std::size_t kImagePathWidth = kPathWidth;
 
 // Markers, in lower case. Each starts with '<' or ends with '=', which is
 // what the search anchors on; letters match in either case, ASCII only, so
@@ -588,13 +588,16 @@ ScannedPage scanPageFile(const std::string& path, std::string* error) {
     if (error) *error = path + ": " + std::strerror(err);
     return ScannedPage{};
   };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a pipe put in the file's place must not hold the read up.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return fail(errno);
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
+  const bool statted = ::fstat(fd, &st) == 0;
+  if (!statted || !S_ISREG(st.st_mode)) {
     const int err = errno;
     ::close(fd);
-    return fail(err);
+    if (statted && error) *error = path + ": not a regular file";
+    return statted ? ScannedPage{} : fail(err);
   }
   // Room for one byte more than the size shows the end in one read; the
   // padding behind the room is never read into.

@@ -116,8 +116,8 @@ struct ScannedPage {
 ScannedPage scanPageBytes(std::string_view bytes);
 
 // Reads the file (read only, in one piece) and scans it; the result owns the
-// bytes. On a read failure the result is empty and *error (when given) holds
-// the reason; otherwise *error is cleared.
+// bytes. On a read failure, or when path names no regular file, the result is
+// empty and *error (when given) holds the reason; otherwise *error is cleared.
 ScannedPage scanPageFile(const std::string& path, std::string* error);
 
 // The findings as owned strings.
@@ -140,7 +140,7 @@ ScanResult scanBytes(std::string_view bytes);
 ScanResult scanFile(const std::string& path, std::string* error);
 
 // The local path of an image: the directory and the source less one leading
-// "/" or "\", joined by the host's separator (joinPath), cut to 80.
+// "/" or "\", joined by the host's separator (joinPath), cut to kPathWidth.
 std::string scanImagePath(std::string_view localDirectory, std::string_view src);
 
 // A line number for a 2-byte field: fraction dropped, held within the field's
