@@ -1,6 +1,5 @@
 #include "reader/readpages.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QWidget>
 
@@ -16,6 +15,7 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/form.h"
+#include "runtime/ui/rundisplay.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/fsutil.h"
@@ -347,14 +347,8 @@ class ReadPages : public FormProcedure {
     }
     if (compareNoCase(id, "?GO") == 0) {
       takeScreenValues(*this);
-      QElapsedTimer shown;
-      shown.start();
-      ReadAllPages([this, &shown] {
-        // Repainting for every page would cost more than reading it.
-        if (shown.elapsed() < 50) return;
-        shown.restart();
-        redisplay(*this);
-      });
+      RunDisplay shown(*this);
+      ReadAllPages(shown.callback());
       display();
       if (Control* close = control("?Close")) select(*close);
       return true;

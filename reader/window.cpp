@@ -40,9 +40,4 @@ void takeScreenValues(WindowProcedure& p) {
   }
 }
 
-void redisplay(WindowProcedure& p) {
-  p.display();
-  if (QWidget* w = p.window()) w->repaint();
-}
-
 }  // namespace qm::reader

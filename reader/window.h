@@ -18,8 +18,5 @@ void decorate(WindowProcedure& p, const std::vector<std::pair<std::string, Windo
 void setStatusTip(WindowProcedure& p, const std::string& controlId, const std::string& text);
 // Stores what every data control shows into its field or global.
 void takeScreenValues(WindowProcedure& p);
-// Shows every control from its field and paints the window now, so a long
-// run on the window's thread keeps its progress in view.
-void redisplay(WindowProcedure& p);
 
 }  // namespace qm::reader

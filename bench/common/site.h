@@ -118,6 +118,17 @@ inline double peakMB() {
   return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
+// CPU time of the process so far (user and system), in seconds: steadier
+// than the wall clock on a shared machine.
+inline double cpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+inline void printCpu(int pages, double cpuSecs) { std::printf("%-28s %6.3f ms CPU a page\n", "", cpuSecs * 1e3 / pages); }
+
 inline double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 inline void printRate(const char* what, int pages, std::size_t bytes, double secs, double plain) {

@@ -1,6 +1,6 @@
 // The batch reader's run over a generated site of 10,000 pages (20-60 KB,
 // 1,000 of them in a sub-directory): first read and re-read, against a
-// plain read of the same files.
+// plain read of the same files; then the domain's pages are deleted.
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 
 #include "common/site.h"
 #include "dictionary/dictionary.h"
+#include "reader/delpages.h"
 #include "reader/globals.h"
 #include "reader/readpages.h"
 #include "runtime/config/messages.h"
@@ -54,11 +55,22 @@ int main(int argc, char** argv) {
   const double plain = bench::plainReadSeconds(site);
   std::printf("%-28s %6d pages %8.2f s %8.0f pages/s %7.1f MB/s\n", "plain read", pages, plain, pages / plain,
               static_cast<double>(site.bytes) / 1e6 / plain);
+  double cpu = bench::cpuSeconds();
   const double first = readSite();
   bench::printRate("first read (ReadAllPages)", pages, site.bytes, first, plain);
+  bench::printCpu(pages, bench::cpuSeconds() - cpu);
+  cpu = bench::cpuSeconds();
   const double again = readSite();
   bench::printRate("re-read (ReadAllPages)", pages, site.bytes, again, plain);
+  bench::printCpu(pages, bench::cpuSeconds() - cpu);
   std::printf("asked %zu questions (confirmation, domain added, done)\n", answers.asked.size());
+  cpu = bench::cpuSeconds();
+  const auto t0 = std::chrono::steady_clock::now();
+  rd::DeleteDomainPages();
+  const double gone = bench::seconds(std::chrono::steady_clock::now() - t0);
+  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s  peak %.0f MB\n", "delete by domain (core)", rd::FileCount, gone,
+              rd::FileCount / gone, bench::peakMB());
+  bench::printCpu(rd::FileCount, bench::cpuSeconds() - cpu);
 
   StopDictionary();
   fs::current_path(fs::temp_directory_path());

@@ -1,6 +1,5 @@
 #include "webdata/pages/domaindelete.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <set>
@@ -13,6 +12,7 @@
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
+#include "runtime/ui/rundisplay.h"
 #include "runtime/ui/window.h"
 #include "runtime/ui/browse.h"
 #include "webdata/import/batchrun.h"
@@ -192,15 +192,8 @@ class DomainDeleteWindow : public WindowProcedure {
     }
     if (compareNoCase(c.id(), "?Run") == 0) {
       if (Control* dom = control("?domainname")) dom->take(nullptr);
-      QElapsedTimer shown;
-      shown.start();
-      deleteDomainPages(spec_, [this, &shown] {
-        // Repainting every step would cost more than the deletions.
-        if (shown.elapsed() < 50) return;
-        shown.restart();
-        display();
-        if (window()) window()->repaint();
-      });
+      RunDisplay shown(*this);
+      deleteDomainPages(spec_, shown.callback());
       display();
       return true;
     }

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+
+#include <memory>
+#include <string>
+
+#include "runtime/ui/procedure.h"
+#include "runtime/ui/rundisplay.h"
+#include "runtime/ui/window.h"
+#include "runtime/ui/windowdef.h"
+
+using namespace qm;
+
+namespace {
+
+// Counts the events of one type a watched object receives.
+struct Counter : QObject {
+  QEvent::Type type;
+  int got = 0;
+  explicit Counter(QEvent::Type t) : type(t) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == type) ++got;
+    return false;
+  }
+  bool event(QEvent* e) override {
+    if (e->type() == type) ++got;
+    return QObject::event(e);
+  }
+};
+
+TEST(RunDisplay, ShowsTheRunAtOncePaintingWhatChangedAndNothingElse) {
+  std::string count = "1";
+  WindowProcedure* p = nullptr;
+  startProcedure("Run", 25000, [&]() -> std::unique_ptr<WindowProcedure> {
+    struct Run : WindowProcedure {
+      explicit Run(std::string& v) : WindowProcedure("Run") {
+        WindowDef d;
+        d.title = "Run";
+        d.w = 120, d.h = 40;
+        ControlDef c;
+        c.kind = Kind::Text, c.id = "?Count", c.field = "Count";
+        c.x = 4, c.y = 4, c.w = 60, c.h = 10;
+        d.controls.push_back(c);
+        setDefinition(d);
+        bindDisplay("Count", [&v] { return v; });
+      }
+    };
+    auto q = std::make_unique<Run>(count);
+    p = q.get();
+    return q;
+  });
+  ASSERT_NE(p, nullptr);
+  QApplication::processEvents();
+  auto* label = qobject_cast<QLabel*>(p->control("?Count")->widget());
+  ASSERT_NE(label, nullptr);
+
+  Counter paints(QEvent::Paint);
+  label->installEventFilter(&paints);
+  // A queued event stands for a click or a timer: the run's showing lets none in.
+  Counter other(QEvent::User);
+  QCoreApplication::postEvent(&other, new QEvent(QEvent::User));
+
+  RunDisplay show(*p);
+  count = "2";
+  show.callback()();
+  EXPECT_EQ(show.shown(), 1);
+  EXPECT_EQ(label->text().trimmed(), "2");
+  EXPECT_GE(paints.got, 1) << "painted before the run goes on";
+  EXPECT_EQ(other.got, 0);
+
+  QApplication::processEvents();
+  EXPECT_EQ(other.got, 1);
+  p->close(2);
+  QApplication::processEvents();
+}
+
+}  // namespace
