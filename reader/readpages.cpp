@@ -73,7 +73,7 @@ void ensureDomain() {
   if (f.fetch(f.def().keyIndex("DOM:NAME")) != ErrNotFound) return;
   b = wanted;
   FailureReport report(fm.name(), kInsertError);
-  if (!report.check(f.add(), f.errorText())) return;
+  if (!report.check(f.add(), f)) return;
   message("Your domain has been added to the Domains file. |Please update the record when returning to Quillmark.",
           domainname.str() + " Domain Added");
 }
