@@ -24,6 +24,13 @@ ControlDef entry(std::string field, std::string picture, int x, int y, int w, st
   return c;
 }
 
+ControlDef shown(std::string field, std::string picture, int x, int y, int w) {
+  ControlDef c = control(Kind::Text, "?" + field, {}, x, y, w, 10);
+  c.field = std::move(field);
+  c.picture = std::move(picture);
+  return c;
+}
+
 ControlDef check(std::string field, std::string text, int x, int y, int w, std::string parent) {
   ControlDef c =
       control(Kind::Check, "?" + field, std::move(text), x, y, w, kEntryHeight, std::move(parent));

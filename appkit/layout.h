@@ -34,6 +34,8 @@ ControlDef promptAt(std::string text, int x, int y, int w, std::string parent = 
 // An entry bound to field ("?" + field is its id).
 ControlDef entry(std::string field, std::string picture, int x, int y, int w,
                  std::string parent = {});
+// A text showing field, one line high ("?" + field is its id).
+ControlDef shown(std::string field, std::string picture, int x, int y, int w);
 ControlDef check(std::string field, std::string text, int x, int y, int w, std::string parent = {});
 ControlDef button(const ButtonSpec& b, int x, int y, int h, std::string parent = {});
 

@@ -28,11 +28,6 @@
 namespace qm::reader {
 namespace {
 
-using qm::ButtonSpec;
-using qm::control;
-using qm::entry;
-using qm::prompt;
-
 constexpr const char* kParseCaption = "Parse HTML File";
 constexpr const char* kClearing = "Clearing old HTML data before reading in new data. Please be patient.";
 constexpr const char* kDriveLetter = "A path with a drive letter cannot be used here.";
@@ -258,17 +253,13 @@ WindowDef readWindow() {
   w.controls.push_back(prompt("Do steps 1, 2 && 4 for the main directory. Then add the subdirectories (step 3) as needed.",
                               42, 46, 350));
   w.controls.push_back(prompt("File Count:", 290, 36, 44));
-  ControlDef count = control(Kind::Text, "?FileCount", "", 336, 37, 56, 10);
-  count.field = "FileCount", count.picture = "@n-14";
-  w.controls.push_back(count);
+  w.controls.push_back(shown("FileCount", "@n-14", 336, 37, 56));
   w.controls.push_back(prompt("Domain Name:", 42, 60, 70));
   ControlDef dom = entry("domainname", "@s50", 114, 60, 200);
   dom.tip = "Enter just the domain name.  An example would be:\nexample.com";
   w.controls.push_back(dom);
   w.controls.push_back(prompt("Reading File:", 42, 74, 70));
-  ControlDef reading = control(Kind::Text, "?HtmlFileName", "", 114, 75, 278, 10);
-  reading.field = "HtmlFileName", reading.picture = "@s80";
-  w.controls.push_back(reading);
+  w.controls.push_back(shown("HtmlFileName", "@s80", 114, 75, 278));
   w.controls.push_back(prompt("Step 2:", 10, 92, 30));
   w.controls.push_back(prompt("Enter the LOCAL directory where the pages are stored:", 42, 92, 300));
   w.controls.push_back(prompt("Default Local Dir:", 42, 106, 70));
@@ -285,15 +276,11 @@ WindowDef readWindow() {
       "This is an OPTIONAL sub directory where more HTML files\nmay be stored.  Add this sub directory AFTER you\n"
       "have read in the main directory files, and BEFORE you exit this window.";
   w.controls.push_back(sub);
-  ControlDef progress = control(Kind::Text, "?ProgressCount", "", 300, 124, 92, 10);
-  progress.field = "ProgressCount";
-  w.controls.push_back(progress);
+  w.controls.push_back(shown("ProgressCount", "", 300, 124, 92));
   w.controls.push_back(prompt("Step 3:", 10, 144, 30));
   w.controls.push_back(prompt("Enter an OPTIONAL sub directory where other html files may be stored:", 42, 144, 340));
   w.controls.push_back(prompt("Step 4:", 10, 158, 30));
-  ControlDef status = control(Kind::Text, "?StatusText", "", 42, 190, 350, 10);
-  status.field = "StatusText", status.picture = "@s100";
-  w.controls.push_back(status);
+  w.controls.push_back(shown("StatusText", "@s100", 42, 190, 350));
   w.controls.push_back(prompt("Use this Reader program when reading a site for the first time. Existing webpage "
                               "records for the domain will be overwritten!",
                               10, 206, 384));

@@ -146,12 +146,8 @@ WindowDef deleteWindow(const DomainDeleteSpec& spec) {
   count.field = "DeletedPages", count.picture = "@n-14";
   w.controls.push_back(count);
   w.controls.push_back(prompt("Records processed:", 8, 104, 70));
-  ControlDef progress = control(Kind::Text, "?ProgressCount", {}, 80, 104, 90, 10);
-  progress.field = "ProgressCount", progress.picture = "@s20";
-  w.controls.push_back(progress);
-  ControlDef status = control(Kind::Text, "?StatusText", {}, 8, 118, 284, 10);
-  status.field = "StatusText", status.picture = "@s100";
-  w.controls.push_back(status);
+  w.controls.push_back(shown("ProgressCount", "@s20", 80, 104, 90));
+  w.controls.push_back(shown("StatusText", "@s100", 8, 118, 284));
   qm::addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico", 50}}, 242, 152, 16, 4);
   return w;
 }
