@@ -500,16 +500,14 @@ void BrowseProcedure::navigate(Nav nav) {
   listMoved();
 }
 
+// A browse without a Close button closes all the same.
+bool BrowseProcedure::escape() {
+  if (!WindowProcedure::escape()) close(RequestCancelled);
+  return true;
+}
+
 bool BrowseProcedure::takeKey(int key, int modifiers) {
   if (WindowProcedure::takeKey(key, modifiers)) return true;
-  if (key == Qt::Key_Escape && !modifiers) {
-    // As a press of the Close button, which a procedure may handle its own way.
-    if (QAbstractButton* b = buttonOf(built(), Role::Close))
-      b->click();
-    else
-      close(RequestCancelled);
-    return true;
-  }
   if (key == Qt::Key_F9 && bdef_.keepFormats) {
     toggleFormat();
     return true;

@@ -104,6 +104,7 @@ class BrowseProcedure : public WindowProcedure {
   bool takeAccepted(Control& c) override;
   void takeNewSelection(Control& c) override;
   bool takeKey(int key, int modifiers) override;
+  bool escape() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   // Called after each move of the list.

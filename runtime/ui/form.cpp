@@ -29,14 +29,6 @@ bool showsFieldOf(const FileDef& d, const std::string& label) {
 }
 }  // namespace
 
-QAbstractButton* buttonOf(const Window* w, Role role) {
-  if (w)
-    for (auto& c : w->controls())
-      if (c->kind() == Kind::Button && c->def().role == role)
-        if (auto* b = qobject_cast<QAbstractButton*>(c->widget())) return b;
-  return nullptr;
-}
-
 const RecordBuffer* FormProcedure::history(const std::string& formName) {
   auto it = saved().find(formName);
   return it == saved().end() ? nullptr : &it->second;
@@ -269,19 +261,14 @@ void FormProcedure::navigate(Nav nav) {
   WindowProcedure::navigate(nav);
 }
 
+// A form without a Cancel or Close button cancels.
+bool FormProcedure::escape() {
+  if (!WindowProcedure::escape()) cancel();
+  return true;
+}
+
 bool FormProcedure::takeKey(int key, int modifiers) {
   if (WindowProcedure::takeKey(key, modifiers)) return true;
-  if (key == Qt::Key_Escape && !modifiers) {
-    // As a press of the window's own Cancel (or Close) button, so that what
-    // the procedure makes of that button happens; without one it cancels.
-    for (Role role : {Role::Cancel, Role::Close})
-      if (QAbstractButton* b = buttonOf(built(), role)) {
-        b->click();
-        return true;
-      }
-    cancel();
-    return true;
-  }
   if (key == Qt::Key_Apostrophe && (modifiers & Qt::ControlModifier)) {
     ditto();
     return true;

@@ -7,14 +7,7 @@
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/windowdef.h"
 
-class QAbstractButton;
-
 namespace qm {
-
-class Window;
-
-// The window's button of that role (Cancel, Close), if it has one: Esc presses it.
-QAbstractButton* buttonOf(const Window* w, Role role);
 
 struct FormDef {
   std::string insertTitle;  // request 1
@@ -53,6 +46,7 @@ class FormProcedure : public WindowProcedure {
   bool takeAccepted(Control& c) override;
   bool takeFieldEvent(Control& c, Event e) override;
   bool takeKey(int key, int modifiers) override;
+  bool escape() override;
   void closeRequested() override;
   bool takeWindowEvent(Event e) override;
   // The procedure's own handling of OK, before the pass; false stops it.

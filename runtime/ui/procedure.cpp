@@ -1,5 +1,6 @@
 #include "runtime/ui/procedure.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QAbstractListModel>
@@ -623,7 +624,28 @@ bool WindowProcedure::handleKey(int key, int modifiers) {
   return handled;
 }
 
-bool WindowProcedure::takeKey(int, int) { return false; }
+namespace {
+QAbstractButton* buttonOf(const Window* w, Role role) {
+  if (w)
+    for (auto& c : w->controls())
+      if (c->kind() == Kind::Button && c->def().role == role)
+        if (auto* b = qobject_cast<QAbstractButton*>(c->widget())) return b;
+  return nullptr;
+}
+}  // namespace
+
+bool WindowProcedure::escape() {
+  for (Role role : {Role::Cancel, Role::Close})
+    if (QAbstractButton* b = buttonOf(built(), role)) {
+      b->click();
+      return true;
+    }
+  return false;
+}
+
+bool WindowProcedure::takeKey(int key, int modifiers) {
+  return key == Qt::Key_Escape && !modifiers && escape();
+}
 
 bool WindowProcedure::eventFilter(QObject* watched, QEvent* event) {
   if (watched == outer_ && event->type() == QEvent::Close && !finished_) {

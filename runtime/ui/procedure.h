@@ -19,6 +19,7 @@
 
 #include "runtime/values/text.h"
 
+class QAbstractButton;
 class QIcon;
 class QMdiArea;
 class QMdiSubWindow;
@@ -231,6 +232,9 @@ class WindowProcedure : public QObject {
   virtual bool takeWindowEvent(Event) { return false; }
   // A key the window reserves ("F9", "Ctrl+'"): true when handled.
   virtual bool takeKey(int key, int modifiers);
+  // Esc: a press of the window's own Cancel (else Close) button, so that
+  // what the procedure makes of that button happens; false without one.
+  virtual bool escape();
 
   // ---- Pattern hooks (browse, form) ------------------------------------------
   // After files open and before the window is built: false ends the

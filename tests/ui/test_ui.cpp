@@ -1066,3 +1066,48 @@ TEST(HeldRecord, PutsBackTheRecordItsPositionAndItsKeyOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Esc in a window of neither pattern presses its Close button, which the
+// procedure handles its own way; without such a button Esc does nothing.
+TEST_F(UiTest, EscapePressesAPlainWindowsCloseButton) {
+  for (bool withClose : {true, false}) {
+    SCOPED_TRACE(withClose ? "with Close" : "no button");
+    WindowDef def;
+    def.title = "Plain";
+    def.w = 120, def.h = 60;
+    def.controls = {ctl(Kind::Entry, "?Name", "", 4, 4, 80, 12)};
+    if (withClose) {
+      def.controls.push_back(ctl(Kind::Button, "?Close", "Close", 4, 30, 40, 14));
+      def.controls.back().role = Role::Close;
+    }
+    int closes = 0;
+    WindowProcedure* p = nullptr;
+    startProcedure("Plain", 25000, [&]() -> std::unique_ptr<WindowProcedure> {
+      struct Closing : WindowProcedure {
+        Closing(const WindowDef& d, int& n) : WindowProcedure(d.title), closes(n) { setDefinition(d); }
+        bool takeAccepted(Control& c) override {
+          if (c.def().role != Role::Close) return false;
+          ++closes;
+          close(RequestCancelled);
+          return true;
+        }
+        int& closes;
+      };
+      auto q = std::make_unique<Closing>(def, closes);
+      p = q.get();
+      return q;
+    });
+    ASSERT_NE(p, nullptr);
+    QPointer<WindowProcedure> alive = p;
+    QTest::keyClick(p->control("?Name")->widget(), Qt::Key_Escape);
+    pump();
+    EXPECT_EQ(closes, withClose ? 1 : 0);
+    EXPECT_EQ(alive.isNull() || !alive->isRunning(), withClose);
+    if (alive && alive->isRunning()) alive->close(2);
+    pump();
+  }
+}
+
+}  // namespace
