@@ -33,7 +33,8 @@ void WallpaperArea::resizeEvent(QResizeEvent* e) {
   const QSize size = viewport()->size();
   if (size.isEmpty()) return;
   if (!picture_.isNull()) {
-    setBackground(QBrush(picture_.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
+    setBackground(
+        QBrush(picture_.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation)));
     return;
   }
   if (plain_) setBackground(QBrush(plain_(size)));
@@ -87,14 +88,17 @@ void cascadeWindows(QMdiArea* area) {
     ++n;
     w->move(at);
     // One that would reach past the area is shrunk to fit; its content scrolls.
-    w->resize(std::max(std::min(w->width(), least.width()), std::min(w->width(), room.width() - at.x())),
-              std::max(std::min(w->height(), least.height()), std::min(w->height(), room.height() - at.y())));
+    w->resize(
+        std::max(std::min(w->width(), least.width()), std::min(w->width(), room.width() - at.x())),
+        std::max(std::min(w->height(), least.height()),
+                 std::min(w->height(), room.height() - at.y())));
   }
 }
 
 // ---- the frame ------------------------------------------------------------------
 
-FrameHost::FrameHost(std::string name, const std::vector<MenuItem>& menu, const std::vector<ToolButton>& toolbar)
+FrameHost::FrameHost(std::string name, const std::vector<MenuItem>& menu,
+                     const std::vector<ToolButton>& toolbar)
     : WindowProcedure(std::move(name)), menu_(menu), tools_(toolbar) {}
 
 QAction* FrameHost::menuAction(std::size_t index) const {
@@ -146,7 +150,8 @@ void FrameHost::setup() {
     if (*item.tip) action->setStatusTip(QString::fromUtf8(item.tip));
     menuActions_[i] = action;
     // The menu that arranges the child windows lists them too.
-    if ((item.action == MenuAction::Tile || item.action == MenuAction::Cascade) && !open.empty() && !windowMenu_) {
+    if ((item.action == MenuAction::Tile || item.action == MenuAction::Cascade) && !open.empty() &&
+        !windowMenu_) {
       windowMenu_ = open.back();
       connect(windowMenu_, &QMenu::aboutToShow, this, [this] { listWindows(); });
     }
@@ -181,7 +186,8 @@ void FrameHost::listWindows() {
     if (!w->isVisible() && !w->isMinimized()) continue;
     if (windowList_.empty()) windowList_.push_back(windowMenu_->addSeparator());
     ++n;
-    const QString text = (n < 10 ? QStringLiteral("&%1 ").arg(n) : QStringLiteral("%1 ").arg(n)) + w->windowTitle();
+    const QString text =
+        (n < 10 ? QStringLiteral("&%1 ").arg(n) : QStringLiteral("%1 ").arg(n)) + w->windowTitle();
     QAction* a = windowMenu_->addAction(text);
     a->setCheckable(true);
     a->setChecked(w == area_->activeSubWindow());

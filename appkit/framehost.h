@@ -4,14 +4,13 @@
 // menu's actions, closing the child windows before the frame, and running
 // the frame until it ends. A program's frame adds its title, its own menu
 // table, help file and the steps of its window's opening.
+#include <QImage>
+#include <QMdiArea>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QImage>
-#include <QMdiArea>
 
 #include "appkit/menu.h"
 #include "runtime/ui/procedure.h"
@@ -51,7 +50,8 @@ class FrameHost : public WindowProcedure {
   Q_OBJECT
  public:
   // The tables outlive the frame (they are the program's static data).
-  FrameHost(std::string name, const std::vector<MenuItem>& menu, const std::vector<ToolButton>& toolbar);
+  FrameHost(std::string name, const std::vector<MenuItem>& menu,
+            const std::vector<ToolButton>& toolbar);
 
   QMainWindow* mainWindow() const { return main_; }
   QMdiArea* area() const { return area_; }
@@ -99,7 +99,7 @@ class FrameHost : public WindowProcedure {
   std::vector<QAction*> menuActions_;  // parallel to menu_
   std::vector<QAction*> toolActions_;  // parallel to tools_
   QMenu* windowMenu_ = nullptr;
-  std::vector<QAction*> windowList_;   // its separator and one item per child window
+  std::vector<QAction*> windowList_;  // its separator and one item per child window
   std::function<void()> ended_;
 };
 

@@ -11,16 +11,15 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
-
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <set>
 
-#include "dictionary/dictionary.h"
 #include "appkit/framehost.h"
 #include "appkit/procedures.h"
 #include "appkit/tour.h"
+#include "dictionary/dictionary.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/store/thread.h"
@@ -47,7 +46,8 @@ struct Gallery {
     name = program + "-" + name;
     if (!written.insert(name).second || picture.isNull()) return;
     const QString file = dir.filePath(QString::fromStdString(name) + ".png");
-    if (!picture.save(file, "PNG")) std::fprintf(stderr, "gallery: %s could not be written\n", qPrintable(file));
+    if (!picture.save(file, "PNG"))
+      std::fprintf(stderr, "gallery: %s could not be written\n", qPrintable(file));
   }
 };
 
@@ -103,57 +103,104 @@ void addSamples() {
   if (!empty) return;
   const std::string soon = std::to_string(today() + 12), started = std::to_string(today() - 800);
   const std::vector<std::pair<FileId, std::vector<std::pair<const char*, std::string>>>> records = {
-      {FileId::Domains, {{"DOM:DOMAINNAME", "example.com"}, {"DOM:RENEWALDATE", soon}, {"DOM:DATESTARTED", started},
-                         {"DOM:HOSTDATE", started}, {"DOM:FEEPAID", "35"}, {"DOM:REGISTRAR", "Names Direct"},
-                         {"DOM:HOST", "Harbour Hosting"}, {"DOM:OWNERNAME", "A. Owner"},
-                         {"DOM:DEFAULTLOCALDIR", "site"}, {"DOM:DEFAULTWEBPATH", "http://www.example.com/"}}},
-      {FileId::Domains, {{"DOM:DOMAINNAME", "shop-example.net"}, {"DOM:RENEWALDATE", std::to_string(today() + 200)},
-                         {"DOM:DATESTARTED", started}, {"DOM:FEEPAID", "12.5"}}},
-      {FileId::Hosts, {{"HOS:HOSTNAME", "Harbour Hosting"}, {"HOS:URL", "http://www.harbour-hosting.example"},
-                       {"HOS:PHONENUMBER", "555-0100"}, {"HOS:FEEMONTHLY", "9.95"}, {"HOS:CURRENTLYUSE", "Y"}}},
+      {FileId::Domains,
+       {{"DOM:DOMAINNAME", "example.com"},
+        {"DOM:RENEWALDATE", soon},
+        {"DOM:DATESTARTED", started},
+        {"DOM:HOSTDATE", started},
+        {"DOM:FEEPAID", "35"},
+        {"DOM:REGISTRAR", "Names Direct"},
+        {"DOM:HOST", "Harbour Hosting"},
+        {"DOM:OWNERNAME", "A. Owner"},
+        {"DOM:DEFAULTLOCALDIR", "site"},
+        {"DOM:DEFAULTWEBPATH", "http://www.example.com/"}}},
+      {FileId::Domains,
+       {{"DOM:DOMAINNAME", "shop-example.net"},
+        {"DOM:RENEWALDATE", std::to_string(today() + 200)},
+        {"DOM:DATESTARTED", started},
+        {"DOM:FEEPAID", "12.5"}}},
+      {FileId::Hosts,
+       {{"HOS:HOSTNAME", "Harbour Hosting"},
+        {"HOS:URL", "http://www.harbour-hosting.example"},
+        {"HOS:PHONENUMBER", "555-0100"},
+        {"HOS:FEEMONTHLY", "9.95"},
+        {"HOS:CURRENTLYUSE", "Y"}}},
       // Values as long as their fields, as real data has them.
-      {FileId::Hosts, {{"HOS:HOSTNAME", "Northern Lights Web Hosting Cooperative."},
-                       {"HOS:URL", "http://northern-lights-hosting.example"},
-                       {"HOS:SUPPORTEMAIL", "helpdesk@northern-lights-hosting.example"},
-                       {"HOS:PHONENUMBER", "555-0199"}, {"HOS:FEEMONTHLY", "99999.99"}}},
-      {FileId::Registrars, {{"REG:COMPANYNAME", "Names Direct"}, {"REG:URL", "http://names.example"},
-                            {"REG:REGULARFEE", "35"}, {"REG:CURRENTLYUSE", "Y"}}},
-      {FileId::WebPages, {{"WEB:DOMAINNAME", "example.com"}, {"WEB:PAGENAME", "index.htm"},
-                          {"WEB:PAGEPATH", "http://www.example.com/index.htm"}, {"WEB:LOCALPATH", "site/index.htm"},
-                          {"WEB:HTMLPAGETITLE", "Example home page"}, {"WEB:USENOW", "Y"}}},
-      {FileId::WebPages, {{"WEB:DOMAINNAME", "example.com"}, {"WEB:PAGENAME", "about.htm"},
-                          {"WEB:PAGEPATH", "http://www.example.com/about.htm"}, {"WEB:LOCALPATH", "site/about.htm"},
-                          {"WEB:HTMLPAGETITLE", "About us"}, {"WEB:USENOW", "Y"}}},
-      {FileId::WebPages, {{"WEB:DOMAINNAME", "example.com"}, {"WEB:PAGENAME", "install-guide.htm"},
-                          {"WEB:PAGEPATH", "http://www.example.com/documentation/reference/installation-guide.htm"},
-                          {"WEB:LOCALPATH", "site/documentation/reference/manual/chapters/installation-guide.htm"},
-                          {"WEB:HTMLPAGETITLE", "Installing the program on a new machine, step by step"},
-                          {"WEB:USENOW", "Y"}}},
-      {FileId::WPIMG, {{"WPI:DOMAINNAME", "example.com"}, {"WPI:PAGE", "index.htm"},
-                       {"WPI:WEBPAGEPATHNAME", "http://www.example.com/index.htm"},
-                       {"WPI:WEBPAGEIMG", "images/logo.gif"}, {"WPI:LINENUMBER", "12"},
-                       {"WPI:DATEENTERED", std::to_string(today())}, {"WPI:CURRENTLYUSE", "Y"}}},
-      {FileId::WPLinks, {{"WPL:DOMAINNAME", "example.com"}, {"WPL:PAGENAME", "index.htm"},
-                         {"WPL:WEBPAGEPATHNAME", "http://www.example.com/index.htm"},
-                         {"WPL:WEBPAGELINK", "http://www.example.com/about.htm"}, {"WPL:LINENUMBER", "20"}}},
-      {FileId::WPMeta, {{"WPM:DOMAINNAME", "example.com"}, {"WPM:PAGENAME", "index.htm"},
-                        {"WPM:WEBPAGEPATH", "http://www.example.com/index.htm"}, {"WPM:METANAME", "keywords"},
-                        {"WPM:METACONTENTS", "example, sample, pages"}}},
-      {FileId::WPScripts, {{"WPS:DOMAINNAME", "example.com"}, {"WPS:PAGENAME", "index.htm"},
-                           {"WPS:WEBPAGEPATHNAME", "http://www.example.com/index.htm"}}},
-      {FileId::WPForm, {{"WPF:DOMAINNAME", "example.com"}, {"WPF:PAGE", "about.htm"},
-                        {"WPF:WEBPAGEPATHNAME", "http://www.example.com/about.htm"}}},
-      {FileId::dnotes, {{"DNO:TOPIC", "Move the shop to the new host"}, {"DNO:REMINDER", "Y"},
-                        {"DNO:DATE", std::to_string(today())}}},
+      {FileId::Hosts,
+       {{"HOS:HOSTNAME", "Northern Lights Web Hosting Cooperative."},
+        {"HOS:URL", "http://northern-lights-hosting.example"},
+        {"HOS:SUPPORTEMAIL", "helpdesk@northern-lights-hosting.example"},
+        {"HOS:PHONENUMBER", "555-0199"},
+        {"HOS:FEEMONTHLY", "99999.99"}}},
+      {FileId::Registrars,
+       {{"REG:COMPANYNAME", "Names Direct"},
+        {"REG:URL", "http://names.example"},
+        {"REG:REGULARFEE", "35"},
+        {"REG:CURRENTLYUSE", "Y"}}},
+      {FileId::WebPages,
+       {{"WEB:DOMAINNAME", "example.com"},
+        {"WEB:PAGENAME", "index.htm"},
+        {"WEB:PAGEPATH", "http://www.example.com/index.htm"},
+        {"WEB:LOCALPATH", "site/index.htm"},
+        {"WEB:HTMLPAGETITLE", "Example home page"},
+        {"WEB:USENOW", "Y"}}},
+      {FileId::WebPages,
+       {{"WEB:DOMAINNAME", "example.com"},
+        {"WEB:PAGENAME", "about.htm"},
+        {"WEB:PAGEPATH", "http://www.example.com/about.htm"},
+        {"WEB:LOCALPATH", "site/about.htm"},
+        {"WEB:HTMLPAGETITLE", "About us"},
+        {"WEB:USENOW", "Y"}}},
+      {FileId::WebPages,
+       {{"WEB:DOMAINNAME", "example.com"},
+        {"WEB:PAGENAME", "install-guide.htm"},
+        {"WEB:PAGEPATH", "http://www.example.com/documentation/reference/installation-guide.htm"},
+        {"WEB:LOCALPATH", "site/documentation/reference/manual/chapters/installation-guide.htm"},
+        {"WEB:HTMLPAGETITLE", "Installing the program on a new machine, step by step"},
+        {"WEB:USENOW", "Y"}}},
+      {FileId::WPIMG,
+       {{"WPI:DOMAINNAME", "example.com"},
+        {"WPI:PAGE", "index.htm"},
+        {"WPI:WEBPAGEPATHNAME", "http://www.example.com/index.htm"},
+        {"WPI:WEBPAGEIMG", "images/logo.gif"},
+        {"WPI:LINENUMBER", "12"},
+        {"WPI:DATEENTERED", std::to_string(today())},
+        {"WPI:CURRENTLYUSE", "Y"}}},
+      {FileId::WPLinks,
+       {{"WPL:DOMAINNAME", "example.com"},
+        {"WPL:PAGENAME", "index.htm"},
+        {"WPL:WEBPAGEPATHNAME", "http://www.example.com/index.htm"},
+        {"WPL:WEBPAGELINK", "http://www.example.com/about.htm"},
+        {"WPL:LINENUMBER", "20"}}},
+      {FileId::WPMeta,
+       {{"WPM:DOMAINNAME", "example.com"},
+        {"WPM:PAGENAME", "index.htm"},
+        {"WPM:WEBPAGEPATH", "http://www.example.com/index.htm"},
+        {"WPM:METANAME", "keywords"},
+        {"WPM:METACONTENTS", "example, sample, pages"}}},
+      {FileId::WPScripts,
+       {{"WPS:DOMAINNAME", "example.com"},
+        {"WPS:PAGENAME", "index.htm"},
+        {"WPS:WEBPAGEPATHNAME", "http://www.example.com/index.htm"}}},
+      {FileId::WPForm,
+       {{"WPF:DOMAINNAME", "example.com"},
+        {"WPF:PAGE", "about.htm"},
+        {"WPF:WEBPAGEPATHNAME", "http://www.example.com/about.htm"}}},
+      {FileId::dnotes,
+       {{"DNO:TOPIC", "Move the shop to the new host"},
+        {"DNO:REMINDER", "Y"},
+        {"DNO:DATE", std::to_string(today())}}},
   };
   for (const auto& [id, fields] : records) {
     FileManager& m = access(id);
     if (m.open() != 0) continue;
     m.buffer().clear();
     for (const auto& [label, value] : fields)
-      if (const int field = m.def().fieldIndex(label); field < 0 || !setValueText(m.buffer(), field, value))
+      if (const int field = m.def().fieldIndex(label);
+          field < 0 || !setValueText(m.buffer(), field, value))
         std::fprintf(stderr, "gallery: the sample value of %s was not set\n", label);
-    if (m.tryInsert() != 0) std::fprintf(stderr, "gallery: a sample record of %s was not added\n", m.name().c_str());
+    if (m.tryInsert() != 0)
+      std::fprintf(stderr, "gallery: a sample record of %s was not added\n", m.name().c_str());
     m.close();
   }
 }
@@ -201,12 +248,14 @@ void frameWithBrowseAndForm(Gallery& g, const char* browse) {
   if (b && b->built())
     for (auto& c : b->built()->controls())
       if (c->def().role == Role::Change)
-        if (auto* button = qobject_cast<QAbstractButton*>(c->widget()); button && button->isEnabled()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(c->widget());
+            button && button->isEnabled()) {
           button->click();
           break;
         }
   settle(400);
-  if (WindowProcedure* f = topProcedure(thread); f && b && f != b && f->outerWindow() && b->outerWindow()) {
+  if (WindowProcedure* f = topProcedure(thread);
+      f && b && f != b && f->outerWindow() && b->outerWindow()) {
     QWidget* form = f->outerWindow();
     const QSize room = form->parentWidget() ? form->parentWidget()->size() : QSize(4000, 4000);
     const QPoint want = b->outerWindow()->pos() + QPoint(b->outerWindow()->width() / 3, 90);
@@ -239,7 +288,8 @@ void frameArranged(Gallery& g, const std::vector<const char*>& windows) {
   for (const char* name : windows)
     if (findProcedure(name)) startNamedProcedure(name, 0);
   settle(800);
-  const std::pair<const char*, const char*> steps[] = {{"T&ile", "frame-tiled"}, {"&Cascade", "frame-tiled-cascaded"}};
+  const std::pair<const char*, const char*> steps[] = {{"T&ile", "frame-tiled"},
+                                                       {"&Cascade", "frame-tiled-cascaded"}};
   for (const auto& [item, picture] : steps) {
     QAction* action = host->menuAction(std::string_view(item));
     if (!action) continue;
@@ -261,12 +311,14 @@ void run(Gallery& g) {
   // The error reporter's messages, each as it shows.
   if (g.program == "quillmark")
     for (const ErrorEntry& e : errorTable())
-      if (auto req = errors().request(e.id, MessageArgs{"DOMAINS", "Record Not Found", "DOM:name", "DOM:DOMAINNAME"}))
+      if (auto req = errors().request(
+              e.id, MessageArgs{"DOMAINS", "Record Not Found", "DOM:name", "DOM:DOMAINNAME"}))
         DrawingAnswerer::draw(*req, "error-" + std::to_string(e.id));
   if (g.program == "quillmark")
     frameArranged(g, {"BrowseDomains", "BrowseHosts", "BrowseRegistrars", "BrowseWebPages2"});
   frameWithBrowseAndForm(g, g.program == "quillmark" ? "BrowseDomains" : "readpages");
-  std::fprintf(stderr, "gallery: %zu pictures in %s\n", g.written.size(), qPrintable(g.dir.absolutePath()));
+  std::fprintf(stderr, "gallery: %zu pictures in %s\n", g.written.size(),
+               qPrintable(g.dir.absolutePath()));
   for (int t : runningThreads())
     if (WindowProcedure* p = topProcedure(t); p && p != frame) p->close(2);
   settle(50);

@@ -7,10 +7,10 @@
 namespace qm {
 
 enum class MenuAction {
-  Submenu,       // opens the items one level deeper that follow it
-  Start,         // the procedure on a new thread with the stack size
-  Call,          // the procedure on the frame's thread, the frame waiting
-  Run,           // the outside command line, not waited for
+  Submenu,  // opens the items one level deeper that follow it
+  Start,    // the procedure on a new thread with the stack size
+  Call,     // the procedure on the frame's thread, the frame waiting
+  Run,      // the outside command line, not waited for
   PrintSetup,
   Exit,
   Cut,
@@ -25,14 +25,14 @@ enum class MenuAction {
 };
 
 struct MenuItem {
-  int depth;            // 0 on the menu bar
+  int depth;  // 0 on the menu bar
   const char* text;
-  const char* tip;      // status-bar text; "" for none
+  const char* tip;  // status-bar text; "" for none
   MenuAction action;
-  const char* target;   // procedure name or command line
-  int stackSize;        // Start items
-  const char* key;      // hot key ("F5"); "" for none
-  const char* id;       // for the items the frame changes; "" for none
+  const char* target;  // procedure name or command line
+  int stackSize;       // Start items
+  const char* key;     // hot key ("F5"); "" for none
+  const char* id;      // for the items the frame changes; "" for none
 };
 
 // In menu order; a Submenu's items follow it one level deeper.

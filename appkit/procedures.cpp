@@ -27,7 +27,8 @@ void registerProcedure(std::string name, ProcedureFactory factory, int stackSize
 }
 
 const ProcedureRegistrar& procedureRegistrar() {
-  static const ProcedureRegistrar reg = [](std::string name, int stackSize, ProcedureFactory factory) {
+  static const ProcedureRegistrar reg = [](std::string name, int stackSize,
+                                           ProcedureFactory factory) {
     registerProcedure(std::move(name), std::move(factory), stackSize);
   };
   return reg;

@@ -15,7 +15,8 @@ namespace qm {
 
 // ---- browse -------------------------------------------------------------------
 
-RecordBrowse::RecordBrowse(std::string name, const WindowDef& window, BrowseDef browse, DataFile* primary)
+RecordBrowse::RecordBrowse(std::string name, const WindowDef& window, BrowseDef browse,
+                           DataFile* primary)
     : BrowseProcedure(std::move(name), window, std::move(browse), primary) {}
 
 bool RecordBrowse::takeWindowEvent(Event e) {
@@ -44,7 +45,8 @@ void RecordBrowse::callNamedWithRow(const std::string& procedure) {
 
 // ---- form -------------------------------------------------------------------------
 
-RecordForm::RecordForm(std::string name, const WindowDef& window, RecordFormSpec spec, DataFile* primary)
+RecordForm::RecordForm(std::string name, const WindowDef& window, RecordFormSpec spec,
+                       DataFile* primary)
     : FormProcedure(std::move(name), window, spec.form, primary), spec_(std::move(spec)) {}
 
 bool RecordForm::beforeWindow() {
@@ -71,7 +73,8 @@ void RecordForm::cleanup() {
 
 std::string RecordForm::shellText(const std::string& buttonId) const {
   for (const ShellButton& b : spec_.shell)
-    if (compareNoCase(buttonId, b.id) == 0) return std::string(b.prefix) + primaryFile()->buffer().text(b.field);
+    if (compareNoCase(buttonId, b.id) == 0)
+      return std::string(b.prefix) + primaryFile()->buffer().text(b.field);
   return {};
 }
 
@@ -89,9 +92,10 @@ bool RecordForm::takeAccepted(Control& c) {
 bool RecordForm::okPressed() {
   if (!acceptTyped()) return false;
   // A record without a name is in no key: it would vanish from every list.
-  if (std::string(clip(file().buffer().text(spec_.nameField))).find_first_not_of(' ') == std::string::npos) {
-    message(std::string("Please enter the ") + spec_.nameWhat + ".||A record without a " + spec_.nameWhat +
-                " cannot be listed or found.",
+  if (std::string(clip(file().buffer().text(spec_.nameField))).find_first_not_of(' ') ==
+      std::string::npos) {
+    message(std::string("Please enter the ") + spec_.nameWhat + ".||A record without a " +
+                spec_.nameWhat + " cannot be listed or found.",
             "Name Required", MsgIcon::Exclamation);
     if (Control* name = control(std::string("?") + spec_.nameField)) select(*name);
     return false;

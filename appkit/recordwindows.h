@@ -38,8 +38,8 @@ struct ShellButton {
 
 struct RecordFormSpec {
   FormDef form;
-  const char* nameField;   // the unique name: "DOM:DOMAINNAME"
-  const char* nameWhat;    // for the refusal: "domain name"
+  const char* nameField;  // the unique name: "DOM:DOMAINNAME"
+  const char* nameWhat;   // for the refusal: "domain name"
   std::vector<ShellButton> shell;
 };
 

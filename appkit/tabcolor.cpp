@@ -1,7 +1,5 @@
 #include "appkit/tabcolor.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
@@ -9,6 +7,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVariant>
+#include <algorithm>
 
 namespace qm {
 namespace {
@@ -48,7 +47,8 @@ const TabPaint* paintOf(const QWidget* w, int index, std::vector<TabPaint>& hold
   const auto* bar = qobject_cast<const QTabBar*>(w);
   if (!bar || index < 0) return nullptr;
   holder = readPaint(bar);
-  return index < static_cast<int>(holder.size()) ? &holder[static_cast<std::size_t>(index)] : nullptr;
+  return index < static_cast<int>(holder.size()) ? &holder[static_cast<std::size_t>(index)]
+                                                 : nullptr;
 }
 
 QFont::Weight drawnWeight(int value) {
@@ -166,9 +166,7 @@ void TabColorClass::createStandard(QWidget* window) {
   create(window, 0xDEF5F8, 0x0000FF, 1, 0x8FDCE7, 0xFF0000, 0, 1);
 }
 
-bool TabColorClass::isWizard(const QTabWidget* sheet) {
-  return sheet->property("wizard").toBool();
-}
+bool TabColorClass::isWizard(const QTabWidget* sheet) { return sheet->property("wizard").toBool(); }
 
 void TabColorClass::paint(const TabRow& row, bool selected, bool bold) {
   QTabWidget* sheet = row.PARENTFEQ;
@@ -176,7 +174,8 @@ void TabColorClass::paint(const TabRow& row, bool selected, bool bold) {
   if (index < 0) return;
   QTabBar* bar = sheet->tabBar();
   std::vector<TabPaint> paint = readPaint(bar);
-  if (static_cast<int>(paint.size()) < bar->count()) paint.resize(static_cast<std::size_t>(bar->count()));
+  if (static_cast<int>(paint.size()) < bar->count())
+    paint.resize(static_cast<std::size_t>(bar->count()));
   TabPaint& t = paint[static_cast<std::size_t>(index)];
   t.background = fromWindowsColor(selected ? SELTABCOL : UNSELTABCOL);
   if (bold) t.weight = selected ? (t.weight | 700) : (t.weight & ~444);

@@ -1,12 +1,11 @@
 #pragma once
 // Paints the tabs of every sheet of a window: each sheet's current tab in one
 // colour pair with bold text, the others in a second pair.
-#include <cstdint>
-#include <vector>
-
 #include <QColor>
 #include <QMetaObject>
 #include <QPointer>
+#include <cstdint>
+#include <vector>
 
 class QTabBar;
 class QTabWidget;
@@ -24,8 +23,8 @@ int tabFontWeight(const QTabBar* bar, int index);
 class TabColorClass {
  public:
   struct TabRow {
-    QPointer<QWidget> FEQ;              // the tab (its page)
-    QPointer<QTabWidget> PARENTFEQ;     // the sheet
+    QPointer<QWidget> FEQ;                // the tab (its page)
+    QPointer<QTabWidget> PARENTFEQ;       // the sheet
     QPointer<QTabWidget> GRANDPARENTFEQ;  // the sheet holding that sheet; null on the window
   };
 

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QSet>
 #include <QWidget>
-
 #include <functional>
 #include <set>
 
@@ -100,13 +99,17 @@ void tourProcedures(const std::vector<std::string>& names, const TourLook& look)
         const size_t had = procedureWindows(before).size();
         const int tops0 = visibleTopLevels().size();
         b->click();
-        if (!waitUntil([&] { return procedureWindows(before).size() > had || visibleTopLevels().size() > tops0; },
-                       kOpenLimitMs) &&
+        if (!waitUntil(
+                [&] {
+                  return procedureWindows(before).size() > had || visibleTopLevels().size() > tops0;
+                },
+                kOpenLimitMs) &&
             look.stalled)
           look.stalled(name + " " + id);
         for (WindowProcedure* q : procedureWindows(before))
           if (!seen.count(q->outerWindow())) lookAt(q);
-        for (int guard = 0; guard < 10 && topProcedure(thread) && topProcedure(thread) != p; ++guard) {
+        for (int guard = 0; guard < 10 && topProcedure(thread) && topProcedure(thread) != p;
+             ++guard) {
           topProcedure(thread)->close(2);
           settle(20);
         }

@@ -1,16 +1,15 @@
 #include "desk/cpanel.h"
-#include "resources/resources.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QWidget>
-
 #include <string>
 
+#include "appkit/layout.h"
 #include "desk/common.h"
 #include "desk/context.h"
 #include "desk/notes.h"
-#include "appkit/layout.h"
+#include "resources/resources.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
 #include "runtime/ui/window.h"

@@ -3,13 +3,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
-
 #include <vector>
 
+#include "appkit/layout.h"
 #include "desk/common.h"
 #include "desk/context.h"
 #include "dictionary/datafile_adapter.h"
-#include "appkit/layout.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
@@ -37,15 +36,24 @@ struct CpanelEntry {
   void (*set)(std::string_view);
 };
 
-#define QM_CPANEL(member) [] { return panelPrograms().member.str(); }, [](std::string_view v) { panelPrograms().member = v; }
+#define QM_CPANEL(member)                      \
+  [] { return panelPrograms().member.str(); }, \
+      [](std::string_view v) { panelPrograms().member = v; }
 const CpanelEntry kCpanel[] = {
-    {"html", "EDI:MYEDITOR", QM_CPANEL(html)},        {"grphx", "EDI:MYGRAPHICSED", QM_CPANEL(grphx)},
-    {"brwsr", "EDI:MYBROWSER", QM_CPANEL(brwsr)},     {"txted", "EDI:MYTEXTED", QM_CPANEL(txted)},
-    {"mail", "EDI:CMAIL", QM_CPANEL(mail)},           {"usr1", "EDI:MYUSER1", QM_CPANEL(usr1)},
-    {"usr2", "EDI:MYUSER2", QM_CPANEL(usr2)},         {"usr3", "EDI:MYUSER3", QM_CPANEL(usr3)},
-    {"usr4", "EDI:MYUSER4", QM_CPANEL(usr4)},         {"fftp", "EDI:MYFTP", QM_CPANEL(fftp)},
-    {"ubut1", "EDI:MYUSER1TITLE", QM_CPANEL(ubut1)},  {"ubut2", "EDI:MYUSER2TITLE", QM_CPANEL(ubut2)},
-    {"ubut3", "EDI:MYUSERTITLE3", QM_CPANEL(ubut3)},  {"ubut4", "EDI:MYUSERTITLE4", QM_CPANEL(ubut4)},
+    {"html", "EDI:MYEDITOR", QM_CPANEL(html)},
+    {"grphx", "EDI:MYGRAPHICSED", QM_CPANEL(grphx)},
+    {"brwsr", "EDI:MYBROWSER", QM_CPANEL(brwsr)},
+    {"txted", "EDI:MYTEXTED", QM_CPANEL(txted)},
+    {"mail", "EDI:CMAIL", QM_CPANEL(mail)},
+    {"usr1", "EDI:MYUSER1", QM_CPANEL(usr1)},
+    {"usr2", "EDI:MYUSER2", QM_CPANEL(usr2)},
+    {"usr3", "EDI:MYUSER3", QM_CPANEL(usr3)},
+    {"usr4", "EDI:MYUSER4", QM_CPANEL(usr4)},
+    {"fftp", "EDI:MYFTP", QM_CPANEL(fftp)},
+    {"ubut1", "EDI:MYUSER1TITLE", QM_CPANEL(ubut1)},
+    {"ubut2", "EDI:MYUSER2TITLE", QM_CPANEL(ubut2)},
+    {"ubut3", "EDI:MYUSERTITLE3", QM_CPANEL(ubut3)},
+    {"ubut4", "EDI:MYUSERTITLE4", QM_CPANEL(ubut4)},
 };
 #undef QM_CPANEL
 
@@ -82,29 +90,57 @@ struct ProgramTab {
   const char* tip = nullptr;
 };
 
-const char* const kBrowseNote = "Press the \"...\" button to browse for the program's file and path.";
+const char* const kBrowseNote =
+    "Press the \"...\" button to browse for the program's file and path.";
 const char* const kUserNote1 = "A user program may also be a batch file.";
 const char* const kUserNote2 = "Its title is the caption of its button: at most 10 characters.";
 
 const std::vector<ProgramTab>& programTabs() {
   static const std::vector<ProgramTab> tabs = {
-      {"My Browser", "My Browser:", "EDI:MYBROWSER", "Browser",
+      {"My Browser",
+       "My Browser:",
+       "EDI:MYBROWSER",
+       "Browser",
        {"This browser is also the one called from the web pages file."}},
       {"My E-Mail Client", "My E-Mail:", "EDI:CMAIL", "EMail Program", {}},
-      {"My FTP", "My FTP:", "EDI:MYFTP", " FTP Program",
-       {"The FTP program must be installed on this computer,", "and a connection is needed to use it."}},
+      {"My FTP",
+       "My FTP:",
+       "EDI:MYFTP",
+       " FTP Program",
+       {"The FTP program must be installed on this computer,",
+        "and a connection is needed to use it."}},
       {"My Graphics Editor", "My Graphics Ed:", "EDI:MYGRAPHICSED", "Graphics Program", {}},
-      {"My HTML Editor", "My Editor:", "EDI:MYEDITOR", "HTML Editor",
+      {"My HTML Editor",
+       "My Editor:",
+       "EDI:MYEDITOR",
+       "HTML Editor",
        {"Give the complete path with the executable file name, followed by",
         "any flag the editor needs after it (for example: -edit)."},
-       nullptr, nullptr, "Your HTML editor program."},
+       nullptr,
+       nullptr,
+       "Your HTML editor program."},
       {"My Text Editor", "My Text Ed:", "EDI:MYTEXTED", "Text Editor", {}},
-      {"User Defined Action 1", "My User 1:", "EDI:MYUSER1", "User Defined Action 1", {kUserNote1, kUserNote2},
-       "My User 1 Title:", "EDI:MYUSER1TITLE"},
-      {"User Defined Action 2", "My User 2:", "EDI:MYUSER2", "User Defined Action 2", {kUserNote1, kUserNote2},
-       "My User 2 Title:", "EDI:MYUSER2TITLE"},
-      {"User Defined Action 3", "My User 3:", "EDI:MYUSER3", "User Defined Action 3", {kUserNote1, kUserNote2},
-       "My User Title 3:", "EDI:MYUSERTITLE3"},
+      {"User Defined Action 1",
+       "My User 1:",
+       "EDI:MYUSER1",
+       "User Defined Action 1",
+       {kUserNote1, kUserNote2},
+       "My User 1 Title:",
+       "EDI:MYUSER1TITLE"},
+      {"User Defined Action 2",
+       "My User 2:",
+       "EDI:MYUSER2",
+       "User Defined Action 2",
+       {kUserNote1, kUserNote2},
+       "My User 2 Title:",
+       "EDI:MYUSER2TITLE"},
+      {"User Defined Action 3",
+       "My User 3:",
+       "EDI:MYUSER3",
+       "User Defined Action 3",
+       {kUserNote1, kUserNote2},
+       "My User Title 3:",
+       "EDI:MYUSERTITLE3"},
   };
   return tabs;
 }
@@ -149,8 +185,10 @@ WindowDef formWindow() {
       w.controls.push_back(entry(t.captionField, "@s10", 74, y + 18, 50, tab));
     }
   }
-  addButtons(w, {{"?OK", "OK", Role::Ok, "", 44}, {"?Cancel", "Cancel", Role::Cancel, "", 44},
-                 {"?Help", "Help", Role::Help, "", 44}},
+  addButtons(w,
+             {{"?OK", "OK", Role::Ok, "", 44},
+              {"?Cancel", "Cancel", Role::Cancel, "", 44},
+              {"?Help", "Help", Role::Help, "", 44}},
              196, 158, 14, 4);
   return w;
 }
@@ -166,17 +204,23 @@ WindowDef browseWindow() {
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 22, 340, 108, tabId(1));
   using J = Justify;
   const char* const cols[][3] = {
-      {"My Editor", "EDI:MYEDITOR", "@s100"},     {"My FTP", "EDI:MYFTP", "@s100"},
-      {"My Text Ed", "EDI:MYTEXTED", "@s100"},    {"My Browser", "EDI:MYBROWSER", "@s100"},
-      {"My Graphics Ed", "EDI:MYGRAPHICSED", "@s100"}, {"My User 1", "EDI:MYUSER1", "@s100"},
-      {"My User 2", "EDI:MYUSER2", "@s100"},      {"My User 1 Title", "EDI:MYUSER1TITLE", "@s10"},
+      {"My Editor", "EDI:MYEDITOR", "@s100"},
+      {"My FTP", "EDI:MYFTP", "@s100"},
+      {"My Text Ed", "EDI:MYTEXTED", "@s100"},
+      {"My Browser", "EDI:MYBROWSER", "@s100"},
+      {"My Graphics Ed", "EDI:MYGRAPHICSED", "@s100"},
+      {"My User 1", "EDI:MYUSER1", "@s100"},
+      {"My User 2", "EDI:MYUSER2", "@s100"},
+      {"My User 1 Title", "EDI:MYUSER1TITLE", "@s10"},
       {"My User 2 Title", "EDI:MYUSER2TITLE", "@s10"},
   };
   for (const auto& c : cols)
-    list.columns.push_back({std::string(c[2]) == "@s10" ? 64 : 80, J::Left, 2, c[0], J::Left, 2, c[1], c[2]});
+    list.columns.push_back(
+        {std::string(c[2]) == "@s10" ? 64 : 80, J::Left, 2, c[0], J::Left, 2, c[1], c[2]});
   w.controls.push_back(list);
   ControlDef text = prompt(
-      "If there are no records showing, then press the Insert button.  If there is a record showing, then press "
+      "If there are no records showing, then press the Insert button.  If there is a record "
+      "showing, then press "
       "the Change button.",
       6, 140, 348);
   text.id = "?Instructions";
@@ -236,7 +280,8 @@ void writeCpanelSection() {
   bool ok = true;
   for (const CpanelEntry& e : kCpanel) ok = ini.write("cpanel", e.key, e.get()) && ok;
   if (!ok)
-    message("The control panel settings could not be saved in " + ini.fileName() + ".|" + ini.lastError(),
+    message("The control panel settings could not be saved in " + ini.fileName() + ".|" +
+                ini.lastError(),
             "Settings File Error", MsgIcon::Exclamation);
 }
 
@@ -269,10 +314,12 @@ void Browsecpanel::forgetPrograms() {
   writeCpanelSection();
 }
 
-// ---- controlpanel -----------------------------------------------------------------------------------
+// ---- controlpanel
+// -----------------------------------------------------------------------------------
 
 Controlpanel::Controlpanel()
-    : FormProcedure("controlpanel", formWindow(), FormDef{"Record Will Be Added", "Record Will Be Changed"},
+    : FormProcedure("controlpanel", formWindow(),
+                    FormDef{"Record Will Be Added", "Record Will Be Changed"},
                     &managedFile(FileId::Editor)) {}
 
 bool Controlpanel::beforeWindow() {
@@ -294,7 +341,8 @@ bool Controlpanel::takeWindowEvent(Event e) {
     tabs_.createStandard(window());
     tabs_.colour();
     if (Control* c = control("?Wizard"))
-      if (auto* l = qobject_cast<QLabel*>(c->widget())) l->setPixmap(loadIcon("wiz.jpg").pixmap(l->size()));
+      if (auto* l = qobject_cast<QLabel*>(c->widget()))
+        l->setPixmap(loadIcon("wiz.jpg").pixmap(l->size()));
   }
   return false;
 }
@@ -330,9 +378,11 @@ void Controlpanel::cleanup() {
   FormProcedure::cleanup();
 }
 
-// ---- closit and cpwarn -----------------------------------------------------------------------------
+// ---- closit and cpwarn
+// -----------------------------------------------------------------------------
 
-MessageWindow::MessageWindow(std::string name, const WindowDef& def) : WindowProcedure(std::move(name)) {
+MessageWindow::MessageWindow(std::string name, const WindowDef& def)
+    : WindowProcedure(std::move(name)) {
   setDefinition(def);
 }
 
@@ -354,21 +404,26 @@ bool MessageWindow::takeAccepted(Control& c) {
   return true;
 }
 
-std::unique_ptr<WindowProcedure> makeConfigureControlPanel() { return std::make_unique<ConfigureControlPanel>(); }
+std::unique_ptr<WindowProcedure> makeConfigureControlPanel() {
+  return std::make_unique<ConfigureControlPanel>();
+}
 std::unique_ptr<WindowProcedure> makeBrowsecpanel() { return std::make_unique<Browsecpanel>(); }
 std::unique_ptr<WindowProcedure> makeControlpanel() { return std::make_unique<Controlpanel>(); }
 
 std::unique_ptr<WindowProcedure> makeClosit() {
   return std::make_unique<MessageWindow>(
-      "closit", messageWindow("You can only have One (1)Control Panel Setup",
-                              "You can only have one Control Panel Setup record.  You may change this record "
-                              "anytime. Thank you.",
-                              true));
+      "closit",
+      messageWindow("You can only have One (1)Control Panel Setup",
+                    "You can only have one Control Panel Setup record.  You may change this record "
+                    "anytime. Thank you.",
+                    true));
 }
 
 std::unique_ptr<WindowProcedure> makeCpwarn() {
   return std::make_unique<MessageWindow>(
-      "cpwarn", messageWindow("", "You must CLOSE the Control Panel before configuring it.  Thank you.", false));
+      "cpwarn",
+      messageWindow("", "You must CLOSE the Control Panel before configuring it.  Thank you.",
+                    false));
 }
 
 }  // namespace qm::desk

@@ -6,14 +6,15 @@
 #include <optional>
 #include <string>
 
-#include "appkit/tabcolor.h"
 #include "appkit/recordwindows.h"
+#include "appkit/tabcolor.h"
 #include "runtime/ui/form.h"
 
 namespace qm::desk {
 
 // Asks for a file: the full name chosen, or nothing when the user cancels.
-using FileChooser = std::function<std::optional<std::string>(QWidget* parent, const std::string& title)>;
+using FileChooser =
+    std::function<std::optional<std::string>(QWidget* parent, const std::string& title)>;
 // Installs chooser (an empty one restores the file dialog); returns the one before.
 FileChooser setFileChooser(FileChooser chooser);
 

@@ -3,13 +3,12 @@
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTableView>
-
 #include <algorithm>
 
+#include "appkit/layout.h"
 #include "desk/common.h"
 #include "desk/context.h"
 #include "dictionary/datafile_adapter.h"
-#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
 #include "runtime/values/text.h"
@@ -113,7 +112,8 @@ WindowDef formWindow() {
 // Paints the note icon into the "Reminder" cells of reminder notes.
 class ReminderIconDelegate : public QStyledItemDelegate {
  public:
-  ReminderIconDelegate(const BrowseNotes& owner, QObject* parent) : QStyledItemDelegate(parent), owner_(owner) {}
+  ReminderIconDelegate(const BrowseNotes& owner, QObject* parent)
+      : QStyledItemDelegate(parent), owner_(owner) {}
 
  protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -133,7 +133,8 @@ class ReminderIconDelegate : public QStyledItemDelegate {
 
 // ---- BrowseNotes ------------------------------------------------------------------
 
-BrowseNotes::BrowseNotes() : RecordBrowse("BrowseNotes", browseWindow(), notesBrowse(), &managedFile(FileId::dnotes)) {}
+BrowseNotes::BrowseNotes()
+    : RecordBrowse("BrowseNotes", browseWindow(), notesBrowse(), &managedFile(FileId::dnotes)) {}
 
 void BrowseNotes::setup() {
   RecordBrowse::setup();
@@ -181,17 +182,20 @@ void BrowseNotes::cleanup() {
 // ---- Updatednotes ---------------------------------------------------------------------
 
 Updatednotes::Updatednotes()
-    : FormProcedure("Updatednotes", formWindow(), FormDef{"Adding a Notes Record", "Changing a Notes Record"},
+    : FormProcedure("Updatednotes", formWindow(),
+                    FormDef{"Adding a Notes Record", "Changing a Notes Record"},
                     &managedFile(FileId::dnotes)) {}
 
 bool Updatednotes::takeWindowEvent(Event e) {
   if (FormProcedure::takeWindowEvent(e)) return true;
   if (e == Event::OpenWindow)
     if (Control* c = control("?NoteImage"))
-      if (auto* l = qobject_cast<QLabel*>(c->widget())) l->setPixmap(loadIcon("note5.ico").pixmap(l->size()));
+      if (auto* l = qobject_cast<QLabel*>(c->widget()))
+        l->setPixmap(loadIcon("note5.ico").pixmap(l->size()));
   if (e == Event::OpenWindow)
     if (Control* c = control("?NotePad"))
-      if (auto* l = qobject_cast<QLabel*>(c->widget())) l->setPixmap(loadIcon("notepad.bmp").pixmap(l->size()));
+      if (auto* l = qobject_cast<QLabel*>(c->widget()))
+        l->setPixmap(loadIcon("notepad.bmp").pixmap(l->size()));
   return false;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // The notes list, its form and the notes report.
 #include <QIcon>
-
 #include <memory>
 #include <vector>
 

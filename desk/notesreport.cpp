@@ -39,17 +39,20 @@ ReportLayout printnoteLayout(std::function<const RecordBuffer&()> rec) {
     int x, w;
     const char* text;
   };
-  for (const Heading& h : {Heading{50, 4300, "Topic"}, Heading{4400, 700, "Reminder"}, Heading{5150, 800, "Date"}}) {
+  for (const Heading& h :
+       {Heading{50, 4300, "Topic"}, Heading{4400, 700, "Reminder"}, Heading{5150, 800, "Date"}}) {
     ReportControl c = textAt(h.x, 350, h.w, 160, h.text);
     c.font = FontSpec{"Arial", 8, true, false};
     r.header.controls.push_back(c);
   }
 
   r.detail.w = 6000, r.detail.h = 220;
-  r.detail.controls.push_back(fieldAt(50, 30, 4300, 160, [rec] { return rec().text("DNO:TOPIC"); }, "@s60"));
-  r.detail.controls.push_back(checkBoxAt(4600, 30, 200, 160, {}, [rec] { return rec().text("DNO:REMINDER"); }));
-  r.detail.controls.push_back(fieldAt(5150, 30, 800, 160, [rec] { return std::to_string(rec().date("DNO:DATE")); },
-                                      "@d17"));
+  r.detail.controls.push_back(fieldAt(
+      50, 30, 4300, 160, [rec] { return rec().text("DNO:TOPIC"); }, "@s60"));
+  r.detail.controls.push_back(
+      checkBoxAt(4600, 30, 200, 160, {}, [rec] { return rec().text("DNO:REMINDER"); }));
+  r.detail.controls.push_back(fieldAt(
+      5150, 30, 800, 160, [rec] { return std::to_string(rec().date("DNO:DATE")); }, "@d17"));
 
   r.footer.x = 1000, r.footer.y = 9000, r.footer.w = 6000, r.footer.h = 219;
   r.footer.controls.push_back(pageNumberAt(4600, 30, 1400, 160, Align::Right));
@@ -57,13 +60,15 @@ ReportLayout printnoteLayout(std::function<const RecordBuffer&()> rec) {
 }
 
 PrintNote::PrintNote()
-    : WindowProcedure("printnote"), source_(SourceFile::of(managedFile(FileId::dnotes)), notesPlan()) {}
+    : WindowProcedure("printnote"),
+      source_(SourceFile::of(managedFile(FileId::dnotes)), notesPlan()) {}
 
 PrintNote::~PrintNote() = default;
 
 void PrintNote::setup() {
   report_ = std::make_unique<ReportProcedure>(
-      "printnote", source_, printnoteLayout([this]() -> const RecordBuffer& { return *source_.record(); }));
+      "printnote", source_,
+      printnoteLayout([this]() -> const RecordBuffer& { return *source_.record(); }));
   // The report's life takes the request from the globals again.
   RequestCode = static_cast<uint8_t>(request());
   report_->start([this](int response) { close(response); });

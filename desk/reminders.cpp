@@ -4,14 +4,14 @@
 #include <QLabel>
 #include <QTableView>
 
+#include "appkit/layout.h"
+#include "appkit/procedures.h"
 #include "desk/common.h"
 #include "desk/context.h"
 #include "desk/cpanel.h"
 #include "desk/notes.h"
 #include "desk/renewalreport.h"
 #include "dictionary/datafile_adapter.h"
-#include "appkit/procedures.h"
-#include "appkit/layout.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/values/clock.h"
@@ -27,7 +27,8 @@ using qm::addSheet;
 using qm::control;
 using qm::tabId;
 
-constexpr const char* kRenewalFilter = "(dom:renewaldate => today() and dom:renewaldate =< today()+30)";
+constexpr const char* kRenewalFilter =
+    "(dom:renewaldate => today() and dom:renewaldate =< today()+30)";
 constexpr const char* kReminderNote = "dno:reminder = 'Y'";
 
 std::vector<ColumnDef> noticeColumns() {
@@ -41,7 +42,8 @@ std::vector<ColumnDef> noticeColumns() {
   };
   cols.back().resizable = false;
   cols.back().rightBorder = false;
-  for (size_t i = 0; i < 4; ++i) cols[i].fixed = true;  // they stay in view when the list scrolls sideways
+  for (size_t i = 0; i < 4; ++i)
+    cols[i].fixed = true;  // they stay in view when the list scrolls sideways
   return cols;
 }
 
@@ -50,10 +52,11 @@ WindowDef noticeWindow() {
   w.title = "Domain Reminders:   Due In 30 Days or Less";
   w.w = 312, w.h = 212;
   w.status = "Browsing Records";
-  w.controls.push_back(control(Kind::Prompt, "?Instructions",
-                               "This window shows either Registrar Renewals or Hosting Renewals that may occur in "
-                               "the next 30 days. Please note the domains listed.",
-                               6, 4, 300, 20));
+  w.controls.push_back(
+      control(Kind::Prompt, "?Instructions",
+              "This window shows either Registrar Renewals or Hosting Renewals that may occur in "
+              "the next 30 days. Please note the domains listed.",
+              6, 4, 300, 20));
   addSheet(w, {"Domains"}, 4, 28, 304, 158);
   ControlDef list = control(Kind::List, "?Browse:1", {}, 10, 46, 292, 134, tabId(1));
   list.columns = noticeColumns();
@@ -83,7 +86,8 @@ bool firstPassing(FileId id, const char* filter, RecordBuffer& out) {
   FileManager& m = access(id);
   RecordFile& f = m.file();
   const bool wasOpen = f.isOpen();
-  if (!wasOpen && f.open(OpenMode::ReadOnlyDenyNone, false, m.lockRecovery(), m.def().ownerPassword) != 0)
+  if (!wasOpen &&
+      f.open(OpenMode::ReadOnlyDenyNone, false, m.lockRecovery(), m.def().ownerPassword) != 0)
     return false;
   RecordView view([&f]() -> RecordFile& { return f; });
   view.setOrder(-1);
@@ -140,7 +144,8 @@ void StartupReminderCheck::scanNotes() {
 
 // ---- notice ---------------------------------------------------------------------------
 
-Notice::Notice() : RecordBrowse("notice", noticeWindow(), noticeBrowse(), &managedFile(FileId::Domains)) {}
+Notice::Notice()
+    : RecordBrowse("notice", noticeWindow(), noticeBrowse(), &managedFile(FileId::Domains)) {}
 
 std::string Notice::builtFormat() { return ListFormat{noticeColumns()}.text(); }
 
@@ -172,7 +177,8 @@ void Notice::afterPlacement() {
   }
   const std::string stored = ini.read(section(), FormatEntry, built);
   ListFormat f;
-  if (clip(stored).empty() || !ListFormat::parse(std::string(clip(stored)), noticeColumns(), f)) return;
+  if (clip(stored).empty() || !ListFormat::parse(std::string(clip(stored)), noticeColumns(), f))
+    return;
   const DialogUnits& u = this->built()->units();
   for (size_t i = 0; i < f.columns.size(); ++i)
     table()->horizontalHeader()->resizeSection(static_cast<int>(i), u.x(f.columns[i].width));
@@ -183,7 +189,9 @@ void Notice::beforeClose() {
   if (table()) writeSetting(section(), FormatEntry, shownFormat().text());
 }
 
-std::unique_ptr<WindowProcedure> makeStartupReminderCheck() { return std::make_unique<StartupReminderCheck>(); }
+std::unique_ptr<WindowProcedure> makeStartupReminderCheck() {
+  return std::make_unique<StartupReminderCheck>();
+}
 std::unique_ptr<WindowProcedure> makeNotice() { return std::make_unique<Notice>(); }
 
 }  // namespace qm::desk

@@ -37,7 +37,8 @@ int BatchWriter::beginPart() {
     std::vector<const RecordFile*> list;
     for (FileId id : files_) list.push_back(&access(id).file());
     rc = tx_.begin(list, gBeginWait >= 0 ? gBeginWait : access(files_.front()).lockRecovery());
-    for (std::size_t i = 0; rc == 0 && i < files_.size(); ++i) rc = tx_.enlist(access(files_[i]).file());
+    for (std::size_t i = 0; rc == 0 && i < files_.size(); ++i)
+      rc = tx_.enlist(access(files_[i]).file());
     if (rc == 0) {
       parts_ = 0;
       started_ = std::chrono::steady_clock::now();

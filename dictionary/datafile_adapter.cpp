@@ -9,7 +9,9 @@ int ManagedFile::insert() { return error_ = access(id_).tryInsert(); }
 
 // The write-back goes to the store directly: the form asks "Record Update
 // Error" itself, so the manager's own message must not come first.
-int ManagedFile::update(const RecordBuffer& asRead) { return error_ = access(id_).file().putIfUnchanged(asRead); }
+int ManagedFile::update(const RecordBuffer& asRead) {
+  return error_ = access(id_).file().putIfUnchanged(asRead);
+}
 
 // The relation manager deletes the children in the same transaction; the
 // form asks "Record Delete Error" itself, so no message here.

@@ -18,8 +18,21 @@ namespace qm {
 
 // In set-up order.
 enum class FileId {
-    Domains, Con, dnotes, WPMeta, DOS1, DOS, Editor, WebPages,
-    Hosts, Registrars, Intlink, WPLinks, WPScripts, WPForm, WPIMG
+  Domains,
+  Con,
+  dnotes,
+  WPMeta,
+  DOS1,
+  DOS,
+  Editor,
+  WebPages,
+  Hosts,
+  Registrars,
+  Intlink,
+  WPLinks,
+  WPScripts,
+  WPForm,
+  WPIMG
 };
 constexpr int FileIdCount = 15;
 
@@ -33,12 +46,12 @@ const std::vector<FileId>& readerFiles();
 const std::vector<FileId>& mainFiles();
 
 struct RelationDef {
-    FileId parent;
-    FileId child;
-    std::string childKey;     // "WEB:NAMES"
-    std::string parentField;  // "DOM:DOMAINNAME"
-    std::string childField;   // "WEB:DOMAINNAME"
-    int fieldSize;
+  FileId parent;
+  FileId child;
+  std::string childKey;     // "WEB:NAMES"
+  std::string parentField;  // "DOM:DOMAINNAME"
+  std::string childField;   // "WEB:DOMAINNAME"
+  int fieldSize;
 };
 // The six relations in the order the relation managers record them.
 const std::vector<RelationDef>& relationDefs();
@@ -46,121 +59,121 @@ const std::vector<RelationDef>& relationDefs();
 class RelationManager;
 
 class FileManager {
-public:
-    FileManager(FileId id, const FileDef& def);
-    ~FileManager();
-    FileManager(const FileManager&) = delete;
-    FileManager& operator=(const FileManager&) = delete;
+ public:
+  FileManager(FileId id, const FileDef& def);
+  ~FileManager();
+  FileManager(const FileManager&) = delete;
+  FileManager& operator=(const FileManager&) = delete;
 
-    FileId id() const { return id_; }
-    const FileDef& def() const { return def_; }
-    std::string name() const;  // shown for "%File": label, or the disk name for Con, DOS, DOS1
-    OpenMode openMode() const;
-    bool createFlag() const;
-    int lockRecovery() const { return 10; }
+  FileId id() const { return id_; }
+  const FileDef& def() const { return def_; }
+  std::string name() const;  // shown for "%File": label, or the disk name for Con, DOS, DOS1
+  OpenMode openMode() const;
+  bool createFlag() const;
+  int lockRecovery() const { return 10; }
 
-    // Opens on the calling thread (nested opens are counted; the last close
-    // closes). Failures are reported ("File Access Error", "File Creation
-    // Error"); the reporter's level is returned, 0 success.
-    int open();
-    int close();
-    bool isOpen() const;  // on the calling thread
+  // Opens on the calling thread (nested opens are counted; the last close
+  // closes). Failures are reported ("File Access Error", "File Creation
+  // Error"); the reporter's level is returned, 0 success.
+  int open();
+  int close();
+  bool isOpen() const;  // on the calling thread
 
-    RecordBuffer& buffer();
-    RecordFile& file();
+  RecordBuffer& buffer();
+  RecordFile& file();
 
-    // Reporter level; a missing record (35) or the end of the file (33)
-    // returns 5 without a message, other failures show "Record Retrieval Error".
-    int fetch(int key);
-    int next();
-    int previous();
-    // The store's code, no message.
-    int tryFetch(int key);
-    int tryNext();
-    int tryPrevious();
+  // Reporter level; a missing record (35) or the end of the file (33)
+  // returns 5 without a message, other failures show "Record Retrieval Error".
+  int fetch(int key);
+  int next();
+  int previous();
+  // The store's code, no message.
+  int tryFetch(int key);
+  int tryNext();
+  int tryPrevious();
 
-    // Adds the buffer. A unique-key clash shows "Duplicate Key Error" with the
-    // key's description, unless it is the auto-numbered value primed into the
-    // buffer: that is renumbered and tried again (three tries, then "Auto
-    // Increment Error": Yes tries three more, No gives up and returns 4).
-    int insert();
-    int tryInsert();  // the store's code, no message, no renumbering
-    // Rewrites the record last read or added ("Duplicate Key Error",
-    // "Record was not updated").
-    int update();
-    // Deletes the record last read or added ("Record was not deleted").
-    int remove();
-    int tryRemove();  // the store's code, no message
-    // Clears the buffer (unless kept), sets the file's primed values and
-    // numbers the auto-numbered key components in the buffer. Adds nothing:
-    // insert() adds the record when the form's OK asks.
-    int primeRecord(bool keepBuffer = false);
-    // True when the file is open on the calling thread; otherwise reports
-    // "File Usage Error".
-    bool useFile();
+  // Adds the buffer. A unique-key clash shows "Duplicate Key Error" with the
+  // key's description, unless it is the auto-numbered value primed into the
+  // buffer: that is renumbered and tried again (three tries, then "Auto
+  // Increment Error": Yes tries three more, No gives up and returns 4).
+  int insert();
+  int tryInsert();  // the store's code, no message, no renumbering
+  // Rewrites the record last read or added ("Duplicate Key Error",
+  // "Record was not updated").
+  int update();
+  // Deletes the record last read or added ("Record was not deleted").
+  int remove();
+  int tryRemove();  // the store's code, no message
+  // Clears the buffer (unless kept), sets the file's primed values and
+  // numbers the auto-numbered key components in the buffer. Adds nothing:
+  // insert() adds the record when the form's OK asks.
+  int primeRecord(bool keepBuffer = false);
+  // True when the file is open on the calling thread; otherwise reports
+  // "File Usage Error".
+  bool useFile();
 
-    // Outcome of the calling thread's last operation.
-    int errorCode() const;
-    std::string errorText() const;
+  // Outcome of the calling thread's last operation.
+  int errorCode() const;
+  std::string errorText() const;
 
-    // Drops a thread's buffer and closes its file (thread end).
-    void dropThread(int thread);
-    // Line files: where the name comes from at each open.
-    void setNameSource(std::function<std::string()> source);
+  // Drops a thread's buffer and closes its file (thread end).
+  void dropThread(int thread);
+  // Line files: where the name comes from at each open.
+  void setNameSource(std::function<std::string()> source);
 
-private:
-    struct PerThread;
-    PerThread& mine() const;
-    int report(int id, const std::string& message = {});
-    int numberKeys(PerThread& t);
+ private:
+  struct PerThread;
+  PerThread& mine() const;
+  int report(int id, const std::string& message = {});
+  int numberKeys(PerThread& t);
 
-    FileId id_;
-    const FileDef& def_;
-    std::function<std::string()> nameSource_;
-    mutable std::mutex mutex_;
-    mutable std::map<int, std::unique_ptr<PerThread>> threads_;
+  FileId id_;
+  const FileDef& def_;
+  std::function<std::string()> nameSource_;
+  mutable std::mutex mutex_;
+  mutable std::map<int, std::unique_ptr<PerThread>> threads_;
 };
 
 class RelationManager {
-public:
-    struct ChildRelation {
-        RelationManager* child;
-        int childKey;     // key index in the child's def
-        int parentField;  // field index in this file's def
-        int childField;   // field index in the child's def
-    };
+ public:
+  struct ChildRelation {
+    RelationManager* child;
+    int childKey;     // key index in the child's def
+    int parentField;  // field index in this file's def
+    int childField;   // field index in the child's def
+  };
 
-    explicit RelationManager(FileManager& file);
-    RelationManager(const RelationManager&) = delete;
-    RelationManager& operator=(const RelationManager&) = delete;
+  explicit RelationManager(FileManager& file);
+  RelationManager(const RelationManager&) = delete;
+  RelationManager& operator=(const RelationManager&) = delete;
 
-    FileManager& file() { return file_; }
-    int open();
-    int close();
-    // Deletes the record last read or added and, in the same transaction,
-    // its children and theirs. With `ask`, "Confirm Delete" first (No: 4).
-    int deleteRecord(bool ask = false);
-    // The same delete without any message: the store's code (37 when the
-    // file is not open here, 33 when no record is current).
-    int tryDeleteRecord();
-    // Rewrites the record; children are left alone.
-    int update();
-    RelationManager* parent() const { return parent_; }
-    const std::vector<ChildRelation>& children() const { return children_; }
+  FileManager& file() { return file_; }
+  int open();
+  int close();
+  // Deletes the record last read or added and, in the same transaction,
+  // its children and theirs. With `ask`, "Confirm Delete" first (No: 4).
+  int deleteRecord(bool ask = false);
+  // The same delete without any message: the store's code (37 when the
+  // file is not open here, 33 when no record is current).
+  int tryDeleteRecord();
+  // Rewrites the record; children are left alone.
+  int update();
+  RelationManager* parent() const { return parent_; }
+  const std::vector<ChildRelation>& children() const { return children_; }
 
-    void setParent(RelationManager* parent) { parent_ = parent; }
-    void addChild(const ChildRelation& relation) { children_.push_back(relation); }
+  void setParent(RelationManager* parent) { parent_ = parent; }
+  void addChild(const ChildRelation& relation) { children_.push_back(relation); }
 
-private:
-    FileManager& file_;
-    RelationManager* parent_ = nullptr;
-    std::vector<ChildRelation> children_;
+ private:
+  FileManager& file_;
+  RelationManager* parent_ = nullptr;
+  std::vector<ChildRelation> children_;
 };
 
 enum class DictionaryKind { Main, Reader };
 struct LineFileNames {
-    std::function<std::string()> html;  // DOS
-    std::function<std::string()> work;  // DOS1
+  std::function<std::string()> html;  // DOS
+  std::function<std::string()> work;  // DOS1
 };
 
 // Sets up every declared file's managers in set-up order; StopDictionary

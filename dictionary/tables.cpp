@@ -10,10 +10,10 @@ namespace qm {
 namespace {
 
 struct FieldSpec {
-    const char* label;  // "#" stands for the number of a repeated field
-    FieldType type;
-    int size;
-    int repeat = 1;
+  const char* label;  // "#" stands for the number of a repeated field
+  FieldType type;
+  int size;
+  int repeat = 1;
 };
 
 const FieldSpec kDomains[] = {
@@ -233,20 +233,13 @@ const FieldSpec kIntlink[] = {
     {"INL:RECID", FieldType::Text, 20},
 };
 const FieldSpec kEditor[] = {
-    {"EDI:MYEDITOR", FieldType::Text, 100},
-    {"EDI:MYFTP", FieldType::Text, 100},
-    {"EDI:MYTEXTED", FieldType::Text, 100},
-    {"EDI:MYBROWSER", FieldType::Text, 100},
-    {"EDI:MYGRAPHICSED", FieldType::Text, 100},
-    {"EDI:CMAIL", FieldType::Text, 100},
-    {"EDI:MYUSER1", FieldType::Text, 100},
-    {"EDI:MYUSER2", FieldType::Text, 100},
-    {"EDI:MYUSER1TITLE", FieldType::Text, 10},
-    {"EDI:MYUSER2TITLE", FieldType::Text, 10},
-    {"EDI:MYUSER3", FieldType::Text, 100},
-    {"EDI:MYUSERTITLE3", FieldType::Text, 10},
-    {"EDI:MYUSER4", FieldType::Text, 100},
-    {"EDI:MYUSERTITLE4", FieldType::Text, 10},
+    {"EDI:MYEDITOR", FieldType::Text, 100},     {"EDI:MYFTP", FieldType::Text, 100},
+    {"EDI:MYTEXTED", FieldType::Text, 100},     {"EDI:MYBROWSER", FieldType::Text, 100},
+    {"EDI:MYGRAPHICSED", FieldType::Text, 100}, {"EDI:CMAIL", FieldType::Text, 100},
+    {"EDI:MYUSER1", FieldType::Text, 100},      {"EDI:MYUSER2", FieldType::Text, 100},
+    {"EDI:MYUSER1TITLE", FieldType::Text, 10},  {"EDI:MYUSER2TITLE", FieldType::Text, 10},
+    {"EDI:MYUSER3", FieldType::Text, 100},      {"EDI:MYUSERTITLE3", FieldType::Text, 10},
+    {"EDI:MYUSER4", FieldType::Text, 100},      {"EDI:MYUSERTITLE4", FieldType::Text, 10},
     {"EDI:CURRENTCONFIG", FieldType::Text, 1},
 };
 const FieldSpec kCon[] = {
@@ -261,12 +254,12 @@ const FieldSpec kDos1[] = {
 };
 
 struct KeySpec {
-    FileId file;
-    const char* label;
-    std::vector<const char*> components;
-    bool unique;
-    const char* description;
-    int autoNumber;
+  FileId file;
+  const char* label;
+  std::vector<const char*> components;
+  bool unique;
+  const char* description;
+  int autoNumber;
 };
 
 const KeySpec kKeys[] = {
@@ -275,7 +268,12 @@ const KeySpec kKeys[] = {
     {FileId::Con, "CON:NAMES", {"CON:DEFAULT"}, false, "Con:NAMES", 0},
     {FileId::dnotes, "DNO:PAGES", {"DNO:REMINDER", "DNO:TOPIC"}, false, "DNO:pages", 0},
     {FileId::WPMeta, "WPM:PAGEPATH", {"WPM:WEBPAGEPATH"}, false, "WPM:PagePath", 0},
-    {FileId::WebPages, "WEB:NAMES", {"WEB:DOMAINNAME", "WEB:PAGENAME"}, false, "domainnames, pagenames", 2},
+    {FileId::WebPages,
+     "WEB:NAMES",
+     {"WEB:DOMAINNAME", "WEB:PAGENAME"},
+     false,
+     "domainnames, pagenames",
+     2},
     {FileId::WebPages, "WEB:PATH", {"WEB:PAGEPATH"}, false, "WEB:Path", 0},
     {FileId::WebPages, "WEB:PAGES", {"WEB:PAGENAME"}, false, "WEB:Pages", 0},
     {FileId::Hosts, "HOS:NAME", {"HOS:HOSTNAME"}, true, "HOS:name", 1},
@@ -286,42 +284,49 @@ const KeySpec kKeys[] = {
     {FileId::WPLinks, "WPL:PATHNAME", {"WPL:WEBPAGEPATHNAME"}, false, "WPL:PathName", 0},
     {FileId::WPScripts, "WPS:PAGENAM", {"WPS:WEBPAGEPATHNAME"}, false, "WPS:PageNam", 0},
     {FileId::WPForm, "WPF:PAGENAME", {"WPF:WEBPAGEPATHNAME"}, false, "WPF:PageName", 0},
-    {FileId::WPIMG, "WPI:PAGENAME", {"WPI:WEBPAGEPATHNAME", "WPI:WEBPAGEIMG"}, false, "WPI:PageName", 0},
+    {FileId::WPIMG,
+     "WPI:PAGENAME",
+     {"WPI:WEBPAGEPATHNAME", "WPI:WEBPAGEIMG"},
+     false,
+     "WPI:PageName",
+     0},
     {FileId::WPIMG, "WPI:IMAGES", {"WPI:WEBPAGEIMG"}, false, "WPI:images", 0},
 };
 
 struct MemoSpec {
-    FileId file;
-    const char* label;
-    const char* exprName;
+  FileId file;
+  const char* label;
+  const char* exprName;
 };
 
 const MemoSpec kMemos[] = {
-    {FileId::Domains, "DOM:NOTES", "DOM:Notes"},   {FileId::WebPages, "WEB:NOTES", "WEB:Notes"},
-    {FileId::Hosts, "HOS:NOTES", "HOS:Notes"},     {FileId::Registrars, "REG:NOTES", "REG:Notes"},
+    {FileId::Domains, "DOM:NOTES", "DOM:Notes"},
+    {FileId::WebPages, "WEB:NOTES", "WEB:Notes"},
+    {FileId::Hosts, "HOS:NOTES", "HOS:Notes"},
+    {FileId::Registrars, "REG:NOTES", "REG:Notes"},
     {FileId::dnotes, "DNO:MAINMEMO", "DNO:MainMemo"},
 };
 constexpr int kMemoSize = 1000;
 
 struct FileSpec {
-    FileId id;
-    const char* label;
-    const char* prefix;
-    const char* diskName;  // line files: the default until a name source gives one
-    FileKind kind;
-    int recordSize;
-    const FieldSpec* fields;
-    std::size_t fieldCount;
-    const char* password;
-    bool create;
-    bool endAtLineFeed;
+  FileId id;
+  const char* label;
+  const char* prefix;
+  const char* diskName;  // line files: the default until a name source gives one
+  FileKind kind;
+  int recordSize;
+  const FieldSpec* fields;
+  std::size_t fieldCount;
+  const char* password;
+  bool create;
+  bool endAtLineFeed;
 };
 
 // Fields that a selection at start-up asks for without a key of their own:
 // the renewal date of the reminder check and list.
 struct QueryIndexSpec {
-    FileId file;
-    const char* field;
+  FileId file;
+  const char* field;
 };
 const QueryIndexSpec kQueryIndexes[] = {
     {FileId::Domains, "DOM:RENEWALDATE"},
@@ -329,78 +334,95 @@ const QueryIndexSpec kQueryIndexes[] = {
 
 #define QM_FIELDS(a) a, std::size(a)
 const FileSpec kFiles[] = {
-    {FileId::Domains, "Domains", "DOM:", "DOMAINS", FileKind::Indexed, 1672, QM_FIELDS(kDomains), "", true, false},
-    {FileId::Con, "Con", "CON:", "Control.qdf", FileKind::Indexed, 148, QM_FIELDS(kCon), "QZVRKM", false, false},
-    {FileId::dnotes, "dnotes", "DNO:", "DNOTES", FileKind::Indexed, 65, QM_FIELDS(kDnotes), "", true, false},
-    {FileId::WPMeta, "WPMeta", "WPM:", "WPMETA", FileKind::Indexed, 1314, QM_FIELDS(kWPMeta), "", true, false},
+    {FileId::Domains, "Domains", "DOM:", "DOMAINS", FileKind::Indexed, 1672, QM_FIELDS(kDomains),
+     "", true, false},
+    {FileId::Con, "Con", "CON:", "Control.qdf", FileKind::Indexed, 148, QM_FIELDS(kCon), "QZVRKM",
+     false, false},
+    {FileId::dnotes, "dnotes", "DNO:", "DNOTES", FileKind::Indexed, 65, QM_FIELDS(kDnotes), "",
+     true, false},
+    {FileId::WPMeta, "WPMeta", "WPM:", "WPMETA", FileKind::Indexed, 1314, QM_FIELDS(kWPMeta), "",
+     true, false},
     {FileId::DOS1, "DOS1", "DOS1:", "", FileKind::Line, 255, QM_FIELDS(kDos1), "", true, false},
     {FileId::DOS, "DOS", "DOS:", "", FileKind::Line, 255, QM_FIELDS(kDos), "", false, true},
-    {FileId::Editor, "Editor", "EDI:", "EDITOR", FileKind::Indexed, 1041, QM_FIELDS(kEditor), "", true, false},
-    {FileId::WebPages, "WebPages", "WEB:", "WEBPAGES", FileKind::Indexed, 2160, QM_FIELDS(kWebPages), "", true, false},
-    {FileId::Hosts, "Hosts", "HOS:", "HOSTS", FileKind::Indexed, 499, QM_FIELDS(kHosts), "", true, false},
-    {FileId::Registrars, "Registrars", "REG:", "REGISTRA", FileKind::Indexed, 323, QM_FIELDS(kRegistrars), "", true, false},
-    {FileId::Intlink, "Intlink", "INL:", "INTLINK", FileKind::Indexed, 316, QM_FIELDS(kIntlink), "", true, false},
-    {FileId::WPLinks, "WPLinks", "WPL:", "WPLINKS", FileKind::Indexed, 794, QM_FIELDS(kWPLinks), "", true, false},
-    {FileId::WPScripts, "WPScripts", "WPS:", "WPSCRIPT", FileKind::Indexed, 8586, QM_FIELDS(kWPScripts), "", true, false},
-    {FileId::WPForm, "WPForm", "WPF:", "WPFORM", FileKind::Indexed, 8588, QM_FIELDS(kWPForm), "", true, false},
-    {FileId::WPIMG, "WPIMG", "WPI:", "WPIMG", FileKind::Indexed, 1341, QM_FIELDS(kWPIMG), "", true, false},
+    {FileId::Editor, "Editor", "EDI:", "EDITOR", FileKind::Indexed, 1041, QM_FIELDS(kEditor), "",
+     true, false},
+    {FileId::WebPages, "WebPages", "WEB:", "WEBPAGES", FileKind::Indexed, 2160,
+     QM_FIELDS(kWebPages), "", true, false},
+    {FileId::Hosts, "Hosts", "HOS:", "HOSTS", FileKind::Indexed, 499, QM_FIELDS(kHosts), "", true,
+     false},
+    {FileId::Registrars, "Registrars", "REG:", "REGISTRA", FileKind::Indexed, 323,
+     QM_FIELDS(kRegistrars), "", true, false},
+    {FileId::Intlink, "Intlink", "INL:", "INTLINK", FileKind::Indexed, 316, QM_FIELDS(kIntlink), "",
+     true, false},
+    {FileId::WPLinks, "WPLinks", "WPL:", "WPLINKS", FileKind::Indexed, 794, QM_FIELDS(kWPLinks), "",
+     true, false},
+    {FileId::WPScripts, "WPScripts", "WPS:", "WPSCRIPT", FileKind::Indexed, 8586,
+     QM_FIELDS(kWPScripts), "", true, false},
+    {FileId::WPForm, "WPForm", "WPF:", "WPFORM", FileKind::Indexed, 8588, QM_FIELDS(kWPForm), "",
+     true, false},
+    {FileId::WPIMG, "WPIMG", "WPI:", "WPIMG", FileKind::Indexed, 1341, QM_FIELDS(kWPIMG), "", true,
+     false},
 };
 #undef QM_FIELDS
 
 // Packs the fields one after the other; the total must be the record size.
-std::vector<FieldDef> layout(const FieldSpec* specs, std::size_t n, int recordSize, const char* file) {
-    std::vector<FieldDef> out;
-    int offset = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        for (int r = 1; r <= specs[i].repeat; ++r) {
-            std::string label = specs[i].label;
-            if (auto hash = label.find('#'); hash != std::string::npos) label.replace(hash, 1, std::to_string(r));
-            out.push_back({label, specs[i].type, offset, specs[i].size});
-            offset += specs[i].size;
-        }
+std::vector<FieldDef> layout(const FieldSpec* specs, std::size_t n, int recordSize,
+                             const char* file) {
+  std::vector<FieldDef> out;
+  int offset = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    for (int r = 1; r <= specs[i].repeat; ++r) {
+      std::string label = specs[i].label;
+      if (auto hash = label.find('#'); hash != std::string::npos)
+        label.replace(hash, 1, std::to_string(r));
+      out.push_back({label, specs[i].type, offset, specs[i].size});
+      offset += specs[i].size;
     }
-    if (offset != recordSize) throw std::logic_error(std::string("layout of ") + file + " does not add up");
-    return out;
+  }
+  if (offset != recordSize)
+    throw std::logic_error(std::string("layout of ") + file + " does not add up");
+  return out;
 }
 
 FileDef build(const FileSpec& s) {
-    FileDef d;
-    d.label = s.label;
-    d.prefix = s.prefix;
-    d.diskName = s.diskName;
-    d.kind = s.kind;
-    d.recordSize = s.recordSize;
-    d.fields = layout(s.fields, s.fieldCount, s.recordSize, s.label);
-    d.ownerPassword = s.password;
-    d.createWhenMissing = s.create;
-    d.endAtLineFeed = s.endAtLineFeed;
-    for (const auto& k : kKeys) {
-        if (k.file != s.id) continue;
-        KeyDef key{k.label, {}, k.unique, k.description, k.autoNumber};
-        for (const char* c : k.components) {
-            int f = d.fieldIndex(c);
-            if (f < 0) throw std::logic_error(std::string("key ") + k.label + " names no field " + c);
-            key.components.push_back(f);
-        }
-        d.keys.push_back(std::move(key));
+  FileDef d;
+  d.label = s.label;
+  d.prefix = s.prefix;
+  d.diskName = s.diskName;
+  d.kind = s.kind;
+  d.recordSize = s.recordSize;
+  d.fields = layout(s.fields, s.fieldCount, s.recordSize, s.label);
+  d.ownerPassword = s.password;
+  d.createWhenMissing = s.create;
+  d.endAtLineFeed = s.endAtLineFeed;
+  for (const auto& k : kKeys) {
+    if (k.file != s.id) continue;
+    KeyDef key{k.label, {}, k.unique, k.description, k.autoNumber};
+    for (const char* c : k.components) {
+      int f = d.fieldIndex(c);
+      if (f < 0) throw std::logic_error(std::string("key ") + k.label + " names no field " + c);
+      key.components.push_back(f);
     }
-    for (const auto& m : kMemos)
-        if (m.file == s.id) d.memos.push_back({m.label, m.exprName, kMemoSize});
-    for (const auto& q : kQueryIndexes) {
-        if (q.file != s.id) continue;
-        if (d.fieldIndex(q.field) < 0) throw std::logic_error(std::string("query index names no field ") + q.field);
-        d.queryIndexes.push_back(q.field);
-    }
-    return d;
+    d.keys.push_back(std::move(key));
+  }
+  for (const auto& m : kMemos)
+    if (m.file == s.id) d.memos.push_back({m.label, m.exprName, kMemoSize});
+  for (const auto& q : kQueryIndexes) {
+    if (q.file != s.id) continue;
+    if (d.fieldIndex(q.field) < 0)
+      throw std::logic_error(std::string("query index names no field ") + q.field);
+    d.queryIndexes.push_back(q.field);
+  }
+  return d;
 }
 
 const std::array<FileDef, FileIdCount>& defs() {
-    static const std::array<FileDef, FileIdCount> all = [] {
-        std::array<FileDef, FileIdCount> a;
-        for (const auto& s : kFiles) a[static_cast<std::size_t>(s.id)] = build(s);
-        return a;
-    }();
-    return all;
+  static const std::array<FileDef, FileIdCount> all = [] {
+    std::array<FileDef, FileIdCount> a;
+    for (const auto& s : kFiles) a[static_cast<std::size_t>(s.id)] = build(s);
+    return a;
+  }();
+  return all;
 }
 
 }  // namespace
@@ -408,41 +430,46 @@ const std::array<FileDef, FileIdCount>& defs() {
 const FileDef& fileDef(FileId id) { return defs()[static_cast<std::size_t>(id)]; }
 
 const FileDef& readerConDef() {
-    static const FileDef con = [] {
-        FileDef d = fileDef(FileId::Con);
-        d.recordSize = 20;
-        d.fields.resize(1);  // CON:DEFAULT only
-        return d;
-    }();
-    return con;
+  static const FileDef con = [] {
+    FileDef d = fileDef(FileId::Con);
+    d.recordSize = 20;
+    d.fields.resize(1);  // CON:DEFAULT only
+    return d;
+  }();
+  return con;
 }
 
 const std::vector<FileId>& mainFiles() {
-    static const std::vector<FileId> files = [] {
-        std::vector<FileId> v;
-        for (const auto& s : kFiles) v.push_back(s.id);
-        return v;
-    }();
-    return files;
+  static const std::vector<FileId> files = [] {
+    std::vector<FileId> v;
+    for (const auto& s : kFiles) v.push_back(s.id);
+    return v;
+  }();
+  return files;
 }
 
 const std::vector<FileId>& readerFiles() {
-    static const std::vector<FileId> files = {FileId::Domains, FileId::Con,     FileId::WPMeta,    FileId::DOS1,
-                                              FileId::DOS,     FileId::WebPages, FileId::WPLinks,  FileId::WPScripts,
-                                              FileId::WPForm,  FileId::WPIMG};
-    return files;
+  static const std::vector<FileId> files = {
+      FileId::Domains,  FileId::Con,     FileId::WPMeta,    FileId::DOS1,   FileId::DOS,
+      FileId::WebPages, FileId::WPLinks, FileId::WPScripts, FileId::WPForm, FileId::WPIMG};
+  return files;
 }
 
 const std::vector<RelationDef>& relationDefs() {
-    static const std::vector<RelationDef> rels = {
-        {FileId::Domains, FileId::WebPages, "WEB:NAMES", "DOM:DOMAINNAME", "WEB:DOMAINNAME", 50},
-        {FileId::WebPages, FileId::WPMeta, "WPM:PAGEPATH", "WEB:PAGEPATH", "WPM:WEBPAGEPATH", kPathWidth},
-        {FileId::WebPages, FileId::WPLinks, "WPL:PATHNAME", "WEB:PAGEPATH", "WPL:WEBPAGEPATHNAME", kPathWidth},
-        {FileId::WebPages, FileId::WPForm, "WPF:PAGENAME", "WEB:PAGEPATH", "WPF:WEBPAGEPATHNAME", kPathWidth},
-        {FileId::WebPages, FileId::WPIMG, "WPI:PAGENAME", "WEB:PAGEPATH", "WPI:WEBPAGEPATHNAME", kPathWidth},
-        {FileId::WebPages, FileId::WPScripts, "WPS:PAGENAM", "WEB:PAGEPATH", "WPS:WEBPAGEPATHNAME", kPathWidth},
-    };
-    return rels;
+  static const std::vector<RelationDef> rels = {
+      {FileId::Domains, FileId::WebPages, "WEB:NAMES", "DOM:DOMAINNAME", "WEB:DOMAINNAME", 50},
+      {FileId::WebPages, FileId::WPMeta, "WPM:PAGEPATH", "WEB:PAGEPATH", "WPM:WEBPAGEPATH",
+       kPathWidth},
+      {FileId::WebPages, FileId::WPLinks, "WPL:PATHNAME", "WEB:PAGEPATH", "WPL:WEBPAGEPATHNAME",
+       kPathWidth},
+      {FileId::WebPages, FileId::WPForm, "WPF:PAGENAME", "WEB:PAGEPATH", "WPF:WEBPAGEPATHNAME",
+       kPathWidth},
+      {FileId::WebPages, FileId::WPIMG, "WPI:PAGENAME", "WEB:PAGEPATH", "WPI:WEBPAGEPATHNAME",
+       kPathWidth},
+      {FileId::WebPages, FileId::WPScripts, "WPS:PAGENAM", "WEB:PAGEPATH", "WPS:WEBPAGEPATHNAME",
+       kPathWidth},
+  };
+  return rels;
 }
 
 }  // namespace qm

@@ -1,21 +1,21 @@
 // The main program.
 #include <QApplication>
 
-#include "dictionary/dictionary.h"
 #include "appkit/gallery.h"
-#include "frame/mainframe.h"
-#include "desk/register.h"
-#include "frame/program/globals.h"
 #include "appkit/procedures.h"
+#include "desk/register.h"
+#include "dictionary/dictionary.h"
+#include "frame/mainframe.h"
+#include "frame/program/globals.h"
 #include "frame/program/startup.h"
 #include "records/register.h"
 #include "records/reports/register.h"
+#include "runtime/config/messages.h"
+#include "runtime/ui/messagebox.h"
 #include "webdata/details/register.h"
 #include "webdata/pages/register.h"
 #include "webdata/reports/register.h"
 #include "webdata/views/register.h"
-#include "runtime/config/messages.h"
-#include "runtime/ui/messagebox.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   const int code = qm::runProgram(
       qm::Main,
       [] {
-        qm::StartDictionary(qm::DictionaryKind::Main,
-                            {[] { return qm::HtmlFileName.str(); }, [] { return qm::WorkFileName.str(); }});
+        qm::StartDictionary(qm::DictionaryKind::Main, {[] { return qm::HtmlFileName.str(); },
+                                                       [] { return qm::WorkFileName.str(); }});
       },
       [] { qm::StopDictionary(); });
   qm::setMessageAnswerer(nullptr);

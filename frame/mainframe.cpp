@@ -72,7 +72,8 @@ void readControlPanelSettings() {
 MainFrame* mainFrame() { return g_frame; }
 
 void registerFrameProcedures() {
-  registerProcedure("splash", [] { return std::make_unique<Splash>(); }, 25000);
+  registerProcedure(
+      "splash", [] { return std::make_unique<Splash>(); }, 25000);
 }
 
 // ---- the frame ----------------------------------------------------------------

@@ -37,8 +37,10 @@ bool CompanionCheck() {
     return true;
   }
   message("Sorry. This program can only be run as part of Quillmark.");
-  if (halt()) halt()("Exiting Program.", 0);
-  else defaultHalt("Exiting Program.", 0);
+  if (halt())
+    halt()("Exiting Program.", 0);
+  else
+    defaultHalt("Exiting Program.", 0);
   return false;
 }
 

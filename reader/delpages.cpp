@@ -8,7 +8,11 @@ namespace {
 
 // The reader's own globals; its counter is the one the reading window shows.
 const DomainDeleteSpec& spec() {
-  static const DomainDeleteSpec s{&domainname, &StatusText, &ProgressCount, &FileCount, "?FileCount",
+  static const DomainDeleteSpec s{&domainname,
+                                  &StatusText,
+                                  &ProgressCount,
+                                  &FileCount,
+                                  "?FileCount",
                                   "Enter the complete domain name exactly as you registered it,\n"
                                   "without \"http://www.\" in front of it.\n"
                                   "For the address http://www.example.com\n"
@@ -18,7 +22,9 @@ const DomainDeleteSpec& spec() {
 
 }  // namespace
 
-void DeleteDomainPages(const std::function<void()>& redisplay) { deleteDomainPages(spec(), redisplay); }
+void DeleteDomainPages(const std::function<void()>& redisplay) {
+  deleteDomainPages(spec(), redisplay);
+}
 
 std::unique_ptr<WindowProcedure> makeDelPages() { return makeDomainDeleteWindow(spec()); }
 

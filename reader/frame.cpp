@@ -126,7 +126,8 @@ int runReader() {
     started = false;
   });
   setSettingsFileName("skimwell.INI");
-  StartDictionary(DictionaryKind::Reader, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Reader,
+                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   started = true;
   Main();
   if (started) StopDictionary();

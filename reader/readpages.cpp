@@ -2,15 +2,14 @@
 
 #include <QLabel>
 #include <QWidget>
-
 #include <string>
 #include <vector>
 
+#include "appkit/layout.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
 #include "reader/window.h"
-#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -29,7 +28,8 @@ namespace qm::reader {
 namespace {
 
 constexpr const char* kParseCaption = "Parse HTML File";
-constexpr const char* kClearing = "Clearing old HTML data before reading in new data. Please be patient.";
+constexpr const char* kClearing =
+    "Clearing old HTML data before reading in new data. Please be patient.";
 constexpr const char* kDriveLetter = "A path with a drive letter cannot be used here.";
 
 const char* const kMarkFields[] = {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"};
@@ -69,13 +69,16 @@ void ensureDomain() {
   b = wanted;
   FailureReport report(fm.name(), kInsertError);
   if (!report.check(f.add(), f)) return;
-  message("Your domain has been added to the Domains file. |Please update the record when returning to Quillmark.",
-          domainname.str() + " Domain Added");
+  message(
+      "Your domain has been added to the Domains file. |Please update the record when returning to "
+      "Quillmark.",
+      domainname.str() + " Domain Added");
 }
 
 // The files one page touches; the run writes them in batches of pages.
-const std::vector<FileId> kRunFiles = {FileId::WebPages, FileId::Domains, FileId::WPIMG,    FileId::WPLinks,
-                                       FileId::WPMeta,   FileId::WPForm,  FileId::WPScripts};
+const std::vector<FileId> kRunFiles = {FileId::WebPages, FileId::Domains, FileId::WPIMG,
+                                       FileId::WPLinks,  FileId::WPMeta,  FileId::WPForm,
+                                       FileId::WPScripts};
 
 // What one run reads: the domain's own directory stays in the window.
 struct Run {
@@ -131,7 +134,8 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
   const PageFacts page = pageFactsOf(web);  // the path as cut to its field
   // The first failure of the page, in plain words; the page then goes back whole.
   std::string failure;
-  if (clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &failure) &&
+  if (clearPageDetails(
+          page.pagePath, [&progress](long n) { progress.advance(n); }, &failure) &&
       writePageDetails(scanned, page, &failure)) {
     if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
     for (std::size_t i = 0; i < scanned.marks.size(); ++i)
@@ -152,8 +156,8 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
 void ReadAllPages(const std::function<void()>& redisplay) {
   ProcedureScope scope("ReadAllPages");
   if (ReadConfirmed.blank()) {
-    if (message("Are you sure you wish to read in the Web Pages?", "Reading Confirmation", MsgIcon::Exclamation,
-                BtnYes | BtnNo, BtnYes) != BtnYes) {
+    if (message("Are you sure you wish to read in the Web Pages?", "Reading Confirmation",
+                MsgIcon::Exclamation, BtnYes | BtnNo, BtnYes) != BtnYes) {
       ReadConfirmed = "";
       return;
     }
@@ -178,7 +182,8 @@ void ReadAllPages(const std::function<void()>& redisplay) {
   // domain's own directory for the next run.
   Run run;
   run.subName = ReaderSubDir.str();
-  run.dir = run.subName.empty() ? normalizePath(ReaderLocalDir.str()) : joinPath(ReaderLocalDir.str(), run.subName);
+  run.dir = run.subName.empty() ? normalizePath(ReaderLocalDir.str())
+                                : joinPath(ReaderLocalDir.str(), run.subName);
   ProbeDir = run.dir;
   if (!directoryFound(run.dir)) {
     cannotFind(std::string(ProbeDir.view()));
@@ -205,7 +210,8 @@ void ReadAllPages(const std::function<void()>& redisplay) {
 
   std::string listError;
   const std::vector<DirEntry> files = listHtmlFiles(run.dir, &listError);
-  if (!listError.empty()) message("The directory " + run.dir + " could not be listed.||" + listError, "Huh?");
+  if (!listError.empty())
+    message("The directory " + run.dir + " could not be listed.||" + listError, "Huh?");
   run.batch.writesAgain();
   // A page is shown as read once it is on the disk, not before.
   run.batch.onStored = [&redisplay](const std::string& last) {
@@ -247,11 +253,13 @@ WindowDef readWindow() {
   ControlDef bulb = control(Kind::Image, "?Bulb", "", 6, 4, 16, 16, "?Steps");
   bulb.icon = "litebulb.ico";
   w.controls.push_back(bulb);
-  w.controls.push_back(control(Kind::Prompt, "?Simple", "Do These Simple Steps:", 28, 8, 200, 10, "?Steps"));
+  w.controls.push_back(
+      control(Kind::Prompt, "?Simple", "Do These Simple Steps:", 28, 8, 200, 10, "?Steps"));
   w.controls.push_back(prompt("Step 1:", 10, 36, 30));
   w.controls.push_back(prompt("Enter the Domain Name that you wish to read in:", 42, 36, 240));
-  w.controls.push_back(prompt("Do steps 1, 2 && 4 for the main directory. Then add the subdirectories (step 3) as needed.",
-                              42, 46, 350));
+  w.controls.push_back(prompt(
+      "Do steps 1, 2 && 4 for the main directory. Then add the subdirectories (step 3) as needed.",
+      42, 46, 350));
   w.controls.push_back(prompt("File Count:", 290, 36, 44));
   w.controls.push_back(shown("FileCount", "@n-14", 336, 37, 56));
   w.controls.push_back(prompt("Domain Name:", 42, 60, 70));
@@ -261,7 +269,8 @@ WindowDef readWindow() {
   w.controls.push_back(prompt("Reading File:", 42, 74, 70));
   w.controls.push_back(shown("HtmlFileName", "@s80", 114, 75, 278));
   w.controls.push_back(prompt("Step 2:", 10, 92, 30));
-  w.controls.push_back(prompt("Enter the LOCAL directory where the pages are stored:", 42, 92, 300));
+  w.controls.push_back(
+      prompt("Enter the LOCAL directory where the pages are stored:", 42, 92, 300));
   w.controls.push_back(prompt("Default Local Dir:", 42, 106, 70));
   ControlDef local = entry("ReaderLocalDir", "@s80", 114, 106, 278);
   local.tip = "Be sure to include drive letter in path.";
@@ -269,26 +278,30 @@ WindowDef readWindow() {
   ControlDef go = control(Kind::Button, "?GO", "GO!", 42, 122, 50, 14);
   go.tip = "Pressing this button will start the process of reading in your pages.";
   w.controls.push_back(go);
-  w.controls.push_back(prompt("(Press the GO button to begin reading in your files.)", 98, 124, 250));
+  w.controls.push_back(
+      prompt("(Press the GO button to begin reading in your files.)", 98, 124, 250));
   w.controls.push_back(prompt("OPTIONAL Sub Directory:", 42, 172, 90));
   ControlDef sub = entry("ReaderSubDir", "@s30", 134, 172, 120);
   sub.tip =
-      "This is an OPTIONAL sub directory where more HTML files\nmay be stored.  Add this sub directory AFTER you\n"
+      "This is an OPTIONAL sub directory where more HTML files\nmay be stored.  Add this sub "
+      "directory AFTER you\n"
       "have read in the main directory files, and BEFORE you exit this window.";
   w.controls.push_back(sub);
   w.controls.push_back(shown("ProgressCount", "", 300, 124, 92));
   w.controls.push_back(prompt("Step 3:", 10, 144, 30));
-  w.controls.push_back(prompt("Enter an OPTIONAL sub directory where other html files may be stored:", 42, 144, 340));
+  w.controls.push_back(prompt(
+      "Enter an OPTIONAL sub directory where other html files may be stored:", 42, 144, 340));
   w.controls.push_back(prompt("Step 4:", 10, 158, 30));
   w.controls.push_back(shown("StatusText", "@s100", 42, 190, 350));
-  w.controls.push_back(prompt("Use this Reader program when reading a site for the first time. Existing webpage "
-                              "records for the domain will be overwritten!",
-                              10, 206, 384));
+  w.controls.push_back(
+      prompt("Use this Reader program when reading a site for the first time. Existing webpage "
+             "records for the domain will be overwritten!",
+             10, 206, 384));
   qm::addButtons(w,
-                      {{"?OK", "OK", Role::Ok},
-                       {"?Close", "Close", Role::Close, "Progm039.ico"},
-                       {"?Help", "Help", Role::Help}},
-                      232, 240, 16, 4);
+                 {{"?OK", "OK", Role::Ok},
+                  {"?Close", "Close", Role::Close, "Progm039.ico"},
+                  {"?Help", "Help", Role::Help}},
+                 232, 240, 16, 4);
   return w;
 }
 

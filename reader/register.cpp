@@ -13,16 +13,11 @@ void registerReaderProcedures(const ProcedureRegistrar& reg) {
     int stack;
   };
   const Entry entries[] = {
-      {"readpages", makeReadPages, 25000},
-      {"ShowPages", makeShowPages, 50000},
-      {"delpages", makeDelPages, 25000},
-      {"getdom", makeGetdom, 0},
-      {"BrowseWebPages", makeBrowseWebPages, 0},
-      {"UpdateWebPages", makeUpdateWebPages, 0},
-      {"UpdateWPMeta", makeUpdateWPMeta, 0},
-      {"UpdateWPLinks", makeUpdateWPLinks, 0},
-      {"UpdateWPForm", makeUpdateWPForm, 0},
-      {"UpdateWPIMG", makeUpdateWPIMG, 0},
+      {"readpages", makeReadPages, 25000},         {"ShowPages", makeShowPages, 50000},
+      {"delpages", makeDelPages, 25000},           {"getdom", makeGetdom, 0},
+      {"BrowseWebPages", makeBrowseWebPages, 0},   {"UpdateWebPages", makeUpdateWebPages, 0},
+      {"UpdateWPMeta", makeUpdateWPMeta, 0},       {"UpdateWPLinks", makeUpdateWPLinks, 0},
+      {"UpdateWPForm", makeUpdateWPForm, 0},       {"UpdateWPIMG", makeUpdateWPIMG, 0},
       {"UpdateWPScripts", makeUpdateWPScripts, 0},
   };
   for (const Entry& e : entries) reg(e.name, e.stack, e.factory);

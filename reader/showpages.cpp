@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "appkit/layout.h"
+#include "appkit/recordwindows.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
-#include "appkit/layout.h"
-#include "appkit/recordwindows.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
@@ -215,7 +215,8 @@ class ShowPages : public WindowProcedure {
 
  protected:
   void setup() override {
-    callProcedure(domainname.blank() ? makeGetdom : makeBrowseWebPages, 0, [this](int r) { close(r); });
+    callProcedure(domainname.blank() ? makeGetdom : makeBrowseWebPages, 0,
+                  [this](int r) { close(r); });
   }
 };
 

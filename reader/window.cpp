@@ -17,7 +17,8 @@ void decorate(WindowProcedure& p, const std::vector<std::pair<std::string, Windo
       QFont f = c->widget()->font();
       f.setBold(true);
       c->widget()->setFont(f);
-    } else if (auto* label = qobject_cast<QLabel*>(c->widget()); label && touch == WindowTouch::Wrap) {
+    } else if (auto* label = qobject_cast<QLabel*>(c->widget());
+               label && touch == WindowTouch::Wrap) {
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     } else if (label) {
@@ -28,7 +29,8 @@ void decorate(WindowProcedure& p, const std::vector<std::pair<std::string, Windo
 }
 
 void setStatusTip(WindowProcedure& p, const std::string& controlId, const std::string& text) {
-  if (Control* c = p.control(controlId); c && c->widget()) c->widget()->setStatusTip(QString::fromStdString(text));
+  if (Control* c = p.control(controlId); c && c->widget())
+    c->widget()->setStatusTip(QString::fromStdString(text));
 }
 
 void takeScreenValues(WindowProcedure& p) {

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "appkit/layout.h"
 #include "dictionary/datafile_adapter.h"
 #include "records/hosts.h"
-#include "appkit/layout.h"
 #include "records/registrars.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/datafile.h"
@@ -328,7 +328,8 @@ void UpdateDomains::showStoredChoices() {
       if (auto* box = qobject_cast<QComboBox*>(c->widget())) {
         const std::string stored = file().buffer().text(field);
         box->setPlaceholderText(QString::fromStdString(stored));
-        if (box->currentIndex() < 0) box->setCurrentIndex(entryBeginningWith(*c, *box, clip(stored)));
+        if (box->currentIndex() < 0)
+          box->setCurrentIndex(entryBeginningWith(*c, *box, clip(stored)));
       }
 }
 
@@ -342,7 +343,8 @@ int UpdateDomains::entryBeginningWith(const Control& c, QComboBox& box, std::str
   const int field = d.fieldIndex(c.def().fromField);
   int key = -1;
   for (size_t k = 0; k < d.keys.size() && key < 0; ++k)
-    if (!d.keys[k].components.empty() && d.keys[k].components.front() == field) key = static_cast<int>(k);
+    if (!d.keys[k].components.empty() && d.keys[k].components.front() == field)
+      key = static_cast<int>(k);
   if (field < 0 || key < 0) return -1;
   const HeldRecord held = HeldRecord::of(*list);
   const bool found = list->recordFile().locatePrefix(key, stored) == 0;

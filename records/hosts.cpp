@@ -2,12 +2,12 @@
 
 #include <QLabel>
 
-#include "dictionary/datafile_adapter.h"
-#include "appkit/procedures.h"
 #include "appkit/layout.h"
+#include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/errors.h"
-#include "runtime/config/requests.h"
 #include "runtime/config/messages.h"
+#include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/text.h"

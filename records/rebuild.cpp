@@ -34,7 +34,8 @@ int rebuildFileKeys(FileId id) {
   return rc;
 }
 
-RebuildKeys::RebuildKeys(std::string name, FileId file) : WindowProcedure(std::move(name)), file_(file) {}
+RebuildKeys::RebuildKeys(std::string name, FileId file)
+    : WindowProcedure(std::move(name)), file_(file) {}
 
 void RebuildKeys::setup() {
   rebuildFileKeys(file_);

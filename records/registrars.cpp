@@ -1,8 +1,8 @@
 #include "records/registrars.h"
 
-#include "dictionary/datafile_adapter.h"
-#include "appkit/procedures.h"
 #include "appkit/layout.h"
+#include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 
 namespace qm::records {
 

@@ -1,13 +1,12 @@
 #pragma once
 // The program's own icons and pictures, compiled in. Names are the ones the
 // window definitions use ("~qm.ico", "VCRFIRST.ICO", "newqmk 2.jpg"), in any case.
-#include <string>
-#include <string_view>
-
 #include <QByteArray>
 #include <QCursor>
 #include <QIcon>
 #include <QString>
+#include <string>
+#include <string_view>
 
 namespace qm {
 

@@ -31,12 +31,16 @@ inline std::string makePage(int n, Rng& r) {
   const std::size_t size = 20 * 1024 + r.next(40 * 1024);
   std::string p = "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>Page " + std::to_string(n) +
                   " of the example site</title>\r\n";
-  p += "<meta name=\"description\" content=\"About page " + std::to_string(n) + " and what it offers\">\r\n";
-  p += "<meta name=\"keywords\" content=\"widgets, gadgets, tools, page" + std::to_string(n) + "\">\r\n";
+  p += "<meta name=\"description\" content=\"About page " + std::to_string(n) +
+       " and what it offers\">\r\n";
+  p += "<meta name=\"keywords\" content=\"widgets, gadgets, tools, page" + std::to_string(n) +
+       "\">\r\n";
   p += "<meta name=\"author\" content=\"Web Team\">\r\n";
   p += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\r\n";
-  p += "<script language=\"javascript\">\r\n  function menu(id) { return document.getElementById(id); }\r\n"
-       "  var page = " + std::to_string(n) + ";\r\n</script>\r\n</head>\r\n<body>\r\n";
+  p += "<script language=\"javascript\">\r\n  function menu(id) { return "
+       "document.getElementById(id); }\r\n"
+       "  var page = " +
+       std::to_string(n) + ";\r\n</script>\r\n</head>\r\n<body>\r\n";
   int k = 0;
   while (p.size() < size) {
     ++k;
@@ -44,8 +48,9 @@ inline std::string makePage(int n, Rng& r) {
       case 0:
       case 1:
       case 2:
-        p += "<a href=\"page" + std::to_string(r.next(10000)) + ".htm\">Read about item " + std::to_string(k) +
-             "</a> | <a href=\"http://www.example.org/ref" + std::to_string(k) + ".html\">reference</a><br>\r\n";
+        p += "<a href=\"page" + std::to_string(r.next(10000)) + ".htm\">Read about item " +
+             std::to_string(k) + "</a> | <a href=\"http://www.example.org/ref" + std::to_string(k) +
+             ".html\">reference</a><br>\r\n";
         break;
       case 3:
         p += "  <img src=\"images/pic" + std::to_string(r.next(500)) +
@@ -60,14 +65,18 @@ inline std::string makePage(int n, Rng& r) {
         break;
       case 5:
         if (r.next(10) == 0)
-          p += "<form action=\"/cgi-bin/search.cgi\" method=\"post\">\r\n<input type=\"text\" name=\"q\" "
+          p += "<form action=\"/cgi-bin/search.cgi\" method=\"post\">\r\n<input type=\"text\" "
+               "name=\"q\" "
                "size=\"20\">\r\n<input type=\"submit\" value=\"Search\">\r\n</form>\r\n";
         else
-          p += "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\" width=\"100%\"><tr><td>Cell</td></tr></table>\r\n";
+          p += "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\" "
+               "width=\"100%\"><tr><td>Cell</td></tr></table>\r\n";
         break;
       default:
-        p += "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor incididunt ut "
-             "labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud exercitation.</p>\r\n";
+        p += "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
+             "incididunt ut "
+             "labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud "
+             "exercitation.</p>\r\n";
         break;
     }
   }
@@ -104,7 +113,8 @@ inline double plainReadSeconds(const Site& site) {
   for (const auto& f : site.files) {
     const int fd = ::open(f.c_str(), O_RDONLY);
     if (fd < 0) continue;
-    for (ssize_t got; (got = ::read(fd, buf, sizeof buf)) > 0;) sink += static_cast<std::size_t>(got);
+    for (ssize_t got; (got = ::read(fd, buf, sizeof buf)) > 0;)
+      sink += static_cast<std::size_t>(got);
     ::close(fd);
   }
   const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -127,13 +137,18 @@ inline double cpuSeconds() {
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-inline void printCpu(int pages, double cpuSecs) { std::printf("%-28s %6.3f ms CPU a page\n", "", cpuSecs * 1e3 / pages); }
+inline void printCpu(int pages, double cpuSecs) {
+  std::printf("%-28s %6.3f ms CPU a page\n", "", cpuSecs * 1e3 / pages);
+}
 
-inline double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+inline double seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 inline void printRate(const char* what, int pages, std::size_t bytes, double secs, double plain) {
-  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s %7.1f MB/s  %6.1fx plain read  peak %.0f MB\n", what, pages,
-              secs, pages / secs, static_cast<double>(bytes) / 1e6 / secs, secs / plain, peakMB());
+  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s %7.1f MB/s  %6.1fx plain read  peak %.0f MB\n",
+              what, pages, secs, pages / secs, static_cast<double>(bytes) / 1e6 / secs,
+              secs / plain, peakMB());
 }
 
 }  // namespace bench

@@ -1,6 +1,4 @@
 // The HTML import of a 50 KB page with 100,000 detail records already stored.
-#include "webdata/import/import.h"
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +13,7 @@
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
+#include "webdata/import/import.h"
 
 namespace fs = std::filesystem;
 using namespace qm;
@@ -24,23 +23,30 @@ namespace {
 const char* const kPath = "http://www.example.com/page0.htm";
 
 std::string makePage(std::size_t bytes) {
-  std::string out = "<html>\r\n<head>\r\n<title>Bench page</title>\r\n<meta name=\"keywords\" content=\"a, b\">\r\n";
+  std::string out =
+      "<html>\r\n<head>\r\n<title>Bench page</title>\r\n<meta name=\"keywords\" content=\"a, "
+      "b\">\r\n";
   for (int n = 0; out.size() < bytes; ++n) {
     switch (n % 6) {
       case 0:
-        out += "<a href=\"page" + std::to_string(n) + ".htm\">Page " + std::to_string(n) + "</a><br>\r\n";
+        out += "<a href=\"page" + std::to_string(n) + ".htm\">Page " + std::to_string(n) +
+               "</a><br>\r\n";
         break;
       case 1:
-        out += "<img src=\"/images/pic" + std::to_string(n) + ".gif\" width=\"120\" height=\"60\">\r\n";
+        out += "<img src=\"/images/pic" + std::to_string(n) +
+               ".gif\" width=\"120\" height=\"60\">\r\n";
         break;
       case 2:
-        out += n % 24 == 2 ? "<script>\r\n  var x = 1;\r\n</script>\r\n" : "<p>Some text of the page.</p>\r\n";
+        out += n % 24 == 2 ? "<script>\r\n  var x = 1;\r\n</script>\r\n"
+                           : "<p>Some text of the page.</p>\r\n";
         break;
       case 3:
-        out += n % 24 == 3 ? "<form action=\"a.cgi\">\r\n<input name=\"q\">\r\n</form>\r\n" : "<br>\r\n";
+        out += n % 24 == 3 ? "<form action=\"a.cgi\">\r\n<input name=\"q\">\r\n</form>\r\n"
+                           : "<br>\r\n";
         break;
       default:
-        out += "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod.</p>\r\n";
+        out +=
+            "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod.</p>\r\n";
         break;
     }
   }
@@ -63,7 +69,9 @@ const Seed kSeeds[] = {
     {FileId::WPForm, "WPF:WEBPAGEPATHNAME", "WPF:FORMLINE1", 5000},
 };
 
-double ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
 
 }  // namespace
 
@@ -73,7 +81,8 @@ int main() {
   fs::current_path(dir);
 
   initGlobals();
-  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Main,
+                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   auto t0 = std::chrono::steady_clock::now();
   for (const Seed& s : kSeeds) {
     FileManager& fm = access(s.id);
@@ -106,7 +115,8 @@ int main() {
 
   ScriptedAnswerer answers;
   answers.install();
-  const FileId five[] = {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm, FileId::WPScripts};
+  const FileId five[] = {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm,
+                         FileId::WPScripts};
   double best = 1e9, worst = 0;
   const int runs = 5;
   for (int i = 0; i < runs; ++i) {
@@ -119,8 +129,10 @@ int main() {
     worst = std::max(worst, ms(b - a));
   }
   std::printf("seeded 100000 detail records in %.0f ms\n", ms(t1 - t0));
-  std::printf("page %zu bytes; ParseHtmlFile best %.1f ms, worst %.1f ms over %d runs (first run replaces 100 seeded records)\n",
-              page.size(), best, worst, runs);
+  std::printf(
+      "page %zu bytes; ParseHtmlFile best %.1f ms, worst %.1f ms over %d runs (first run replaces "
+      "100 seeded records)\n",
+      page.size(), best, worst, runs);
 
   // The import page after page, as the page form runs it, over a generated
   // site (20-60 KB pages): each import is a user's action and commits itself.
@@ -135,7 +147,8 @@ int main() {
       answers.replies = {BtnYes};
       ParseHtmlFile(mainWebContext());
     }
-    bench::printRate(pass, sitePages, site.bytes, bench::seconds(std::chrono::steady_clock::now() - a), plain);
+    bench::printRate(pass, sitePages, site.bytes,
+                     bench::seconds(std::chrono::steady_clock::now() - a), plain);
   }
   StopDictionary();
   fs::current_path(fs::temp_directory_path());

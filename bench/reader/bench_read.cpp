@@ -46,15 +46,16 @@ int main(int argc, char** argv) {
 
   const bench::Site site = bench::writeSite("site", "blog", pages, pages / 10);
   rd::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Reader,
+                  {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
   ScriptedAnswerer answers;
   answers.install();
   ThreadScope thread(1);
 
   std::printf("site: %d pages, %.0f MB\n", pages, static_cast<double>(site.bytes) / 1e6);
   const double plain = bench::plainReadSeconds(site);
-  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s %7.1f MB/s\n", "plain read", pages, plain, pages / plain,
-              static_cast<double>(site.bytes) / 1e6 / plain);
+  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s %7.1f MB/s\n", "plain read", pages, plain,
+              pages / plain, static_cast<double>(site.bytes) / 1e6 / plain);
   double cpu = bench::cpuSeconds();
   const double first = readSite();
   bench::printRate("first read (ReadAllPages)", pages, site.bytes, first, plain);
@@ -68,8 +69,8 @@ int main(int argc, char** argv) {
   const auto t0 = std::chrono::steady_clock::now();
   rd::DeleteDomainPages();
   const double gone = bench::seconds(std::chrono::steady_clock::now() - t0);
-  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s  peak %.0f MB\n", "delete by domain (core)", rd::FileCount, gone,
-              rd::FileCount / gone, bench::peakMB());
+  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s  peak %.0f MB\n", "delete by domain (core)",
+              rd::FileCount, gone, rd::FileCount / gone, bench::peakMB());
   bench::printCpu(rd::FileCount, bench::cpuSeconds() - cpu);
 
   StopDictionary();

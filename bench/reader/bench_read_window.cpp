@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +16,9 @@
 #include <functional>
 #include <string>
 
+#include "appkit/procedures.h"
 #include "common/site.h"
 #include "dictionary/dictionary.h"
-#include "appkit/procedures.h"
 #include "reader/frame.h"
 #include "reader/globals.h"
 #include "reader/register.h"
@@ -90,11 +89,13 @@ double readSite(WindowProcedure* w) {
 }
 
 // Runs one step, then prints its pages/s and its CPU time a page.
-void timed(const char* what, const std::function<double()>& step, const std::function<int()>& pages) {
+void timed(const char* what, const std::function<double()>& step,
+           const std::function<int()>& pages) {
   const double cpu = bench::cpuSeconds();
   const double secs = step();
   const int n = pages();
-  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s  peak %.0f MB\n", what, n, secs, n / secs, bench::peakMB());
+  std::printf("%-28s %6d pages %8.2f s %8.0f pages/s  peak %.0f MB\n", what, n, secs, n / secs,
+              bench::peakMB());
   bench::printCpu(n, bench::cpuSeconds() - cpu);
 }
 
@@ -112,10 +113,12 @@ int main(int argc, char** argv) {
   // The reader opens its frame only beside the main program's files.
   std::ofstream("QUILLMARK.EXE") << "x";
   rd::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Reader,
+                  {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
   {
     RecordFile con(fileDef(FileId::Con));
-    if (con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword) != 0) return 1;
+    if (con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword) != 0)
+      return 1;
     con.close();
   }
   rd::registerReaderProcedures(procedureRegistrar());
@@ -133,15 +136,19 @@ int main(int argc, char** argv) {
   typeInto(w, "?domainname", "example.com");
   typeInto(w, "?ReaderLocalDir", "site");
   const auto all = [pages] { return pages; };
-  timed("first read (window)", [w] { return readSite(w); }, all);
-  timed("re-read (window)", [w] { return readSite(w); }, all);
+  timed(
+      "first read (window)", [w] { return readSite(w); }, all);
+  timed(
+      "re-read (window)", [w] { return readSite(w); }, all);
   std::printf("asked %zu questions (confirmation, domain added, done)\n", answers.asked.size());
   w->close(2);
   pump();
 
   WindowProcedure* del = openFromMenu(*frame, "Delete WebPages By Domain", "delpages");
   typeInto(del, "?domainname", "example.com");
-  timed("delete by domain (window)", [del] { return press(del, "?Run"); }, [] { return rd::FileCount; });
+  timed(
+      "delete by domain (window)", [del] { return press(del, "?Run"); },
+      [] { return rd::FileCount; });
   std::printf("status: %s\n", rd::StatusText.str().c_str());
 
   for (int guard = 0; guard < 20 && !runningThreads().empty(); ++guard) {

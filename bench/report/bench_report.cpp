@@ -125,11 +125,12 @@ int runOne(int records) {
   preview->close();
   const double peak = peakMb();
 
-  std::printf("%d domains (file made in %.1f s): %d pages, %.0f records/s; first page shown %.2f s, "
-              "last page %.2f s, PDF %s in %.1f s (%.0f MB); pages spilled %.0f MB; "
-              "peak memory %.0f MB (%.0f MB before the report); response %d\n",
-              records, generated, pages, records / lastPage, firstPage, lastPage,
-              saved ? "written" : "FAILED", pdf, pdfMb, spilledMb, peak, before, response);
+  std::printf(
+      "%d domains (file made in %.1f s): %d pages, %.0f records/s; first page shown %.2f s, "
+      "last page %.2f s, PDF %s in %.1f s (%.0f MB); pages spilled %.0f MB; "
+      "peak memory %.0f MB (%.0f MB before the report); response %d\n",
+      records, generated, pages, records / lastPage, firstPage, lastPage,
+      saved ? "written" : "FAILED", pdf, pdfMb, spilledMb, peak, before, response);
   std::fflush(stdout);
   qm::StopDictionary();
   return saved ? 0 : 1;

@@ -1,5 +1,6 @@
 // Scanning a 10 MB page against plain reading of the same bytes.
-#include "webdata/scan/scan.h"
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -8,8 +9,7 @@
 #include <memory>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "webdata/scan/scan.h"
 
 namespace {
 
@@ -27,22 +27,26 @@ std::string makePage(std::size_t bytes) {
     ++n;
     switch (rnd() % 12) {
       case 0:
-        out += "<a href=\"page" + std::to_string(n) + ".htm\">Page " + std::to_string(n) + "</a><br>\r\n";
+        out += "<a href=\"page" + std::to_string(n) + ".htm\">Page " + std::to_string(n) +
+               "</a><br>\r\n";
         break;
       case 1:
         out += "  <img src=\"/images/pic" + std::to_string(n) +
                ".gif\" width=\"120\" height=\"60\" alt=\"picture\" border=\"0\">\r\n";
         break;
       case 2:
-        out += "<meta name=\"keywords\" content=\"one, two, three, " + std::to_string(n) + "\">\r\n";
+        out +=
+            "<meta name=\"keywords\" content=\"one, two, three, " + std::to_string(n) + "\">\r\n";
         break;
       case 3:
         out += "<script language=\"javascript\">\r\n  var x = " + std::to_string(n) +
                ";\r\n\r\n  function f() { return x; }\r\n</script>\r\n";
         break;
       case 4:
-        out += "<form action=\"send.cgi\" method=\"post\">\r\n<input type=\"text\" name=\"q\" size=\"20\">\r\n"
-               "<input type=\"submit\" value=\"Go\">\r\n</form>\r\n";
+        out +=
+            "<form action=\"send.cgi\" method=\"post\">\r\n<input type=\"text\" name=\"q\" "
+            "size=\"20\">\r\n"
+            "<input type=\"submit\" value=\"Go\">\r\n</form>\r\n";
         break;
       case 5:
         out += std::string(300, 'w') + " <b>long line</b> <a href=\"far.htm\">far</a>\r\n";
@@ -51,18 +55,22 @@ std::string makePage(std::size_t bytes) {
         out += "\r\n";
         break;
       case 7:
-        out += "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\" width=\"100%\"><tr><td>\r\n";
+        out +=
+            "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\" width=\"100%\"><tr><td>\r\n";
         break;
       default:
-        out += "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
-               "incididunt ut labore.</p>\r\n";
+        out +=
+            "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
+            "incididunt ut labore.</p>\r\n";
         break;
     }
   }
   return out;
 }
 
-double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 // Reads the whole file with read() into one reused buffer.
 std::size_t plainRead(const char* path) {
@@ -130,9 +138,11 @@ int main() {
     bestWhole = std::min(bestWhole, seconds(t3 - t2));
     bestOwned = std::min(bestOwned, seconds(t4 - t3));
     if (i == runs - 1)
-      std::printf("page: %.1f MB, %ld lines scanned, %zu images, %zu links, %zu metas, %zu scripts, %zu forms\n",
-                  static_cast<double>(text.size()) / 1e6, page.scannedLines, page.images.size(),
-                  page.links.size(), page.metas.size(), page.scripts.size(), page.forms.size());
+      std::printf(
+          "page: %.1f MB, %ld lines scanned, %zu images, %zu links, %zu metas, %zu scripts, %zu "
+          "forms\n",
+          static_cast<double>(text.size()) / 1e6, page.scannedLines, page.images.size(),
+          page.links.size(), page.metas.size(), page.scripts.size(), page.forms.size());
   }
   std::remove(path);
   const double mb = static_cast<double>(text.size()) / 1e6;

@@ -8,18 +8,17 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "appkit/procedures.h"
 #include "desk/register.h"
 #include "desk/reminders.h"
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
-#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "frame/program/startup.h"
 #include "records/register.h"
@@ -33,7 +32,9 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-double ms(Steady::time_point a, Steady::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double ms(Steady::time_point a, Steady::time_point b) {
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
 void check(int rc, RecordFile& f, const char* what) {
   if (rc == 0) return;
@@ -58,9 +59,11 @@ void generate(int domains, int due) {
     std::snprintf(text, sizeof text, "site%07u-%d.example.com", rnd() % 10000000u, i);
     b.setText("DOM:DOMAINNAME", text);
     b.setDate("DOM:DATESTARTED", now - 400 - static_cast<int32_t>(rnd() % 3000));
-    int32_t renewal = i % 97 == 0 ? 0 : rnd() % 2 ? now - 1 - static_cast<int32_t>(rnd() % 730)
-                                                   : now + 31 + static_cast<int32_t>(rnd() % 730);
-    if (due > 0 && i % std::max(1, domains / due) == domains / due / 2) renewal = now + static_cast<int32_t>(rnd() % 31);
+    int32_t renewal = i % 97 == 0 ? 0
+                      : rnd() % 2 ? now - 1 - static_cast<int32_t>(rnd() % 730)
+                                  : now + 31 + static_cast<int32_t>(rnd() % 730);
+    if (due > 0 && i % std::max(1, domains / due) == domains / due / 2)
+      renewal = now + static_cast<int32_t>(rnd() % 31);
     b.setDate("DOM:RENEWALDATE", renewal);
     b.setText("DOM:REGISTRAR", "Registrar " + std::to_string(rnd() % 40));
     b.setText("DOM:HOST", "Host " + std::to_string(rnd() % 200));
@@ -135,7 +138,10 @@ Run runOnce() {
   poll.start();
   runProgram(
       Main,
-      [] { StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }}); },
+      [] {
+        StartDictionary(DictionaryKind::Main,
+                        {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+      },
       [] { StopDictionary(); });
   poll.stop();
   return r;
@@ -150,7 +156,9 @@ class NoSplash : public WindowProcedure {
 
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  return v.empty()      ? 0
+         : v.size() % 2 ? v[v.size() / 2]
+                        : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 }  // namespace
@@ -173,21 +181,25 @@ int main(int argc, char** argv) {
   registerFrameProcedures();
   registerRecordProcedures();
   registerDeskProcedures(procedureRegistrar(), mainDeskContext());
-  registerProcedure("splash", [] { return std::make_unique<NoSplash>(); }, 0);
+  registerProcedure(
+      "splash", [] { return std::make_unique<NoSplash>(); }, 0);
 
   std::vector<double> frame, rows, notice;
   for (int i = 0; i < runs; ++i) {
     Run r = runOnce();
-    std::printf("run %d: frame %.0f ms, Domains rows %.0f ms, reminder rows %.0f ms\n", i + 1, r.frame, r.rows,
-                r.notice);
+    std::printf("run %d: frame %.0f ms, Domains rows %.0f ms, reminder rows %.0f ms\n", i + 1,
+                r.frame, r.rows, r.notice);
     frame.push_back(r.frame);
     rows.push_back(r.rows);
     notice.push_back(r.notice);
   }
-  std::printf("domains:                          %d, %d due (generated in %.1f s)\n", domains, due, ms(g0, g1) / 1000);
+  std::printf("domains:                          %d, %d due (generated in %.1f s)\n", domains, due,
+              ms(g0, g1) / 1000);
   std::printf("start to frame shown:             %.0f ms (median of %d)\n", median(frame), runs);
   std::printf("start to first Domains rows (F5): %.0f ms (median of %d)\n", median(rows), runs);
   std::printf("start to first reminder rows:     %.0f ms (median of %d)\n", median(notice), runs);
-  if (!boxes.asked.empty()) std::printf("messages asked: %zu (first: %s)\n", boxes.asked.size(), boxes.asked[0].caption.c_str());
+  if (!boxes.asked.empty())
+    std::printf("messages asked: %zu (first: %s)\n", boxes.asked.size(),
+                boxes.asked[0].caption.c_str());
   return 0;
 }

@@ -1,9 +1,8 @@
 // Opens a browse on a file of 1,000,000 records and pages down 100 times.
 #include <QApplication>
-#include <QScrollBar>
 #include <QDir>
+#include <QScrollBar>
 #include <QTemporaryDir>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,14 +16,18 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double ms(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
 class File : public DataFile {
  public:
   explicit File(const FileDef& d) : def_(d), file_(d) {}
   std::string name() const override { return def_.label; }
   const FileDef& def() const override { return def_; }
-  int open() override { return file_.isOpen() ? 0 : file_.open(OpenMode::ReadWriteDenyNone, true, 1); }
+  int open() override {
+    return file_.isOpen() ? 0 : file_.open(OpenMode::ReadWriteDenyNone, true, 1);
+  }
   int close() override { return 0; }
   bool isOpen() const override { return file_.isOpen(); }
   RecordBuffer& buffer() override { return file_.buffer(); }
@@ -55,7 +58,8 @@ int main(int argc, char** argv) {
   def.prefix = "DOM:";
   def.diskName = "DOMAINS";
   def.recordSize = 50 + 40;
-  def.fields = {{"DOM:DOMAINNAME", FieldType::Text, 0, 50}, {"DOM:OWNERNAME", FieldType::Text, 50, 40}};
+  def.fields = {{"DOM:DOMAINNAME", FieldType::Text, 0, 50},
+                {"DOM:OWNERNAME", FieldType::Text, 50, 40}};
   def.keys = {{"DOM:NAME", {0}, true, "DOM:name", 0}};
   File file(def);
   auto t0 = Clock::now();
@@ -81,8 +85,9 @@ int main(int argc, char** argv) {
   list.kind = Kind::List;
   list.id = "?Browse:1";
   list.x = 4, list.y = 4, list.w = 390, list.h = 220;
-  list.columns = {{142, Justify::Left, 2, "Domain Name", Justify::Left, 2, "DOM:DOMAINNAME", "@s50"},
-                  {80, Justify::Left, 2, "Owner Name", Justify::Left, 2, "DOM:OWNERNAME", "@s40"}};
+  list.columns = {
+      {142, Justify::Left, 2, "Domain Name", Justify::Left, 2, "DOM:DOMAINNAME", "@s50"},
+      {80, Justify::Left, 2, "Owner Name", Justify::Left, 2, "DOM:OWNERNAME", "@s40"}};
   w.controls.push_back(list);
   BrowseDef b;
   b.orders = {{"DOM:NAME", LocatorKind::None, "", {}, ""}};
@@ -117,12 +122,13 @@ int main(int argc, char** argv) {
   std::string dragged = browse->list().current() ? browse->list().current()->record.text(0) : "-";
   std::printf("records:                 %d\n", records);
   std::printf("fill file:               %.0f ms\n", ms(t0, t1));
-  std::printf("open browse:             %.2f ms (%d rows a page)\n", ms(t2, t3), browse->list().pageSize());
-  std::printf("100 x page down:         %.2f ms (%.3f ms a page), now at %s\n", ms(t3, t4), ms(t3, t4) / 100,
-              after100.c_str());
+  std::printf("open browse:             %.2f ms (%d rows a page)\n", ms(t2, t3),
+              browse->list().pageSize());
+  std::printf("100 x page down:         %.2f ms (%.3f ms a page), now at %s\n", ms(t3, t4),
+              ms(t3, t4) / 100, after100.c_str());
   std::printf("last:                    %.2f ms (%s)\n", ms(t4, t5), last.c_str());
-  std::printf("10 x drag the scroll bar: %.2f ms (%.3f ms a place), now at %s (bar %d of %d)\n", ms(t5, t6),
-              ms(t5, t6) / 10, dragged.c_str(), bar->value(), bar->maximum());
+  std::printf("10 x drag the scroll bar: %.2f ms (%.3f ms a place), now at %s (bar %d of %d)\n",
+              ms(t5, t6), ms(t5, t6) / 10, dragged.c_str(), bar->value(), bar->maximum());
   browse->close(2);
   return 0;
 }

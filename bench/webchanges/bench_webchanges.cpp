@@ -1,10 +1,9 @@
 // The per-domain changes ("Currently Use", local paths) and delete by domain
 // over 50,000 pages of one domain (each with five detail records) beside
 // 10,000 pages of another.
-#include <QApplication>
-
 #include <unistd.h>
 
+#include <QApplication>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -37,8 +36,9 @@ const Detail kDetails[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME", "WPL:WEBPAGE
                            {FileId::WPIMG, "WPI:WEBPAGEPATHNAME", "WPI:WEBPAGEIMG"},
                            {FileId::WPMeta, "WPM:WEBPAGEPATH", "WPM:METANAME"},
                            {FileId::WPScripts, "WPS:WEBPAGEPATHNAME", "WPS:SCRIPTLINE1"}};
-const std::vector<FileId> kFiles = {FileId::WebPages, FileId::WPLinks, FileId::WPIMG, FileId::WPMeta,
-                                    FileId::WPScripts, FileId::WPForm, FileId::Domains};
+const std::vector<FileId> kFiles = {FileId::WebPages, FileId::WPLinks,   FileId::WPIMG,
+                                    FileId::WPMeta,   FileId::WPScripts, FileId::WPForm,
+                                    FileId::Domains};
 
 void seed() {
   for (FileId id : kFiles) access(id).open();
@@ -80,7 +80,8 @@ double changeRun(webreports::DomainChange kind) {
 }
 
 void print(const char* what, double s) {
-  std::printf("%-36s %6d pages %7.2f s %8.0f pages/s  peak %.0f MB\n", what, kPages, s, kPages / s, bench::peakMB());
+  std::printf("%-36s %6d pages %7.2f s %8.0f pages/s  peak %.0f MB\n", what, kPages, s, kPages / s,
+              bench::peakMB());
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ int main(int argc, char** argv) {
   if (!mkdtemp(dir.data())) return 1;
   fs::current_path(dir);
   initGlobals();
-  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Main,
+                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   ScriptedAnswerer answers;
   answers.install();
   ThreadScope thread(1);
@@ -107,7 +109,8 @@ int main(int argc, char** argv) {
   print("Change Local Paths (ChgLoPath)", changeRun(webreports::DomainChange::LocalPath));
   const auto t1 = std::chrono::steady_clock::now();
   webpages::DeleteDomainPages(mainWebContext());
-  print("Delete by domain (DeleteDomainPages)", bench::seconds(std::chrono::steady_clock::now() - t1));
+  print("Delete by domain (DeleteDomainPages)",
+        bench::seconds(std::chrono::steady_clock::now() - t1));
   std::printf("status: %s; messages asked: %zu\n", StatusText.str().c_str(), answers.asked.size());
 
   StopDictionary();

@@ -60,8 +60,10 @@ void initGlobals() {
   ResponseCode = 0;
   NavigationRequest = 0;
 
-  boundNames().bind("domainname", [] { return FilterValue::ofText(std::string(domainname.view())); });
-  boundNames().bind("ding", [] { return FilterValue::ofText(std::string(NoteReminderDue.view())); });
+  boundNames().bind("domainname",
+                    [] { return FilterValue::ofText(std::string(domainname.view())); });
+  boundNames().bind("ding",
+                    [] { return FilterValue::ofText(std::string(NoteReminderDue.view())); });
 }
 
 }  // namespace qm

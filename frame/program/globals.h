@@ -11,8 +11,8 @@
 
 namespace qm {
 
-extern FixedText<80> HtmlFileName;    // name of line file DOS
-extern FixedText<20> WorkFileName;    // name of line file DOS1
+extern FixedText<80> HtmlFileName;  // name of line file DOS
+extern FixedText<20> WorkFileName;  // name of line file DOS1
 extern FixedText<128> StartDirectory;
 extern FixedText<1> NoteReminderDue;  // "ding" in filters
 extern FixedText<80> ImagePath;
@@ -20,7 +20,7 @@ extern FixedText<1> CpanelOpen;
 extern FixedText<100> StatusText;
 extern FixedText<20> ProgressCount;
 extern FixedText<20> RenewalDueFlag;
-extern FixedText<50> domainname;      // "domainname" in filters
+extern FixedText<50> domainname;  // "domainname" in filters
 extern FixedText<80> NewLocalDir;
 
 constexpr std::size_t QueryFilterMax = 1999;

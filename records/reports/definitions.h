@@ -42,8 +42,8 @@ struct PlacedField {
   std::string_view label;
   std::string_view field;
   std::string_view picture;
-  int x, y;             // the label's place
-  int valueX, valueW;   // the value after it on the same line
+  int x, y;            // the label's place
+  int valueX, valueW;  // the value after it on the same line
 };
 struct PlacedMark {
   std::string_view caption;

@@ -43,9 +43,10 @@ bool amount(std::string_view picture) {
 }
 
 ReportControl valueAt(int x, int y, int w, int h, const RecordAccess& record, int field,
-                std::string_view picture, Align align) {
+                      std::string_view picture, Align align) {
   return fieldAt(
-      x, y, w, h, [record, field] { return record().valueText(field); }, std::string(picture), align);
+      x, y, w, h, [record, field] { return record().valueText(field); }, std::string(picture),
+      align);
 }
 
 ReportControl withFont(ReportControl c, FontSpec f) {
@@ -68,7 +69,8 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
   header.y = PageTop;
   header.w = GridWidth;
   header.h = HeaderGridTop + rows * GridRowStep + 40;
-  header.controls.push_back(withFont(textAt(50, 0, 4400, 260, std::string(def.title)), font(12, true)));
+  header.controls.push_back(
+      withFont(textAt(50, 0, 4400, 260, std::string(def.title)), font(12, true)));
   header.controls.push_back(textAt(4550, 60, 650, GridCellH, "Report Date:"));
   header.controls.push_back(dateStampAt(5200, 60, 750, GridCellH));
 
@@ -97,7 +99,8 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
   footer.controls.push_back(lineAt(0, 0, GridWidth, 0));
   footer.controls.push_back(pageNumberAt(GridWidth - 1400, 40, 1400, GridCellH, Align::Right));
 
-  layout.detailArea = {left, header.y + header.h, GridWidth, footer.y - 100 - (header.y + header.h)};
+  layout.detailArea = {left, header.y + header.h, GridWidth,
+                       footer.y - 100 - (header.y + header.h)};
   return layout;
 }
 
@@ -114,7 +117,8 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   header.y = PageTop - 100;
   header.w = BlockW;
   header.h = 600;
-  header.controls.push_back(withFont(textAt(200, 0, 4300, 260, std::string(ProfileTitle)), font(12, true)));
+  header.controls.push_back(
+      withFont(textAt(200, 0, 4300, 260, std::string(ProfileTitle)), font(12, true)));
   header.controls.push_back(textAt(200, 300, 650, GridCellH, "Report Date:"));
   header.controls.push_back(dateStampAt(850, 300, 900, GridCellH));
   header.controls.push_back(pageNumberAt(BlockW - 1400, 60, 1400, GridCellH, Align::Right));
@@ -130,7 +134,8 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
         withFont(textAt(t.x, t.y, 2200, 190, std::string(t.text)), font(t.section ? 9 : 8, true)));
   }
   for (const PlacedField& f : profileFields()) {
-    detail.controls.push_back(textAt(f.x, f.y, f.valueX - f.x - 10, GridCellH, std::string(f.label)));
+    detail.controls.push_back(
+        textAt(f.x, f.y, f.valueX - f.x - 10, GridCellH, std::string(f.label)));
     detail.controls.push_back(valueAt(f.valueX, f.y, f.valueW, GridCellH, record,
                                       fieldOf(hosts, f.field), f.picture,
                                       amount(f.picture) ? Align::Right : Align::Left));
@@ -138,7 +143,8 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   for (const PlacedMark& m : profileMarks()) {
     const int field = fieldOf(hosts, m.field);
     // A caption may run to the block's edge, no further.
-    detail.controls.push_back(checkBoxAt(m.x, m.y, std::min(2000, BlockW - m.x), GridCellH, std::string(m.caption),
+    detail.controls.push_back(checkBoxAt(m.x, m.y, std::min(2000, BlockW - m.x), GridCellH,
+                                         std::string(m.caption),
                                          [record, field] { return record().text(field); }));
   }
   const ProfileNotes& n = profileNotes;
@@ -146,10 +152,11 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   if (memo < 0) throw std::logic_error("hosts layout has no notes memo");
   detail.controls.push_back(textAt(n.labelX, n.labelY, 400, GridCellH, std::string(n.label)));
   detail.controls.push_back(boxAt(n.x, n.y, n.w, n.h));
-  detail.controls.push_back(
-      memoAt(n.x + 40, n.y + 30, n.w - 80, n.h - 60, [record, memo] { return record().memo(memo); }));
+  detail.controls.push_back(memoAt(n.x + 40, n.y + 30, n.w - 80, n.h - 60,
+                                   [record, memo] { return record().memo(memo); }));
 
-  layout.detailArea = {left, header.y + header.h, BlockW, paper.height - 300 - (header.y + header.h)};
+  layout.detailArea = {left, header.y + header.h, BlockW,
+                       paper.height - 300 - (header.y + header.h)};
   return layout;
 }
 

@@ -51,14 +51,20 @@ std::unique_ptr<RecordReport> makeListing(const ListingDef& def) {
   const PaperSize paper = reportPaper();
   return std::make_unique<RecordReport>(
       std::string(def.procedure), std::move(source),
-      [&def, &file, paper](RecordAccess r) { return listingLayout(def, file, std::move(r), paper); },
+      [&def, &file, paper](RecordAccess r) {
+        return listingLayout(def, file, std::move(r), paper);
+      },
       false);
 }
 
 }  // namespace
 
-std::unique_ptr<RecordReport> makePrintDomains() { return makeListing(*findListing("PrintDomains")); }
-std::unique_ptr<RecordReport> makePrintDomains2() { return makeListing(*findListing("PrintDomains2")); }
+std::unique_ptr<RecordReport> makePrintDomains() {
+  return makeListing(*findListing("PrintDomains"));
+}
+std::unique_ptr<RecordReport> makePrintDomains2() {
+  return makeListing(*findListing("PrintDomains2"));
+}
 std::unique_ptr<RecordReport> makePrintHosts() { return makeListing(*findListing("PrintHosts")); }
 std::unique_ptr<RecordReport> makePrintRegistrars() {
   return makeListing(*findListing("PrintRegistrars"));
@@ -66,9 +72,10 @@ std::unique_ptr<RecordReport> makePrintRegistrars() {
 
 std::unique_ptr<RecordReport> makeComparisons() {
   const FileDef& hosts = fileDef(FileId::Hosts);
-  auto source = std::make_unique<ViewSource>(
-      SourceFile::of(managedFile(FileId::Hosts)),
-      SourcePlan{.key = hosts.keyIndex("HOS:NAME"), .progressField = hosts.fieldIndex("HOS:HOSTNAME")});
+  auto source =
+      std::make_unique<ViewSource>(SourceFile::of(managedFile(FileId::Hosts)),
+                                   SourcePlan{.key = hosts.keyIndex("HOS:NAME"),
+                                              .progressField = hosts.fieldIndex("HOS:HOSTNAME")});
   const PaperSize paper = reportPaper();
   return std::make_unique<RecordReport>(
       std::string(ProfileProcedure), std::move(source),

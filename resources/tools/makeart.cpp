@@ -1,13 +1,7 @@
 // Draws the program's icons (PNG), its pictures (PNG, or JPEG through
 // libjpeg) and the pointer. Run once; its output is kept beside the resource list.
 //   qm_makeart <resources folder>
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <functional>
-#include <numbers>
-#include <string>
-#include <vector>
+#include <jpeglib.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,8 +11,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-
-#include <jpeglib.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <numbers>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -76,9 +75,21 @@ struct Icon {
 const std::vector<Icon>& icons() {
   static const std::vector<Icon> all = {
       {"qm.png", programIcon},
-      {"vcrfirst.png", [](QPainter& p) { bar(p, 6); left(p, 10); left(p, 17); }},
-      {"vcrprior.png", [](QPainter& p) { left(p, 5); left(p, 15); }},
-      {"vcrup.png", [](QPainter& p) { triangle(p, {16, 7}, {6, 24}, {26, 24}, kInk); }},
+      {"vcrfirst.png",
+       [](QPainter& p) {
+         bar(p, 6);
+         left(p, 10);
+         left(p, 17);
+       }},
+      {"vcrprior.png",
+       [](QPainter& p) {
+         left(p, 5);
+         left(p, 15);
+       }},
+      {"vcrup.png",
+       [](QPainter& p) {
+         triangle(p, {16, 7}, {6, 24}, {26, 24}, kInk);
+       }},
       {"find.png",
        [](QPainter& p) {
          p.setPen(QPen(kInk, 3));
@@ -87,9 +98,21 @@ const std::vector<Icon>& icons() {
          p.setPen(QPen(QColor(120, 80, 40), 4, Qt::SolidLine, Qt::RoundCap));
          p.drawLine(QPointF(18, 18), QPointF(27, 27));
        }},
-      {"vcrdown.png", [](QPainter& p) { triangle(p, {16, 25}, {6, 8}, {26, 8}, kInk); }},
-      {"vcrnext.png", [](QPainter& p) { right(p, 7); right(p, 17); }},
-      {"vcrlast.png", [](QPainter& p) { right(p, 5); right(p, 12); bar(p, 23); }},
+      {"vcrdown.png",
+       [](QPainter& p) {
+         triangle(p, {16, 25}, {6, 8}, {26, 8}, kInk);
+       }},
+      {"vcrnext.png",
+       [](QPainter& p) {
+         right(p, 7);
+         right(p, 17);
+       }},
+      {"vcrlast.png",
+       [](QPainter& p) {
+         right(p, 5);
+         right(p, 12);
+         bar(p, 23);
+       }},
       {"mark.png",
        [](QPainter& p) {
          p.setPen(QPen(kGreen, 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -142,11 +165,14 @@ const std::vector<Icon>& icons() {
        [](QPainter& p) {
          p.setPen(QPen(kInk, 1.2));
          p.setBrush(QColor(120, 170, 220));
-         p.drawPolygon(QPolygonF({QPointF(16, 4), QPointF(28, 10), QPointF(16, 16), QPointF(4, 10)}));
+         p.drawPolygon(
+             QPolygonF({QPointF(16, 4), QPointF(28, 10), QPointF(16, 16), QPointF(4, 10)}));
          p.setBrush(QColor(70, 120, 180));
-         p.drawPolygon(QPolygonF({QPointF(4, 10), QPointF(16, 16), QPointF(16, 29), QPointF(4, 23)}));
+         p.drawPolygon(
+             QPolygonF({QPointF(4, 10), QPointF(16, 16), QPointF(16, 29), QPointF(4, 23)}));
          p.setBrush(QColor(40, 90, 150));
-         p.drawPolygon(QPolygonF({QPointF(28, 10), QPointF(16, 16), QPointF(16, 29), QPointF(28, 23)}));
+         p.drawPolygon(
+             QPolygonF({QPointF(28, 10), QPointF(16, 16), QPointF(16, 29), QPointF(28, 23)}));
        }},
       {"bulb.png",
        [](QPainter& p) {
@@ -166,7 +192,8 @@ const std::vector<Icon>& icons() {
        [](QPainter& p) {
          p.setPen(QPen(QColor(170, 150, 60), 1.2));
          p.setBrush(QColor(255, 240, 140));
-         p.drawPolygon(QPolygonF({QPointF(5, 4), QPointF(27, 4), QPointF(27, 21), QPointF(20, 28), QPointF(5, 28)}));
+         p.drawPolygon(QPolygonF(
+             {QPointF(5, 4), QPointF(27, 4), QPointF(27, 21), QPointF(20, 28), QPointF(5, 28)}));
          p.setPen(QPen(QColor(150, 130, 60), 1));
          for (int y = 10; y <= 20; y += 5) p.drawLine(QPointF(8, y), QPointF(24, y));
        }},
@@ -415,13 +442,14 @@ QImage glove() {
   p.setRenderHint(QPainter::Antialiasing);
   // Edges on half pixels keep the one-pixel outline crisp.
   QPainterPath hand;
-  hand.setFillRule(Qt::WindingFill);  // overlapping parts stay filled
+  hand.setFillRule(Qt::WindingFill);                   // overlapping parts stay filled
   hand.addRoundedRect(QRectF(9.5, 0.5, 6, 18), 3, 3);  // the pointing finger
   struct Knuckle {
     double x, y, w;
   };
   const Knuckle knuckles[] = {{15.5, 9.5, 5}, {20.5, 10.5, 5}, {25.5, 12.5, 4}};
-  for (const Knuckle& k : knuckles) hand.addRoundedRect(QRectF(k.x, k.y, k.w, 19 - k.y), k.w / 2, k.w / 2);
+  for (const Knuckle& k : knuckles)
+    hand.addRoundedRect(QRectF(k.x, k.y, k.w, 19 - k.y), k.w / 2, k.w / 2);
   hand.addRoundedRect(QRectF(9.5, 14.5, 20, 10), 3, 3);  // the palm
   QPainterPath thumb;
   thumb.moveTo(11, 24);
@@ -469,10 +497,8 @@ struct Picture {
 
 const std::vector<Picture>& pictures() {
   static const std::vector<Picture> all = {
-      {"pictures/newqmk 2.jpg", true, wallpaper},
-      {"pictures/skimwell.jpg", true, readerWallpaper},
-      {"pictures/wiz.jpg", true, wizard},
-      {"pictures/notepad.png", false, notepad},
+      {"pictures/newqmk 2.jpg", true, wallpaper}, {"pictures/skimwell.jpg", true, readerWallpaper},
+      {"pictures/wiz.jpg", true, wizard},         {"pictures/notepad.png", false, notepad},
       {"cursors/glove.png", false, glove},
   };
   return all;
@@ -515,7 +541,8 @@ int main(int argc, char** argv) {
   int failures = 0;
   const auto save = [&](const QImage& img, const std::string& folder, const std::string& file) {
     const std::string path = dir + "/" + folder + "/" + file;
-    if (!QDir().mkpath(QString::fromStdString(dir + "/" + folder)) || !img.save(QString::fromStdString(path), "PNG")) {
+    if (!QDir().mkpath(QString::fromStdString(dir + "/" + folder)) ||
+        !img.save(QString::fromStdString(path), "PNG")) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       ++failures;
     }
@@ -525,7 +552,8 @@ int main(int argc, char** argv) {
     for (const AppIcon& app : kAppIcons)
       if (std::string(app.drawnAs) == icon.file)
         for (int size : kAppSizes)
-          save(drawIcon(icon, size), "icons/apps", std::string(app.name) + "-" + std::to_string(size) + ".png");
+          save(drawIcon(icon, size), "icons/apps",
+               std::string(app.name) + "-" + std::to_string(size) + ".png");
   }
   for (const Picture& pic : pictures()) {
     const std::string path = dir + "/" + pic.file;

@@ -116,12 +116,24 @@ FilterValue eval(const Node& n, const NameResolver& r) {
       int c = compare(eval(*n.a, r), eval(*n.b, r));
       bool res = false;
       switch (n.cmp) {
-        case Cmp::Eq: res = c == 0; break;
-        case Cmp::Ne: res = c != 0; break;
-        case Cmp::Lt: res = c < 0; break;
-        case Cmp::Le: res = c <= 0; break;
-        case Cmp::Gt: res = c > 0; break;
-        case Cmp::Ge: res = c >= 0; break;
+        case Cmp::Eq:
+          res = c == 0;
+          break;
+        case Cmp::Ne:
+          res = c != 0;
+          break;
+        case Cmp::Lt:
+          res = c < 0;
+          break;
+        case Cmp::Le:
+          res = c <= 0;
+          break;
+        case Cmp::Gt:
+          res = c > 0;
+          break;
+        case Cmp::Ge:
+          res = c >= 0;
+          break;
       }
       return FilterValue::ofNumber(res ? 1 : 0);
     }
@@ -135,7 +147,7 @@ struct Token {
   Tok type = Tok::End;
   std::string text;  // identifier in upper case, operator, or text constant
   double number = 0;
-  size_t pos = 0;    // 0-based
+  size_t pos = 0;  // 0-based
 };
 
 struct SyntaxError {
@@ -200,7 +212,8 @@ std::vector<Token> tokenize(std::string_view s) {
       t.text = std::string(1, c);
       ++i;
     } else {
-      static constexpr std::string_view ops[] = {"<>", "<=", ">=", "=>", "=<", "=", "<", ">", "+", "-", "&"};
+      static constexpr std::string_view ops[] = {"<>", "<=", ">=", "=>", "=<", "=",
+                                                 "<",  ">",  "+",  "-",  "&"};
       std::string_view rest = s.substr(i);
       for (std::string_view op : ops) {
         if (rest.substr(0, op.size()) == op) {
@@ -223,7 +236,8 @@ class Parser {
 
   std::unique_ptr<Node> parseAll() {
     auto n = orExpr();
-    if (peek().type != Tok::End) throw SyntaxError{"Unexpected '" + describe(peek()) + "'" + at(peek().pos)};
+    if (peek().type != Tok::End)
+      throw SyntaxError{"Unexpected '" + describe(peek()) + "'" + at(peek().pos)};
     return n;
   }
 
@@ -235,10 +249,14 @@ class Parser {
 
   static std::string describe(const Token& t) {
     switch (t.type) {
-      case Tok::End: return "end";
-      case Tok::Number: return formatNumber(t.number);
-      case Tok::Text: return "'" + t.text + "'";
-      default: return t.text;
+      case Tok::End:
+        return "end";
+      case Tok::Number:
+        return formatNumber(t.number);
+      case Tok::Text:
+        return "'" + t.text + "'";
+      default:
+        return t.text;
     }
   }
 
@@ -281,9 +299,9 @@ class Parser {
 
   std::unique_ptr<Node> cmpExpr() {
     auto l = addExpr();
-    static const std::pair<const char*, Cmp> ops[] = {{"=", Cmp::Eq},  {"<>", Cmp::Ne}, {"<", Cmp::Lt},
-                                                      {"<=", Cmp::Le}, {"=<", Cmp::Le}, {">", Cmp::Gt},
-                                                      {">=", Cmp::Ge}, {"=>", Cmp::Ge}};
+    static const std::pair<const char*, Cmp> ops[] = {
+        {"=", Cmp::Eq},  {"<>", Cmp::Ne}, {"<", Cmp::Lt},  {"<=", Cmp::Le},
+        {"=<", Cmp::Le}, {">", Cmp::Gt},  {">=", Cmp::Ge}, {"=>", Cmp::Ge}};
     for (const auto& [text, cmp] : ops) {
       if (isOp(text)) {
         take();
@@ -342,7 +360,8 @@ class Parser {
         if (t.text == "AND" || t.text == "OR" || t.text == "NOT")
           throw SyntaxError{"Unexpected '" + t.text + "'" + at(t.pos)};
         if (peek().type == Tok::LParen) return call(t);
-        if (std::find(names_.begin(), names_.end(), t.text) == names_.end()) names_.push_back(t.text);
+        if (std::find(names_.begin(), names_.end(), t.text) == names_.end())
+          names_.push_back(t.text);
         auto n = std::make_unique<Node>();
         n->kind = Kind::Name;
         n->name = t.text;
@@ -451,22 +470,33 @@ void collectBounds(const Node& n, const std::function<bool(std::string_view)>& i
   const bool left = n.a->kind == Kind::Name && isRecordName(n.a->name);
   const Node& name = left ? *n.a : *n.b;
   const Node& other = left ? *n.b : *n.a;
-  if (name.kind != Kind::Name || !isRecordName(name.name) || usesRecordName(other, isRecordName)) return;
+  if (name.kind != Kind::Name || !isRecordName(name.name) || usesRecordName(other, isRecordName))
+    return;
   using Op = Filter::Bound::Op;
   Op op = Op::Eq;
   switch (n.cmp) {
-    case Cmp::Lt: op = left ? Op::Lt : Op::Gt; break;
-    case Cmp::Le: op = left ? Op::Le : Op::Ge; break;
-    case Cmp::Gt: op = left ? Op::Gt : Op::Lt; break;
-    case Cmp::Ge: op = left ? Op::Ge : Op::Le; break;
-    default: break;
+    case Cmp::Lt:
+      op = left ? Op::Lt : Op::Gt;
+      break;
+    case Cmp::Le:
+      op = left ? Op::Le : Op::Ge;
+      break;
+    case Cmp::Gt:
+      op = left ? Op::Gt : Op::Lt;
+      break;
+    case Cmp::Ge:
+      op = left ? Op::Ge : Op::Le;
+      break;
+    default:
+      break;
   }
   out.push_back({name.name, op, eval(other, NoNames())});
 }
 
 }  // namespace
 
-std::vector<Filter::Bound> Filter::bounds(const std::function<bool(std::string_view)>& isRecordName) const {
+std::vector<Filter::Bound> Filter::bounds(
+    const std::function<bool(std::string_view)>& isRecordName) const {
   std::vector<Bound> out;
   if (valid_ && root_) collectBounds(*root_, isRecordName, out);
   return out;

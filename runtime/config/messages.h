@@ -40,9 +40,8 @@ MessageAnswerer* messageAnswerer();
 
 // Asks the installed answerer; with none installed returns the default button.
 int showMessage(const MessageRequest&);
-int message(std::string_view text, std::string_view caption = "",
-            MsgIcon icon = MsgIcon::None, int buttons = BtnOk,
-            int defaultButton = BtnOk);
+int message(std::string_view text, std::string_view caption = "", MsgIcon icon = MsgIcon::None,
+            int buttons = BtnOk, int defaultButton = BtnOk);
 
 // The stop box: an error text with which the user may end the run (Abort)
 // or go on (Ignore, the default). True when the user chose to end.

@@ -18,7 +18,8 @@ namespace {
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -92,8 +93,8 @@ std::string unquote(std::string_view v) {
 
 // Blanks at either end would be lost on reading, so such a value is quoted.
 std::string quoteIfNeeded(std::string_view v) {
-  bool edgeBlank = !v.empty() && (v.front() == ' ' || v.front() == '\t' || v.back() == ' ' ||
-                                  v.back() == '\t');
+  bool edgeBlank =
+      !v.empty() && (v.front() == ' ' || v.front() == '\t' || v.back() == ' ' || v.back() == '\t');
   bool quoted = v.size() >= 2 && v.front() == '"' && v.back() == '"';
   if (!edgeBlank && !quoted) return std::string(v);
   std::string out;
@@ -211,7 +212,8 @@ bool IniFile::write(std::string_view section, std::string_view entry, std::strin
     lastError_ = "Cannot write " + path + ": " + why;
     return false;
   }
-  if (out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+  if (out.write(text.data(), static_cast<qint64>(text.size())) !=
+      static_cast<qint64>(text.size())) {
     lastError_ = "Cannot write " + path + ": " + out.errorString().toStdString();
     out.cancelWriting();
     return false;

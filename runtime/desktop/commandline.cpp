@@ -88,7 +88,8 @@ std::vector<Word> words(std::string_view line) {
 CommandParts partsFrom(std::vector<Word> ws, size_t programWords, std::string program) {
   CommandParts parts;
   parts.program = std::move(program);
-  for (size_t i = programWords; i < ws.size(); ++i) parts.arguments.push_back(std::move(ws[i].text));
+  for (size_t i = programWords; i < ws.size(); ++i)
+    parts.arguments.push_back(std::move(ws[i].text));
   return parts;
 }
 
@@ -105,7 +106,8 @@ std::string locateProgram(const std::string& program) {
   if (program.empty()) return {};
   // Absolute, so that the start does not look the name up on the search path.
   std::string found = resolveExecutable(program, programDirectory());
-  if (!found.empty()) return QFileInfo(QString::fromStdString(found)).absoluteFilePath().toStdString();
+  if (!found.empty())
+    return QFileInfo(QString::fromStdString(found)).absoluteFilePath().toStdString();
   const QString name = QString::fromStdString(normalizePath(program));
   if (name.contains('/')) return isExecutableFile(name) ? name.toStdString() : std::string();
   QString onPath = QStandardPaths::findExecutable(name);
@@ -119,12 +121,14 @@ namespace {
 // The program to start and its arguments. An unquoted program path with
 // blanks in it is found as the desktop finds it: when the first word names no
 // program, the first two words as written, then three, and so on.
-bool resolveCommand(std::string_view line, std::string& program, std::vector<std::string>& arguments) {
+bool resolveCommand(std::string_view line, std::string& program,
+                    std::vector<std::string>& arguments) {
   std::vector<Word> ws = words(line);
   if (ws.empty()) return false;
   for (size_t n = 1; n <= ws.size(); ++n) {
     if (n > 1 && ws[n - 1].quoted) break;
-    const std::string name = n == 1 ? ws[0].text : std::string(line.substr(ws[0].begin, ws[n - 1].end - ws[0].begin));
+    const std::string name =
+        n == 1 ? ws[0].text : std::string(line.substr(ws[0].begin, ws[n - 1].end - ws[0].begin));
     program = locateProgram(name);
     if (!program.empty()) {
       arguments = partsFrom(std::move(ws), n, {}).arguments;
@@ -152,16 +156,18 @@ bool start(std::string_view line, const std::string* path) {
   if (!resolveCommand(line, program, arguments)) {
     const std::vector<Word> ws = words(line);
     if (!ws.empty())
-      notStarted(ws.front().text,
-                 "no program of that name was found beside this program, in the current directory or on "
-                 "the search path.");
+      notStarted(
+          ws.front().text,
+          "no program of that name was found beside this program, in the current directory or on "
+          "the search path.");
     return false;
   }
   // Never an option, whatever the path begins with.
   if (path) arguments.push_back(!path->empty() && path->front() == '-' ? "./" + *path : *path);
   startFailure().clear();
   if (starter()(program, arguments)) return true;
-  notStarted(program, startFailure().empty() ? "the system refused to start it." : startFailure() + ".");
+  notStarted(program,
+             startFailure().empty() ? "the system refused to start it." : startFailure() + ".");
   return false;
 }
 
@@ -169,7 +175,9 @@ bool start(std::string_view line, const std::string* path) {
 
 bool startCommandLine(std::string_view line) { return start(line, nullptr); }
 
-bool startCommandLineWith(std::string_view line, const std::string& path) { return start(line, &path); }
+bool startCommandLineWith(std::string_view line, const std::string& path) {
+  return start(line, &path);
+}
 
 ProcessStarter setProcessStarter(ProcessStarter s) {
   ProcessStarter old = std::move(starter());

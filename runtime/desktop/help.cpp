@@ -23,7 +23,8 @@ bool showHelp(const std::string& fileName, HelpRequest /*request*/) {
   // own help all open the file itself.
   const std::string path = findHelpFile(fileName);
   if (path.empty()) {
-    message("The help file " + fileName + " was not found beside the program or in the current directory.",
+    message("The help file " + fileName +
+                " was not found beside the program or in the current directory.",
             "Help", MsgIcon::Exclamation);
     return false;
   }

@@ -1,13 +1,12 @@
 #include "runtime/desktop/jpeg.h"
 
+#include <jpeglib.h>
+
+#include <QFile>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-#include <QFile>
-
-#include <jpeglib.h>
 
 namespace qm {
 namespace {

@@ -1,9 +1,8 @@
 #pragma once
 // JPEG pictures decoded through libjpeg.
-#include <string>
-
 #include <QByteArray>
 #include <QImage>
+#include <string>
 
 namespace qm {
 

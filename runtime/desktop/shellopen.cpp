@@ -1,10 +1,9 @@
 #include "runtime/desktop/shellopen.h"
 
-#include <cctype>
-
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QString>
+#include <cctype>
 
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"

@@ -1,10 +1,9 @@
 #pragma once
 // Opening a document, a web address or a mail address with the desktop's
 // default handler for it.
+#include <QUrl>
 #include <functional>
 #include <string_view>
-
-#include <QUrl>
 
 class QWidget;
 

@@ -25,7 +25,6 @@ std::string rightTrimmed(std::string s) {
 
 }  // namespace
 
-
 // The picture blanks the places of leading zeros; the page shows "Page", one
 // blank and the number.
 std::string squeezeBlanks(std::string s) {
@@ -120,7 +119,8 @@ void ReportEngine::emitBand(const Band& band, int ox, int oy, int bandWidth) {
   for (const auto& c : band.controls) emitControl(c, ox, oy, bandWidth, band.h);
 }
 
-void ReportEngine::emitControl(const ReportControl& c, int ox, int oy, int bandWidth, int bandHeight) {
+void ReportEngine::emitControl(const ReportControl& c, int ox, int oy, int bandWidth,
+                               int bandHeight) {
   Page& page = page_;
   const int x = ox + c.x;
   const int y = oy + c.y;
@@ -149,7 +149,8 @@ void ReportEngine::emitControl(const ReportControl& c, int ox, int oy, int bandW
       return;
     }
     case ControlKind::Image: {
-      emitImage(c, x, y, bandWidth > 0 ? bandWidth - c.x : 0, bandHeight > 0 ? bandHeight - c.y : 0);
+      emitImage(c, x, y, bandWidth > 0 ? bandWidth - c.x : 0,
+                bandHeight > 0 ? bandHeight - c.y : 0);
       return;
     }
     case ControlKind::Text: {
@@ -198,7 +199,8 @@ std::string ReportEngine::fitText(int font, const std::string& text, int width) 
   return f.metrics->elidedText(q, Qt::ElideRight, width).toStdString();
 }
 
-void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font, const std::string& text) {
+void ReportEngine::emitMemo(const ReportControl& c, int x, int y, int font,
+                            const std::string& text) {
   const FontEntry& f = fontCache_[static_cast<std::size_t>(font)];
   const int lineHeight = std::max(1, static_cast<int>(f.lineHeight + 0.5));
   const int maxLines = c.h > 0 ? std::max(1, c.h / lineHeight) : 1 << 20;

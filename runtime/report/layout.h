@@ -36,13 +36,13 @@ enum class ControlKind {
 struct ReportControl {
   ControlKind kind = ControlKind::Text;
   int x = 0, y = 0, w = 0, h = 0;  // w 0: as wide as the text
-  std::optional<FontSpec> font;     // the report's font when not set
+  std::optional<FontSpec> font;    // the report's font when not set
   Align align = Align::Left;
-  std::string text;                     // fixed text; a check box's caption
-  std::function<std::string()> value;   // field getter, read when the band prints
-  std::string picture;                  // applied to value()
-  std::string trueValue = "Y";          // check box mark that shows ticked
-  bool pageNumber = false;              // the page's number through picture
+  std::string text;                    // fixed text; a check box's caption
+  std::function<std::string()> value;  // field getter, read when the band prints
+  std::string picture;                 // applied to value()
+  std::string trueValue = "Y";         // check box mark that shows ticked
+  bool pageNumber = false;             // the page's number through picture
 };
 
 struct Band {
@@ -60,7 +60,7 @@ struct ReportLayout {
   Area detailArea{500, 1500, 7500, 8500};  // where detail bands flow, page coordinates
   Band header;                             // printed as each page begins
   Band detail;
-  Band footer;                             // printed as each page ends
+  Band footer;  // printed as each page ends
 };
 
 // Builders that keep report definitions short tables.
@@ -80,7 +80,7 @@ inline ReportControl textAt(int x, int y, int w, int h, std::string text, Align 
   return c;
 }
 inline ReportControl fieldAt(int x, int y, int w, int h, std::function<std::string()> value,
-                       std::string picture = {}, Align a = Align::Left) {
+                             std::string picture = {}, Align a = Align::Left) {
   ReportControl c = placed(ControlKind::Text, x, y, w, h);
   c.value = std::move(value);
   c.picture = std::move(picture);
@@ -88,15 +88,19 @@ inline ReportControl fieldAt(int x, int y, int w, int h, std::function<std::stri
   return c;
 }
 inline ReportControl checkBoxAt(int x, int y, int w, int h, std::string caption,
-                          std::function<std::string()> mark, std::string trueValue = "Y") {
+                                std::function<std::string()> mark, std::string trueValue = "Y") {
   ReportControl c = placed(ControlKind::CheckBox, x, y, w, h);
   c.text = std::move(caption);
   c.value = std::move(mark);
   c.trueValue = std::move(trueValue);
   return c;
 }
-inline ReportControl lineAt(int x, int y, int w, int h) { return placed(ControlKind::Line, x, y, w, h); }
-inline ReportControl boxAt(int x, int y, int w, int h) { return placed(ControlKind::Box, x, y, w, h); }
+inline ReportControl lineAt(int x, int y, int w, int h) {
+  return placed(ControlKind::Line, x, y, w, h);
+}
+inline ReportControl boxAt(int x, int y, int w, int h) {
+  return placed(ControlKind::Box, x, y, w, h);
+}
 inline ReportControl memoAt(int x, int y, int w, int h, std::function<std::string()> text) {
   ReportControl c = placed(ControlKind::Memo, x, y, w, h);
   c.value = std::move(text);
@@ -107,7 +111,9 @@ inline ReportControl imageAt(int x, int y, std::function<std::string()> fileName
   c.value = std::move(fileName);
   return c;
 }
-inline ReportControl dateStampAt(int x, int y, int w, int h) { return textAt(x, y, w, h, DateStampText); }
+inline ReportControl dateStampAt(int x, int y, int w, int h) {
+  return textAt(x, y, w, h, DateStampText);
+}
 inline ReportControl pageNumberAt(int x, int y, int w, int h, Align a = Align::Left) {
   ReportControl c = textAt(x, y, w, h, {}, a);
   c.pageNumber = true;

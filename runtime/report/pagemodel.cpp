@@ -1,9 +1,9 @@
 #include "runtime/report/pagemodel.h"
 
-#include <QDir>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>

@@ -26,8 +26,8 @@ struct PageItem {
   Align align = Align::Left;
   bool checked = false;
   int x = 0, y = 0, w = 0, h = 0;
-  int font = 0;   // index into PageModel::fonts
-  int image = -1; // index into PageModel::images
+  int font = 0;    // index into PageModel::fonts
+  int image = -1;  // index into PageModel::images
   std::string text;
 };
 
@@ -76,8 +76,12 @@ class PageList {
     using reference = const Page&;
     const_iterator(const PageList* list, std::size_t i) : list_(list), i_(i) {}
     const Page& operator*() const { return (*list_)[i_]; }
-    const_iterator& operator++() { ++i_; return *this; }
+    const_iterator& operator++() {
+      ++i_;
+      return *this;
+    }
     bool operator==(const const_iterator& o) const { return i_ == o.i_; }
+
    private:
     const PageList* list_;
     std::size_t i_;

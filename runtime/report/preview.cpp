@@ -1,5 +1,6 @@
 #include "runtime/report/preview.h"
 
+#include <QAbstractListModel>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -7,15 +8,14 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QAbstractListModel>
 #include <QListView>
-#include <QTimer>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <charconv>
@@ -115,8 +115,13 @@ struct ZoomChoice {
   int zoom;
 };
 constexpr ZoomChoice kZooms[] = {
-    {"Whole Page", PreviewWindow::WholePage}, {"Page Width", PreviewWindow::PageWidth},
-    {"50%", 50},  {"75%", 75},  {"100%", 100}, {"150%", 150}, {"200%", 200},
+    {"Whole Page", PreviewWindow::WholePage},
+    {"Page Width", PreviewWindow::PageWidth},
+    {"50%", 50},
+    {"75%", 75},
+    {"100%", 100},
+    {"150%", 150},
+    {"200%", 200},
 };
 
 }  // namespace
@@ -228,7 +233,8 @@ void PreviewWindow::setZoom(int zoom) {
 double PreviewWindow::scale() const {
   const double perInch = logicalDpiX() / 1000.0;
   if (zoom_ > 0) return perInch * zoom_ / 100.0;
-  const QSize room = scroll_->viewport()->size() - QSize(2 * PageView::Margin, 2 * PageView::Margin);
+  const QSize room =
+      scroll_->viewport()->size() - QSize(2 * PageView::Margin, 2 * PageView::Margin);
   const double w = std::max(1, room.width()) / static_cast<double>(model_->paper.width);
   const double h = std::max(1, room.height()) / static_cast<double>(model_->paper.height);
   return zoom_ == PageWidth ? w : std::min(w, h);
@@ -248,8 +254,8 @@ void PreviewWindow::setPageSelected(int page, bool selected) {
 void PreviewWindow::jumpToPage() {
   const int count = pageCount();
   if (count < 1 || !askPageNumber) return;
-  const auto n = askPageNumber(QStringLiteral("Enter a page number from 1 to ") + QString::number(count),
-                               count);
+  const auto n = askPageNumber(
+      QStringLiteral("Enter a page number from 1 to ") + QString::number(count), count);
   if (n && *n >= 1 && *n <= count) showPage(*n);
 }
 
@@ -338,12 +344,23 @@ void PreviewWindow::closeEvent(QCloseEvent* e) {
 
 void PreviewWindow::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
-    case Qt::Key_PageDown: showPage(current_ + 1); return;
-    case Qt::Key_PageUp: showPage(current_ - 1); return;
-    case Qt::Key_Home: showPage(1); return;
-    case Qt::Key_End: showPage(pageCount()); return;
-    case Qt::Key_Escape: close(); return;  // as the Close button
-    default: QWidget::keyPressEvent(e);
+    case Qt::Key_PageDown:
+      showPage(current_ + 1);
+      return;
+    case Qt::Key_PageUp:
+      showPage(current_ - 1);
+      return;
+    case Qt::Key_Home:
+      showPage(1);
+      return;
+    case Qt::Key_End:
+      showPage(pageCount());
+      return;
+    case Qt::Key_Escape:
+      close();
+      return;  // as the Close button
+    default:
+      QWidget::keyPressEvent(e);
   }
 }
 

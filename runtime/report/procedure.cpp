@@ -9,9 +9,9 @@
 #include "runtime/config/requests.h"
 #include "runtime/report/placement.h"
 #include "runtime/report/preview.h"
-#include "runtime/store/thread.h"
 #include "runtime/report/printer.h"
 #include "runtime/report/progress.h"
+#include "runtime/store/thread.h"
 
 namespace qm {
 

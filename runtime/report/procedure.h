@@ -4,7 +4,6 @@
 // window placed from the settings file, records read in batches on timer
 // events, then clean-up, placement saved, name popped, response returned.
 #include <QElapsedTimer>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,7 +86,7 @@ class BatchProcedure {
   QElapsedTimer shownAt_;
   std::unique_ptr<BatchReader> reader_;
   std::function<void(int)> done_;
-  int thread_ = 0;  // the logical thread the run belongs to: timer events read its buffers
+  int thread_ = 0;      // the logical thread the run belongs to: timer events read its buffers
   int threadEnd_ = -1;  // listener that stops the reading when that thread ends first
   bool threadGone_ = false;
 

@@ -18,15 +18,18 @@ namespace qm {
 
 namespace {
 
-constexpr int PenWidth = 10;     // lines and frames, 1/100 inch
+constexpr int PenWidth = 10;  // lines and frames, 1/100 inch
 constexpr const char* PagesUnreadable =
     "Some pages of the report could not be read back from its temporary file.";
 
 int alignFlags(Align a) {
   switch (a) {
-    case Align::Center: return Qt::AlignHCenter;
-    case Align::Right: return Qt::AlignRight;
-    case Align::Left: break;
+    case Align::Center:
+      return Qt::AlignHCenter;
+    case Align::Right:
+      return Qt::AlignRight;
+    case Align::Left:
+      break;
   }
   return Qt::AlignLeft;
 }
@@ -37,8 +40,8 @@ int alignFlags(Align a) {
 // the top of the heap stops that.
 void keepPageBuffers() {
 #ifdef __GLIBC__
-  static const bool kept = mallopt(M_MMAP_THRESHOLD, 32 << 20) && mallopt(M_TRIM_THRESHOLD, 256 << 20) &&
-                           mallopt(M_TOP_PAD, 64 << 20);
+  static const bool kept = mallopt(M_MMAP_THRESHOLD, 32 << 20) &&
+                           mallopt(M_TRIM_THRESHOLD, 256 << 20) && mallopt(M_TOP_PAD, 64 << 20);
   (void)kept;
 #endif
 }
@@ -151,8 +154,8 @@ bool writePdf(const PageModel& model, const std::string& fileName, std::string* 
   keepPageBuffers();
   QPdfWriter writer(name);
   writer.setResolution(1000);
-  writer.setPageSize(QPageSize(QSizeF(model.paper.width / 1000.0, model.paper.height / 1000.0),
-                               QPageSize::Inch));
+  writer.setPageSize(
+      QPageSize(QSizeF(model.paper.width / 1000.0, model.paper.height / 1000.0), QPageSize::Inch));
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
   QPainter painter;
   if (!painter.begin(&writer)) {

@@ -48,8 +48,14 @@ class VectorSource : public RecordSource {
   int percentDone() const override {
     return rows_.empty() ? 100 : static_cast<int>(pos_ * 100 / rows_.size());
   }
-  void close() override { opened = false; ++closes; }
-  void setQuickScan(bool on) override { quickScan = on; quickScanSeen = quickScanSeen || on; }
+  void close() override {
+    opened = false;
+    ++closes;
+  }
+  void setQuickScan(bool on) override {
+    quickScan = on;
+    quickScanSeen = quickScanSeen || on;
+  }
 
   bool failOpen = false;
   bool opened = false;

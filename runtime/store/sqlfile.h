@@ -15,10 +15,10 @@ std::string quoteId(std::string_view name);
 
 // A bindable column value.
 struct SqlValue {
-    enum Kind { Text, Int, Real } kind = Text;
-    std::string s;
-    int64_t i = 0;
-    double d = 0;
+  enum Kind { Text, Int, Real } kind = Text;
+  std::string s;
+  int64_t i = 0;
+  double d = 0;
 };
 
 SqlValue columnValue(const RecordBuffer& buffer, int field);
@@ -39,28 +39,28 @@ int codeFor(int sqliteResult, int systemErrno);
 std::string failureDetail(sqlite3* db, int sqliteResult, const std::string& path);
 
 struct TableSql {
-    explicit TableSql(const FileDef& def);
-    std::string table;                     // quoted
-    std::vector<std::string> columns;      // quoted, fields then memos
-    std::string selectList;                // "rowid, c1, ..."
-    std::string insertSql;                 // without schema
-    std::string updateSql;                 // "... WHERE rowid = ?"
-    std::vector<std::string> keyCols;      // per key: quoted component columns
-    std::vector<std::vector<std::string>> keyColList;
-    std::vector<std::string> keyPred;      // per key: the partial-index condition
-    std::string createTable(const std::string& schema) const;
-    std::vector<std::string> createIndexes(const std::string& schema) const;
-    // " AND field op ?" for each condition, with the partial-key condition of
-    // a key that the condition's field leads when the condition holds only
-    // for non-blank values, so that key's index may serve it.
-    std::string whereSql(const Conditions& where) const;
-    void bindWhere(sqlite3_stmt* st, int& index, const Conditions& where) const;
-    // Whether a condition's field has an index other than key `orderKey`'s
-    // (a query index, or a key it leads).
-    bool ownIndexServes(const Conditions& where, int orderKey) const;
-    // The key whose first component is `field` (-1 none).
-    int keyLedBy(int field) const;
-    const FileDef& def;
+  explicit TableSql(const FileDef& def);
+  std::string table;                 // quoted
+  std::vector<std::string> columns;  // quoted, fields then memos
+  std::string selectList;            // "rowid, c1, ..."
+  std::string insertSql;             // without schema
+  std::string updateSql;             // "... WHERE rowid = ?"
+  std::vector<std::string> keyCols;  // per key: quoted component columns
+  std::vector<std::vector<std::string>> keyColList;
+  std::vector<std::string> keyPred;  // per key: the partial-index condition
+  std::string createTable(const std::string& schema) const;
+  std::vector<std::string> createIndexes(const std::string& schema) const;
+  // " AND field op ?" for each condition, with the partial-key condition of
+  // a key that the condition's field leads when the condition holds only
+  // for non-blank values, so that key's index may serve it.
+  std::string whereSql(const Conditions& where) const;
+  void bindWhere(sqlite3_stmt* st, int& index, const Conditions& where) const;
+  // Whether a condition's field has an index other than key `orderKey`'s
+  // (a query index, or a key it leads).
+  bool ownIndexServes(const Conditions& where, int orderKey) const;
+  // The key whose first component is `field` (-1 none).
+  int keyLedBy(int field) const;
+  const FileDef& def;
 };
 
 }  // namespace qm::store_detail

@@ -11,7 +11,9 @@ struct sqlite3;
 namespace qm::store_detail {
 
 // The engine's NOCASE folding: ASCII upper case to lower case.
-inline unsigned char foldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+inline unsigned char foldCase(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 bool equalNoCase(std::string_view a, std::string_view b);
 
 // Whole text as a number (blanks around allowed); anything else is 0.
@@ -28,24 +30,24 @@ std::string randomHex(int bytes);
 // outlives a clean close; a lock taken on a file that was removed meanwhile
 // is taken again on the file now at the path.
 class FileLock {
-public:
-    FileLock() = default;
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+ public:
+  FileLock() = default;
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
 
-    // Takes the exclusive lock, creating the file; waits up to `seconds`.
-    bool lockExclusive(const std::string& path, int seconds);
-    // Takes a shared lock when the file exists (none: nothing to share, true).
-    // False while someone holds it exclusively.
-    bool lockSharedIfPresent(const std::string& path);
-    void release();
-    bool held() const { return fd_ >= 0; }
+  // Takes the exclusive lock, creating the file; waits up to `seconds`.
+  bool lockExclusive(const std::string& path, int seconds);
+  // Takes a shared lock when the file exists (none: nothing to share, true).
+  // False while someone holds it exclusively.
+  bool lockSharedIfPresent(const std::string& path);
+  void release();
+  bool held() const { return fd_ >= 0; }
 
-private:
-    int fd_ = -1;
-    std::string path_;
-    bool exclusive_ = false;
+ private:
+  int fd_ = -1;
+  std::string path_;
+  bool exclusive_ = false;
 };
 
 // Test faults (faults.cpp): the path must open read-only; the pragma that
@@ -65,22 +67,22 @@ bool othersWait(WaitSlot* slot);
 // time in small steps, saying that it waits until settle() (the operation
 // is over) or the time is up.
 class BusyWait {
-public:
-    BusyWait() = default;
-    ~BusyWait();
-    BusyWait(const BusyWait&) = delete;
-    BusyWait& operator=(const BusyWait&) = delete;
+ public:
+  BusyWait() = default;
+  ~BusyWait();
+  BusyWait(const BusyWait&) = delete;
+  BusyWait& operator=(const BusyWait&) = delete;
 
-    void attach(sqlite3* db, int seconds, std::vector<std::string> paths);
-    void settle();
+  void attach(sqlite3* db, int seconds, std::vector<std::string> paths);
+  void settle();
 
-private:
-    static int onBusy(void* self, int count);
-    std::vector<std::string> paths_;
-    std::vector<WaitSlot*> announced_;
-    std::chrono::steady_clock::time_point since_;
-    int timeoutMs_ = 0;
-    bool waiting_ = false;
+ private:
+  static int onBusy(void* self, int count);
+  std::vector<std::string> paths_;
+  std::vector<WaitSlot*> announced_;
+  std::chrono::steady_clock::time_point since_;
+  int timeoutMs_ = 0;
+  bool waiting_ = false;
 };
 
 // Side lock file of an indexed file: where a deny-write open holds its lock.

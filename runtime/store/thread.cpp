@@ -12,14 +12,14 @@ thread_local int tCurrent = 1;
 std::atomic<int> gLastNumber{1};
 
 struct Listeners {
-    std::mutex mutex;
-    int nextHandle = 1;
-    std::map<int, std::function<void(int)>> byHandle;
+  std::mutex mutex;
+  int nextHandle = 1;
+  std::map<int, std::function<void(int)>> byHandle;
 };
 
 Listeners& listeners() {
-    static Listeners l;
-    return l;
+  static Listeners l;
+  return l;
 }
 
 }  // namespace
@@ -32,25 +32,25 @@ ThreadScope::~ThreadScope() { tCurrent = previous_; }
 int newThreadNumber() { return ++gLastNumber; }
 
 void endThread(int id) {
-    // Copy first: a listener may add or remove listeners.
-    std::vector<std::function<void(int)>> calls;
-    {
-        std::lock_guard lock(listeners().mutex);
-        for (auto& [handle, f] : listeners().byHandle) calls.push_back(f);
-    }
-    for (auto& f : calls) f(id);
+  // Copy first: a listener may add or remove listeners.
+  std::vector<std::function<void(int)>> calls;
+  {
+    std::lock_guard lock(listeners().mutex);
+    for (auto& [handle, f] : listeners().byHandle) calls.push_back(f);
+  }
+  for (auto& f : calls) f(id);
 }
 
 int addThreadEndListener(std::function<void(int)> listener) {
-    std::lock_guard lock(listeners().mutex);
-    int h = listeners().nextHandle++;
-    listeners().byHandle.emplace(h, std::move(listener));
-    return h;
+  std::lock_guard lock(listeners().mutex);
+  int h = listeners().nextHandle++;
+  listeners().byHandle.emplace(h, std::move(listener));
+  return h;
 }
 
 void removeThreadEndListener(int handle) {
-    std::lock_guard lock(listeners().mutex);
-    listeners().byHandle.erase(handle);
+  std::lock_guard lock(listeners().mutex);
+  listeners().byHandle.erase(handle);
 }
 
 }  // namespace qm

@@ -10,14 +10,14 @@ int currentThread();
 
 // Makes `id` the current logical thread until the scope ends.
 class ThreadScope {
-public:
-    explicit ThreadScope(int id);
-    ~ThreadScope();
-    ThreadScope(const ThreadScope&) = delete;
-    ThreadScope& operator=(const ThreadScope&) = delete;
+ public:
+  explicit ThreadScope(int id);
+  ~ThreadScope();
+  ThreadScope(const ThreadScope&) = delete;
+  ThreadScope& operator=(const ThreadScope&) = delete;
 
-private:
-    int previous_;
+ private:
+  int previous_;
 };
 
 // A number not given out before in this run (2, 3, ...).

@@ -33,49 +33,65 @@ inline uint32_t rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 }  // namespace
 
 std::string sha256Hex(std::string_view bytes) {
-    uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::string msg(bytes);
-    uint64_t bits = static_cast<uint64_t>(bytes.size()) * 8;
-    msg.push_back(static_cast<char>(0x80));
-    while (msg.size() % 64 != 56) msg.push_back('\0');
-    for (int i = 7; i >= 0; --i) msg.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-    for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
-        uint32_t w[64];
-        for (int i = 0; i < 16; ++i) {
-            const auto* p = reinterpret_cast<const unsigned char*>(msg.data() + chunk + 4 * i);
-            w[i] = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-        }
-        for (int i = 16; i < 64; ++i) {
-            uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-            uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-            w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-        }
-        uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
-        for (int i = 0; i < 64; ++i) {
-            uint32_t S1 = rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25);
-            uint32_t ch = (e & f) ^ (~e & g);
-            uint32_t t1 = hh + S1 + ch + kRound[static_cast<std::size_t>(i)] + w[i];
-            uint32_t S0 = rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22);
-            uint32_t mj = (a & b) ^ (a & c) ^ (b & c);
-            uint32_t t2 = S0 + mj;
-            hh = g; g = f; f = e; e = d + t1; d = c; c = b; b = a; a = t1 + t2;
-        }
-        h[0] += a; h[1] += b; h[2] += c; h[3] += d; h[4] += e; h[5] += f; h[6] += g; h[7] += hh;
+  uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                   0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  std::string msg(bytes);
+  uint64_t bits = static_cast<uint64_t>(bytes.size()) * 8;
+  msg.push_back(static_cast<char>(0x80));
+  while (msg.size() % 64 != 56) msg.push_back('\0');
+  for (int i = 7; i >= 0; --i) msg.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+  for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
+    uint32_t w[64];
+    for (int i = 0; i < 16; ++i) {
+      const auto* p = reinterpret_cast<const unsigned char*>(msg.data() + chunk + 4 * i);
+      w[i] =
+          (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
     }
-    char out[65];
-    for (int i = 0; i < 8; ++i) std::snprintf(out + 8 * i, 9, "%08x", h[i]);
-    return std::string(out, 64);
+    for (int i = 16; i < 64; ++i) {
+      uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+      uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
+    for (int i = 0; i < 64; ++i) {
+      uint32_t S1 = rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25);
+      uint32_t ch = (e & f) ^ (~e & g);
+      uint32_t t1 = hh + S1 + ch + kRound[static_cast<std::size_t>(i)] + w[i];
+      uint32_t S0 = rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22);
+      uint32_t mj = (a & b) ^ (a & c) ^ (b & c);
+      uint32_t t2 = S0 + mj;
+      hh = g;
+      g = f;
+      f = e;
+      e = d + t1;
+      d = c;
+      c = b;
+      b = a;
+      a = t1 + t2;
+    }
+    h[0] += a;
+    h[1] += b;
+    h[2] += c;
+    h[3] += d;
+    h[4] += e;
+    h[5] += f;
+    h[6] += g;
+    h[7] += hh;
+  }
+  char out[65];
+  for (int i = 0; i < 8; ++i) std::snprintf(out + 8 * i, 9, "%08x", h[i]);
+  return std::string(out, 64);
 }
 
 std::string randomHex(int bytes) {
-    std::random_device rd;
-    std::string out;
-    char buf[3];
-    for (int i = 0; i < bytes; ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned>(rd() & 0xFF));
-        out += buf;
-    }
-    return out;
+  std::random_device rd;
+  std::string out;
+  char buf[3];
+  for (int i = 0; i < bytes; ++i) {
+    std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned>(rd() & 0xFF));
+    out += buf;
+  }
+  return out;
 }
 
 FileLock::~FileLock() { release(); }
@@ -84,80 +100,81 @@ namespace {
 
 // The descriptor still names the file at path (not one removed meanwhile).
 bool stillAt(int fd, const std::string& path, bool* gone = nullptr) {
-    struct stat held, now;
-    if (gone) *gone = false;
-    if (::fstat(fd, &held) != 0) return false;
-    if (::stat(path.c_str(), &now) != 0) {
-        if (gone) *gone = errno == ENOENT;
-        return false;
-    }
-    return held.st_dev == now.st_dev && held.st_ino == now.st_ino;
+  struct stat held, now;
+  if (gone) *gone = false;
+  if (::fstat(fd, &held) != 0) return false;
+  if (::stat(path.c_str(), &now) != 0) {
+    if (gone) *gone = errno == ENOENT;
+    return false;
+  }
+  return held.st_dev == now.st_dev && held.st_ino == now.st_ino;
 }
 
 }  // namespace
 
 void FileLock::release() {
-    if (fd_ >= 0) {
-        // Only the exclusive holder removes it: nobody else holds it now, and
-        // anyone waiting on this file takes the lock again on a new one.
-        if (exclusive_ && stillAt(fd_, path_)) ::unlink(path_.c_str());
-        ::flock(fd_, LOCK_UN);
-        ::close(fd_);
-        fd_ = -1;
-    }
-    path_.clear();
-    exclusive_ = false;
+  if (fd_ >= 0) {
+    // Only the exclusive holder removes it: nobody else holds it now, and
+    // anyone waiting on this file takes the lock again on a new one.
+    if (exclusive_ && stillAt(fd_, path_)) ::unlink(path_.c_str());
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
+  }
+  path_.clear();
+  exclusive_ = false;
 }
 
 bool FileLock::lockExclusive(const std::string& path, int seconds) {
-    release();
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    for (;;) {
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) return false;
-        bool locked = true;
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-                locked = false;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (!locked) {
-            ::close(fd);
-            return false;
-        }
-        if (stillAt(fd, path)) {
-            fd_ = fd;
-            path_ = path;
-            exclusive_ = true;
-            return true;
-        }
-        // Its holder removed it as we waited: lock the file at the path now.
-        ::flock(fd, LOCK_UN);
-        ::close(fd);
+  release();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool locked = true;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) ||
+          std::chrono::steady_clock::now() >= deadline) {
+        locked = false;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    if (!locked) {
+      ::close(fd);
+      return false;
+    }
+    if (stillAt(fd, path)) {
+      fd_ = fd;
+      path_ = path;
+      exclusive_ = true;
+      return true;
+    }
+    // Its holder removed it as we waited: lock the file at the path now.
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+  }
 }
 
 bool FileLock::lockSharedIfPresent(const std::string& path) {
-    release();
-    for (;;) {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return true;  // nobody denies writing here
-        if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-            ::close(fd);
-            return false;
-        }
-        bool gone = false;
-        if (stillAt(fd, path, &gone)) {
-            fd_ = fd;
-            path_ = path;
-            return true;
-        }
-        ::flock(fd, LOCK_UN);
-        ::close(fd);
-        if (gone) return true;
+  release();
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return true;  // nobody denies writing here
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      ::close(fd);
+      return false;
     }
+    bool gone = false;
+    if (stillAt(fd, path, &gone)) {
+      fd_ = fd;
+      path_ = path;
+      return true;
+    }
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+    if (gone) return true;
+  }
 }
 
 }  // namespace qm::store_detail

@@ -6,12 +6,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTabWidget>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QWheelEvent>
-
 #include <cmath>
 #include <sstream>
 
@@ -38,21 +37,34 @@ namespace {
 
 char justifyLetter(Justify j) {
   switch (j) {
-    case Justify::Left: return 'L';
-    case Justify::Right: return 'R';
-    case Justify::Center: return 'C';
-    case Justify::Decimal: return 'D';
+    case Justify::Left:
+      return 'L';
+    case Justify::Right:
+      return 'R';
+    case Justify::Center:
+      return 'C';
+    case Justify::Decimal:
+      return 'D';
   }
   return 'L';
 }
 
 bool letterJustify(char c, Justify& j) {
   switch (c) {
-    case 'L': j = Justify::Left; return true;
-    case 'R': j = Justify::Right; return true;
-    case 'C': j = Justify::Center; return true;
-    case 'D': j = Justify::Decimal; return true;
-    default: return false;
+    case 'L':
+      j = Justify::Left;
+      return true;
+    case 'R':
+      j = Justify::Right;
+      return true;
+    case 'C':
+      j = Justify::Center;
+      return true;
+    case 'D':
+      j = Justify::Decimal;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -60,9 +72,12 @@ bool letterJustify(char c, Justify& j) {
 
 Qt::Alignment alignmentOf(Justify j) {
   switch (j) {
-    case Justify::Left: return Qt::AlignLeft | Qt::AlignVCenter;
-    case Justify::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignRight | Qt::AlignVCenter;
+    case Justify::Left:
+      return Qt::AlignLeft | Qt::AlignVCenter;
+    case Justify::Center:
+      return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+      return Qt::AlignRight | Qt::AlignVCenter;
   }
 }
 
@@ -91,7 +106,8 @@ std::string ListFormat::text() const {
   return s;
 }
 
-bool ListFormat::parse(const std::string& text, const std::vector<ColumnDef>& base, ListFormat& out) {
+bool ListFormat::parse(const std::string& text, const std::vector<ColumnDef>& base,
+                       ListFormat& out) {
   std::vector<ColumnDef> cols;
   size_t i = 0, n = text.size();
   while (i < n || (cols.empty() && !base.empty())) {
@@ -100,7 +116,8 @@ bool ListFormat::parse(const std::string& text, const std::vector<ColumnDef>& ba
     auto readNum = [&](int& v) {
       size_t s = i;
       long long acc = 0;
-      while (i < n && text[i] >= '0' && text[i] <= '9' && i - s < 6) acc = acc * 10 + (text[i++] - '0');
+      while (i < n && text[i] >= '0' && text[i] <= '9' && i - s < 6)
+        acc = acc * 10 + (text[i++] - '0');
       v = static_cast<int>(acc);
       return i > s;
     };
@@ -127,7 +144,8 @@ bool ListFormat::parse(const std::string& text, const std::vector<ColumnDef>& ba
 
 // ---- browse -----------------------------------------------------------------------
 
-BrowseProcedure::BrowseProcedure(std::string name, const WindowDef& window, BrowseDef browse, DataFile* primary)
+BrowseProcedure::BrowseProcedure(std::string name, const WindowDef& window, BrowseDef browse,
+                                 DataFile* primary)
     : WindowProcedure(std::move(name)), bdef_(std::move(browse)) {
   setDefinition(window);
   useFile(primary, true);
@@ -160,7 +178,8 @@ void BrowseProcedure::setup() {
   table_->installEventFilter(this);
   table_->viewport()->installEventFilter(this);
   int fixed = 0;
-  while (fixed < static_cast<int>(built_.size()) && built_[static_cast<size_t>(fixed)].fixed) ++fixed;
+  while (fixed < static_cast<int>(built_.size()) && built_[static_cast<size_t>(fixed)].fixed)
+    ++fixed;
   if (fixed > 0) frozen_ = new FrozenColumns(table_, fixed);
   applyFormat(ListFormat{built_});
   orig_ = user_ = ListFormat{built_};
@@ -181,7 +200,8 @@ void BrowseProcedure::setup() {
     bar_->setSingleStep(1);
     bar_->setPageStep(kScrollSteps / 10);
     bar_->installEventFilter(this);
-    QObject::connect(bar_, &QAbstractSlider::actionTriggered, this, [this](int a) { scrollAction(a); });
+    QObject::connect(bar_, &QAbstractSlider::actionTriggered, this,
+                     [this](int a) { scrollAction(a); });
     connectInScope(bar_, &QAbstractSlider::sliderReleased, [this] { syncScrollBar(); });
   }
   QObject::connect(table_, &QWidget::customContextMenuRequested, this,
@@ -201,7 +221,8 @@ void BrowseProcedure::setup() {
   int start = 0;
   if (!bdef_.sheet.empty())
     if (Control* s = control(bdef_.sheet))
-      if (auto* tabs = qobject_cast<QTabWidget*>(s->widget())) start = std::max(0, tabs->currentIndex());
+      if (auto* tabs = qobject_cast<QTabWidget*>(s->widget()))
+        start = std::max(0, tabs->currentIndex());
   list_->setPageSize(pageRows());
   takeRangeValues();
   setOrder(start);
@@ -236,11 +257,11 @@ void BrowseProcedure::setOrder(int index) {
   view_->setOrder(o.key.empty() ? -1 : f->def().keyIndex(o.key));
   std::vector<std::function<std::string()>> range;
   if (static_cast<size_t>(index) < rangeValues_.size())
-    for (const std::string& v : rangeValues_[static_cast<size_t>(index)]) range.push_back([v] { return v; });
+    for (const std::string& v : rangeValues_[static_cast<size_t>(index)])
+      range.push_back([v] { return v; });
   view_->setRange(std::move(range));
   std::string err;
-  if (!view_->setFilter(o.filter, &err))
-    errors().raise(40, MessageArgs{f->name(), err, {}, {}});
+  if (!view_->setFilter(o.filter, &err)) errors().raise(40, MessageArgs{f->name(), err, {}, {}});
 }
 
 void BrowseProcedure::afterPlacement() {
@@ -273,7 +294,8 @@ void BrowseProcedure::applyFormat(const ListFormat& f) {
   for (size_t i = 0; i < f.columns.size(); ++i) {
     table_->horizontalHeader()->resizeSection(static_cast<int>(i), u.x(f.columns[i].width));
     table_->horizontalHeader()->setSectionResizeMode(
-        static_cast<int>(i), f.columns[i].resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
+        static_cast<int>(i),
+        f.columns[i].resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
   }
   if (frozen_) frozen_->sync();
 }
@@ -331,16 +353,29 @@ void BrowseProcedure::scrollAction(int action) {
   inScope([&] {
     int rc = 0;
     switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd: rc = list_->nextRecord(); break;
-      case QAbstractSlider::SliderSingleStepSub: rc = list_->priorRecord(); break;
-      case QAbstractSlider::SliderPageStepAdd: rc = list_->nextPage(); break;
-      case QAbstractSlider::SliderPageStepSub: rc = list_->priorPage(); break;
-      case QAbstractSlider::SliderToMinimum: rc = list_->first(); break;
-      case QAbstractSlider::SliderToMaximum: rc = list_->last(); break;
+      case QAbstractSlider::SliderSingleStepAdd:
+        rc = list_->nextRecord();
+        break;
+      case QAbstractSlider::SliderSingleStepSub:
+        rc = list_->priorRecord();
+        break;
+      case QAbstractSlider::SliderPageStepAdd:
+        rc = list_->nextPage();
+        break;
+      case QAbstractSlider::SliderPageStepSub:
+        rc = list_->priorPage();
+        break;
+      case QAbstractSlider::SliderToMinimum:
+        rc = list_->first();
+        break;
+      case QAbstractSlider::SliderToMaximum:
+        rc = list_->last();
+        break;
       case QAbstractSlider::SliderMove:
         rc = list_->locateFraction(static_cast<double>(bar_->sliderPosition()) / kScrollSteps);
         break;
-      default: return;
+      default:
+        return;
     }
     report(rc);
     listMoved();
@@ -430,29 +465,50 @@ void BrowseProcedure::showPopup(const QPoint& at) {
     for (auto& c : built()->controls())
       if (c->def().role == Role::Print) prn = menu.addAction(QString::fromStdString(c->def().text));
     QAction* got = menu.exec(at);
-    if (got == ins) insertRecord();
-    else if (got == chg) changeRecord();
-    else if (got == del) deleteRecord();
-    else if (got && got == sel) selectRecord();
-    else if (got && got == prn) printRecord();
+    if (got == ins)
+      insertRecord();
+    else if (got == chg)
+      changeRecord();
+    else if (got == del)
+      deleteRecord();
+    else if (got && got == sel)
+      selectRecord();
+    else if (got && got == prn)
+      printRecord();
   });
 }
 
 bool BrowseProcedure::takeAccepted(Control& c) {
   if (WindowProcedure::takeAccepted(c)) return true;
   switch (c.def().role) {
-    case Role::Insert: insertRecord(); return true;
-    case Role::Change: changeRecord(); return true;
-    case Role::Delete: deleteRecord(); return true;
-    case Role::Select: selectRecord(); return true;
-    case Role::Print: printRecord(); return true;
-    case Role::Close: close(RequestCancelled); return true;
-    case Role::Help: requestHelp(name()); return true;
-    default: break;
+    case Role::Insert:
+      insertRecord();
+      return true;
+    case Role::Change:
+      changeRecord();
+      return true;
+    case Role::Delete:
+      deleteRecord();
+      return true;
+    case Role::Select:
+      selectRecord();
+      return true;
+    case Role::Print:
+      printRecord();
+      return true;
+    case Role::Close:
+      close(RequestCancelled);
+      return true;
+    case Role::Help:
+      requestHelp(name());
+      return true;
+    default:
+      break;
   }
   // An entry locator positions on its accepted text.
   const SortOrder& o = bdef_.orders[static_cast<size_t>(order_)];
-  if (o.locator == LocatorKind::Entry && !o.locatorControl.empty() && compareNoCase(c.id(), o.locatorControl) == 0) {
+  if (o.locator == LocatorKind::Entry && !o.locatorControl.empty() &&
+      compareNoCase(c.id(), o.locatorControl) == 0) {
     report(list_->locate(c.screenText()));
     listMoved();
     return true;
@@ -477,24 +533,47 @@ void BrowseProcedure::navigate(Nav nav) {
   if (!list_) return WindowProcedure::navigate(nav);
   int rc = 0;
   switch (nav) {
-    case Nav::First: rc = list_->first(); break;
-    case Nav::PriorPage: rc = list_->priorPage(); break;
-    case Nav::PriorRecord: rc = list_->priorRecord(); break;
-    case Nav::NextRecord: rc = list_->nextRecord(); break;
-    case Nav::NextPage: rc = list_->nextPage(); break;
-    case Nav::Last: rc = list_->last(); break;
+    case Nav::First:
+      rc = list_->first();
+      break;
+    case Nav::PriorPage:
+      rc = list_->priorPage();
+      break;
+    case Nav::PriorRecord:
+      rc = list_->priorRecord();
+      break;
+    case Nav::NextRecord:
+      rc = list_->nextRecord();
+      break;
+    case Nav::NextPage:
+      rc = list_->nextPage();
+      break;
+    case Nav::Last:
+      rc = list_->last();
+      break;
     case Nav::Locate: {
       const SortOrder& o = bdef_.orders[static_cast<size_t>(order_)];
       Control* c = o.locator == LocatorKind::Entry ? control(o.locatorControl) : listControl_;
       if (c) select(*c);
       return;
     }
-    case Nav::Select: selectRecord(); return;
-    case Nav::Insert: insertRecord(); return;
-    case Nav::Change: changeRecord(); return;
-    case Nav::Delete: deleteRecord(); return;
-    case Nav::Ditto: return;
-    case Nav::Help: requestHelp(name()); return;
+    case Nav::Select:
+      selectRecord();
+      return;
+    case Nav::Insert:
+      insertRecord();
+      return;
+    case Nav::Change:
+      changeRecord();
+      return;
+    case Nav::Delete:
+      deleteRecord();
+      return;
+    case Nav::Ditto:
+      return;
+    case Nav::Help:
+      requestHelp(name());
+      return;
   }
   report(rc);
   listMoved();
@@ -527,7 +606,8 @@ bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::Wheel) {
       auto* w = static_cast<QWheelEvent*>(event);
       inScope([&] {
-        for (int i = 0; i < 3; ++i) report(w->angleDelta().y() < 0 ? list_->nextRecord() : list_->priorRecord());
+        for (int i = 0; i < 3; ++i)
+          report(w->angleDelta().y() < 0 ? list_->nextRecord() : list_->priorRecord());
         listMoved();
       });
       return true;
@@ -536,17 +616,36 @@ bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
       bool ctrl = k->modifiers() & Qt::ControlModifier;
       std::optional<Nav> nav;
       switch (k->key()) {
-        case Qt::Key_Down: nav = Nav::NextRecord; break;
-        case Qt::Key_Up: nav = Nav::PriorRecord; break;
-        case Qt::Key_PageDown: nav = ctrl ? Nav::Last : Nav::NextPage; break;
-        case Qt::Key_PageUp: nav = ctrl ? Nav::First : Nav::PriorPage; break;
-        case Qt::Key_Home: nav = Nav::First; break;
-        case Qt::Key_End: nav = Nav::Last; break;
-        case Qt::Key_Insert: nav = Nav::Insert; break;
-        case Qt::Key_Delete: nav = Nav::Delete; break;
+        case Qt::Key_Down:
+          nav = Nav::NextRecord;
+          break;
+        case Qt::Key_Up:
+          nav = Nav::PriorRecord;
+          break;
+        case Qt::Key_PageDown:
+          nav = ctrl ? Nav::Last : Nav::NextPage;
+          break;
+        case Qt::Key_PageUp:
+          nav = ctrl ? Nav::First : Nav::PriorPage;
+          break;
+        case Qt::Key_Home:
+          nav = Nav::First;
+          break;
+        case Qt::Key_End:
+          nav = Nav::Last;
+          break;
+        case Qt::Key_Insert:
+          nav = Nav::Insert;
+          break;
+        case Qt::Key_Delete:
+          nav = Nav::Delete;
+          break;
         case Qt::Key_Return:
-        case Qt::Key_Enter: nav = selecting() ? Nav::Select : Nav::Change; break;
-        default: break;
+        case Qt::Key_Enter:
+          nav = selecting() ? Nav::Select : Nav::Change;
+          break;
+        default:
+          break;
       }
       if (nav) {
         inScope([&] { navigate(*nav); });
@@ -569,7 +668,8 @@ bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
 void BrowseProcedure::refreshAllOf(const std::string& fileLabel) {
   for (int thread : runningThreads()) {
     auto* b = dynamic_cast<BrowseProcedure*>(topProcedure(thread));
-    if (b && b->primaryFile() && b->primaryFile()->def().label == fileLabel) b->inScope([b] { b->refreshList(); });
+    if (b && b->primaryFile() && b->primaryFile()->def().label == fileLabel)
+      b->inScope([b] { b->refreshList(); });
   }
 }
 

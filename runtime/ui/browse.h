@@ -3,7 +3,6 @@
 // one order per tab, a locator, range and filter, the update buttons and
 // the kept list formats.
 #include <QAbstractTableModel>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,23 +23,23 @@ std::string cellText(const ColumnDef& col, const std::string& value);
 enum class LocatorKind { None, Entry, Step };
 
 struct SortOrder {
-  std::string key;                  // key label ("DOM:NAME"); "" = record order
+  std::string key;  // key label ("DOM:NAME"); "" = record order
   LocatorKind locator = LocatorKind::None;
-  std::string locatorControl;       // id of the entry of an entry locator
+  std::string locatorControl;  // id of the entry of an entry locator
   // Values of the key's leading components: names of fields (of any file
   // the procedure uses, e.g. a parent's) or bound values.
   std::vector<std::string> range;
-  std::string filter;               // filter expression
+  std::string filter;  // filter expression
 };
 
 struct BrowseDef {
-  std::string list = "?Browse:1";   // id of the list control
-  std::vector<SortOrder> orders;    // one per tab of the sheet, in tab order
-  std::string sheet;                // id of the sheet ("" when none)
-  bool keepFormats = true;          // "?Browse:1:ORIG"/":USER" and F9
-  int updateNumber = 1;             // Insert, Change, Delete call it
-  int printNumber = 2;              // the print button's procedure
-  bool selectMode = false;          // a selection list (also with request 4)
+  std::string list = "?Browse:1";  // id of the list control
+  std::vector<SortOrder> orders;   // one per tab of the sheet, in tab order
+  std::string sheet;               // id of the sheet ("" when none)
+  bool keepFormats = true;         // "?Browse:1:ORIG"/":USER" and F9
+  int updateNumber = 1;            // Insert, Change, Delete call it
+  int printNumber = 2;             // the print button's procedure
+  bool selectMode = false;         // a selection list (also with request 4)
 };
 
 // The list's columns as shown: widths, justification, headers.

@@ -35,7 +35,7 @@ class DataFile {
 
   // These report nothing: they return the store's error code (0 success) and
   // leave it in errorCode(); the window patterns show the messages.
-  virtual int insert() = 0;         // adds the buffer
+  virtual int insert() = 0;  // adds the buffer
   // Rewrites the record last read or added while the stored record still
   // equals `asRead`, the copy read earlier (ErrChanged when it does not).
   virtual int update(const RecordBuffer& asRead) = 0;

@@ -9,8 +9,8 @@
 #include "runtime/config/requests.h"
 #include "runtime/ui/datafile.h"
 #include "runtime/ui/window.h"
-#include "runtime/view/fieldvalue.h"
 #include "runtime/values/text.h"
+#include "runtime/view/fieldvalue.h"
 
 namespace qm {
 
@@ -36,7 +36,8 @@ const RecordBuffer* FormProcedure::history(const std::string& formName) {
 
 void FormProcedure::clearHistory() { saved().clear(); }
 
-FormProcedure::FormProcedure(std::string name, const WindowDef& window, FormDef form, DataFile* primary)
+FormProcedure::FormProcedure(std::string name, const WindowDef& window, FormDef form,
+                             DataFile* primary)
     : WindowProcedure(std::move(name)), fdef_(std::move(form)) {
   setDefinition(window);
   useFile(primary, true);
@@ -111,8 +112,10 @@ bool FormProcedure::beforeWindow() {
 void FormProcedure::beforeEventLoop() {
   // Opened with neither request, the form keeps its window's own title.
   std::string title = definition() ? definition()->title : std::string();
-  if (request() == InsertRecord) title = fdef_.insertTitle;
-  else if (request() == ChangeRecord) title = fdef_.changeTitle;
+  if (request() == InsertRecord)
+    title = fdef_.insertTitle;
+  else if (request() == ChangeRecord)
+    title = fdef_.changeTitle;
   QString t = QString::fromStdString(title);
   if (window()) window()->setWindowTitle(t);
   if (outerWindow()) outerWindow()->setWindowTitle(t);
@@ -199,7 +202,8 @@ void FormProcedure::save() {
     if (rc == ErrChanged) return showChangedElsewhere();
     if (rc == ErrDuplicateKey) {
       int key = f->recordFile().duplicateKey();
-      std::string desc = key >= 0 ? f->def().keys[static_cast<size_t>(key)].description : std::string();
+      std::string desc =
+          key >= 0 ? f->def().keys[static_cast<size_t>(key)].description : std::string();
       errors().raise(13, MessageArgs{f->name(), f->errorText(), desc, {}});
       if (Control* c = keyControl(key)) select(*c);
       return;
@@ -216,7 +220,8 @@ void FormProcedure::save() {
 
 void FormProcedure::cancel() {
   if ((request() == InsertRecord || request() == ChangeRecord) && changed()) {
-    if (errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) != 0) return;  // No: back to the form
+    if (errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) != 0)
+      return;  // No: back to the form
   }
   close(RequestCancelled);
 }
@@ -226,10 +231,17 @@ void FormProcedure::closeRequested() { cancel(); }
 bool FormProcedure::takeAccepted(Control& c) {
   if (WindowProcedure::takeAccepted(c)) return true;
   switch (c.def().role) {
-    case Role::Ok: ok(); return true;
-    case Role::Cancel: cancel(); return true;
-    case Role::Help: requestHelp(name()); return true;
-    default: return false;
+    case Role::Ok:
+      ok();
+      return true;
+    case Role::Cancel:
+      cancel();
+      return true;
+    case Role::Help:
+      requestHelp(name());
+      return true;
+    default:
+      return false;
   }
 }
 

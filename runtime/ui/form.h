@@ -79,7 +79,7 @@ class FormProcedure : public WindowProcedure {
   void showChangedElsewhere();
 
   FormDef fdef_;
-  RecordBuffer atOpen_;   // as read (change) or primed (insert)
+  RecordBuffer atOpen_;       // as read (change) or primed (insert)
   RecordBuffer shownAtOpen_;  // what the window showed once open
   Control* focused_ = nullptr;
   DataFile* parent_ = nullptr;

@@ -46,7 +46,8 @@ FrozenColumns::FrozenColumns(QTableView* table, int count)
   // Clicks, double-clicks and the popup menu act as on the list.
   connect(frozen_, &QAbstractItemView::clicked, table, &QAbstractItemView::clicked);
   connect(frozen_, &QAbstractItemView::doubleClicked, table, &QAbstractItemView::doubleClicked);
-  connect(frozen_, &QWidget::customContextMenuRequested, table, &QWidget::customContextMenuRequested);
+  connect(frozen_, &QWidget::customContextMenuRequested, table,
+          &QWidget::customContextMenuRequested);
   connect(table->model(), &QAbstractItemModel::modelReset, this, [this] { sync(); });
   table->installEventFilter(this);
   frozen_->viewport()->installEventFilter(this);
@@ -76,11 +77,14 @@ void FrozenColumns::place() {
   const int f = table_->frameWidth();
   w = std::min(w, table_->viewport()->width());
   frozen_->horizontalHeader()->setFixedHeight(table_->horizontalHeader()->height());
-  frozen_->setGeometry(f, f, w, table_->horizontalHeader()->height() + table_->viewport()->height());
+  frozen_->setGeometry(f, f, w,
+                       table_->horizontalHeader()->height() + table_->viewport()->height());
 }
 
 bool FrozenColumns::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == table_ && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest)) place();
+  if (watched == table_ &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+    place();
   if (watched == frozen_->viewport() && event->type() == QEvent::Wheel) {
     // The wheel moves the list, as over its own rows.
     QCoreApplication::sendEvent(table_->viewport(), event);

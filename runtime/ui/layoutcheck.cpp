@@ -12,14 +12,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionTitleBar>
-#include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-
 #include <cmath>
 
 #include "runtime/report/engine.h"
@@ -65,7 +64,8 @@ QString labelText(const QLabel* l) { return l->buddy() ? mnemonicFree(l->text())
 QRect labelTextRect(const QLabel* l) {
   const QRect cr = l->contentsRect();
   const QFontMetrics fm(l->font());
-  QRect r = fm.boundingRect(cr, int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0), labelText(l));
+  QRect r = fm.boundingRect(cr, int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0),
+                            labelText(l));
   return r.intersected(cr).translated(l->pos());
 }
 
@@ -96,10 +96,12 @@ QRect textArea(const Control& c) {
   if (auto* g = qobject_cast<QGroupBox*>(w)) {
     if (g->title().isEmpty()) return {};
     const QFontMetrics fm(g->font());
-    return QRect(g->x(), g->y(), std::min(g->width(), fm.horizontalAdvance(mnemonicFree(g->title())) + 16),
+    return QRect(g->x(), g->y(),
+                 std::min(g->width(), fm.horizontalAdvance(mnemonicFree(g->title())) + 16),
                  fm.height());
   }
-  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().isEmpty() ? QRect() : b->geometry();
+  if (auto* b = qobject_cast<QAbstractButton*>(w))
+    return b->text().isEmpty() ? QRect() : b->geometry();
   return {};
 }
 
@@ -107,11 +109,16 @@ QRect textArea(const Control& c) {
 int fieldDigits(const std::optional<Binding>& b) {
   if (!b || !b->type) return 20;
   switch (*b->type) {
-    case FieldType::Decimal42: return 5;
-    case FieldType::Int2: return 5;
-    case FieldType::Int4: return 10;
-    case FieldType::UInt1: return 3;
-    default: return 20;
+    case FieldType::Decimal42:
+      return 5;
+    case FieldType::Int2:
+      return 5;
+    case FieldType::Int4:
+      return 10;
+    case FieldType::UInt1:
+      return 3;
+    default:
+      return 20;
   }
 }
 
@@ -138,23 +145,27 @@ void checkHeaders(const Control& c, const Window& win, std::vector<std::string>&
     if (!text.isEmpty()) {
       const int need = widest(fm, text) + margin;
       if (need > width)
-        out.push_back(name(c) + ": column header \"" + text.toStdString() + "\" needs " + std::to_string(need) +
-                      " px, has " + std::to_string(width));
+        out.push_back(name(c) + ": column header \"" + text.toStdString() + "\" needs " +
+                      std::to_string(need) + " px, has " + std::to_string(width));
     }
     // The widest value the column's picture writes, with its indent, in a cell.
     if (i >= static_cast<int>(c.def().columns.size())) continue;
     const ColumnDef& col = c.def().columns[static_cast<size_t>(i)];
     if (!fixedForm(col.picture)) continue;
     const QFontMetrics cell(t->font());
-    const std::string value =
-        widestShown(col.picture, [&](const std::string& v) { return cell.horizontalAdvance(QString::fromStdString(v)); },
-                    fieldDigits(win.binding(col.field)));
-    const QString pad(col.justify == Justify::Center || col.indent <= 0 ? 0 : col.indent / 2, QLatin1Char(' '));
-    const int cellMargin = 2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
-    const int need = cell.horizontalAdvance(pad + QString::fromStdString(value)) + cellMargin + (t->showGrid() ? 1 : 0);
+    const std::string value = widestShown(
+        col.picture,
+        [&](const std::string& v) { return cell.horizontalAdvance(QString::fromStdString(v)); },
+        fieldDigits(win.binding(col.field)));
+    const QString pad(col.justify == Justify::Center || col.indent <= 0 ? 0 : col.indent / 2,
+                      QLatin1Char(' '));
+    const int cellMargin =
+        2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
+    const int need = cell.horizontalAdvance(pad + QString::fromStdString(value)) + cellMargin +
+                     (t->showGrid() ? 1 : 0);
     if (need > width)
-      out.push_back(name(c) + ": column \"" + text.toStdString() + "\" value \"" + value + "\" needs " +
-                    std::to_string(need) + " px, has " + std::to_string(width));
+      out.push_back(name(c) + ": column \"" + text.toStdString() + "\" value \"" + value +
+                    "\" needs " + std::to_string(need) + " px, has " + std::to_string(width));
   }
   if (t->wordWrap()) out.push_back(name(c) + ": list rows wrap their text");
 }
@@ -176,7 +187,8 @@ std::string printed(const ReportLayout& layout, ReportControl c, std::string raw
   return page.items.empty() ? std::string() : page.items.front().text;
 }
 
-void checkBand(const ReportLayout& layout, const Band& band, const std::string& where, std::vector<std::string>& out) {
+void checkBand(const ReportLayout& layout, const Band& band, const std::string& where,
+               std::vector<std::string>& out) {
   for (const ReportControl& c : band.controls) {
     if (c.kind != ControlKind::Text && c.kind != ControlKind::CheckBox) continue;
     const QFontMetricsF fm(reportFont(c.font.value_or(layout.font)));
@@ -191,8 +203,10 @@ void checkBand(const ReportLayout& layout, const Band& band, const std::string& 
         if (const std::string t = controlText(c, page); width(t) > width(shown)) shown = t;
       what = "page number";
     } else if (!c.value) {
-      if (c.text == DateStampText) shown = widestShown(DateStampPicture, width), what = "date stamp";
-      else shown = c.text;
+      if (c.text == DateStampText)
+        shown = widestShown(DateStampPicture, width), what = "date stamp";
+      else
+        shown = c.text;
     } else {
       if (c.picture.empty()) continue;  // a free text of no known length
       shown = widestShown(c.picture, width), what = "value", whole = fixedForm(c.picture);
@@ -201,8 +215,9 @@ void checkBand(const ReportLayout& layout, const Band& band, const std::string& 
     const int offset = c.kind == ControlKind::CheckBox ? CheckSide + CheckGap : 0;
     const int room = c.w > 0 ? c.w - offset : band.w - c.x - offset;
     const int need = static_cast<int>(std::ceil(width(shown)));
-    const std::string at = where + " at " + std::to_string(c.x) + "," + std::to_string(c.y) + ": " + what + " \"" +
-                           shown.substr(0, 40) + (shown.size() > 40 ? "..." : "") + "\"";
+    const std::string at = where + " at " + std::to_string(c.x) + "," + std::to_string(c.y) + ": " +
+                           what + " \"" + shown.substr(0, 40) + (shown.size() > 40 ? "..." : "") +
+                           "\"";
     if (band.w > 0 && c.x + std::max(c.w, 0) > band.w)
       out.push_back(at + " lies past the band's right edge (" + std::to_string(band.w) + ")");
     if (need <= room || (c.w <= 0 && band.w <= 0)) continue;
@@ -221,11 +236,12 @@ void checkBand(const ReportLayout& layout, const Band& band, const std::string& 
 
 bool fixedForm(std::string_view picture) {
   const PictureKind k = pictureKind(picture);
-  return k == PictureKind::Number || k == PictureKind::Date || k == PictureKind::Time || k == PictureKind::Pattern;
+  return k == PictureKind::Number || k == PictureKind::Date || k == PictureKind::Time ||
+         k == PictureKind::Pattern;
 }
 
-std::string widestShown(std::string_view picture, const std::function<double(const std::string&)>& width,
-                        int digits) {
+std::string widestShown(std::string_view picture,
+                        const std::function<double(const std::string&)>& width, int digits) {
   std::vector<std::string> tries;
   switch (pictureKind(picture)) {
     case PictureKind::Date:
@@ -244,13 +260,17 @@ std::string widestShown(std::string_view picture, const std::function<double(con
         tries.push_back(formatAny(picture, "-" + n + ".88"));
       }
       break;
-    case PictureKind::Text: tries.push_back(formatText(picture, std::string(1000, 'W'))); break;
-    case PictureKind::Unknown: break;
+    case PictureKind::Text:
+      tries.push_back(formatText(picture, std::string(1000, 'W')));
+      break;
+    case PictureKind::Unknown:
+      break;
   }
   std::string best;
   double most = -1;
   for (std::string& t : tries) {
-    if (t.find('#') != std::string::npos && pictureKind(picture) == PictureKind::Number) continue;  // overflow
+    if (t.find('#') != std::string::npos && pictureKind(picture) == PictureKind::Number)
+      continue;  // overflow
     const auto b = t.find_first_not_of(' ');
     t = b == std::string::npos ? std::string() : t.substr(b, t.find_last_not_of(' ') - b + 1);
     if (const double w = width(t); w > most) best = t, most = w;
@@ -284,8 +304,8 @@ int textNeeds(const QWidget* w) {
     opt.initFrom(b);
     opt.rect = QRect(0, 0, 1000, b->height());
     const bool radio = qobject_cast<const QRadioButton*>(w);
-    const QRect text = b->style()->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents,
-                                                  &opt, b);
+    const QRect text = b->style()->subElementRect(
+        radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, b);
     return text.x() + widest(QFontMetrics(b->font()), mnemonicFree(b->text())) + 2;
   }
   if (auto* g = qobject_cast<const QGroupBox*>(w)) {
@@ -307,17 +327,20 @@ std::vector<std::string> layoutFaults(const Window& win) {
         c.kind() == Kind::Radio || c.kind() == Kind::Group || c.kind() == Kind::Option) {
       const int need = textNeeds(w);
       if (need > w->width())
-        out.push_back(name(c) + ": text needs " + std::to_string(need) + " px, has " + std::to_string(w->width()));
+        out.push_back(name(c) + ": text needs " + std::to_string(need) + " px, has " +
+                      std::to_string(w->width()));
       if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
         const QRect cr = l->contentsRect();
         const QFontMetrics fm(l->font());
-        const QRect r = fm.boundingRect(QRect(0, 0, cr.width(), 100000),
-                                        int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0), labelText(l));
+        const QRect r = fm.boundingRect(
+            QRect(0, 0, cr.width(), 100000),
+            int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0), labelText(l));
         if (r.height() > cr.height() + 1)
-          out.push_back(name(c) + ": text needs " + std::to_string(r.height()) + " px of height, has " +
-                        std::to_string(cr.height()));
+          out.push_back(name(c) + ": text needs " + std::to_string(r.height()) +
+                        " px of height, has " + std::to_string(cr.height()));
         if (l->wordWrap() && r.width() > cr.width())
-          out.push_back(name(c) + ": a word of the text is wider than its " + std::to_string(cr.width()) + " px");
+          out.push_back(name(c) + ": a word of the text is wider than its " +
+                        std::to_string(cr.width()) + " px");
         if (!l->buddy() && l->textFormat() != Qt::RichText && hasMnemonic(l->text()))
           out.push_back(name(c) + ": shows a literal \"&\"");
       }
@@ -326,16 +349,19 @@ std::vector<std::string> layoutFaults(const Window& win) {
       // The bar's hint is the width of all its tabs side by side.
       const int need = sheet->tabBar()->sizeHint().width();
       if (need > sheet->width())
-        out.push_back(name(c) + ": tabs need " + std::to_string(need) + " px, have " + std::to_string(sheet->width()));
+        out.push_back(name(c) + ": tabs need " + std::to_string(need) + " px, have " +
+                      std::to_string(sheet->width()));
     }
     checkHeaders(c, win, out);
     // Inside the window (or the group or tab it lies on).
     if (QWidget* parent = w->parentWidget()) {
       // A tab's page not on top keeps its first size: its room is the sheet's.
       QRect room = parent->rect();
-      if (auto* stack = qobject_cast<QStackedWidget*>(parent->parentWidget())) room = QRect(QPoint(), stack->size());
+      if (auto* stack = qobject_cast<QStackedWidget*>(parent->parentWidget()))
+        room = QRect(QPoint(), stack->size());
       if (!room.contains(outline(c)))
-        out.push_back(name(c) + ": lies outside its " + (parent == win.content() ? "window" : "container"));
+        out.push_back(name(c) + ": lies outside its " +
+                      (parent == win.content() ? "window" : "container"));
     }
   }
   // Nothing over another control's text.
@@ -346,16 +372,19 @@ std::vector<std::string> layoutFaults(const Window& win) {
     if (text.isEmpty()) continue;
     for (const auto& bp : controls) {
       const Control& b = *bp;
-      if (&a == &b || !shows(b) || b.widget()->parentWidget() != a.widget()->parentWidget()) continue;
+      if (&a == &b || !shows(b) || b.widget()->parentWidget() != a.widget()->parentWidget())
+        continue;
       if (b.kind() == Kind::Group || b.kind() == Kind::Option || b.kind() == Kind::Sheet) {
         if (a.kind() == Kind::Group || a.kind() == Kind::Option) continue;
-        // A group's frame may hold controls given without it as their parent; only its caption matters.
+        // A group's frame may hold controls given without it as their parent; only its caption
+        // matters.
         if (!textArea(b).intersects(text)) continue;
       } else if (!outline(b).intersected(text).isValid()) {
         continue;
       }
       const QRect both = outline(b).intersected(text);
-      if (both.width() > 1 && both.height() > 1) out.push_back(name(b) + ": lies over the text of " + name(a));
+      if (both.width() > 1 && both.height() > 1)
+        out.push_back(name(b) + ": lies over the text of " + name(a));
     }
   }
   return out;
@@ -377,19 +406,22 @@ std::vector<std::string> frameFaults(const QWidget* outer) {
   opt.icon = sub->windowIcon();
   opt.titleBarFlags = sub->windowFlags();
   opt.subControls = QStyle::SC_All;
-  opt.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &opt, sub));
-  const QRect label = sub->style()->subControlRect(QStyle::CC_TitleBar, &opt, QStyle::SC_TitleBarLabel, sub);
+  opt.rect =
+      QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &opt, sub));
+  const QRect label =
+      sub->style()->subControlRect(QStyle::CC_TitleBar, &opt, QStyle::SC_TitleBarLabel, sub);
   QFont f = QApplication::font("QMdiSubWindowTitleBar");
   f.setBold(true);
   const int need = QFontMetrics(f).horizontalAdvance(title);
   if (need > label.width())
-    out.push_back("the title needs " + std::to_string(need) + " px, has " + std::to_string(label.width()));
+    out.push_back("the title needs " + std::to_string(need) + " px, has " +
+                  std::to_string(label.width()));
   if (QMdiArea* area = sub->mdiArea()) {
     const QRect room = area->viewport()->rect();
     if (!room.contains(sub->geometry()))
-      out.push_back("the window (" + std::to_string(sub->width()) + "x" + std::to_string(sub->height()) +
-                    ") lies partly outside its frame's area (" + std::to_string(room.width()) + "x" +
-                    std::to_string(room.height()) + ")");
+      out.push_back("the window (" + std::to_string(sub->width()) + "x" +
+                    std::to_string(sub->height()) + ") lies partly outside its frame's area (" +
+                    std::to_string(room.width()) + "x" + std::to_string(room.height()) + ")");
   }
   return out;
 }

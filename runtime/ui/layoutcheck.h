@@ -35,8 +35,8 @@ bool fixedForm(std::string_view picture);
 // The widest text a picture shows by the given measure: dates, times and
 // numbers tried over their widest forms (numbers of at most digits whole
 // digits, as their field holds), texts as long as the picture allows.
-std::string widestShown(std::string_view picture, const std::function<double(const std::string&)>& width,
-                        int digits = 20);
+std::string widestShown(std::string_view picture,
+                        const std::function<double(const std::string&)>& width, int digits = 20);
 
 // The faults of a built window, each a line naming the control.
 std::vector<std::string> layoutFaults(const Window& w);

@@ -1,7 +1,6 @@
 #include "runtime/ui/listmodel.h"
 
 #include <QString>
-
 #include <string>
 #include <utility>
 

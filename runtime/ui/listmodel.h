@@ -2,7 +2,6 @@
 // The rows of a paged list as a table model: one column per ColumnDef, each
 // cell the record's field (or memo) through the column's picture.
 #include <QAbstractTableModel>
-
 #include <vector>
 
 #include "runtime/store/store.h"

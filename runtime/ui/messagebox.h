@@ -2,7 +2,6 @@
 // The message-box answerer the programs install: a real modal box with the
 // caption, icon and button texts asked for; "|" breaks lines.
 #include <QString>
-
 #include <map>
 
 class QAbstractButton;
@@ -18,7 +17,8 @@ class QtMessageAnswerer : public MessageAnswerer {
 };
 
 // Sets the box up as asked; codes gets each button's MsgButton.
-void fillMessageBox(QMessageBox& box, const MessageRequest& request, std::map<QAbstractButton*, int>& codes);
+void fillMessageBox(QMessageBox& box, const MessageRequest& request,
+                    std::map<QAbstractButton*, int>& codes);
 
 // The text shown on a button ("&Yes", "&No", "OK" ...).
 QString buttonText(MsgButton b);

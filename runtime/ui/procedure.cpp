@@ -1,22 +1,21 @@
 #include "runtime/ui/procedure.h"
 
 #include <QAbstractButton>
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QAbstractListModel>
 #include <QComboBox>
-#include <QTabWidget>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
-#include <QStatusBar>
 #include <QMdiSubWindow>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
-
 #include <algorithm>
 #include <charconv>
 
@@ -108,7 +107,9 @@ void setFrameArea(QMdiArea* a) { area() = a; }
 QMdiArea* frameArea() { return area(); }
 void setProgramIcon(const QIcon& i) { icon() = i; }
 QIcon programIcon() { return icon(); }
-void setIconLoader(std::function<QIcon(const std::string&)> loader) { iconLoader() = std::move(loader); }
+void setIconLoader(std::function<QIcon(const std::string&)> loader) {
+  iconLoader() = std::move(loader);
+}
 QIcon loadIcon(const std::string& name) { return iconLoader() ? iconLoader()(name) : QIcon(); }
 void setHelpHandler(std::function<void(const std::string&)> h) { helpHandler() = std::move(h); }
 void requestHelp(const std::string& procedure) {
@@ -131,7 +132,8 @@ int startProcedure(std::string name, int stackSize, ProcedureFactory factory) {
   return id;
 }
 
-void runProcedure(int thread, ProcedureFactory factory, int request, ResponseHandler done, WindowProcedure* caller) {
+void runProcedure(int thread, ProcedureFactory factory, int request, ResponseHandler done,
+                  WindowProcedure* caller) {
   std::unique_ptr<WindowProcedure> p = factory ? factory() : nullptr;
   if (!p) {
     ResponseCode = RequestCancelled;
@@ -223,9 +225,13 @@ QWidget* WindowProcedure::window() const { return win_ ? win_->content() : nullp
 QWidget* WindowProcedure::outerWindow() const { return outer_; }
 
 Control* WindowProcedure::control(int number) const { return win_ ? win_->find(number) : nullptr; }
-Control* WindowProcedure::control(const std::string& id) const { return win_ ? win_->find(id) : nullptr; }
+Control* WindowProcedure::control(const std::string& id) const {
+  return win_ ? win_->find(id) : nullptr;
+}
 
-void WindowProcedure::setDefinition(const WindowDef& def) { def_ = std::make_unique<WindowDef>(def); }
+void WindowProcedure::setDefinition(const WindowDef& def) {
+  def_ = std::make_unique<WindowDef>(def);
+}
 
 void WindowProcedure::useFile(DataFile* file, bool primary) {
   if (!file) return;
@@ -256,7 +262,9 @@ std::optional<Binding> WindowProcedure::resolveBinding(const std::string& name) 
     auto set = vb.set;
     return Binding{vb.get,
                    [set, width](const std::string& t) {
-                     return set ? set(width > 0 && static_cast<int>(t.size()) > width ? t.substr(0, static_cast<size_t>(width)) : t)
+                     return set ? set(width > 0 && static_cast<int>(t.size()) > width
+                                          ? t.substr(0, static_cast<size_t>(width))
+                                          : t)
                                 : false;
                    },
                    std::nullopt, false};
@@ -265,9 +273,10 @@ std::optional<Binding> WindowProcedure::resolveBinding(const std::string& name) 
     const FileDef& d = f->def();
     int field = d.fieldIndex(name);
     if (field >= 0) {
-      return Binding{[f, field] { return f->buffer().valueText(field); },
-                     [f, field](const std::string& t) { return setValueText(f->buffer(), field, t); },
-                     d.fields[static_cast<size_t>(field)].type, false};
+      return Binding{
+          [f, field] { return f->buffer().valueText(field); },
+          [f, field](const std::string& t) { return setValueText(f->buffer(), field, t); },
+          d.fields[static_cast<size_t>(field)].type, false};
     }
     int memo = d.memoIndex(name);
     for (size_t i = 0; memo < 0 && i < d.memos.size(); ++i)
@@ -355,7 +364,9 @@ QPoint freeSpot(QMdiSubWindow* sub, QPoint at) {
   const int step = cascadeStep(sub);
   const auto taken = [&](QPoint p) {
     for (QMdiSubWindow* w : area()->subWindowList())
-      if (w != sub && w->isVisible() && !w->isMinimized() && (w->pos() - p).manhattanLength() < step / 2) return true;
+      if (w != sub && w->isVisible() && !w->isMinimized() &&
+          (w->pos() - p).manhattanLength() < step / 2)
+        return true;
     return false;
   };
   for (int i = 0; i < 50 && taken(at); ++i) at += QPoint(step, step);
@@ -370,11 +381,14 @@ void fitFrame(QMdiSubWindow* sub, QSize inner) {
 }
 
 // The client area of a child window: the viewport its content scrolls in.
-QSize clientSize(QMdiSubWindow* sub) { return sub->widget() ? sub->widget()->size() : sub->contentsRect().size(); }
+QSize clientSize(QMdiSubWindow* sub) {
+  return sub->widget() ? sub->widget()->size() : sub->contentsRect().size();
+}
 }  // namespace
 
 void WindowProcedure::buildWindow() {
-  win_ = std::make_unique<Window>(*def_, *this, [this](const std::string& n) { return resolveBinding(n); });
+  win_ = std::make_unique<Window>(*def_, *this,
+                                  [this](const std::string& n) { return resolveBinding(n); });
   QWidget* content = win_->content();
   // The program's icon, and the window's own when its definition names one.
   if (!programIcon().isNull()) qApp->setWindowIcon(programIcon());
@@ -401,7 +415,8 @@ void WindowProcedure::buildWindow() {
     outer_ = sub;
     if (frameStatus(true) && !area()->property("qmStatusHooked").toBool()) {
       area()->setProperty("qmStatusHooked", true);
-      QObject::connect(area(), &QMdiArea::subWindowActivated, area(), [](QMdiSubWindow*) { showActiveStatus(); });
+      QObject::connect(area(), &QMdiArea::subWindowActivated, area(),
+                       [](QMdiSubWindow*) { showActiveStatus(); });
     }
   } else {
     outer_ = content;
@@ -441,13 +456,15 @@ class DropModel : public QAbstractListModel {
       RecordView view([f = file_]() -> RecordFile& { return f->recordFile(); });
       view.setOrder(-1);  // stored order
       rc = view.page(items_.empty() ? nullptr : &last_, true, kPage, rows);
-      if (rc != 0) errors().raise(1, MessageArgs{file_->name(), file_->recordFile().errorText(), {}, {}});
+      if (rc != 0)
+        errors().raise(1, MessageArgs{file_->name(), file_->recordFile().errorText(), {}, {}});
     });
     more_ = rc == 0 && rows.size() == static_cast<size_t>(kPage);
     if (rows.empty()) return;
     const int first = static_cast<int>(items_.size());
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    for (const Row& r : rows) items_.push_back(QString::fromStdString(std::string(clip(r.record.valueText(field_)))));
+    for (const Row& r : rows)
+      items_.push_back(QString::fromStdString(std::string(clip(r.record.valueText(field_)))));
     endInsertRows();
     last_ = std::move(rows.back());
   }
@@ -471,7 +488,8 @@ void WindowProcedure::fillDrops() {
     if (!f || !box || !f->isOpen()) continue;
     int field = f->def().fieldIndex(c->def().fromField);
     if (field < 0) continue;
-    auto* model = new DropModel(f, field, [this](const std::function<void()>& fn) { inScope(fn); }, box);
+    auto* model = new DropModel(
+        f, field, [this](const std::function<void()>& fn) { inScope(fn); }, box);
     model->fetchMore({});
     box->setModel(model);
     box->setCurrentIndex(-1);
@@ -514,7 +532,8 @@ void WindowProcedure::restorePlacement() {
   auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data());
   if (sub && area()) {
     const int step = cascadeStep(sub);
-    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(step, step) : QPoint(0, 0);
+    start = caller_ && caller_->outerWindow() ? caller_->outerWindow()->pos() + QPoint(step, step)
+                                              : QPoint(0, 0);
     const QSize room = area()->viewport()->size();
     start.setX(std::max(0, std::min(start.x(), room.width() - sub->width())));
     start.setY(std::max(0, std::min(start.y(), room.height() - sub->height())));
@@ -539,7 +558,8 @@ void WindowProcedure::restorePlacement() {
   // Whatever the frame's size was when it was kept, the window opens inside
   // the area: shrunk to it where it is larger (its content scrolls).
   const QSize room = area()->viewport()->size();
-  if (!room.isEmpty()) sub->resize(std::min(sub->width(), room.width()), std::min(sub->height(), room.height()));
+  if (!room.isEmpty())
+    sub->resize(std::min(sub->width(), room.width()), std::min(sub->height(), room.height()));
   QPoint at = freeSpot(sub, QPoint(u.x(x), u.y(y)));
   if (!room.isEmpty()) {
     at.setX(std::max(0, std::min(at.x(), room.width() - sub->width())));
@@ -661,7 +681,8 @@ void WindowProcedure::select(Control& c) {
   if (QWidget* w = c.widget()) {
     // Bring the control's tab forward first.
     for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-      if (auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr)) {
+      if (auto* tabs = qobject_cast<QTabWidget*>(
+              p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr)) {
         int i = tabs->indexOf(p);
         if (i >= 0) tabs->setCurrentIndex(i);
       }
@@ -696,13 +717,15 @@ void WindowProcedure::finish() {
   });
   running_ = false;
   auto& procs = threads()[thread_].procs;
-  procs.erase(std::remove(procs.begin(), procs.end(), QPointer<WindowProcedure>(this)), procs.end());
+  procs.erase(std::remove(procs.begin(), procs.end(), QPointer<WindowProcedure>(this)),
+              procs.end());
   if (outer_) outer_->hide();
   // Its caller comes forward (it is enabled again when the call returns), or
   // else the window that was in front when this one opened, not the area's pick.
   if (area() && qobject_cast<QMdiSubWindow*>(outer_.data())) {
     QMdiSubWindow* next = nullptr;
-    if (callerAlive_ && callerAlive_->isRunning()) next = qobject_cast<QMdiSubWindow*>(callerAlive_->outerWindow());
+    if (callerAlive_ && callerAlive_->isRunning())
+      next = qobject_cast<QMdiSubWindow*>(callerAlive_->outerWindow());
     if (!next && opener_ && opener_->isVisible()) next = opener_;
     if (next) {
       next->raise();
@@ -732,7 +755,8 @@ void WindowProcedure::releaseAfterCall() {
   }
   if (disabledBy_ > 0 && --disabledBy_ == 0 && outer_ && !finished_) {
     outer_->setEnabled(true);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area()) area()->setActiveSubWindow(sub);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area())
+      area()->setActiveSubWindow(sub);
     outer_->activateWindow();
   }
 }
@@ -741,7 +765,9 @@ void WindowProcedure::callProcedure(ProcedureFactory factory, int request, Respo
   runProcedure(thread_, std::move(factory), request, std::move(done), this);
 }
 
-void WindowProcedure::setUpdate(int number, ProcedureFactory factory) { updates_[number] = std::move(factory); }
+void WindowProcedure::setUpdate(int number, ProcedureFactory factory) {
+  updates_[number] = std::move(factory);
+}
 
 void WindowProcedure::runUpdate(int number, int request, ResponseHandler done) {
   auto it = updates_.find(number);

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -37,11 +36,26 @@ struct WindowDef;
 using ProcedureFactory = std::function<std::unique_ptr<WindowProcedure>()>;
 // How a subsystem hands its procedures to a registry: (name, stack size,
 // factory); a stack size of 0 means called only, on the caller's thread.
-using ProcedureRegistrar = std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
+using ProcedureRegistrar =
+    std::function<void(std::string name, int stackSize, ProcedureFactory factory)>;
 using ResponseHandler = std::function<void(int response)>;
 
 // The frame's toolbar navigation, in the order of its buttons.
-enum class Nav { First, PriorPage, PriorRecord, Locate, NextRecord, NextPage, Last, Select, Insert, Change, Delete, Ditto, Help };
+enum class Nav {
+  First,
+  PriorPage,
+  PriorRecord,
+  Locate,
+  NextRecord,
+  NextPage,
+  Last,
+  Select,
+  Insert,
+  Change,
+  Delete,
+  Ditto,
+  Help
+};
 // Toolbar buttons are numbered from 2000 in Nav order; posting an Accepted
 // event with one of these numbers navigates the target procedure.
 constexpr int kToolbarFirst = 2000;
@@ -89,10 +103,10 @@ void runProcedure(int thread, ProcedureFactory factory, int request, ResponseHan
 // toolbar number with Accepted navigates it. Unknown threads ignore it.
 void postEvent(int thread, Event event, int control = 0);
 
-int threadStackSize(int thread);          // 0 for a thread not started here
+int threadStackSize(int thread);  // 0 for a thread not started here
 std::string threadName(int thread);
 bool threadRunning(int thread);
-std::vector<int> runningThreads();        // started threads still running
+std::vector<int> runningThreads();  // started threads still running
 // Innermost running procedure of a thread, or nullptr.
 WindowProcedure* topProcedure(int thread);
 // The procedure of the active child window (or active top-level window).
@@ -292,7 +306,8 @@ class WindowProcedure : public QObject {
   std::unique_ptr<Window> win_;
   QPointer<QWidget> outer_;
   QPointer<QMdiSubWindow> opener_;
-  QPointer<WindowProcedure> callerAlive_;  // caller_ while it lives  // the child window in front when this one opened
+  QPointer<WindowProcedure>
+      callerAlive_;  // caller_ while it lives  // the child window in front when this one opened
   std::vector<DataFile*> files_;
   std::vector<DataFile*> opened_;
   DataFile* primary_ = nullptr;

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
-
 #include <algorithm>
 
 #include "runtime/ui/procedure.h"
@@ -17,7 +16,8 @@ void RunDisplay::operator()() {
   p_.display();
   // Only the update requests: the changed controls are painted, nothing
   // else runs in the middle of the run.
-  if (QWidget* w = p_.window()) QCoreApplication::sendPostedEvents(w->window(), QEvent::UpdateRequest);
+  if (QWidget* w = p_.window())
+    QCoreApplication::sendPostedEvents(w->window(), QEvent::UpdateRequest);
   ++shown_;
   waitMs_ = std::max(kIntervalMs, cost.elapsed() * (kCostShare - 1));
   since_.start();

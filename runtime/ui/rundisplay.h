@@ -2,7 +2,6 @@
 // A long run holds the GUI thread: its window shows the run's globals now
 // and then, without letting other events (clicks, timers) in meanwhile.
 #include <QElapsedTimer>
-
 #include <functional>
 
 namespace qm {

@@ -19,7 +19,6 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabWidget>
 #include <QTableView>
-
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -36,7 +35,9 @@ namespace qm {
 
 DialogUnits::DialogUnits(const QFont& font) {
   QFontMetricsF fm(font);
-  double w = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52.0;
+  double w =
+      fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+      52.0;
   if (w >= 4.0) cx_ = w;
   if (fm.height() >= 8.0) cy_ = fm.height();
 }
@@ -54,7 +55,8 @@ std::string numberText(double v, std::optional<FieldType> type) {
   char buf[64];
   if (type && *type == FieldType::Decimal42) {
     std::snprintf(buf, sizeof buf, "%.2f", v);
-  } else if (type && (*type == FieldType::Int2 || *type == FieldType::Int4 || *type == FieldType::UInt1)) {
+  } else if (type &&
+             (*type == FieldType::Int2 || *type == FieldType::Int4 || *type == FieldType::UInt1)) {
     std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(v)));
   } else if (std::floor(v) == v && std::fabs(v) < 1e15) {
     std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
@@ -109,7 +111,9 @@ void Control::setScreenText(const std::string& text) {
   }
 }
 
-std::string Control::value() const { return binding_ && binding_->get ? binding_->get() : std::string(); }
+std::string Control::value() const {
+  return binding_ && binding_->get ? binding_->get() : std::string();
+}
 
 bool Control::setValue(const std::string& valueText) {
   if (!binding_ || !binding_->set) return false;
@@ -198,7 +202,9 @@ bool Control::take(std::string* error) {
           v = std::to_string(d.time);
           break;
         case PictureKind::Pattern:
-          v = binding_->type && *binding_->type != FieldType::Text ? numberText(d.number, binding_->type) : d.text;
+          v = binding_->type && *binding_->type != FieldType::Text
+                  ? numberText(d.number, binding_->type)
+                  : d.text;
           break;
         default:
           v = typed == shownText_ ? shownValue_ : d.text;
@@ -207,8 +213,9 @@ bool Control::take(std::string* error) {
       break;
     }
     case Kind::Check:
-      v = qobject_cast<QCheckBox*>(widget_) && qobject_cast<QCheckBox*>(widget_)->isChecked() ? def_.trueValue
-                                                                                            : def_.falseValue;
+      v = qobject_cast<QCheckBox*>(widget_) && qobject_cast<QCheckBox*>(widget_)->isChecked()
+              ? def_.trueValue
+              : def_.falseValue;
       break;
     case Kind::Option: {
       bool any = false;
@@ -435,8 +442,8 @@ void Window::build() {
     if (cd.kind != Kind::Tab) {
       int ox = origin ? origin->x : 0, oy = origin ? origin->y : 0;
       int px = origin ? origin->px : 0, py = origin ? origin->py : 0;
-      ctl->base_ = QRect(std::max(0, units_.x(cd.x - ox) - px), std::max(0, units_.y(cd.y - oy) - py),
-                         units_.x(cd.w), units_.y(cd.h));
+      ctl->base_ = QRect(std::max(0, units_.x(cd.x - ox) - px),
+                         std::max(0, units_.y(cd.y - oy) - py), units_.x(cd.w), units_.y(cd.h));
       place(*ctl, ctl->base_);
     }
     if (cd.kind == Kind::Sheet) containers_.push_back({cd.id, Origin{w, cd.x, cd.y, 0, 0, index}});
@@ -502,8 +509,9 @@ void Window::fitTexts() {
     auto freeRoom = [&](const QRect& strip) {
       if (!w->parentWidget()->rect().contains(strip)) return false;
       for (auto& o : controls_) {
-        if (o.get() == &c || !o->widget_ || o->widget_->parentWidget() != w->parentWidget() || o->def_.hidden ||
-            o->kind() == Kind::Group || o->kind() == Kind::Option || o->kind() == Kind::Sheet || o->kind() == Kind::Tab)
+        if (o.get() == &c || !o->widget_ || o->widget_->parentWidget() != w->parentWidget() ||
+            o->def_.hidden || o->kind() == Kind::Group || o->kind() == Kind::Option ||
+            o->kind() == Kind::Sheet || o->kind() == Kind::Tab)
           continue;
         QRect r = o->widget_->geometry();
         if (o->bar_) r = r.united(o->bar_->geometry());
@@ -533,7 +541,8 @@ void Window::place(Control& c, const QRect& r) {
     c.widget_->setGeometry(r);
     return;
   }
-  int bw = std::min(r.width() / 2, c.bar_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, c.bar_));
+  int bw = std::min(r.width() / 2,
+                    c.bar_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, c.bar_));
   c.widget_->setGeometry(r.x(), r.y(), r.width() - bw, r.height());
   c.bar_->setGeometry(r.x() + r.width() - bw, r.y(), bw, r.height());
 }
@@ -557,8 +566,10 @@ void Window::resolveAnchors() {
       right = right || rightOf(d, g->def_);
     }
     int a = AnchorNone;
-    if (grows(d.kind)) a = (down ? AnchorBottom : AnchorHeight) | (right ? AnchorRight : AnchorWidth);
-    else a = (down ? AnchorBottom : 0) | (right ? AnchorRight : 0);
+    if (grows(d.kind))
+      a = (down ? AnchorBottom : AnchorHeight) | (right ? AnchorRight : AnchorWidth);
+    else
+      a = (down ? AnchorBottom : 0) | (right ? AnchorRight : 0);
     c->anchor_ = a;
   }
 }
@@ -607,10 +618,11 @@ void Window::wire(Control& c) {
                        [this, cp] { owner_.fieldEvent(*cp, Event::Accepted); });
       break;
     case Kind::Drop:
-      QObject::connect(qobject_cast<QComboBox*>(w), qOverload<int>(&QComboBox::activated), this, [this, cp](int) {
-        owner_.fieldEvent(*cp, Event::NewSelection);
-        owner_.fieldEvent(*cp, Event::Accepted);
-      });
+      QObject::connect(qobject_cast<QComboBox*>(w), qOverload<int>(&QComboBox::activated), this,
+                       [this, cp](int) {
+                         owner_.fieldEvent(*cp, Event::NewSelection);
+                         owner_.fieldEvent(*cp, Event::Accepted);
+                       });
       break;
     case Kind::Sheet:
       QObject::connect(qobject_cast<QTabWidget*>(w), &QTabWidget::currentChanged, this,
@@ -624,8 +636,9 @@ void Window::wire(Control& c) {
 void Window::relayout() {
   if (!content_) return;
   int dw = content_->width() - baseW_, dh = content_->height() - baseH_;
-  if (status_) status_->setGeometry(statusBase_.x(), statusBase_.y() + dh, std::max(0, statusBase_.width() + dw),
-                                    statusBase_.height());
+  if (status_)
+    status_->setGeometry(statusBase_.x(), statusBase_.y() + dh,
+                         std::max(0, statusBase_.width() + dw), statusBase_.height());
   // Every window follows its anchors: one its definition does not let the
   // user resize may still be maximised.
   // What each container grew by, in definition order (containers come first).
@@ -662,7 +675,8 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         owner_.fieldEvent(*c, Event::Accepted);
       break;
     case QEvent::MouseButtonPress:
-      if (Control* c = byWidget(watched); c && c->kind() == Kind::Region) owner_.fieldEvent(*c, Event::MouseDown);
+      if (Control* c = byWidget(watched); c && c->kind() == Kind::Region)
+        owner_.fieldEvent(*c, Event::MouseDown);
       break;
     case QEvent::Resize:
       if (watched == content_) relayout();

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QRect>
 #include <QScrollBar>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,7 +110,9 @@ class Window : public QObject {
   const WindowDef& def() const { return def_; }
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
   // Where a field name leads, as the controls bind it.
-  std::optional<Binding> binding(const std::string& name) const { return resolve_ ? resolve_(name) : std::nullopt; }
+  std::optional<Binding> binding(const std::string& name) const {
+    return resolve_ ? resolve_(name) : std::nullopt;
+  }
   Control* find(int number) const;
   Control* find(const std::string& id) const;
   Control* byWidget(const QObject* w) const;

@@ -8,20 +8,20 @@
 namespace qm {
 
 enum class Kind {
-  Prompt,   // static text (may be a field's prompt)
-  Text,     // display-only text bound to a field (or a literal)
-  Entry,    // single-line entry bound to a field with a picture
-  Memo,     // multi-line entry bound to a field or memo
-  Check,    // check box storing trueValue / falseValue
-  Option,   // option group storing the value of its chosen Radio
-  Radio,    // one choice of its parent Option
+  Prompt,  // static text (may be a field's prompt)
+  Text,    // display-only text bound to a field (or a literal)
+  Entry,   // single-line entry bound to a field with a picture
+  Memo,    // multi-line entry bound to a field or memo
+  Check,   // check box storing trueValue / falseValue
+  Option,  // option group storing the value of its chosen Radio
+  Radio,   // one choice of its parent Option
   Button,
-  List,     // a browse list (columns)
-  Drop,     // drop-down list filled from a file, storing its choice in field
-  Sheet,    // tab sheet
-  Tab,      // one tab of its parent Sheet
-  Group,    // a framed group
-  Region,   // an invisible area reporting mouse presses
+  List,    // a browse list (columns)
+  Drop,    // drop-down list filled from a file, storing its choice in field
+  Sheet,   // tab sheet
+  Tab,     // one tab of its parent Sheet
+  Group,   // a framed group
+  Region,  // an invisible area reporting mouse presses
   Image,
   Progress,
 };
@@ -60,27 +60,27 @@ struct ColumnDef {
 
 struct ControlDef {
   Kind kind = Kind::Prompt;
-  std::string id;    // "?OK", "?Browse:1", "?DOM:DOMAINNAME"; unique when given
-  std::string text;  // caption, prompt, tab or button text ("&Insert")
+  std::string id;                  // "?OK", "?Browse:1", "?DOM:DOMAINNAME"; unique when given
+  std::string text;                // caption, prompt, tab or button text ("&Insert")
   int x = 0, y = 0, w = 0, h = 0;  // dialog units, relative to the window
-  std::string parent;   // id of the Sheet (for a Tab), Tab, Group or Option it lies in
-  std::string field;    // bound field, memo or value
-  std::string picture;  // entries and texts
+  std::string parent;              // id of the Sheet (for a Tab), Tab, Group or Option it lies in
+  std::string field;               // bound field, memo or value
+  std::string picture;             // entries and texts
   Role role = Role::None;
-  std::string icon;        // buttons: "insert3.ico"
-  std::string trueValue = "Y";   // check boxes
+  std::string icon;             // buttons: "insert3.ico"
+  std::string trueValue = "Y";  // check boxes
   std::string falseValue = "N";
-  std::string value;       // radios: the value stored when chosen
+  std::string value;  // radios: the value stored when chosen
   bool readOnly = false;
   bool hidden = false;
   bool disabled = false;
   bool defaultButton = false;
-  std::string key;         // a hot key ("F9", "Ctrl+'") for buttons
+  std::string key;  // a hot key ("F9", "Ctrl+'") for buttons
   std::string tip;
   // Lists and drops.
   std::vector<ColumnDef> columns;
-  std::string fromFile;    // drop: label of the file that fills it
-  std::string fromField;   // drop: field of that file copied into `field`
+  std::string fromFile;     // drop: label of the file that fills it
+  std::string fromField;    // drop: field of that file copied into `field`
   int anchor = AnchorAuto;  // Anchor flags
 };
 
@@ -102,9 +102,9 @@ struct WindowDef {
   std::string font = "MS Sans Serif";
   int fontSize = 8;
   bool resizable = false;
-  bool mdi = true;       // a child of the frame's area when it has one
-  std::string icon;      // none: the program's icon
-  std::string status;    // status text: the frame's status bar, or a line of the window
+  bool mdi = true;     // a child of the frame's area when it has one
+  std::string icon;    // none: the program's icon
+  std::string status;  // status text: the frame's status bar, or a line of the window
   std::vector<ControlDef> controls;
 };
 

@@ -76,7 +76,8 @@ int32_t loadDate(const unsigned char* src4) {
 }
 
 int32_t timeOf(int h, int m, int s, int hundredths) {
-  if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59 || hundredths < 0 || hundredths > 99) return 0;
+  if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59 || hundredths < 0 || hundredths > 99)
+    return 0;
   return ((h * 60 + m) * 60 + s) * 100 + hundredths + 1;
 }
 

@@ -31,7 +31,8 @@ std::optional<Decimal42> Decimal42::parse(std::string_view text) {
   bool firstGroup = true;
   for (char c : whole) {
     if (c == ',') {
-      if (sinceComma == 0 || (!firstGroup && sinceComma != 3) || (firstGroup && sinceComma > 3)) return std::nullopt;
+      if (sinceComma == 0 || (!firstGroup && sinceComma != 3) || (firstGroup && sinceComma > 3))
+        return std::nullopt;
       firstGroup = false;
       sinceComma = 0;
       continue;
@@ -80,7 +81,8 @@ void Decimal42::store(unsigned char* dst4) const {
     nib[i] = static_cast<unsigned char>(a % 10);
     a /= 10;
   }
-  for (int i = 0; i < 4; ++i) dst4[i] = static_cast<unsigned char>((nib[2 * i] << 4) | nib[2 * i + 1]);
+  for (int i = 0; i < 4; ++i)
+    dst4[i] = static_cast<unsigned char>((nib[2 * i] << 4) | nib[2 * i + 1]);
 }
 
 Decimal42 Decimal42::load(const unsigned char* src4) {

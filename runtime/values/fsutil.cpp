@@ -36,15 +36,19 @@ std::string findComponent(const std::string& dir, const std::string& name) {
   if (exists(exact)) return exact;
   std::error_code ec;
   std::string best;
-  for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
     const std::string entry = it->path().filename().string();
-    if (compareNoCase(entry, name) == 0 && entry.size() == name.size() && (best.empty() || entry < best))
+    if (compareNoCase(entry, name) == 0 && entry.size() == name.size() &&
+        (best.empty() || entry < best))
       best = entry;
   }
   return best.empty() ? std::string() : joinPath(dir, best);
 }
 
-bool isExecutableFile(const std::string& p) { return fileExists(p) && ::access(p.c_str(), X_OK) == 0; }
+bool isExecutableFile(const std::string& p) {
+  return fileExists(p) && ::access(p.c_str(), X_OK) == 0;
+}
 
 bool endsWithNoCase(std::string_view s, std::string_view tail) {
   return s.size() >= tail.size() && compareNoCase(s.substr(s.size() - tail.size()), tail) == 0 &&
@@ -73,9 +77,13 @@ std::string joined(std::string left, std::string_view right) {
 
 }  // namespace
 
-std::string joinPath(std::string_view a, std::string_view b) { return joined(normalizePath(a), normalizePath(b)); }
+std::string joinPath(std::string_view a, std::string_view b) {
+  return joined(normalizePath(a), normalizePath(b));
+}
 
-std::string joinName(std::string_view dir, std::string_view name) { return joined(normalizePath(dir), name); }
+std::string joinName(std::string_view dir, std::string_view name) {
+  return joined(normalizePath(dir), name);
+}
 
 bool hasDriveLetter(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' &&
@@ -179,8 +187,10 @@ std::vector<DirEntry> listHtmlFiles(const std::string& dir, std::string* error) 
     std::tm tm{};
     const std::time_t mtime = st.st_mtim.tv_sec;
     if (!localtime_r(&mtime, &tm)) tm = std::tm{};
-    out.push_back({name, static_cast<int64_t>(st.st_size), dayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
-                   timeOf(tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(st.st_mtim.tv_nsec / 10000000))});
+    out.push_back({name, static_cast<int64_t>(st.st_size),
+                   dayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
+                   timeOf(tm.tm_hour, tm.tm_min, tm.tm_sec,
+                          static_cast<int>(st.st_mtim.tv_nsec / 10000000))});
   }
   std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) {
     const int c = compareNoCase(a.name, b.name);

@@ -32,7 +32,7 @@ std::string currentDirectory();
 // Directory of the running executable.
 std::string programDirectory();
 
-bool fileExists(const std::string& path);       // a file (not a directory)
+bool fileExists(const std::string& path);  // a file (not a directory)
 bool directoryExists(const std::string& path);
 
 // Room a record file gives a stored path (page path, local path, image path):

@@ -61,13 +61,13 @@ constexpr TimeLayout kTimeLayouts[] = {
 
 struct Picture {
   PictureKind kind = PictureKind::Unknown;
-  int width = 0;          // text and number
-  int decimals = 0;       // number
-  bool group = true;      // number: "," between thousands
-  bool blankZero = false; // number, pattern, date: zero shows as blanks
-  std::string layout;     // date: Qt-style layout ("" = locale short date)
+  int width = 0;           // text and number
+  int decimals = 0;        // number
+  bool group = true;       // number: "," between thousands
+  bool blankZero = false;  // number, pattern, date: zero shows as blanks
+  std::string layout;      // date: Qt-style layout ("" = locale short date)
   TimeStyle timeStyle = TimeStyle::TwelveHour;
-  std::string pattern;    // pattern: the text between the delimiters
+  std::string pattern;  // pattern: the text between the delimiters
 };
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -215,7 +215,8 @@ void roundDigits(const std::string& digits, int d, std::string& whole, std::stri
 }
 
 bool allZero(const std::string& whole, const std::string& frac) {
-  return whole.find_first_not_of('0') == std::string::npos && frac.find_first_not_of('0') == std::string::npos;
+  return whole.find_first_not_of('0') == std::string::npos &&
+         frac.find_first_not_of('0') == std::string::npos;
 }
 
 std::string groupThousands(const std::string& whole) {
@@ -229,7 +230,8 @@ std::string groupThousands(const std::string& whole) {
 }
 
 std::string padLeft(std::string s, int width) {
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+  if (static_cast<int>(s.size()) < width)
+    s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
   return s;
 }
 
@@ -276,8 +278,10 @@ std::string formatPatternDigits(const Picture& p, bool negative, const std::stri
       ++k;
     }
     if (negative && !zero) {
-      if (lastBlank == std::string::npos) fits = false;
-      else out[lastBlank] = '-';
+      if (lastBlank == std::string::npos)
+        fits = false;
+      else
+        out[lastBlank] = '-';
     }
   }
   if (!fits) {
@@ -329,7 +333,8 @@ std::string formatLayout(const std::string& layout, int y, int m, int d) {
 std::string formatDay(const Picture& p, int32_t day) {
   int y = 0, m = 0, d = 0;
   if (!splitDay(day, y, m, d)) return "";
-  if (p.layout.empty()) return pictureLocale().toString(QDate(y, m, d), QLocale::ShortFormat).toStdString();
+  if (p.layout.empty())
+    return pictureLocale().toString(QDate(y, m, d), QLocale::ShortFormat).toStdString();
   return formatLayout(p.layout, y, m, d);
 }
 
@@ -385,7 +390,9 @@ Deformatted deformatDate(const Picture& p, std::string_view in) {
     // A layout with month names: let the locale read it.
     const QDate d = pictureLocale().toDate(QString::fromStdString(std::string(in)), layout);
     const bool shortYear = !layout.contains(QLatin1String("yyyy"));
-    r.day = d.isValid() ? dayNumber(shortYear ? widenYear(d.year() % 100) : d.year(), d.month(), d.day()) : 0;
+    r.day = d.isValid()
+                ? dayNumber(shortYear ? widenYear(d.year() % 100) : d.year(), d.month(), d.day())
+                : 0;
     if (r.day == 0) {
       r.ok = false;
       r.error = bad;
@@ -404,7 +411,8 @@ Deformatted deformatDate(const Picture& p, std::string_view in) {
       int v = 0;
       for (; j < in.size() && isDigit(in[j]); ++j)
         if (j - i < 5) v = v * 10 + (in[j] - '0');
-      if (count == 3 || j - i > 4) valid = false;
+      if (count == 3 || j - i > 4)
+        valid = false;
       else {
         parts[count] = v;
         lens[count] = static_cast<int>(j - i);
@@ -425,9 +433,15 @@ Deformatted deformatDate(const Picture& p, std::string_view in) {
   int y = 0, m = 0, d = 0;
   for (int k = 0; k < 3; ++k) {
     switch (order[static_cast<std::size_t>(k)]) {
-      case 'd': d = parts[k]; break;
-      case 'M': m = parts[k]; break;
-      default: y = lens[k] <= 2 ? widenYear(parts[k]) : parts[k]; break;
+      case 'd':
+        d = parts[k];
+        break;
+      case 'M':
+        m = parts[k];
+        break;
+      default:
+        y = lens[k] <= 2 ? widenYear(parts[k]) : parts[k];
+        break;
     }
   }
   r.day = dayNumber(y, m, d);
@@ -460,9 +474,12 @@ Deformatted deformatTime(std::string_view in) {
   std::string_view rest = trim(in.substr(i));
   int half = 0;  // 0 none, 1 AM, 2 PM
   const std::string suffix = upper(rest);
-  if (suffix == "AM" || suffix == "A") half = 1;
-  else if (suffix == "PM" || suffix == "P") half = 2;
-  else if (!suffix.empty()) count = 0;
+  if (suffix == "AM" || suffix == "A")
+    half = 1;
+  else if (suffix == "PM" || suffix == "P")
+    half = 2;
+  else if (!suffix.empty())
+    count = 0;
   int h = fields[0];
   if (half != 0) {
     if (h < 1 || h > 12) count = 0;
@@ -536,7 +553,8 @@ Deformatted deformatPattern(const Picture& p, std::string_view in) {
   Deformatted r;
   std::string digits;
   for (char c : in) {
-    if (isDigit(c)) digits += c;
+    if (isDigit(c))
+      digits += c;
     else if (c != ' ' && p.pattern.find(c) == std::string::npos) {
       r.ok = false;
       r.error = "Invalid number: " + quoted(in);
@@ -562,7 +580,8 @@ std::optional<long long> readWhole(std::string_view s) {
   return v;
 }
 
-std::string formatParsed(const Picture& p, std::string_view original, double number, bool haveNumber) {
+std::string formatParsed(const Picture& p, std::string_view original, double number,
+                         bool haveNumber) {
   switch (p.kind) {
     case PictureKind::Text: {
       std::string r(static_cast<std::size_t>(p.width), ' ');
@@ -619,7 +638,9 @@ std::string formatTime(std::string_view picture, int32_t time) {
   return formatParsed(parsePicture(picture), std::to_string(time), time, true);
 }
 
-std::string formatText(std::string_view picture, std::string_view text) { return formatAny(picture, text); }
+std::string formatText(std::string_view picture, std::string_view text) {
+  return formatAny(picture, text);
+}
 
 std::string formatAny(std::string_view picture, std::string_view textOrNumberAsText) {
   const Picture p = parsePicture(picture);
@@ -655,11 +676,20 @@ Deformatted deformat(std::string_view picture, std::string_view input) {
   }
   if (in.empty()) return r;
   switch (p.kind) {
-    case PictureKind::Number: r = deformatNumber(p, in); break;
-    case PictureKind::Pattern: r = deformatPattern(p, in); break;
-    case PictureKind::Date: r = deformatDate(p, in); break;
-    case PictureKind::Time: r = deformatTime(in); break;
-    default: break;
+    case PictureKind::Number:
+      r = deformatNumber(p, in);
+      break;
+    case PictureKind::Pattern:
+      r = deformatPattern(p, in);
+      break;
+    case PictureKind::Date:
+      r = deformatDate(p, in);
+      break;
+    case PictureKind::Time:
+      r = deformatTime(in);
+      break;
+    default:
+      break;
   }
   r.text = std::string(input);
   return r;

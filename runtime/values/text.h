@@ -30,13 +30,17 @@ class FixedText {
  public:
   FixedText() { std::memset(buf_, ' ', N); }
   FixedText(std::string_view s) { assignText(buf_, N, s); }  // NOLINT: implicit on purpose
-  FixedText(const char* s) { assignText(buf_, N, s ? std::string_view(s) : std::string_view()); }  // NOLINT
+  FixedText(const char* s) {
+    assignText(buf_, N, s ? std::string_view(s) : std::string_view());
+  }  // NOLINT
 
   FixedText& operator=(std::string_view s) {
     assignText(buf_, N, s);
     return *this;
   }
-  FixedText& operator=(const char* s) { return *this = (s ? std::string_view(s) : std::string_view()); }
+  FixedText& operator=(const char* s) {
+    return *this = (s ? std::string_view(s) : std::string_view());
+  }
 
   std::string_view view() const { return std::string_view(buf_, N); }
   std::string_view clipped() const { return clip(view()); }
@@ -47,9 +51,13 @@ class FixedText {
   bool blank() const { return clipped().empty(); }
 
   bool operator==(std::string_view s) const { return textEqual(view(), s); }
-  bool operator==(const char* s) const { return textEqual(view(), s ? std::string_view(s) : std::string_view()); }
+  bool operator==(const char* s) const {
+    return textEqual(view(), s ? std::string_view(s) : std::string_view());
+  }
   template <std::size_t M>
-  bool operator==(const FixedText<M>& o) const { return textEqual(view(), o.view()); }
+  bool operator==(const FixedText<M>& o) const {
+    return textEqual(view(), o.view());
+  }
 
  private:
   char buf_[N];

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <utility>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "runtime/values/text.h"
 #include "runtime/view/fieldvalue.h"
@@ -78,7 +78,8 @@ Conditions RecordView::storeConditions() const {
   const FileDef& def = file().def();
   RecordBuffer none(def);
   RecordNames names(none);
-  const auto bounds = filter_.bounds([&names](std::string_view n) { return names.lookup(n).has_value(); });
+  const auto bounds =
+      filter_.bounds([&names](std::string_view n) { return names.lookup(n).has_value(); });
   for (const Filter::Bound& b : bounds) {
     const int f = def.fieldIndex(b.name);
     if (f < 0) continue;
@@ -86,11 +87,21 @@ Conditions RecordView::storeConditions() const {
     c.field = f;
     using Op = FieldCondition::Op;
     switch (b.op) {
-      case Filter::Bound::Op::Eq: c.op = Op::Eq; break;
-      case Filter::Bound::Op::Lt: c.op = Op::Lt; break;
-      case Filter::Bound::Op::Le: c.op = Op::Le; break;
-      case Filter::Bound::Op::Gt: c.op = Op::Gt; break;
-      case Filter::Bound::Op::Ge: c.op = Op::Ge; break;
+      case Filter::Bound::Op::Eq:
+        c.op = Op::Eq;
+        break;
+      case Filter::Bound::Op::Lt:
+        c.op = Op::Lt;
+        break;
+      case Filter::Bound::Op::Le:
+        c.op = Op::Le;
+        break;
+      case Filter::Bound::Op::Gt:
+        c.op = Op::Gt;
+        break;
+      case Filter::Bound::Op::Ge:
+        c.op = Op::Ge;
+        break;
     }
     switch (def.fields[static_cast<size_t>(f)].type) {
       case FieldType::Text:
@@ -137,8 +148,8 @@ int RecordView::page(const Row* from, bool forward, int count, std::vector<Row>&
   }
   std::function<bool(const RecordBuffer&)> accept;
   if (!filter_.empty()) accept = [this](const RecordBuffer& r) { return passesFilter(r); };
-  int rc = file().readPage(order_, from ? &from->record : nullptr, from ? from->position : 0, forward, count,
-                           got, kr, rvp, accept, storeConditions());
+  int rc = file().readPage(order_, from ? &from->record : nullptr, from ? from->position : 0,
+                           forward, count, got, kr, rvp, accept, storeConditions());
   out.reserve(got.size());
   for (auto& g : got) out.push_back(Row{g.first, std::move(g.second)});
   if (rc == ErrNotAvailable || rc == ErrNotFound) rc = 0;
@@ -345,7 +356,9 @@ namespace {
 
 constexpr int kPlaces = 6;
 
-unsigned char folded(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c; }
+unsigned char folded(unsigned char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool isLetter(unsigned char c) { return c >= 'A' && c <= 'Z'; }
 
@@ -354,17 +367,23 @@ class Alphabet {
   enum Kind { Digits, Letters, Alnum, All };
   Alphabet(unsigned char a, unsigned char b) {
     a = folded(a), b = folded(b);
-    if (isDigit(a) && isDigit(b)) kind_ = Digits, base_ = 10;
-    else if (isLetter(a) && isLetter(b)) kind_ = Letters, base_ = 26;
-    else if ((isDigit(a) || isLetter(a)) && (isDigit(b) || isLetter(b))) kind_ = Alnum, base_ = 36;
-    else kind_ = All, base_ = 198;
+    if (isDigit(a) && isDigit(b))
+      kind_ = Digits, base_ = 10;
+    else if (isLetter(a) && isLetter(b))
+      kind_ = Letters, base_ = 26;
+    else if ((isDigit(a) || isLetter(a)) && (isDigit(b) || isLetter(b)))
+      kind_ = Alnum, base_ = 36;
+    else
+      kind_ = All, base_ = 198;
   }
   int base() const { return base_; }
   int digit(unsigned char c) const {
     c = folded(c);
     switch (kind_) {
-      case Digits: return c < '0' ? 0 : (c > '9' ? 9 : c - '0');
-      case Letters: return c < 'A' ? 0 : (c > 'Z' ? 25 : c - 'A');
+      case Digits:
+        return c < '0' ? 0 : (c > '9' ? 9 : c - '0');
+      case Letters:
+        return c < 'A' ? 0 : (c > 'Z' ? 25 : c - 'A');
       case Alnum:
         if (c < '0') return 0;
         if (c <= '9') return c - '0';
@@ -379,10 +398,14 @@ class Alphabet {
   }
   char character(int d) const {
     switch (kind_) {
-      case Digits: return static_cast<char>('0' + d);
-      case Letters: return static_cast<char>('A' + d);
-      case Alnum: return static_cast<char>(d < 10 ? '0' + d : 'A' + d - 10);
-      case All: return static_cast<char>(d <= 64 ? 0x20 + d : 0x20 + 26 + d);
+      case Digits:
+        return static_cast<char>('0' + d);
+      case Letters:
+        return static_cast<char>('A' + d);
+      case Alnum:
+        return static_cast<char>(d < 10 ? '0' + d : 'A' + d - 10);
+      case All:
+        return static_cast<char>(d <= 64 ? 0x20 + d : 0x20 + 26 + d);
     }
     return ' ';
   }
@@ -394,13 +417,15 @@ class Alphabet {
 
 size_t sharedPrefix(const std::string& a, const std::string& b) {
   size_t n = 0;
-  while (n < a.size() && n < b.size() && folded(static_cast<unsigned char>(a[n])) ==
-                                             folded(static_cast<unsigned char>(b[n])))
+  while (n < a.size() && n < b.size() &&
+         folded(static_cast<unsigned char>(a[n])) == folded(static_cast<unsigned char>(b[n])))
     ++n;
   return n;
 }
 
-unsigned char charAt(const std::string& s, size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : ' '; }
+unsigned char charAt(const std::string& s, size_t i) {
+  return i < s.size() ? static_cast<unsigned char>(s[i]) : ' ';
+}
 
 // The end keys' text reading: their shared prefix and alphabet.
 struct TextScale {
@@ -430,7 +455,8 @@ struct TextScale {
 };
 
 bool sameValue(const RecordBuffer& a, const RecordBuffer& b, int f) {
-  if (a.def().fields[static_cast<size_t>(f)].type == FieldType::Text) return compareNoCase(a.text(f), b.text(f)) == 0;
+  if (a.def().fields[static_cast<size_t>(f)].type == FieldType::Text)
+    return compareNoCase(a.text(f), b.text(f)) == 0;
   return a.number(f) == b.number(f);
 }
 
@@ -447,9 +473,15 @@ int splitField(const RecordView& view, const RecordBuffer& a, const RecordBuffer
 std::string numberValueText(FieldType t, double v) {
   char buf[64];
   switch (t) {
-    case FieldType::Decimal42: std::snprintf(buf, sizeof buf, "%.2f", v); break;
-    case FieldType::Real: std::snprintf(buf, sizeof buf, "%.17g", v); break;
-    default: std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(v))); break;
+    case FieldType::Decimal42:
+      std::snprintf(buf, sizeof buf, "%.2f", v);
+      break;
+    case FieldType::Real:
+      std::snprintf(buf, sizeof buf, "%.17g", v);
+      break;
+    default:
+      std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::llround(v)));
+      break;
   }
   return buf;
 }
@@ -458,7 +490,8 @@ std::string numberValueText(FieldType t, double v) {
 
 bool PagedList::ends() const {
   RecordBuffer range = view_.rangeValues();
-  if (endsKnown_ && ends_.order == view_.order() && ends_.filter == view_.filterText() && ends_.range == range)
+  if (endsKnown_ && ends_.order == view_.order() && ends_.filter == view_.filterText() &&
+      ends_.range == range)
     return ends_.any;
   ends_ = Ends{};
   ends_.order = view_.order();
@@ -466,7 +499,8 @@ bool PagedList::ends() const {
   ends_.range = std::move(range);
   std::vector<Row> a, b;
   endsKnown_ = true;
-  if (view_.page(nullptr, true, 1, a) != 0 || a.empty() || view_.page(nullptr, false, 1, b) != 0 || b.empty()) {
+  if (view_.page(nullptr, true, 1, a) != 0 || a.empty() || view_.page(nullptr, false, 1, b) != 0 ||
+      b.empty()) {
     endsKnown_ = false;  // read again next time
     return false;
   }
@@ -486,7 +520,8 @@ double PagedList::approxFraction() const {
   int field = splitField(view_, a.record, b.record);
   if (field < 0) {
     if (b.position != a.position)
-      f = static_cast<double>(cur->position - a.position) / static_cast<double>(b.position - a.position);
+      f = static_cast<double>(cur->position - a.position) /
+          static_cast<double>(b.position - a.position);
   } else if (a.record.def().fields[static_cast<size_t>(field)].type == FieldType::Text) {
     std::string lo = a.record.text(field), hi = b.record.text(field);
     TextScale t(lo, hi);
@@ -509,7 +544,8 @@ int PagedList::locateFraction(double fraction) {
   int field = splitField(view_, a.record, b.record);
   if (field < 0) {
     from.record = a.record;
-    from.position = a.position + static_cast<int64_t>(std::llround((b.position - a.position) * fraction)) - 1;
+    from.position =
+        a.position + static_cast<int64_t>(std::llround((b.position - a.position) * fraction)) - 1;
   } else {
     // The components before the split one are the same at both ends.
     from.record = view_.rangeValues();
@@ -542,7 +578,8 @@ int PagedList::locateFraction(double fraction) {
 bool PagedList::wholeViewShown() const {
   if (rows_.empty()) return true;
   if (!ends()) return true;
-  return rows_.front().position == ends_.first.position && rows_.back().position == ends_.last.position;
+  return rows_.front().position == ends_.first.position &&
+         rows_.back().position == ends_.last.position;
 }
 
 namespace {
@@ -554,7 +591,8 @@ double keyFraction(std::string_view s) {
   int places = 0;
   for (char ch : s) {
     if (places == 4) break;
-    const unsigned char c = static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(ch)));
+    const unsigned char c =
+        static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(ch)));
     int d = 0;
     if (c >= '0' && c <= '9')
       d = 1 + (c - '0');
@@ -598,7 +636,8 @@ void ReadProgress::start(const RecordView& view, int keyField) {
 int ReadProgress::at(const Row& row) const {
   if (field_ >= 0) return textKeyPercent(firstKey_, lastKey_, row.record.text(field_));
   if (lastPos_ <= firstPos_) return 0;
-  return static_cast<int>(std::clamp<int64_t>((row.position - firstPos_) * 100 / (lastPos_ - firstPos_ + 1), 0, 100));
+  return static_cast<int>(
+      std::clamp<int64_t>((row.position - firstPos_) * 100 / (lastPos_ - firstPos_ + 1), 0, 100));
 }
 
 }  // namespace qm

@@ -50,7 +50,8 @@ class RecordView {
   int page(const Row* from, bool forward, int count, std::vector<Row>& out) const;
   // The first row at or after the given key values (position 0 = before all
   // records of equal key).
-  int pageFrom(const RecordBuffer& keyValues, int64_t afterPosition, int count, std::vector<Row>& out) const;
+  int pageFrom(const RecordBuffer& keyValues, int64_t afterPosition, int count,
+               std::vector<Row>& out) const;
   // The view's first and last rows; false when it has none or a read fails.
   bool ends(Row& first, Row& last) const;
   // A buffer holding the range values and `text` in the first free key

@@ -16,7 +16,8 @@ constexpr int ViewOpenError = 40;
 
 }  // namespace
 
-ViewSource::ViewSource(SourceFile file, SourcePlan plan) : file_(std::move(file)), plan_(std::move(plan)) {}
+ViewSource::ViewSource(SourceFile file, SourcePlan plan)
+    : file_(std::move(file)), plan_(std::move(plan)) {}
 
 ViewSource::~ViewSource() {
   if (open_) close();
@@ -46,7 +47,8 @@ bool ViewSource::open() {
   view_->setOrder(plan_.key);
   std::vector<std::function<std::string()>> range;
   if (plan_.key >= 0 && plan_.range)
-    for (std::string& v : plan_.range(held_.record)) range.push_back([v = std::move(v)] { return v; });
+    for (std::string& v : plan_.range(held_.record))
+      range.push_back([v = std::move(v)] { return v; });
   view_->setRange(std::move(range));
 
   // The ends of the range, unfiltered, for the progress estimate.
@@ -123,8 +125,9 @@ bool ViewSource::fill() {
       if (page.empty()) break;
       for (auto& r : page) pending_.push_back(std::move(r));
     }
-    std::stable_sort(group.begin(), group.end(),
-                     [this](const Row& a, const Row& b) { return plan_.within(a.record, b.record); });
+    std::stable_sort(group.begin(), group.end(), [this](const Row& a, const Row& b) {
+      return plan_.within(a.record, b.record);
+    });
     for (auto& r : group) take(r);
   }
   return true;
@@ -148,7 +151,8 @@ bool ViewSource::next() {
       *buffer_ = current_.record;
     }
     ++delivered_;
-    percent_ = wholeView() ? static_cast<int>(delivered_ * 100 / (delivered_ + static_cast<int64_t>(ready_.size())))
+    percent_ = wholeView() ? static_cast<int>(delivered_ * 100 /
+                                              (delivered_ + static_cast<int64_t>(ready_.size())))
                            : progress_.at(current_);
     return true;
   }

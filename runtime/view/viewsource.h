@@ -20,8 +20,8 @@ namespace qm {
 
 // How the source reaches its file on the calling thread.
 struct SourceFile {
-  std::string name;                       // for "%File"
-  std::function<int()> open;              // 0, or the level of the message shown
+  std::string name;           // for "%File"
+  std::function<int()> open;  // 0, or the level of the message shown
   std::function<void()> close;
   std::function<RecordFile&()> file;
   std::function<RecordBuffer&()> buffer;  // where each record is loaded

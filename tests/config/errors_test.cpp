@@ -1,6 +1,7 @@
+#include "runtime/config/errors.h"
+
 #include <gtest/gtest.h>
 
-#include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 
 using namespace qm;
@@ -34,17 +35,19 @@ TEST(ErrorTable, HoldsTheFortyEntriesWithTheirLevels) {
     int id;
     Level level;
     const char* title;
-  } cases[] = {{3, Level::User, "Record Added"},          {10, Level::Fatal, "File Creation Error"},
-               {13, Level::Notify, "Duplicate Key Error"}, {39, Level::Program, "File Usage Error"},
-               {40, Level::Notify, "View Open Error"},     {41, Level::Notify, "Unsupported QBE Column"}};
+  } cases[] = {
+      {3, Level::User, "Record Added"},           {10, Level::Fatal, "File Creation Error"},
+      {13, Level::Notify, "Duplicate Key Error"}, {39, Level::Program, "File Usage Error"},
+      {40, Level::Notify, "View Open Error"},     {41, Level::Notify, "Unsupported QBE Column"}};
   for (const Case& c : cases) {
     ASSERT_NE(r.entry(c.id), nullptr) << c.id;
     EXPECT_EQ(r.entry(c.id)->level, c.level) << c.id;
     EXPECT_STREQ(r.entry(c.id)->title, c.title) << c.id;
   }
-  EXPECT_STREQ(r.entry(1)->text,
-               "Error: (%ErrorText) attempting to access a record from the %File file.  Returning to "
-               "previous window.");
+  EXPECT_STREQ(
+      r.entry(1)->text,
+      "Error: (%ErrorText) attempting to access a record from the %File file.  Returning to "
+      "previous window.");
 }
 
 TEST_F(ErrorsTest, UserLevelAsksYesNoAndMapsTheAnswer) {
@@ -95,7 +98,8 @@ TEST_F(ErrorsTest, ProgramAndFatalLevelsEndTheProgramAfterOk) {
   }
   EXPECT_EQ(answers.asked[0].caption, "File Access Error");
   EXPECT_EQ(answers.asked[0].text,
-            "File (Domains) could not be opened.  Error: Access Denied.  Press OK to end this application");
+            "File (Domains) could not be opened.  Error: Access Denied.  Press OK to end this "
+            "application");
   EXPECT_EQ(shutdowns, 2);
 }
 
@@ -139,7 +143,8 @@ TEST(Messages, AnswererAndLines) {
     ScriptedAnswerer a;
     a.install();
     a.replies = {BtnRetry};
-    EXPECT_EQ(message("Try again?", "Cap", MsgIcon::Stop, BtnRetry | BtnCancel, BtnCancel), BtnRetry);
+    EXPECT_EQ(message("Try again?", "Cap", MsgIcon::Stop, BtnRetry | BtnCancel, BtnCancel),
+              BtnRetry);
     EXPECT_EQ(message("Again?", "Cap", MsgIcon::Stop, BtnRetry | BtnCancel, BtnCancel), BtnCancel);
     ASSERT_EQ(a.asked.size(), 2u);
     EXPECT_EQ(a.asked[0].caption, "Cap");

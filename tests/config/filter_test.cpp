@@ -1,9 +1,10 @@
+#include "runtime/config/filter.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <tuple>
 
-#include "runtime/config/filter.h"
 #include "runtime/values/clock.h"
 
 using namespace qm;
@@ -86,22 +87,22 @@ TEST_F(FilterTest, ExpressionsOverTextFieldsAndBoundNames) {
     std::string ding;
     bool expected;
   } cases[] = {
-      {"wpi:domainname=domainname", " ", true},                          // trailing blanks ignored
-      {"web:domainname=clip(domainname)", " ", false},                   // case as written
+      {"wpi:domainname=domainname", " ", true},         // trailing blanks ignored
+      {"web:domainname=clip(domainname)", " ", false},  // case as written
       {"UPPER(CLIP(WEB:DOMAINNAME)) = UPPER(CLIP(domainname))", " ", true},
       {"(dno:reminder=ding)", "Y", true},
       {"(dno:reminder=ding)", " ", false},
       {"UPPER(WPI:Page) = 'O''BRIEN''S PAGE'", " ", true},
       {"UPPER(WPI:DomainName) = 'EXAMPLE.COM' AND UPPER(WPI:Page) = 'X'", " ", false},
       {"UPPER(WPI:DomainName) = 'X' OR NOT (UPPER(WPI:Page) = 'X')", " ", true},
-      {"dom:cost = 12.5", " ", true},                                     // text reading as a number
+      {"dom:cost = 12.5", " ", true},  // text reading as a number
       {"dom:cost > 9", " ", true},
-      {"dom:hostdate = 0 and dom:notes = 0", " ", true},                   // blank text is zero
+      {"dom:hostdate = 0 and dom:notes = 0", " ", true},  // blank text is zero
       {"wpi:domainname <> 'example.com'", " ", false},
       {"'abc' < 'abd' and 'b' > 'abc'", " ", true},
       {"clip(wpi:domainname) & '/' = 'example.com/'", " ", true},
       {"-2 + 5 - 1 = 2", " ", true},
-      {"DOM:Notes", " ", false},                                           // blank text is false
+      {"DOM:Notes", " ", false},  // blank text is false
   };
   for (const Case& c : cases) {
     ding = c.ding;
@@ -113,7 +114,9 @@ TEST_F(FilterTest, QuotedUserTextMatchesOnlyItself) {
   struct Case {
     const char* typed;
     const char* quoted;
-  } cases[] = {{"O'Brien", "'O''Brien'"}, {"", "''"}, {"''", "''''''"},
+  } cases[] = {{"O'Brien", "'O''Brien'"},
+               {"", "''"},
+               {"''", "''''''"},
                {"x' OR 'a'='a", "'x'' OR ''a''=''a'"}};
   for (const Case& c : cases) {
     EXPECT_EQ(quoteText(c.typed), c.quoted);
@@ -134,9 +137,10 @@ TEST_F(FilterTest, SyntaxErrorsAreReportedNeverCrash) {
     for (int i = 0; i < 3000; ++i) s += "+1";
     return s;
   }();
-  const std::string cases[] = {"dom:a =",  "(dom:a = 1", "dom:a = 'abc", "foo(1) = 1", "dom:a = = 1",
-                               "dom:a $ 1", "today(1)",   "upper()",      "1 2",        "and",
-                               deep,        longChain,    "dom:a = 1)",   "clip(1,2)"};
+  const std::string cases[] = {"dom:a =",     "(dom:a = 1", "dom:a = 'abc", "foo(1) = 1",
+                               "dom:a = = 1", "dom:a $ 1",  "today(1)",     "upper()",
+                               "1 2",         "and",        deep,           longChain,
+                               "dom:a = 1)",  "clip(1,2)"};
   for (const std::string& expr : cases) {
     std::string error;
     Filter f = Filter::parse(expr, &error);
@@ -179,7 +183,9 @@ TEST_F(FilterTest, BoundNamesFollowTheirGlobal) {
 // every passing record meets, their values worked out now.
 TEST_F(FilterTest, BoundsAreTheTopLevelComparisonsOfARecordName) {
   ding = "Y";
-  auto isField = [](std::string_view n) { return n.substr(0, 4) == "DOM:" || n.substr(0, 4) == "DNO:"; };
+  auto isField = [](std::string_view n) {
+    return n.substr(0, 4) == "DOM:" || n.substr(0, 4) == "DNO:";
+  };
   using Op = Filter::Bound::Op;
   struct Case {
     const char* expr;
@@ -189,11 +195,12 @@ TEST_F(FilterTest, BoundsAreTheTopLevelComparisonsOfARecordName) {
       {"(dom:renewaldate => today() and dom:renewaldate =< today()+30)",
        {{"DOM:RENEWALDATE", Op::Ge, "80000"}, {"DOM:RENEWALDATE", Op::Le, "80030"}}},
       {"dno:reminder=ding", {{"DNO:REMINDER", Op::Eq, "Y"}}},
-      {"today() > dom:renewaldate and dom:host = 'x'", {{"DOM:RENEWALDATE", Op::Lt, "80000"}, {"DOM:HOST", Op::Eq, "x"}}},
-      {"dom:renewaldate > 1 or dom:host = 'x'", {}},          // either side may pass
+      {"today() > dom:renewaldate and dom:host = 'x'",
+       {{"DOM:RENEWALDATE", Op::Lt, "80000"}, {"DOM:HOST", Op::Eq, "x"}}},
+      {"dom:renewaldate > 1 or dom:host = 'x'", {}},  // either side may pass
       {"not dom:renewaldate > 1", {}},
       {"dom:renewaldate <> 5", {}},
-      {"dom:renewaldate > dom:datestarted", {}},              // both sides vary by record
+      {"dom:renewaldate > dom:datestarted", {}},  // both sides vary by record
       {"upper(dom:host) = 'X' and dom:feepaid < 3", {{"DOM:FEEPAID", Op::Lt, "3"}}},
   };
   for (const Case& c : cases) {
@@ -202,7 +209,9 @@ TEST_F(FilterTest, BoundsAreTheTopLevelComparisonsOfARecordName) {
     ASSERT_TRUE(f.valid()) << c.expr << ": " << err;
     std::vector<std::tuple<std::string, Op, std::string>> got;
     for (const auto& b : f.bounds(isField))
-      got.emplace_back(b.name, b.op, b.value.isText ? b.value.text : std::to_string(static_cast<long>(b.value.number)));
+      got.emplace_back(
+          b.name, b.op,
+          b.value.isText ? b.value.text : std::to_string(static_cast<long>(b.value.number)));
     EXPECT_EQ(got, c.bounds) << c.expr;
   }
 }

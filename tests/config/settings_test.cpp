@@ -1,10 +1,10 @@
+#include "runtime/config/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "runtime/config/settings.h"
 
 namespace fs = std::filesystem;
 using qm::IniFile;
@@ -50,7 +50,8 @@ TEST(Settings, RoundTripOfTheNamesInUse) {
       {"BrowseDomains", "Quoted", "\"already quoted\""},
   };
   IniFile ini("quillmark.INI");
-  for (const Case& c : cases) ASSERT_TRUE(ini.write(c.section, c.entry, c.value)) << ini.lastError();
+  for (const Case& c : cases)
+    ASSERT_TRUE(ini.write(c.section, c.entry, c.value)) << ini.lastError();
   IniFile again("quillmark.INI");
   for (const Case& c : cases) EXPECT_EQ(again.read(c.section, c.entry, "?"), c.value) << c.entry;
   // Names ignore letter case, as in any INI file.

@@ -1,20 +1,19 @@
 // The reminder check, notes and control panel driven through their windows.
 #include <QDir>
-#include <fstream>
-#include <iterator>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTableView>
-
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include "deskfixture.h"
 #include "desk/cpanel.h"
 #include "desk/cpsetup.h"
 #include "desk/notes.h"
 #include "desk/reminders.h"
+#include "deskfixture.h"
 #include "records/domains.h"
 #include "records/register.h"
 #include "runtime/config/settings.h"
@@ -48,7 +47,8 @@ std::vector<std::string> shown(BrowseProcedure* b, const char* field) {
 
 void showTabOf(QWidget* w) {
   for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
+    if (auto* sheet = qobject_cast<QTabWidget*>(
+            p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
       if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
 }
 
@@ -87,7 +87,8 @@ struct Reminders : DeskTest {
   void SetUp() override {
     DeskTest::SetUp();
     splashLog.clear();
-    registerProcedure("splash", [] { return std::make_unique<SplashStub>(); }, 25000);
+    registerProcedure(
+        "splash", [] { return std::make_unique<SplashStub>(); }, 25000);
   }
 };
 
@@ -97,7 +98,8 @@ namespace {
 std::vector<std::string> sideLockFiles() {
   std::vector<std::string> out;
   for (const auto& e : std::filesystem::directory_iterator("."))
-    if (e.path().filename().string().ends_with("-lock")) out.push_back(e.path().filename().string());
+    if (e.path().filename().string().ends_with("-lock"))
+      out.push_back(e.path().filename().string());
   return out;
 }
 }  // namespace
@@ -109,7 +111,8 @@ TEST(RenewalRule, DueFromTodayToThirtyDaysAhead) {
     int32_t renewal;
     bool due;
   };
-  const Case cases[] = {{kToday, true}, {kToday + 30, true}, {kToday + 31, false}, {kToday - 1, false}, {0, false}};
+  const Case cases[] = {
+      {kToday, true}, {kToday + 30, true}, {kToday + 31, false}, {kToday - 1, false}, {0, false}};
   RecordBuffer d(fileDef(FileId::Domains));
   for (const Case& c : cases) {
     RenewalDueFlag = "";
@@ -312,7 +315,8 @@ TEST_F(Reminders, FirstFourColumnsStayInViewWhenTheListScrollsSideways) {
     EXPECT_EQ(frozen->isColumnHidden(c), c == 4) << c;
     if (c < 4) width += t->horizontalHeader()->sectionSize(c);
   }
-  t->horizontalHeader()->resizeSection(4, 2 * t->viewport()->width());  // "Fee Paid" pushed far right
+  t->horizontalHeader()->resizeSection(4,
+                                       2 * t->viewport()->width());  // "Fee Paid" pushed far right
   pump();
   t->horizontalScrollBar()->setValue(t->horizontalScrollBar()->maximum());
   pump();
@@ -368,11 +372,12 @@ struct Setup : DeskTest {
   std::vector<std::string> titles;
   void SetUp() override {
     DeskTest::SetUp();
-    before = setFileChooser([this](QWidget*, const std::string& title) -> std::optional<std::string> {
-      titles.push_back(title);
-      if (title == "HTML Editor") return "/opt/" + std::string(120, 'e');
-      return std::nullopt;
-    });
+    before =
+        setFileChooser([this](QWidget*, const std::string& title) -> std::optional<std::string> {
+          titles.push_back(title);
+          if (title == "HTML Editor") return "/opt/" + std::string(120, 'e');
+          return std::nullopt;
+        });
   }
   void TearDown() override {
     setFileChooser(before);
@@ -412,8 +417,8 @@ TEST_F(Setup, InsertFillsTheRecordTheGlobalsAndSectionCpanel) {
   EXPECT_EQ(rows[0].text("EDI:CURRENTCONFIG"), "Y");
   EXPECT_EQ(controlPanel.html.str(), editor);
   EXPECT_EQ(controlPanel.ubut1.str(), "Go");
-  for (const char* key : {"html", "grphx", "brwsr", "txted", "mail", "usr1", "usr2", "usr3", "usr4", "fftp", "ubut1",
-                          "ubut2", "ubut3", "ubut4"})
+  for (const char* key : {"html", "grphx", "brwsr", "txted", "mail", "usr1", "usr2", "usr3", "usr4",
+                          "fftp", "ubut1", "ubut2", "ubut3", "ubut4"})
     EXPECT_NE(settings().read("cpanel", key, "absent"), "absent") << key;
   EXPECT_EQ(settings().read("cpanel", "html", ""), editor);
   EXPECT_EQ(settings().read("cpanel", "usr1", ""), "/bin/true");
@@ -484,10 +489,11 @@ struct Panel : DeskTest {
   ProcessStarter before;
   void SetUp() override {
     DeskTest::SetUp();
-    before = setProcessStarter([this](const std::string& program, const std::vector<std::string>& args) {
-      started.push_back({program, args});
-      return true;
-    });
+    before =
+        setProcessStarter([this](const std::string& program, const std::vector<std::string>& args) {
+          started.push_back({program, args});
+          return true;
+        });
   }
   void TearDown() override {
     setProcessStarter(before);

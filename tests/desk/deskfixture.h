@@ -8,14 +8,13 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
-
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "appkit/procedures.h"
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
-#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -89,10 +88,12 @@ struct DeskTest : ::testing::Test {
     m.close();
   }
   void domain(const std::string& name, int32_t renewal) {
-    add(qm::FileId::Domains, {{"DOM:DOMAINNAME", name}, {"DOM:RENEWALDATE", std::to_string(renewal)}});
+    add(qm::FileId::Domains,
+        {{"DOM:DOMAINNAME", name}, {"DOM:RENEWALDATE", std::to_string(renewal)}});
   }
   void note(const std::string& topic, const std::string& mark, int32_t date) {
-    add(qm::FileId::dnotes, {{"DNO:TOPIC", topic}, {"DNO:REMINDER", mark}, {"DNO:DATE", std::to_string(date)}});
+    add(qm::FileId::dnotes,
+        {{"DNO:TOPIC", topic}, {"DNO:REMINDER", mark}, {"DNO:DATE", std::to_string(date)}});
   }
   std::vector<qm::RecordBuffer> all(qm::FileId id) {
     qm::ThreadScope t(1);

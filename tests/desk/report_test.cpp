@@ -1,6 +1,6 @@
 // The notes report and the reminder list's print, checked on their pages.
-#include "deskfixture.h"
 #include "desk/notesreport.h"
+#include "deskfixture.h"
 #include "runtime/report/preview.h"
 
 using namespace qm;
@@ -42,7 +42,8 @@ struct Reports : DeskTest {
     WindowProcedure* n = topProcedure(th);
     if (!n) return nullptr;
     press(n, "&Print");
-    for (int i = 0; i < 200 && (topProcedure(th) != n || (previews.empty() && answers.asked.empty())); ++i) {
+    for (int i = 0;
+         i < 200 && (topProcedure(th) != n || (previews.empty() && answers.asked.empty())); ++i) {
       clock.advance(1);
       pump();
     }
@@ -70,7 +71,8 @@ TEST_F(Reports, NotesPrintEveryNoteByDateThenTopic) {
   EXPECT_EQ(runPrintnote(), RequestCompleted);
   ASSERT_EQ(previews.size(), 1u);
   EXPECT_NE(indexOf("Quillmark Notes"), -1);
-  const int first = indexOf("First"), alpha = indexOf("Alpha"), zulu = indexOf("Zulu"), later = indexOf("Later");
+  const int first = indexOf("First"), alpha = indexOf("Alpha"), zulu = indexOf("Zulu"),
+            later = indexOf("Later");
   ASSERT_NE(first, -1);
   EXPECT_LT(first, alpha);
   EXPECT_LT(alpha, zulu);

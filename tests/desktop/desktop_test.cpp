@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
-
-#include <QBuffer>
-#include <QDir>
-#include <QImage>
 
 #include "resources/resources.h"
 #include "runtime/config/messages.h"
@@ -105,8 +104,12 @@ TEST(CommandLine, PathGoesAsExactlyOneArgument) {
     std::string line, path;
     std::vector<std::string> args;
   } cases[] = {
-      {"\"" + ed + "\" -edit \"a b\"", "/tmp/my site/page one.htm", {"-edit", "a b", "/tmp/my site/page one.htm"}},
-      {ed + " -edit  ", "x; rm -rf \"$HOME\" *.htm", {"-edit", "x; rm -rf \"$HOME\" *.htm"}},  // unquoted, blanks and all
+      {"\"" + ed + "\" -edit \"a b\"",
+       "/tmp/my site/page one.htm",
+       {"-edit", "a b", "/tmp/my site/page one.htm"}},
+      {ed + " -edit  ",
+       "x; rm -rf \"$HOME\" *.htm",
+       {"-edit", "x; rm -rf \"$HOME\" *.htm"}},  // unquoted, blanks and all
       {ed, "-rf page.htm", {"./-rf page.htm"}},
       {ed, "", {""}},
   };
@@ -118,7 +121,8 @@ TEST(CommandLine, PathGoesAsExactlyOneArgument) {
     EXPECT_EQ(rec.started[0].arguments, c.args) << c.line;
   }
   rec.started.clear();
-  EXPECT_FALSE(startCommandLineWith("\"" + here("my tools/ed") + "\" it", "p.htm"));  // quoted: no longer run tried
+  EXPECT_FALSE(startCommandLineWith("\"" + here("my tools/ed") + "\" it",
+                                    "p.htm"));  // quoted: no longer run tried
   EXPECT_FALSE(startCommandLineWith("   ", "p.htm"));
   EXPECT_TRUE(rec.started.empty());
 }
@@ -133,14 +137,20 @@ TEST(CommandLine, NothingToStartIsAFailureWithoutStarting) {
 TEST(CommandLine, AFailedStartSaysWhichProgramAndWhy) {
   ScriptedAnswerer answers;
   answers.install();
-  writeFile("qdffix", std::string("\x7f" "ELF not really", 14), true);  // executable, yet no program
+  writeFile("qdffix",
+            std::string("\x7f"
+                        "ELF not really",
+                        14),
+            true);  // executable, yet no program
   const std::string head = "The program \"";
   struct Case {
     std::string line, text;  // "" no message
   } cases[] = {
-      {"qdffix.exe ", head + fs::canonical("qdffix").string() + "\" could not be started:|Exec format error."},
-      {"links.exe ", head + "links.exe\" could not be started:|no program of that name was found beside this "
-                            "program, in the current directory or on the search path."},
+      {"qdffix.exe ",
+       head + fs::canonical("qdffix").string() + "\" could not be started:|Exec format error."},
+      {"links.exe ",
+       head + "links.exe\" could not be started:|no program of that name was found beside this "
+              "program, in the current directory or on the search path."},
       {"   ", ""},
   };
   for (const Case& c : cases) {
@@ -243,7 +253,8 @@ TEST(Jpeg, DecodesColourAndGreyPictures) {
   struct Case {
     QImage::Format format;
     QColor colour;
-  } cases[] = {{QImage::Format_RGB32, QColor(200, 40, 30)}, {QImage::Format_Grayscale8, QColor(90, 90, 90)}};
+  } cases[] = {{QImage::Format_RGB32, QColor(200, 40, 30)},
+               {QImage::Format_Grayscale8, QColor(90, 90, 90)}};
   for (const Case& c : cases) {
     QImage src(16, 8, c.format);
     src.fill(c.colour);
@@ -272,9 +283,9 @@ TEST(Jpeg, BadDataAndMissingFilesAreReported) {
 }
 
 TEST(Resources, NamesMapToOurIcons) {
-  for (const char* name : {"~qm.ico", "qm.ico", "VCRFIRST.ICO", "vcrprior.ico", "VCRUP.ICO", "FIND.ICO",
-                           "VCRDOWN.ICO", "VCRNEXT.ICO", "VCRLAST.ICO", "MARK.ICO", "INSERT.ICO",
-                           "EDIT.ICO", "DELETE.ICO", "DITTO.ICO", "HELP.ICO"})
+  for (const char* name : {"~qm.ico", "qm.ico", "VCRFIRST.ICO", "vcrprior.ico", "VCRUP.ICO",
+                           "FIND.ICO", "VCRDOWN.ICO", "VCRNEXT.ICO", "VCRLAST.ICO", "MARK.ICO",
+                           "INSERT.ICO", "EDIT.ICO", "DELETE.ICO", "DITTO.ICO", "HELP.ICO"})
     EXPECT_FALSE(resourceIcon(name).pixmap(16, 16).isNull()) << name;
   EXPECT_TRUE(resourceIcon("nothing.ico").isNull());
   std::string error;

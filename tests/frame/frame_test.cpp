@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,10 +15,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <filesystem>
+#include <fstream>
 
+#include "appkit/procedures.h"
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
-#include "appkit/procedures.h"
 #include "frame/program/globals.h"
 #include "frame/program/startup.h"
 #include "frame/splash.h"
@@ -120,7 +119,8 @@ struct FrameRun {
   }
   ~FrameRun() {
     closeEverything();
-    for (const char* name : {"BrowseDomains", "BrowseHosts", "StartupReminderCheck", "RebuildDomainsKeys"})
+    for (const char* name :
+         {"BrowseDomains", "BrowseHosts", "StartupReminderCheck", "RebuildDomainsKeys"})
       unregisterProcedure(name);
   }
   QWidget* top() const { return frame->outerWindow(); }
@@ -149,13 +149,17 @@ TEST(Frame, ClosingWritesPreservedAndPlacementAndNoRecordFile) {
   });
   const int code = runProgram(
       Main,
-      [] { StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }}); },
+      [] {
+        StartDictionary(DictionaryKind::Main,
+                        {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+      },
       [] { StopDictionary(); });
   EXPECT_EQ(code, 0);
   ASSERT_TRUE(sawFrame);
   EXPECT_EQ(mainFrame(), nullptr);
   std::vector<std::string> files;
-  for (const auto& e : fs::directory_iterator(fs::current_path())) files.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(fs::current_path()))
+    files.push_back(e.path().filename().string());
   EXPECT_EQ(files, std::vector<std::string>{"quillmark.INI"});
   IniFile ini("quillmark.INI");
   EXPECT_EQ(ini.read("Preserved", "cptog", ""), "1");
@@ -242,7 +246,8 @@ TEST(Frame, EveryUnbuiltItemNamesItsProcedure) {
     run.boxes.asked.clear();
     run.frame->menuAction(i)->trigger();
     ASSERT_EQ(run.boxes.asked.size(), 1u) << item.text;
-    EXPECT_EQ(run.boxes.asked[0].text, std::string("The Procedure ") + item.target + " has not been defined.");
+    EXPECT_EQ(run.boxes.asked[0].text,
+              std::string("The Procedure ") + item.target + " has not been defined.");
   }
 }
 
@@ -337,10 +342,11 @@ TEST(Frame, RunItemsStartTheirCommandLines) {
     std::vector<std::string> args;
   };
   std::vector<Recorded> started;
-  ProcessStarter previous = setProcessStarter([&](const std::string& p, const std::vector<std::string>& a) {
-    started.push_back({fs::path(p).filename().string(), a});
-    return false;  // every start fails, and says so
-  });
+  ProcessStarter previous =
+      setProcessStarter([&](const std::string& p, const std::vector<std::string>& a) {
+        started.push_back({fs::path(p).filename().string(), a});
+        return false;  // every start fails, and says so
+      });
   for (const char* exe : {"qdffix", "policy", "links", "winhelp", "skimwell"}) makeFile(exe, true);
   FrameRun run;
   const struct {
@@ -360,7 +366,9 @@ TEST(Frame, RunItemsStartTheirCommandLines) {
     EXPECT_EQ(started[0].program, r.program);
     EXPECT_EQ(started[0].args, r.args);
     ASSERT_EQ(run.boxes.asked.size(), 1u) << r.item;
-    EXPECT_NE(run.boxes.asked[0].text.find(std::string("/") + r.program + "\" could not be started"), std::string::npos)
+    EXPECT_NE(
+        run.boxes.asked[0].text.find(std::string("/") + r.program + "\" could not be started"),
+        std::string::npos)
         << run.boxes.asked[0].text;
   }
   fs::remove("qdffix");
@@ -370,7 +378,8 @@ TEST(Frame, RunItemsStartTheirCommandLines) {
   EXPECT_TRUE(started.empty());
   ASSERT_EQ(run.boxes.asked.size(), 1u);
   EXPECT_EQ(run.boxes.asked[0].caption, "Program Not Started");
-  EXPECT_NE(run.boxes.asked[0].text.find("\"qdffix.exe\" could not be started:|no program of that name was found"),
+  EXPECT_NE(run.boxes.asked[0].text.find(
+                "\"qdffix.exe\" could not be started:|no program of that name was found"),
             std::string::npos);
   setProcessStarter(previous);
 }
@@ -461,7 +470,8 @@ TEST(Frame, ChildWindowsOpenCascadedAndCascadeKeepsTheirSizes) {
   // Stacked as they lay, the active one last and on top.
   const auto stack = area->subWindowList(QMdiArea::StackingOrder);
   ASSERT_EQ(stack.back(), subs[1]);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(stack[static_cast<size_t>(i)]->pos(), QPoint(i * step, i * step)) << i;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(stack[static_cast<size_t>(i)]->pos(), QPoint(i * step, i * step)) << i;
   EXPECT_EQ(area->activeSubWindow(), subs[1]);
 }
 
@@ -508,7 +518,8 @@ struct SplashRun {
   int thread;
   explicit SplashRun(int hundredths) {
     setSettingsFileName("quillmark.INI");
-    thread = startProcedure("splash", 25000, [hundredths] { return std::make_unique<Splash>(hundredths); });
+    thread = startProcedure("splash", 25000,
+                            [hundredths] { return std::make_unique<Splash>(hundredths); });
   }
   ~SplashRun() { closeEverything(); }
   WindowProcedure* proc() const { return topProcedure(thread); }
@@ -544,7 +555,8 @@ TEST(Splash, MouseClicksCloseItKeysDoNot) {
       {"left click", [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }},
       {"double click", [](QWidget* w) { QTest::mouseDClick(w, Qt::LeftButton); }},
       {"right click", [](QWidget* w) { QTest::mouseClick(w, Qt::RightButton); }},
-      {"click on a text", [](QWidget* w) { QTest::mouseClick(w->findChildren<QLabel*>().front(), Qt::LeftButton); }},
+      {"click on a text",
+       [](QWidget* w) { QTest::mouseClick(w->findChildren<QLabel*>().front(), Qt::LeftButton); }},
   };
   for (const auto& c : cases) {
     SplashRun s(800);
@@ -582,7 +594,6 @@ TEST(Splash, AboutStartsItOnItsOwnThread) {
     }
   EXPECT_EQ(found, 1);
 }
-
 
 namespace {
 

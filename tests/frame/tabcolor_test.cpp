@@ -1,13 +1,13 @@
+#include "appkit/tabcolor.h"
+
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTabBar>
-#include <QApplication>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
-
-#include "appkit/tabcolor.h"
 
 using namespace qm;
 

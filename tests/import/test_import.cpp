@@ -1,14 +1,11 @@
-#include "webdata/import/import.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <utime.h>
 
 #include <ctime>
 #include <filesystem>
-#include <stdexcept>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +16,7 @@
 #include "runtime/store/store.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/date.h"
+#include "webdata/import/import.h"
 #include "webdata/scan/scan.h"
 
 namespace fs = std::filesystem;
@@ -79,7 +77,8 @@ class Import : public ::testing::Test {
     initGlobals();
     setClock(&clock_);
     errors().setExitFunction([](int) { throw std::runtime_error("the program would end here"); });
-    StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+    StartDictionary(DictionaryKind::Main,
+                    {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
     answers_.install();
     RecordBuffer& w = web();
     w.clear();
@@ -272,8 +271,10 @@ TEST_F(Import, LongPathsAreKeptWholeAndPagesSharingTheirStartStayApart) {
     EXPECT_GT(recordsOf(d, mine).size(), 0u) << d.path;
     ASSERT_EQ(recordsOf(d, other).size(), 1u) << d.path;
   }
-  for (const auto& m : recordsOf(kDetails[2], mine)) EXPECT_EQ(m.text("WPM:LOCALPATH"), dir + "/index.htm");
-  for (const auto& i : recordsOf(kDetails[1], mine)) EXPECT_EQ(i.text("WPI:IMAGEPATH").rfind(dir + "/", 0), 0u);
+  for (const auto& m : recordsOf(kDetails[2], mine))
+    EXPECT_EQ(m.text("WPM:LOCALPATH"), dir + "/index.htm");
+  for (const auto& i : recordsOf(kDetails[1], mine))
+    EXPECT_EQ(i.text("WPI:IMAGEPATH").rfind(dir + "/", 0), 0u);
 }
 
 TEST_F(Import, NoLeavesEverythingAsItWas) {
@@ -302,7 +303,8 @@ TEST_F(Import, MissingFileSaysSoAndStillEnds) {
   w.setText("WEB:DATA2", "Y");
   answers_.replies = {BtnYes};
   ParseHtmlFile(mainWebContext());
-  EXPECT_EQ(captions(), (std::vector<std::string>{kQuestion, std::string(kPage) + ": File not found", kDone}));
+  EXPECT_EQ(captions(),
+            (std::vector<std::string>{kQuestion, std::string(kPage) + ": File not found", kDone}));
   for (const Detail& d : kDetails) EXPECT_TRUE(records(d.id).empty()) << d.path;
   EXPECT_EQ(w.text("WEB:HTMLPAGETITLE"), "Old title");
   EXPECT_EQ(w.integer("WEB:FILESIZE"), 77);
@@ -324,12 +326,14 @@ TEST_F(Import, EmptyFileKeepsTheFileFacts) {
 
 TEST_F(Import, AFailedWriteStoresNothingOfThePageAndSaysWhyOnce) {
   writePage("page-lf.htm");
-  for (const FileId id : {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm, FileId::WPScripts})
+  for (const FileId id :
+       {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm, FileId::WPScripts})
     ASSERT_EQ(access(id).open(), 0);  // the files exist: a full disk can still hold them
   const struct {
     const char* fault;
     const char* said;  // in the one message about it
-  } cases[] = {{"held", "Transaction cancelled: "}, {"read-only", "Read-Only"}, {"full", "Disk Full"}};
+  } cases[] = {
+      {"held", "Transaction cancelled: "}, {"read-only", "Read-Only"}, {"full", "Disk Full"}};
   for (const auto& c : cases) {
     const std::string fault = c.fault;
     RecordFile other(access(FileId::WPLinks).def());  // another user denies writing
@@ -340,7 +344,8 @@ TEST_F(Import, AFailedWriteStoresNothingOfThePageAndSaysWhyOnce) {
     if (fault == "full") {
       store::setPageLimitForTests(1);  // no file may grow
       std::ofstream big("site/index.htm");
-      for (int i = 0; i < 500; ++i) big << "<a href=\"a-link-long-enough-to-fill-the-pages-" << i << ".htm\">\n";
+      for (int i = 0; i < 500; ++i)
+        big << "<a href=\"a-link-long-enough-to-fill-the-pages-" << i << ".htm\">\n";
     }
     web().setText("WEB:DATA1", "Y");  // as the form had it
     answers_.asked.clear();

@@ -1,7 +1,6 @@
 // Reading a site whose file names are long, not UTF-8, or not files at all.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,8 +34,8 @@ struct SitePaths : ::testing::Test {
     answers.install();
     rd::initReaderGlobals();
     errors().setExitFunction([](int) { throw std::runtime_error("the program would end here"); });
-    StartDictionary(DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); },
-                                             [] { return rd::WorkFileName.str(); }});
+    StartDictionary(DictionaryKind::Reader,
+                    {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
   }
   void TearDown() override { StopDictionary(); }
 
@@ -55,12 +54,14 @@ TEST_F(SitePaths, LongOddNamedPagesAreEachReadWholeAndAPipeIsPassedOver) {
   const std::vector<std::string> names = {common + "-a.htm", common + "-b.htm", "caf\xe9.htm"};
   fs::create_directory("site");
   for (const std::string& n : names)
-    std::ofstream("site/" + n) << "<title>" << n.substr(n.size() - 7) << "</title>\n<a href=\"" << n << "\">\n";
+    std::ofstream("site/" + n) << "<title>" << n.substr(n.size() - 7) << "</title>\n<a href=\"" << n
+                               << "\">\n";
   ASSERT_EQ(::mkfifo("site/p.htm", 0600), 0);  // a read of it would wait for a writer
   // Should the run open the pipe, this writer lets it go on, and says so.
   std::atomic<bool> done{false}, hung{false};
   std::jthread watchdog([&](std::stop_token stop) {
-    for (int i = 0; i < 100 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 100 && !done; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (done || stop.stop_requested()) return;
     hung = true;
     const int fd = ::open("site/p.htm", O_WRONLY);

@@ -1,22 +1,23 @@
 // Every window of both programs, built at the default font, shows its whole
 // text, keeps its controls inside and off each other's text, and fits its frame.
+#include "runtime/report/layout.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollArea>
-
 #include <fstream>
 #include <map>
 
+#include "appkit/procedures.h"
+#include "appkit/tour.h"
 #include "desk/notesreport.h"
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
-#include "appkit/procedures.h"
 #include "frame/program/globals.h"
-#include "appkit/tour.h"
 #include "reader/frame.h"
 #include "reader/globals.h"
 #include "reader/register.h"
@@ -24,7 +25,6 @@
 #include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/settings.h"
-#include "runtime/report/layout.h"
 #include "runtime/store/store.h"
 #include "runtime/ui/layoutcheck.h"
 #include "runtime/ui/procedure.h"
@@ -78,18 +78,20 @@ Faults tourAll(int frameThread) {
   for (const std::string& n : registeredProcedures())
     if (n != "Main") names.push_back(n);
   TourLook look{[&](const std::string&, WindowProcedure& p) {
-                           if (p.threadId() == frameThread) return;
-                           auto& f = faults[p.name()];
-                           if (!f.empty()) return;
-                           if (p.built())
-                             for (auto& s : layoutFaults(*p.built()))
-                               if (!scrollsTabs(p.name(), s)) f.push_back(s);
-                           for (auto& s : frameFaults(p.outerWindow()))
-                             if (!untitled(p.name()) || s != "the window has no title") f.push_back(s);
-                           if (f.empty()) f.push_back("");
-                         },
-                         {}};
-  look.stalled = [&](const std::string& what) { faults[what].push_back("showed nothing within 10 s"); };
+                  if (p.threadId() == frameThread) return;
+                  auto& f = faults[p.name()];
+                  if (!f.empty()) return;
+                  if (p.built())
+                    for (auto& s : layoutFaults(*p.built()))
+                      if (!scrollsTabs(p.name(), s)) f.push_back(s);
+                  for (auto& s : frameFaults(p.outerWindow()))
+                    if (!untitled(p.name()) || s != "the window has no title") f.push_back(s);
+                  if (f.empty()) f.push_back("");
+                },
+                {}};
+  look.stalled = [&](const std::string& what) {
+    faults[what].push_back("showed nothing within 10 s");
+  };
   tourProcedures(names, look);
   return faults;
 }
@@ -141,21 +143,34 @@ TEST(Layout, CheckFindsWhatAUserWouldSee) {
     std::vector<ControlDef> controls;
     std::string fault;  // "" for none
   } cases[] = {
-      {"a prompt with no room to grow", {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 30, 10),
-                                         make(Kind::Entry, "", 36, 4, 60, 10)}, "text needs"},
-      {"a prompt widened into free room", {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 30, 10)}, ""},
-      {"a prompt two lines tall wraps", {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 80, 20)}, ""},
-      {"a button beside another cut", {make(Kind::Button, "Browser View of  Local Page", 4, 4, 40, 14),
-                                       make(Kind::Button, "OK", 44, 4, 40, 14)}, "text needs"},
-      {"a button past the window's edge", {make(Kind::Button, "OK", 280, 4, 40, 14)}, "lies outside its window"},
-      {"a picture over a prompt", {make(Kind::Prompt, "(Reminders will pop-up)", 4, 10, 120, 10),
-                                   make(Kind::Image, "", 4, 4, 20, 20)}, "lies over the text"},
+      {"a prompt with no room to grow",
+       {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 30, 10),
+        make(Kind::Entry, "", 36, 4, 60, 10)},
+       "text needs"},
+      {"a prompt widened into free room",
+       {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 30, 10)},
+       ""},
+      {"a prompt two lines tall wraps",
+       {make(Kind::Prompt, "A prompt much longer than its room", 4, 4, 80, 20)},
+       ""},
+      {"a button beside another cut",
+       {make(Kind::Button, "Browser View of  Local Page", 4, 4, 40, 14),
+        make(Kind::Button, "OK", 44, 4, 40, 14)},
+       "text needs"},
+      {"a button past the window's edge",
+       {make(Kind::Button, "OK", 280, 4, 40, 14)},
+       "lies outside its window"},
+      {"a picture over a prompt",
+       {make(Kind::Prompt, "(Reminders will pop-up)", 4, 10, 120, 10),
+        make(Kind::Image, "", 4, 4, 20, 20)},
+       "lies over the text"},
       {"a narrow column header", {list}, "column header \"Date Entered\""},
       {"a date column narrower than its date", {dates}, "column \"Date\" value \""},
       {"a long text column ends in an ellipsis", {texts}, ""},
       {"a prompt's && shows one &", {make(Kind::Prompt, "Do steps 1, 2 && 4", 4, 4, 120, 10)}, ""},
-      {"a prompt's mnemonic goes to its entry", {make(Kind::Prompt, "&Selection name:", 4, 4, 80, 10),
-                                                 make(Kind::Entry, "", 90, 4, 60, 10)}, ""},
+      {"a prompt's mnemonic goes to its entry",
+       {make(Kind::Prompt, "&Selection name:", 4, 4, 80, 10), make(Kind::Entry, "", 90, 4, 60, 10)},
+       ""},
   };
   for (const Case& c : cases) {
     WindowDef def;
@@ -187,15 +202,18 @@ TEST(Layout, CheckFindsCutReportTexts) {
     ReportControl control;
     std::string fault;  // "" for none
   } cases[] = {
-      {"a heading narrower than its text", textAt(0, 0, 450, 167, "Use Now"), "text \"Use Now\" needs"},
+      {"a heading narrower than its text", textAt(0, 0, 450, 167, "Use Now"),
+       "text \"Use Now\" needs"},
       {"a heading with room", textAt(0, 0, 1000, 167, "Use Now"), ""},
       {"a heading past the band", textAt(7000, 0, 0, 167, "Currently Use"), "needs"},
-      {"a cell past the band's edge", textAt(7000, 0, 1000, 167, "Use"), "past the band's right edge"},
+      {"a cell past the band's edge", textAt(7000, 0, 1000, 167, "Use"),
+       "past the band's right edge"},
       {"a date cut", fieldAt(0, 0, 300, 167, value, "@D2"), "value \"01/22/2028\" needs"},
       {"a number with room", fieldAt(0, 0, 900, 167, value, "@n-14"), ""},
       {"a number cut", fieldAt(0, 0, 300, 167, value, "@n-14"), "needs"},
       {"a long text ends in an ellipsis", fieldAt(0, 0, 1000, 167, value, "@s80"), ""},
-      {"a check box caption cut", checkBoxAt(0, 0, 500, 167, "Currently Use", value), "caption \"Currently Use\""},
+      {"a check box caption cut", checkBoxAt(0, 0, 500, 167, "Currently Use", value),
+       "caption \"Currently Use\""},
       {"a date stamp cut", dateStampAt(0, 0, 300, 167), "date stamp"},
       {"a page number with room", pageNumberAt(0, 0, 1500, 167), ""},
   };
@@ -214,12 +232,14 @@ TEST(Layout, CheckFindsCutReportTexts) {
 TEST(Layout, EveryReport) {
   setSettingsFileName("quillmark.INI");
   initGlobals();
-  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Main,
+                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   std::map<std::string, ReportLayout> layouts;
   for (const reports::ReportEntry& e : reports::recordReports())
     layouts[e.name] = reports::makeRecordReport(e.name)->procedure().engine().layout();
   for (const webreports::WebReportDef& d : webreports::webReportDefs())
-    layouts[d.name] = webreports::makeWebReport(d.name, mainWebContext())->procedure().engine().layout();
+    layouts[d.name] =
+        webreports::makeWebReport(d.name, mainWebContext())->procedure().engine().layout();
   RecordBuffer none(fileDef(FileId::dnotes));
   layouts["printnote"] = desk::printnoteLayout([&]() -> const RecordBuffer& { return none; });
   EXPECT_GE(layouts.size(), 20u);
@@ -235,7 +255,8 @@ namespace {
 void startMainProgram() {
   setSettingsFileName("quillmark.INI");
   initGlobals();
-  StartDictionary(DictionaryKind::Main, {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Main,
+                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
   registerFrameProcedures();
   registerRecordProcedures();
 }
@@ -269,16 +290,18 @@ TEST(Layout, EveryWindowOfTheReader) {
   ScriptedAnswerer boxes;
   boxes.install();
   reader::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader,
-                  {[] { return reader::HtmlFileName.str(); }, [] { return reader::WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
+                                           [] { return reader::WorkFileName.str(); }});
   std::ofstream("QUILLMARK.EXE") << "x";
   {
     RecordFile con(fileDef(FileId::Con));
-    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword), 0);
+    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
+              0);
     con.close();
   }
   reader::registerReaderProcedures(procedureRegistrar());
-  const int frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
+  const int frame =
+      startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
   settle(200);
   ASSERT_NE(reader::readerFrame(), nullptr);
   closeAllBut(frame);
@@ -335,7 +358,8 @@ TEST(Layout, TiledWindowsKeepEveryControlWithinReach) {
     ASSERT_TRUE(p && p->built());
     for (auto& c : p->built()->controls()) {
       QWidget* w = c->widget();
-      if (!w || !w->isVisibleTo(sub) || (c->kind() != Kind::Button && c->kind() != Kind::Entry)) continue;
+      if (!w || !w->isVisibleTo(sub) || (c->kind() != Kind::Button && c->kind() != Kind::Entry))
+        continue;
       ++checked;
       EXPECT_TRUE(sub->contentsRect().contains(shownIn(sub, w)))
           << p->name() << ": " << c->screenText() << " cannot be reached";

@@ -2,6 +2,7 @@
 // write its stale copy over that change. Users' journeys through the windows,
 // the reader in a process of its own, and every form of both programs.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -10,17 +11,15 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-
-#include <sys/stat.h>
-
 #include <fstream>
 #include <functional>
 #include <set>
 
+#include "appkit/procedures.h"
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
-#include "appkit/procedures.h"
 #include "frame/program/globals.h"
+#include "guitest.h"
 #include "reader/globals.h"
 #include "reader/register.h"
 #include "records/register.h"
@@ -36,7 +35,6 @@
 #include "webdata/pages/register.h"
 #include "webdata/reports/register.h"
 #include "webdata/views/register.h"
-#include "guitest.h"
 
 using namespace qm;
 using namespace qmtest;
@@ -46,7 +44,8 @@ namespace {
 using Strings = std::vector<std::string>;
 
 const char* const kChanged =
-    "Record Was Not Updated: This record was changed by another station. Those changes will now be displayed. "
+    "Record Was Not Updated: This record was changed by another station. Those changes will now be "
+    "displayed. "
     "Use the Ditto Button or Ctrl+' to recall your changes.";
 const char* const kPage = "http://www.example.com/page00001.htm";
 
@@ -118,7 +117,8 @@ void clickRow(BrowseProcedure* b, const Fields& match) {
 }
 
 // Rewrites one record the way another program would: its own connection.
-void changeOnDisk(const FileDef& def, int64_t position, const std::function<void(RecordBuffer&)>& edit) {
+void changeOnDisk(const FileDef& def, int64_t position,
+                  const std::function<void(RecordBuffer&)>& edit) {
   RecordFile f(def);
   ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, false, 1, def.ownerPassword), 0) << def.label;
   ASSERT_EQ(f.fetchPosition(position), 0) << def.label;
@@ -129,7 +129,8 @@ void changeOnDisk(const FileDef& def, int64_t position, const std::function<void
 RecordBuffer onDisk(const FileDef& def, int64_t position) {
   RecordFile f(def);
   RecordBuffer r(def);
-  if (f.open(OpenMode::ReadOnlyDenyNone, false, 1, def.ownerPassword) == 0 && f.fetchPosition(position) == 0)
+  if (f.open(OpenMode::ReadOnlyDenyNone, false, 1, def.ownerPassword) == 0 &&
+      f.fetchPosition(position) == 0)
     r = f.buffer();
   return r;
 }
@@ -195,7 +196,8 @@ struct LostUpdate : GuiTest {
     click(d, "?WebPages");
     auto* pages = dynamic_cast<BrowseProcedure*>(topProcedure(*th));
     if (!pages || pages == d) return nullptr;
-    qobject_cast<QTabWidget*>(widgetOf(pages, "?Sheet"))->setCurrentIndex(1);  // By Page Name: every domain
+    qobject_cast<QTabWidget*>(widgetOf(pages, "?Sheet"))
+        ->setCurrentIndex(1);  // By Page Name: every domain
     pump();
     clickRow(pages, {{"WEB:PAGEPATH", path}});
     click(pages, "?Change");
@@ -254,7 +256,9 @@ TEST_F(LostUpdate, ARecordDeletedUnderAnOpenFormAsksToSaveAgain) {
   }
   answers.replies = {BtnYes, BtnNo};
   pressRole(f, Role::Ok);
-  const Strings again(2, "Record Update Error: An error was experienced changing this record. Do you want to try to save again?");
+  const Strings again(2,
+                      "Record Update Error: An error was experienced changing this record. Do you "
+                      "want to try to save again?");
   EXPECT_EQ(asked(), again);
   EXPECT_EQ(formOn(thread), f);
   EXPECT_TRUE(all(FileId::Domains).empty());
@@ -296,7 +300,8 @@ TEST_F(LostUpdate, AnOpenPageFormOkWithoutTypingKeepsTheAuthorSavedMeanwhile) {
     EXPECT_NE(formOn(t1), viewing);
     EXPECT_TRUE(asked().empty()) << asked().front();
     closeProcedures();
-    changeOnDisk(fileDef(FileId::WebPages), 1, [&](RecordBuffer& r) { r.setText("WEB:AUTHOR", before); });
+    changeOnDisk(fileDef(FileId::WebPages), 1,
+                 [&](RecordBuffer& r) { r.setText("WEB:AUTHOR", before); });
   }
 }
 
@@ -308,7 +313,8 @@ TEST_F(LostUpdate, AGlobalChangeUnderAnOpenPageFormIsKept) {
     const char* field;
     const char* value;
   };
-  for (const Case& c : {Case{"ChgLoPath1", "WEB:USENOW", "Y"}, Case{"ChgLoPath", "WEB:LOCALPATH", "newdir/page00001.htm"}}) {
+  for (const Case& c : {Case{"ChgLoPath1", "WEB:USENOW", "Y"},
+                        Case{"ChgLoPath", "WEB:LOCALPATH", "newdir/page00001.htm"}}) {
     SCOPED_TRACE(c.run);
     answers.asked.clear();
     int t1 = 0;
@@ -344,7 +350,8 @@ TEST_F(LostUpdate, APageWithoutItsDomainRecordKeepsItsPaths) {
                          {"WEB:PAGEPATH", "http://www.c.com/about.htm"},
                          {"WEB:LOCALPATH", "site_c/about.htm"},
                          {"WEB:LOCALDEFAULTDIRECTORY", "site_c"}});
-  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "http://www.c.com/about.htm"}, {"WPL:WEBPAGELINK", "index.htm"}});
+  add(FileId::WPLinks,
+      {{"WPL:WEBPAGEPATHNAME", "http://www.c.com/about.htm"}, {"WPL:WEBPAGELINK", "index.htm"}});
   const RecordBuffer before = pageOnDisk("http://www.c.com/about.htm");
   FormProcedure* f = pageFormOf("a.com", &thread, "http://www.c.com/about.htm");
   ASSERT_NE(f, nullptr);
@@ -361,7 +368,8 @@ TEST_F(LostUpdate, APageWithoutItsDomainRecordKeepsItsPaths) {
 // form: OK gives way, the page and its details agree, and ditto brings back
 // the author typed.
 TEST_F(LostUpdate, TheReaderInAnotherProcessUnderAnOpenPageForm) {
-  std::ofstream("site/page00001.htm") << "<html><head><title>First</title></head><body></body></html>\n";
+  std::ofstream("site/page00001.htm")
+      << "<html><head><title>First</title></head><body></body></html>\n";
   ASSERT_EQ(QProcess::execute(QM_READER_RUN, {"example.com", "site"}), 0);
   ASSERT_EQ(pageOnDisk(kPage).text("WEB:HTMLPAGETITLE"), "First");
   FormProcedure* f = pageFormOf("example.com", &thread);
@@ -375,8 +383,9 @@ TEST_F(LostUpdate, TheReaderInAnotherProcessUnderAnOpenPageForm) {
   f = pageFormOf("example.com", &thread);
   ASSERT_NE(f, nullptr);
   typeAndTab(f, "?WEB:AUTHOR", "Dora");
-  std::ofstream("site/page00001.htm") << "<html><head><title>Second title</title></head>\n"
-                                      << "<body><a href=\"new.htm\">new</a> and more text</body></html>\n";
+  std::ofstream("site/page00001.htm")
+      << "<html><head><title>Second title</title></head>\n"
+      << "<body><a href=\"new.htm\">new</a> and more text</body></html>\n";
   ASSERT_EQ(QProcess::execute(QM_READER_RUN, {"example.com", "site"}), 0);
   const RecordBuffer read = pageOnDisk(kPage);
   ASSERT_EQ(read.text("WEB:HTMLPAGETITLE"), "Second title");
@@ -455,7 +464,8 @@ std::set<std::string> walkEveryForm(ScriptedAnswerer& answers) {
         bool keyed = false;
         for (const KeyDef& k : def.keys)
           for (int c : k.components) keyed = keyed || c == static_cast<int>(i);
-        if (def.fields[i].type == FieldType::Text && def.fields[i].size >= 9 && (anyKeyed || !keyed))
+        if (def.fields[i].type == FieldType::Text && def.fields[i].size >= 9 &&
+            (anyKeyed || !keyed))
           field = static_cast<int>(i);
       }
     if (field < 0) continue;
@@ -491,7 +501,8 @@ std::set<std::string> walkEveryForm(ScriptedAnswerer& answers) {
       EXPECT_EQ(onDisk(def, position).text(field), elsewhere);
       bool seven = false;
       for (const auto& a : answers.asked) seven = seven || a.caption + ": " + a.text == kChanged;
-      EXPECT_TRUE(seven) << (answers.asked.empty() ? std::string("nothing asked") : answers.asked.back().text)
+      EXPECT_TRUE(seven) << (answers.asked.empty() ? std::string("nothing asked")
+                                                   : answers.asked.back().text)
                          << " running " << (topProcedure(th) == form);
       walked.insert(name);
     }
@@ -520,7 +531,8 @@ void fillEveryFile() {
     RecordBuffer& b = f.buffer();
     b.clear();
     for (size_t k = 0; k < def.fields.size(); ++k)
-      if (def.fields[k].type == FieldType::Text) b.setText(static_cast<int>(k), "x" + std::to_string(k));
+      if (def.fields[k].type == FieldType::Text)
+        b.setText(static_cast<int>(k), "x" + std::to_string(k));
     EXPECT_EQ(f.add(), 0) << def.label << " " << f.errorDetail();
   }
 }
@@ -539,8 +551,8 @@ TEST_F(LostUpdate, EveryFormOfTheMainProgramGivesWayToAChangeMadeUnderIt) {
   fillEveryFile();
   const std::set<std::string> walked = walkEveryForm(answers);
   EXPECT_GE(walked.size(), 12u);
-  for (const char* must : {"UpdateDomains", "UpdateHosts", "UpdateRegistrars", "Updatednotes", "controlpanel",
-                           "updatewebpages1", "UpdateWebPages", "UpdateWPLinks"})
+  for (const char* must : {"UpdateDomains", "UpdateHosts", "UpdateRegistrars", "Updatednotes",
+                           "controlpanel", "updatewebpages1", "UpdateWebPages", "UpdateWPLinks"})
     EXPECT_TRUE(walked.count(must)) << must;
 }
 
@@ -549,8 +561,8 @@ TEST(LostUpdateReader, EveryFormOfTheReaderGivesWayToAChangeMadeUnderIt) {
   answers.install();
   FormProcedure::clearHistory();
   reader::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader,
-                  {[] { return reader::HtmlFileName.str(); }, [] { return reader::WorkFileName.str(); }});
+  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
+                                           [] { return reader::WorkFileName.str(); }});
   reader::registerReaderProcedures(procedureRegistrar());
   fillEveryFile();
   const std::set<std::string> walked = walkEveryForm(answers);

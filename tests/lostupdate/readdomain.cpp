@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
   answers.install();
   namespace rd = qm::reader;
   rd::initReaderGlobals();
-  qm::StartDictionary(qm::DictionaryKind::Reader,
-                      {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
+  qm::StartDictionary(qm::DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); },
+                                                   [] { return rd::WorkFileName.str(); }});
   {
     qm::ThreadScope t(1);
     rd::domainname = argv[1];

@@ -36,9 +36,7 @@ struct ProgramRun {
           if (cptogLeft >= 0) cptog = cptogLeft;
         },
         [this] { steps.push_back("start"); },
-        [this] {
-          steps.push_back("stop:" + settings().read("Preserved", "cptog", "none"));
-        });
+        [this] { steps.push_back("stop:" + settings().read("Preserved", "cptog", "none")); });
   }
 };
 
@@ -61,12 +59,12 @@ TEST(Globals, StartBlankWithTheirWidths) {
   EXPECT_EQ(RequestCode, 0);
   struct Width {
     size_t actual, expected;
-  } widths[] = {{HtmlFileName.size(), 80},        {WorkFileName.size(), 20},
-                {StartDirectory.size(), 128},     {ImagePath.size(), 80},
-                {StatusText.size(), 100},         {ProgressCount.size(), 20},
-                {RenewalDueFlag.size(), 20},      {NewLocalDir.size(), 80},
-                {controlPanel.html.size(), 120},  {controlPanel.mail.size(), 100},
-                {controlPanel.ubut3.size(), 10},  {controlPanel.ubut4.size(), 20}};
+  } widths[] = {{HtmlFileName.size(), 80},       {WorkFileName.size(), 20},
+                {StartDirectory.size(), 128},    {ImagePath.size(), 80},
+                {StatusText.size(), 100},        {ProgressCount.size(), 20},
+                {RenewalDueFlag.size(), 20},     {NewLocalDir.size(), 80},
+                {controlPanel.html.size(), 120}, {controlPanel.mail.size(), 100},
+                {controlPanel.ubut3.size(), 10}, {controlPanel.ubut4.size(), 20}};
   for (const Width& w : widths) EXPECT_EQ(w.actual, w.expected);
 }
 
@@ -91,9 +89,9 @@ TEST(Preserved, LoadReadsANumberOrZero) {
   struct Case {
     const char* file;
     int16_t expected;
-  } cases[] = {{"[Preserved]\ncptog=1\n", 1},     {"[preserved]\nCPTOG = 0\n", 0},
-               {"[Preserved]\ncptog=abc\n", 0},   {"[Preserved]\ncptog=\n", 0},
-               {"[Other]\ncptog=1\n", 0},         {"[Preserved]\ncptog=99999\n", 0}};
+  } cases[] = {{"[Preserved]\ncptog=1\n", 1},   {"[preserved]\nCPTOG = 0\n", 0},
+               {"[Preserved]\ncptog=abc\n", 0}, {"[Preserved]\ncptog=\n", 0},
+               {"[Other]\ncptog=1\n", 0},       {"[Preserved]\ncptog=99999\n", 0}};
   setSettingsFileName("quillmark.INI");
   for (const Case& c : cases) {
     writeFile("quillmark.INI", c.file);
@@ -133,9 +131,10 @@ TEST(Startup, FatalErrorShutsDownOnceThenExits) {
   });
   std::vector<std::string> steps;
   auto stop = [&] { steps.push_back("stop:" + settings().read("Preserved", "cptog", "none")); };
-  EXPECT_THROW(runProgram([&] { errors().raise(23, {.file = "Domains", .errorText = "Access Denied"}); },
-                          [&] { steps.push_back("start"); }, stop),
-               Ended);
+  EXPECT_THROW(
+      runProgram([&] { errors().raise(23, {.file = "Domains", .errorText = "Access Denied"}); },
+                 [&] { steps.push_back("start"); }, stop),
+      Ended);
   errors().setExitFunction([](int code) { std::exit(code); });
   EXPECT_EQ(exits, std::vector<int>{1});
   EXPECT_EQ(steps, (std::vector<std::string>{"start", "stop:0"}));

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -8,27 +11,22 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolBar>
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <cstdio>
-#include <random>
-
 #include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <fstream>
+#include <map>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "appkit/procedures.h"
 #include "dictionary/batchwriter.h"
 #include "dictionary/dictionary.h"
-#include "appkit/procedures.h"
+#include "guitest.h"
 #include "reader/companion.h"
 #include "reader/delpages.h"
 #include "reader/frame.h"
@@ -47,7 +45,6 @@
 #include "runtime/ui/window.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/picture.h"
-#include "guitest.h"
 #include "testdir.h"
 
 namespace fs = std::filesystem;
@@ -73,8 +70,8 @@ struct Reader : ::testing::Test {
     FormProcedure::clearHistory();
     rd::initReaderGlobals();
     errors().setExitFunction([](int) { throw std::runtime_error("the program would end here"); });
-    StartDictionary(DictionaryKind::Reader, {[] { return rd::HtmlFileName.str(); },
-                                             [] { return rd::WorkFileName.str(); }});
+    StartDictionary(DictionaryKind::Reader,
+                    {[] { return rd::HtmlFileName.str(); }, [] { return rd::WorkFileName.str(); }});
     rd::registerReaderProcedures([](std::string name, int stack, ProcedureFactory f) {
       registerProcedure(std::move(name), std::move(f), stack);
     });
@@ -112,11 +109,13 @@ struct Reader : ::testing::Test {
   static void makeMainProgramFiles() {
     std::ofstream("QUILLMARK.EXE") << "x";
     RecordFile con(fileDef(FileId::Con));
-    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword), 0);
+    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
+              0);
     con.close();
   }
   // Runs the batch read as the reading window would, on thread 1.
-  static void readSite(const std::string& domain, const std::string& dir, const std::string& sub = "") {
+  static void readSite(const std::string& domain, const std::string& dir,
+                       const std::string& sub = "") {
     ThreadScope t(1);
     rd::domainname = domain;
     rd::ReaderLocalDir = dir;
@@ -143,7 +142,8 @@ const char* const kAbout = "http://www.example.com/about.html";
 
 TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   readSite("example.com", "site");
-  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "example.com Domain Added", "Parse HTML File"}));
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation",
+                                                  "example.com Domain Added", "Parse HTML File"}));
   EXPECT_EQ(rd::ReadConfirmed, "Y");
   EXPECT_EQ(rd::FileCount, 2);  // notes.txt and the sub-directory are not pages
   // The last listed file (index.htm) is read first, so the status ends on about.html.
@@ -161,7 +161,8 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   EXPECT_EQ(home[0].text("WEB:LOCALPATH"), "site/index.htm");
   EXPECT_EQ(home[0].text("WEB:HTMLPAGETITLE"), "Home Page");  // CR LF: no carriage return kept
   EXPECT_GT(home[0].integer("WEB:FILESIZE"), 0);
-  for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4"}) EXPECT_EQ(home[0].text(mark), "Y") << mark;
+  for (const char* mark : {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4"})
+    EXPECT_EQ(home[0].text(mark), "Y") << mark;
   EXPECT_EQ(home[0].text("WEB:DATA5"), "");
 
   const auto about = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout);
@@ -177,12 +178,13 @@ TEST_F(Reader, ReadsEveryPageOfTheDirectoryWithBothLineEnds) {
   const auto metas = pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome);
   ASSERT_EQ(metas.size(), 1u);
   EXPECT_EQ(metas[0].text("WPM:METACONTENTS"), "a, b");
-  EXPECT_EQ(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", kAbout).at(0).text("WPL:WEBPAGELINK"), "index.htm");
-  EXPECT_EQ(pagesOf(FileId::WPForm, "WPF:WEBPAGEPATHNAME", kAbout).at(0).text("WPF:FORMLINE2"), "<input name=\"q\">");
+  EXPECT_EQ(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", kAbout).at(0).text("WPL:WEBPAGELINK"),
+            "index.htm");
+  EXPECT_EQ(pagesOf(FileId::WPForm, "WPF:WEBPAGEPATHNAME", kAbout).at(0).text("WPF:FORMLINE2"),
+            "<input name=\"q\">");
   EXPECT_EQ(pagesOf(FileId::WPScripts, "WPS:WEBPAGEPATHNAME", kHome).size(), 1u);
   // No work file is left (or made) in the data directory.
-  for (auto& e : fs::directory_iterator("."))
-    EXPECT_NE(e.path().extension(), ".txt") << e.path();
+  for (auto& e : fs::directory_iterator(".")) EXPECT_NE(e.path().extension(), ".txt") << e.path();
 }
 
 TEST_F(Reader, ReadingAgainKeepsTheUsersFieldsAndReplacesTheDetails) {
@@ -198,7 +200,8 @@ TEST_F(Reader, ReadingAgainKeepsTheUsersFieldsAndReplacesTheDetails) {
   add(FileId::Domains, {});  // nothing: the domain record stays as it is
   answers.asked.clear();
   readSite("example.com", "site");
-  EXPECT_EQ(captions(), (std::vector<std::string>{"Parse HTML File"}));  // confirmed once; domain present
+  EXPECT_EQ(captions(),
+            (std::vector<std::string>{"Parse HTML File"}));  // confirmed once; domain present
   const auto home = pagesOf(FileId::WebPages, "WEB:PAGEPATH", kHome);
   ASSERT_EQ(home.size(), 1u);
   EXPECT_EQ(home[0].text("WEB:AUTHOR"), "Ann");
@@ -229,13 +232,15 @@ TEST_F(Reader, SubDirectoryIsJoinedForTheRunOnlyAndEveryStoredPathNamesAFile) {
   EXPECT_EQ(pages.size(), 4u);
   for (const auto& p : pages) {
     EXPECT_TRUE(fs::is_regular_file(p.text("WEB:LOCALPATH"))) << p.text("WEB:LOCALPATH");
-    EXPECT_TRUE(fs::is_directory(p.text("WEB:LOCALDEFAULTDIRECTORY"))) << p.text("WEB:LOCALDEFAULTDIRECTORY");
+    EXPECT_TRUE(fs::is_directory(p.text("WEB:LOCALDEFAULTDIRECTORY")))
+        << p.text("WEB:LOCALDEFAULTDIRECTORY");
   }
   // A missing sub-directory is reported with the path looked for.
   answers.asked.clear();
   readSite("example.com", "site", "nothere");
   ASSERT_EQ(answers.asked.size(), 1u);
-  EXPECT_EQ(answers.asked[0].text, "Cannot find that directory: " + std::string(rd::ProbeDir.view()));
+  EXPECT_EQ(answers.asked[0].text,
+            "Cannot find that directory: " + std::string(rd::ProbeDir.view()));
   EXPECT_EQ(rd::ProbeDir.str(), "site/nothere");
   EXPECT_EQ(rd::ReaderLocalDir.str(), "site");
 }
@@ -286,7 +291,8 @@ TEST_F(Reader, RefusalsWriteNothing) {
 TEST_F(Reader, EmptyDirectoryStillAddsTheDomainAndEnds) {
   fs::create_directory("empty");
   readSite("empty.org", "empty");
-  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "empty.org Domain Added", "Parse HTML File"}));
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "empty.org Domain Added",
+                                                  "Parse HTML File"}));
   EXPECT_EQ(rd::FileCount, 0);
 }
 
@@ -310,13 +316,15 @@ void writeVersion(char v) {
     } else {
       f << "<a href=\"only.htm\">o</a>\n<script>\nvar x;\n</script>\n<form>\n<input>\n</form>\n";
     }
-    for (int pad = 0; pad < 200; ++pad) f << "<p>padding text of the page, line " << pad << "</p>\n";
+    for (int pad = 0; pad < 200; ++pad)
+      f << "<p>padding text of the page, line " << pad << "</p>\n";
   }
 }
 
 // Every page whole in one version, or (a page only in B) wholly absent.
 void expectEveryPageWhole(const std::string& when) {
-  std::map<std::string, std::array<int, 5>> details;  // page path -> links, images, metas, scripts, forms
+  std::map<std::string, std::array<int, 5>>
+      details;  // page path -> links, images, metas, scripts, forms
   const std::pair<FileId, const char*> files[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
                                                   {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},
                                                   {FileId::WPMeta, "WPM:WEBPAGEPATH"},
@@ -336,7 +344,8 @@ void expectEveryPageWhole(const std::string& when) {
       continue;
     }
     const std::string v = page->second.text("WEB:HTMLPAGETITLE");
-    const std::array<int, 5> want = v == "A" ? std::array<int, 5>{3 + i % 4, 2, 1, 0, 0} : std::array<int, 5>{1, 0, 0, 1, 1};
+    const std::array<int, 5> want =
+        v == "A" ? std::array<int, 5>{3 + i % 4, 2, 1, 0, 0} : std::array<int, 5>{1, 0, 0, 1, 1};
     EXPECT_TRUE(v == "A" || v == "B") << when << path << " " << v;
     EXPECT_EQ(got, want) << when << path << " " << v;
     std::string marks;
@@ -357,7 +366,8 @@ TEST_F(Reader, AKilledRunLeavesEveryPageAsBeforeOrAsRead) {
   // Several commits a run, so kills fall between them and inside them.
   BatchWriter::setCommitEvery(7, 1000);
   std::mt19937 random(1234);
-  const long span = std::max<long>(20000, std::chrono::duration_cast<std::chrono::microseconds>(whole).count() * 3 / 2);
+  const long span = std::max<long>(
+      20000, std::chrono::duration_cast<std::chrono::microseconds>(whole).count() * 3 / 2);
   std::uniform_int_distribution<long> moment(0, span);
   for (int round = 0; round < 30 && !HasFailure(); ++round) {
     writeVersion(round % 2 ? 'A' : 'B');
@@ -389,7 +399,8 @@ void writeSite(const std::string& dir, int n) {
   for (int i = 0; i < n; ++i) {
     std::ofstream f(dir + "/p" + std::to_string(i) + ".htm");
     f << "<title>T" << i << "</title>\n<img src=\"picture-of-the-page.gif\">\n";
-    for (int l = 0; l < 4; ++l) f << "<a href=\"a-link-to-another-page-of-the-site-" << l << ".htm\">x</a>\n";
+    for (int l = 0; l < 4; ++l)
+      f << "<a href=\"a-link-to-another-page-of-the-site-" << l << ".htm\">x</a>\n";
   }
 }
 
@@ -413,13 +424,15 @@ long wholePagesOf(const std::string& domain) {
     if (r.text("WEB:DOMAINNAME") != domain) continue;
     ++n;
     const std::string path = r.text("WEB:PAGEPATH");
-    const std::string title = "T" + path.substr(path.rfind("/p") + 2, path.size() - path.rfind("/p") - 6);
+    const std::string title =
+        "T" + path.substr(path.rfind("/p") + 2, path.size() - path.rfind("/p") - 6);
     EXPECT_EQ(r.text("WEB:HTMLPAGETITLE"), title) << path;
     EXPECT_EQ(details[path], std::make_pair(4, 1)) << path;
     details.erase(path);
   }
   for (const auto& [path, counts] : details)
-    EXPECT_NE(path.find("http://www." + domain + "/"), 0u) << path << ": details without their page";
+    EXPECT_NE(path.find("http://www." + domain + "/"), 0u)
+        << path << ": details without their page";
   return n;
 }
 
@@ -468,8 +481,10 @@ TEST_F(Reader, AFullDiskAsksOnceThroughTheWindowAndTheEndCountsWhatWasStored) {
   // The page the status line calls done is on the disk.
   const std::string status = rd::StatusText.str();
   ASSERT_NE(status.find("  file reading done."), std::string::npos) << status;
-  const std::string name = status.substr(status.rfind('/') + 1, status.find("  file") - status.rfind('/') - 1);
-  EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", "http://www.large.com/" + name).size(), 1u) << status;
+  const std::string name =
+      status.substr(status.rfind('/') + 1, status.find("  file") - status.rfind('/') - 1);
+  EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", "http://www.large.com/" + name).size(), 1u)
+      << status;
 }
 
 TEST_F(Reader, AFullDiskEndsTheRunWhenTheUserSaysSoAndKeepsEveryStoredPage) {
@@ -496,31 +511,37 @@ TEST_F(Reader, AReadOnlyPagesFileIsNamedOnceAndNothingIsCalledStored) {
   store::setUnwritableForTests("WEBPAGES.qdf");
   readSite("ro.com", "ro");
   store::clearFaultsForTests();
-  ASSERT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "ro.com Domain Added", "Parse HTML File",
-                                                  "Parse HTML File"}));
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "ro.com Domain Added",
+                                                  "Parse HTML File", "Parse HTML File"}));
   EXPECT_NE(answers.asked[2].text.find("Read-Only"), std::string::npos) << answers.asked[2].text;
-  EXPECT_NE(answers.asked[2].text.find(".qdf"), std::string::npos) << answers.asked[2].text;  // names the file
+  EXPECT_NE(answers.asked[2].text.find(".qdf"), std::string::npos)
+      << answers.asked[2].text;  // names the file
   EXPECT_EQ(answers.asked[3].text, "HTML file read done.||0 pages stored, 200 pages not stored.");
   EXPECT_EQ(wholePagesOf("ro.com"), 0);
-  EXPECT_EQ(rd::StatusText.str().find("file reading done."), std::string::npos) << rd::StatusText.str();
+  EXPECT_EQ(rd::StatusText.str().find("file reading done."), std::string::npos)
+      << rd::StatusText.str();
 }
 
 // ---- delete by domain ----------------------------------------------------------------
 
 TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
   readSite("example.com", "site");
-  add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"}, {"WEB:PAGENAME", "x.htm"},
+  add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"},
+                         {"WEB:PAGENAME", "x.htm"},
                          {"WEB:PAGEPATH", "http://www.other.net/x.htm"}});
-  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "http://www.other.net/x.htm"}, {"WPL:WEBPAGELINK", "y"}});
-  add(FileId::WebPages, {{"WEB:PAGENAME", "nameless.htm"}, {"WEB:PAGEPATH", "http://www./nameless.htm"}});
+  add(FileId::WPLinks,
+      {{"WPL:WEBPAGEPATHNAME", "http://www.other.net/x.htm"}, {"WPL:WEBPAGELINK", "y"}});
+  add(FileId::WebPages,
+      {{"WEB:PAGENAME", "nameless.htm"}, {"WEB:PAGEPATH", "http://www./nameless.htm"}});
   const struct {
     const char* domain;
     int deleted;
     const char* status;
-  } cases[] = {{"http://www.example.com", 0, "Finished. Records deleted. Pages deleted: 0"},
-               {"", 0, "No domain name entered: no pages deleted."},
-               {"EXAMPLE.com", 2, "Finished. Records deleted. Pages deleted: 2"},  // the key ignores case
-               {"example.com", 0, "Finished. Records deleted. Pages deleted: 0"}};
+  } cases[] = {
+      {"http://www.example.com", 0, "Finished. Records deleted. Pages deleted: 0"},
+      {"", 0, "No domain name entered: no pages deleted."},
+      {"EXAMPLE.com", 2, "Finished. Records deleted. Pages deleted: 2"},  // the key ignores case
+      {"example.com", 0, "Finished. Records deleted. Pages deleted: 0"}};
   for (const auto& c : cases) {
     ThreadScope t(1);
     rd::domainname = c.domain;
@@ -531,7 +552,8 @@ TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
   const auto pages = all(FileId::WebPages);
   ASSERT_EQ(pages.size(), 2u);  // the other domain's page and the one without a domain
   EXPECT_EQ(pages[0].text("WEB:DOMAINNAME"), "other.net");
-  for (FileId id : {FileId::WPIMG, FileId::WPMeta, FileId::WPScripts, FileId::WPForm}) EXPECT_TRUE(all(id).empty());
+  for (FileId id : {FileId::WPIMG, FileId::WPMeta, FileId::WPScripts, FileId::WPForm})
+    EXPECT_TRUE(all(id).empty());
   EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
   EXPECT_EQ(all(FileId::Domains).size(), 1u);  // the domain record stays
 }
@@ -550,7 +572,8 @@ TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {
   typeInto(w, "?domainname", "nothing.here");
   click(w, "?Run");
   EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted. Pages deleted: 0");
-  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(), "Finished. Records deleted. Pages deleted: 0");
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text(),
+            "Finished. Records deleted. Pages deleted: 0");
 }
 
 TEST_F(Reader, DeleteWindowLabelsItsCountsAndThePageListShowsWhatIsLeft) {
@@ -566,7 +589,8 @@ TEST_F(Reader, DeleteWindowLabelsItsCountsAndThePageListShowsWhatIsLeft) {
   for (const char* id : {"?FileCount", "?ProgressCount"}) {
     QWidget* number = widgetOf(w, id);
     for (auto* l : w->window()->findChildren<QLabel*>())
-      if (l != number && l->isVisible() && std::abs(l->y() - number->y()) < 4 && l->x() < number->x())
+      if (l != number && l->isVisible() && std::abs(l->y() - number->y()) < 4 &&
+          l->x() < number->x())
         labels.push_back(l->text().toStdString());
   }
   EXPECT_EQ(labels, (std::vector<std::string>{"Pages deleted:", "Records processed:"}));
@@ -586,7 +610,9 @@ TEST_F(Reader, DeleteNamesAReadOnlyFileOnceAndCountsThePagesLeft) {
     rd::DeleteDomainPages();
   }
   store::clearFaultsForTests();
-  ASSERT_EQ(captions(), (std::vector<std::string>{"Delete Web Pages By Domain Name"}));  // going on asks no more
+  ASSERT_EQ(
+      captions(),
+      (std::vector<std::string>{"Delete Web Pages By Domain Name"}));  // going on asks no more
   EXPECT_NE(answers.asked[0].text.find("Read-Only"), std::string::npos) << answers.asked[0].text;
   EXPECT_EQ(rd::StatusText.str(), "Finished. 0 pages deleted, 2 pages not deleted.");
   EXPECT_EQ(rd::FileCount, 0);
@@ -598,7 +624,9 @@ TEST_F(Reader, DeleteNamesAReadOnlyFileOnceAndCountsThePagesLeft) {
 
 TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   std::vector<std::string> halts;
-  rd::setHaltFunction([&](const std::string& text, int level) { halts.push_back(text + "/" + std::to_string(level)); });
+  rd::setHaltFunction([&](const std::string& text, int level) {
+    halts.push_back(text + "/" + std::to_string(level));
+  });
   struct Case {
     bool exe, con;
   };
@@ -632,10 +660,11 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   EXPECT_EQ(frame->toolBar()->actions().size(), 13);
   // Help > Contents: the main program's help file, found and shown the same way.
   std::vector<std::string> started, opened;
-  ProcessStarter before = setProcessStarter([&](const std::string& p, const std::vector<std::string>&) {
-    started.push_back(p);
-    return false;
-  });
+  ProcessStarter before =
+      setProcessStarter([&](const std::string& p, const std::vector<std::string>&) {
+        started.push_back(p);
+        return false;
+      });
   UrlOpener opener = setUrlOpener([&](const QUrl& u) {
     opened.push_back(u.fileName().toStdString());
     return true;
@@ -644,8 +673,9 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   frame->menuAction("&Contents")->trigger();
   ASSERT_EQ(answers.asked.size(), 1u);
   EXPECT_EQ(answers.asked[0].caption, "Help");
-  EXPECT_EQ(answers.asked[0].text,
-            "The help file QUILLMARK.HLP was not found beside the program or in the current directory.");
+  EXPECT_EQ(
+      answers.asked[0].text,
+      "The help file QUILLMARK.HLP was not found beside the program or in the current directory.");
   std::ofstream("Quillmark.hlp") << "help";
   answers.asked.clear();
   frame->menuAction("&Contents")->trigger();
@@ -658,7 +688,8 @@ TEST_F(Reader, CompanionCheckRefusesWithoutTheMainProgramsFiles) {
   pump();
   bool reading = false;
   for (int t : runningThreads())
-    if (t != th && topProcedure(t) && topProcedure(t)->name() == "readpages") reading = threadStackSize(t) == 25000;
+    if (t != th && topProcedure(t) && topProcedure(t)->name() == "readpages")
+      reading = threadStackSize(t) == 25000;
   EXPECT_TRUE(reading);
   rd::setHaltFunction({});
 }
@@ -686,7 +717,8 @@ TEST_F(Reader, ReadingWindowFillsTheDirectoryFromTheDomainAndRunsOnGo) {
 
 TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {
   readSite("example.com", "site");
-  add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"}, {"WEB:PAGENAME", "x.htm"},
+  add(FileId::WebPages, {{"WEB:DOMAINNAME", "other.net"},
+                         {"WEB:PAGENAME", "x.htm"},
                          {"WEB:PAGEPATH", "http://www.other.net/x.htm"}});
   rd::domainname = "";
   const int th = startNamedProcedure("ShowPages", 50000);

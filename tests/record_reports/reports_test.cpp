@@ -1,3 +1,5 @@
+#include "records/reports/reports.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -11,7 +13,6 @@
 
 #include "dictionary/dictionary.h"
 #include "records/reports/register.h"
-#include "records/reports/reports.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/report/preview.h"
@@ -33,8 +34,8 @@ TEST(KeyProgress, FollowsTheKeyTextBetweenFirstAndLast) {
     const char* value;
     int percent;
   };
-  const Case cases[] = {{"A", "Z", "A", 0},     {"A", "Z", "Z", 100},   {"a", "z", "M", 48},
-                        {"0", "9", "5", 55},    {"Same", "same", "Same", 0}, {"B", "D", "zz", 100}};
+  const Case cases[] = {{"A", "Z", "A", 0},  {"A", "Z", "Z", 100},        {"a", "z", "M", 48},
+                        {"0", "9", "5", 55}, {"Same", "same", "Same", 0}, {"B", "D", "zz", 100}};
   for (const Case& c : cases)
     EXPECT_EQ(qm::textKeyPercent(c.first, c.last, c.value), c.percent) << c.value;
 }
@@ -44,11 +45,12 @@ class RecordReports : public ::testing::Test {
   void SetUp() override {
     qm::setClock(&clock_);
     answers_.install();
-    qm::setPreviewOpener([this](std::shared_ptr<const qm::PageModel> pages, std::function<void()> closed) {
-      ++previews_;
-      shown_ = *pages;
-      closed();
-    });
+    qm::setPreviewOpener(
+        [this](std::shared_ptr<const qm::PageModel> pages, std::function<void()> closed) {
+          ++previews_;
+          shown_ = *pages;
+          closed();
+        });
     qm::StartDictionary(qm::DictionaryKind::Main, {[] { return std::string("page.htm"); },
                                                    [] { return std::string("work.txt"); }});
   }
@@ -110,7 +112,7 @@ class RecordReports : public ::testing::Test {
 
 TEST_F(RecordReports, RenewalReportListsTodayToThirtyDaysAhead) {
   const std::vector<std::pair<std::string, int32_t>> domains = {
-      {"yesterday.com", today_ - 1}, {"today.com", today_},  {"plus30.com", today_ + 30},
+      {"yesterday.com", today_ - 1}, {"today.com", today_}, {"plus30.com", today_ + 30},
       {"plus31.com", today_ + 31},   {"nodate.com", 0},
   };
   for (const auto& [name, day] : domains)
@@ -128,7 +130,8 @@ TEST_F(RecordReports, RenewalReportListsTodayToThirtyDaysAhead) {
 }
 
 TEST_F(RecordReports, NothingToPrintShowsNoRecords) {
-  add(qm::FileId::Domains, {{"DOM:DOMAINNAME", "late.com"}, {"DOM:RENEWALDATE", std::to_string(today_ + 31)}});
+  add(qm::FileId::Domains,
+      {{"DOM:DOMAINNAME", "late.com"}, {"DOM:RENEWALDATE", std::to_string(today_ + 31)}});
   for (const char* name : {"PrintDomains2", "PrintHosts", "PrintRegistrars", "comparisons"}) {
     answers_.asked.clear();
     EXPECT_EQ(run(name), qm::RequestCancelled) << name;
@@ -153,7 +156,8 @@ TEST_F(RecordReports, DomainListingGridLabelsAndPictures) {
   const auto texts = shown_.texts(0);
   for (const char* bad : {"IPP rimary Address", "Forward 0"})
     EXPECT_EQ(std::count(texts.begin(), texts.end(), bad), 0) << bad;
-  for (const char* label : {"Email Acct 1", "Email Acct 3", "Email Acct 5", "Forward 1", "Forward 5"})
+  for (const char* label :
+       {"Email Acct 1", "Email Acct 3", "Email Acct 5", "Forward 1", "Forward 5"})
     EXPECT_EQ(std::count(texts.begin(), texts.end(), label), 1) << label;
 
   // Label (header) and value (detail) share the grid cell's column.
@@ -185,14 +189,17 @@ TEST_F(RecordReports, DomainListingGridLabelsAndPictures) {
   EXPECT_TRUE(item(0, "Print the Domains File"));
   EXPECT_TRUE(item(0, "Report Date:"));
   EXPECT_TRUE(item(0, qm::formatDate("@d17", today_)));
-  EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
-                          [](const std::string& t) { return t.rfind("Page ", 0) == 0 && t.back() == '1'; }),
+  EXPECT_EQ(std::count_if(
+                texts.begin(), texts.end(),
+                [](const std::string& t) { return t.rfind("Page ", 0) == 0 && t.back() == '1'; }),
             1);
 }
 
 TEST_F(RecordReports, HostsPrintInNameOrderAndTheCallersRowIsKept) {
-  add(qm::FileId::Hosts, {{"HOS:HOSTNAME", "zulu hosting"}, {"HOS:POP3NUMBER", "-12"}, {"HOS:FEEMONTHLY", "9.5"}});
-  add(qm::FileId::Hosts, {{"HOS:HOSTNAME", "Alpha Web"}, {"HOS:POP3NUMBER", "250"}, {"HOS:FEESETUP", "20"}});
+  add(qm::FileId::Hosts,
+      {{"HOS:HOSTNAME", "zulu hosting"}, {"HOS:POP3NUMBER", "-12"}, {"HOS:FEEMONTHLY", "9.5"}});
+  add(qm::FileId::Hosts,
+      {{"HOS:HOSTNAME", "Alpha Web"}, {"HOS:POP3NUMBER", "250"}, {"HOS:FEESETUP", "20"}});
   add(qm::FileId::Registrars, {{"REG:COMPANYNAME", "Names Inc"}, {"REG:REGULARFEE", "35"}});
 
   // Called from the hosts list: request 5, the highlighted row in the buffer.
@@ -201,7 +208,8 @@ TEST_F(RecordReports, HostsPrintInNameOrderAndTheCallersRowIsKept) {
   hosts.buffer().setText("HOS:HOSTNAME", "Alpha Web");
   qm::RequestCode = qm::ProcessRecord;
   EXPECT_EQ(run("PrintHosts"), qm::RequestCompleted);
-  EXPECT_EQ(printed({"zulu hosting", "Alpha Web"}), (std::vector<std::string>{"Alpha Web", "zulu hosting"}));
+  EXPECT_EQ(printed({"zulu hosting", "Alpha Web"}),
+            (std::vector<std::string>{"Alpha Web", "zulu hosting"}));
   for (const char* t : {"-12", "250", "9.50", "20.00", "0.00"}) EXPECT_TRUE(item(0, t)) << t;
   EXPECT_EQ(hosts.buffer().text("HOS:HOSTNAME"), "Alpha Web");  // not the last host read
   hosts.close();
@@ -214,14 +222,19 @@ TEST_F(RecordReports, HostsPrintInNameOrderAndTheCallersRowIsKept) {
 
 TEST_F(RecordReports, HostingProfileOneBlockPerHostWithCheckBoxes) {
   add(qm::FileId::Hosts,
-      {{"HOS:HOSTNAME", "Beta Host"}, {"HOS:LINUX", "Y"}, {"HOS:DAILYBACKUP", "Y"}, {"HOS:CURRENTLYUSE", "N"},
+      {{"HOS:HOSTNAME", "Beta Host"},
+       {"HOS:LINUX", "Y"},
+       {"HOS:DAILYBACKUP", "Y"},
+       {"HOS:CURRENTLYUSE", "N"},
        {"HOS:TOTALMONTHLYCOST", "19.99"}},
       {{"HOS:NOTES", "Fast support."}});
-  add(qm::FileId::Hosts, {{"HOS:HOSTNAME", "Alpha Host"}, {"HOS:WINDOWSNT", "Y"}, {"HOS:LINUX", "N"}});
+  add(qm::FileId::Hosts,
+      {{"HOS:HOSTNAME", "Alpha Host"}, {"HOS:WINDOWSNT", "Y"}, {"HOS:LINUX", "N"}});
 
   ASSERT_EQ(run("comparisons"), qm::RequestCompleted);
   ASSERT_EQ(shown_.pageCount(), 2);
-  const std::map<int, std::vector<std::string>> ticked = {{0, {"Windows NT"}}, {1, {"Linux", "Daily Backup"}}};
+  const std::map<int, std::vector<std::string>> ticked = {{0, {"Windows NT"}},
+                                                          {1, {"Linux", "Daily Backup"}}};
   for (int p = 0; p < 2; ++p) {
     int boxes = 0;
     std::vector<std::string> on;
@@ -273,25 +286,51 @@ TEST_F(RecordReports, RegisteredAndStartedOnTheirOwnThreads) {
 
 // Writes each report as a PDF; QM_REPORT_PDF_DIR keeps them for looking at.
 TEST_F(RecordReports, EachReportWritesAPdf) {
-  add(qm::FileId::Domains,
-      {{"DOM:DOMAINNAME", "example.com"}, {"DOM:DATESTARTED", std::to_string(today_ - 700)},
-       {"DOM:RENEWALDATE", std::to_string(today_ + 3)}, {"DOM:REGISTRAR", "Names Inc"},
-       {"DOM:REGLOGIN", "owner"}, {"DOM:FEEPAID", "35"}, {"DOM:OWNERNAME", "Pat Owner"},
-       {"DOM:HOST", "Alpha Host"}, {"DOM:HOSTDATE", std::to_string(today_ - 600)},
-       {"DOM:IPPRIMARYADDRESS", "192.168.10.20"}, {"DOM:EMAILACCT0", "info@example.com"},
-       {"DOM:EMAILACCT4", "sales@example.com"}, {"DOM:FORWARD0", "pat@mail.example.net"}});
-  add(qm::FileId::Domains, {{"DOM:DOMAINNAME", "second-site.org"}, {"DOM:RENEWALDATE", std::to_string(today_ + 20)},
-                            {"DOM:FEEPAID", "1250.75"}, {"DOM:TECHPERSON", "Sam Tech"}});
+  add(qm::FileId::Domains, {{"DOM:DOMAINNAME", "example.com"},
+                            {"DOM:DATESTARTED", std::to_string(today_ - 700)},
+                            {"DOM:RENEWALDATE", std::to_string(today_ + 3)},
+                            {"DOM:REGISTRAR", "Names Inc"},
+                            {"DOM:REGLOGIN", "owner"},
+                            {"DOM:FEEPAID", "35"},
+                            {"DOM:OWNERNAME", "Pat Owner"},
+                            {"DOM:HOST", "Alpha Host"},
+                            {"DOM:HOSTDATE", std::to_string(today_ - 600)},
+                            {"DOM:IPPRIMARYADDRESS", "192.168.10.20"},
+                            {"DOM:EMAILACCT0", "info@example.com"},
+                            {"DOM:EMAILACCT4", "sales@example.com"},
+                            {"DOM:FORWARD0", "pat@mail.example.net"}});
+  add(qm::FileId::Domains, {{"DOM:DOMAINNAME", "second-site.org"},
+                            {"DOM:RENEWALDATE", std::to_string(today_ + 20)},
+                            {"DOM:FEEPAID", "1250.75"},
+                            {"DOM:TECHPERSON", "Sam Tech"}});
   add(qm::FileId::Hosts,
-      {{"HOS:HOSTNAME", "Alpha Host"}, {"HOS:CONTACTNAME", "Lee Contact"}, {"HOS:PHONENUMBER", "555-0100"},
-       {"HOS:SUPPORTEMAIL", "help@alpha.example"}, {"HOS:URL", "www.alpha.example"}, {"HOS:STATE", "CA"},
-       {"HOS:ZIPCODE", "94000"}, {"HOS:HOSCITY", "Springfield"}, {"HOS:DISKSPACE", "500"},
-       {"HOS:POP3NUMBER", "10"}, {"HOS:SMTP", "Y"}, {"HOS:EMAILCONTROL", "User"}, {"HOS:FEEMONTHLY", "9.95"},
-       {"HOS:FEESETUP", "25"}, {"HOS:ECOMCOST", "5"}, {"HOS:TOTALMONTHLYCOST", "14.95"},
-       {"HOS:MINIMUMCONTRACT", "1 year"}, {"HOS:LINUX", "Y"}, {"HOS:CURRENTLYUSE", "Y"}, {"HOS:DAILYBACKUP", "Y"}},
+      {{"HOS:HOSTNAME", "Alpha Host"},
+       {"HOS:CONTACTNAME", "Lee Contact"},
+       {"HOS:PHONENUMBER", "555-0100"},
+       {"HOS:SUPPORTEMAIL", "help@alpha.example"},
+       {"HOS:URL", "www.alpha.example"},
+       {"HOS:STATE", "CA"},
+       {"HOS:ZIPCODE", "94000"},
+       {"HOS:HOSCITY", "Springfield"},
+       {"HOS:DISKSPACE", "500"},
+       {"HOS:POP3NUMBER", "10"},
+       {"HOS:SMTP", "Y"},
+       {"HOS:EMAILCONTROL", "User"},
+       {"HOS:FEEMONTHLY", "9.95"},
+       {"HOS:FEESETUP", "25"},
+       {"HOS:ECOMCOST", "5"},
+       {"HOS:TOTALMONTHLYCOST", "14.95"},
+       {"HOS:MINIMUMCONTRACT", "1 year"},
+       {"HOS:LINUX", "Y"},
+       {"HOS:CURRENTLYUSE", "Y"},
+       {"HOS:DAILYBACKUP", "Y"}},
       {{"HOS:NOTES", "Line one.\nLine two."}});
-  add(qm::FileId::Registrars, {{"REG:COMPANYNAME", "Names Inc"}, {"REG:ADDRESS", "1 Main St"}, {"REG:CITY", "Boston"},
-                               {"REG:STATE", "MA"}, {"REG:REGULARFEE", "35"}, {"REG:RENEWALPERIOD", "1 year"}});
+  add(qm::FileId::Registrars, {{"REG:COMPANYNAME", "Names Inc"},
+                               {"REG:ADDRESS", "1 Main St"},
+                               {"REG:CITY", "Boston"},
+                               {"REG:STATE", "MA"},
+                               {"REG:REGULARFEE", "35"},
+                               {"REG:RENEWALPERIOD", "1 year"}});
   const char* keep = std::getenv("QM_REPORT_PDF_DIR");
   for (const auto& e : qm::reports::recordReports()) {
     ASSERT_EQ(run(e.name), qm::RequestCompleted) << e.name;

@@ -10,12 +10,12 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-
 #include <fstream>
 #include <regex>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
+#include "guitest.h"
 #include "records/domains.h"
 #include "records/hosts.h"
 #include "records/rebuild.h"
@@ -28,7 +28,6 @@
 #include "runtime/store/thread.h"
 #include "runtime/ui/window.h"
 #include "runtime/view/fieldvalue.h"
-#include "guitest.h"
 
 using namespace qm;
 using namespace qm::records;
@@ -166,14 +165,25 @@ TEST(DomainTotals, SumsToTheCentAndRefusesAnOverflow) {
     const char* over;
   };
   const Case cases[] = {
-      {{{"DOM:FEEPAID", "35.00"}, {"DOM:INITIALDESIGNCOST", "0.10"}, {"DOM:MISCSETUPCOSTS", "0.20"}}, "35.30", "0.00",
+      {{{"DOM:FEEPAID", "35.00"},
+        {"DOM:INITIALDESIGNCOST", "0.10"},
+        {"DOM:MISCSETUPCOSTS", "0.20"}},
+       "35.30",
+       "0.00",
        nullptr},
-      {{{"DOM:HOSTMOCOST", "19.99"}, {"DOM:ECOMMOCOST", "0.01"}, {"DOM:DESIGNMOCOST", "-5.00"}}, "0.00", "15.00",
+      {{{"DOM:HOSTMOCOST", "19.99"}, {"DOM:ECOMMOCOST", "0.01"}, {"DOM:DESIGNMOCOST", "-5.00"}},
+       "0.00",
+       "15.00",
        nullptr},
       {{{"DOM:FEEPAID", "99999.98"}, {"DOM:INITPROGRAMCOST", "0.01"}}, "99999.99", "0.00", nullptr},
-      {{{"DOM:FEEPAID", "99999.99"}, {"DOM:INITPROGRAMCOST", "0.01"}, {"DOM:HOSTMOCOST", "1.25"}}, "7.00", "1.25",
+      {{{"DOM:FEEPAID", "99999.99"}, {"DOM:INITPROGRAMCOST", "0.01"}, {"DOM:HOSTMOCOST", "1.25"}},
+       "7.00",
+       "1.25",
        "Non Monthly Total"},
-      {{{"DOM:ADDLMOCOST", "60000"}, {"DOM:SERVICEMOCOST", "40000"}}, "0.00", "7.00", "Monthly Total"},
+      {{{"DOM:ADDLMOCOST", "60000"}, {"DOM:SERVICEMOCOST", "40000"}},
+       "0.00",
+       "7.00",
+       "Monthly Total"},
   };
   for (const Case& c : cases) {
     RecordBuffer d(fileDef(FileId::Domains));
@@ -251,7 +261,11 @@ TEST_F(RecordsTest, LocalDirectoryQuestionAndCreation) {
       // No keeps the focus there, and OK asks again.
       {"nosite", {BtnNo, BtnNo}, {"Data Warning", "Data Warning"}, false, ""},
       // Not created: a warning names it each time, and the save goes on.
-      {"missing/child", {BtnYes, BtnYes}, {"Data Warning", "Data Warning", "Data Warning", "Data Warning"}, true, ""},
+      {"missing/child",
+       {BtnYes, BtnYes},
+       {"Data Warning", "Data Warning", "Data Warning", "Data Warning"},
+       true,
+       ""},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -275,7 +289,8 @@ TEST_F(RecordsTest, LocalDirectoryQuestionAndCreation) {
                                            "\"||Do you wish to create it (only 1 level deep)?");
     }
     if (c.asked.size() > 2) {
-      EXPECT_NE(answers.asked[1].text.find("\"missing/child\" could not be created"), std::string::npos);
+      EXPECT_NE(answers.asked[1].text.find("\"missing/child\" could not be created"),
+                std::string::npos);
     }
     EXPECT_EQ(f && f->isRunning(), !c.saved);
     if (!c.saved) {
@@ -300,7 +315,8 @@ TEST_F(RecordsTest, LocalDirectoryQuestionAndCreation) {
 TEST_F(RecordsTest, DropListsChangeTheDomainOnlyWhenPicked) {
   add(FileId::Registrars, {{"REG:COMPANYNAME", "Acme Names"}});
   add(FileId::Hosts, {{"HOS:HOSTNAME", std::string(45, 'h')}});
-  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:REGISTRAR", "Gone Inc"}, {"DOM:HOST", "Old Host"}});
+  add(FileId::Domains,
+      {{"DOM:DOMAINNAME", "a.com"}, {"DOM:REGISTRAR", "Gone Inc"}, {"DOM:HOST", "Old Host"}});
   BrowseDomains* b = nullptr;
   auto* f = changeFirstDomain(&b);
   ASSERT_NE(f, nullptr);
@@ -363,8 +379,10 @@ TEST_F(RecordsTest, MailAndWebButtonsOpenTheirAddresses) {
   auto* f = changeFirstDomain(&b);
   ASSERT_NE(f, nullptr);
   typeInto(f, "?DOM:EMAILACCT3", "sales@a.com");
-  for (const char* button : {"?MailContact", "?WebPrimary", "?WebSecondary", "?MailAcct3"}) click(f, button);
-  EXPECT_EQ(opened, (std::vector<std::string>{"mailto:", "http://www.a.com", "http://www.", "mailto:sales@a.com"}));
+  for (const char* button : {"?MailContact", "?WebPrimary", "?WebSecondary", "?MailAcct3"})
+    click(f, button);
+  EXPECT_EQ(opened, (std::vector<std::string>{"mailto:", "http://www.a.com", "http://www.",
+                                              "mailto:sales@a.com"}));
 }
 
 // ---- the host's link records -------------------------------------------------------------------
@@ -390,13 +408,16 @@ TEST_F(RecordsTest, SavingAHostWritesItsTwoLinkRecordsInPlace) {
   auto links = [&] {
     std::map<std::string, std::tuple<int64_t, std::string, std::string>> m;
     for (auto& r : all(FileId::Intlink))
-      m[r.text("INL:RECID")] = {r.integer("INL:TYPE"), r.text("INL:DESCRIPTION"), r.text("INL:LINK")};
+      m[r.text("INL:RECID")] = {r.integer("INL:TYPE"), r.text("INL:DESCRIPTION"),
+                                r.text("INL:LINK")};
     return m;
   };
   auto first = links();
   ASSERT_EQ(first.size(), 2u);
-  EXPECT_EQ(first[id], std::make_tuple(int64_t{2}, std::string("Best Hosting"), std::string("best.example")));
-  EXPECT_EQ(first["A" + id], std::make_tuple(int64_t{1}, std::string("Best Hosting"), std::string("help@best.example")));
+  EXPECT_EQ(first[id],
+            std::make_tuple(int64_t{2}, std::string("Best Hosting"), std::string("best.example")));
+  EXPECT_EQ(first["A" + id], std::make_tuple(int64_t{1}, std::string("Best Hosting"),
+                                             std::string("help@best.example")));
 
   // Saving again changes both in place.
   click(b, "?Change");
@@ -446,10 +467,12 @@ TEST_F(RecordsTest, ARefusedHostSaveLeavesNoLinkRecords) {
   const auto links = all(FileId::Intlink);
   ASSERT_EQ(links.size(), 2u);
   const std::string id = all(FileId::Hosts)[0].text("HOS:RECID");
-  for (const auto& l : links) EXPECT_TRUE(l.text("INL:RECID") == id || l.text("INL:RECID") == "A" + id);
+  for (const auto& l : links)
+    EXPECT_TRUE(l.text("INL:RECID") == id || l.text("INL:RECID") == "A" + id);
 }
 
-// ---- step locators and called procedures ---------------------------------------------------------
+// ---- step locators and called procedures
+// ---------------------------------------------------------
 
 TEST_F(RecordsTest, StepLocatorsMoveToTheFirstNameAtOrAfterTheKey) {
   for (const char* n : {"Alpha", "beta", "Gamma"}) {
@@ -460,11 +483,13 @@ TEST_F(RecordsTest, StepLocatorsMoveToTheFirstNameAtOrAfterTheKey) {
     const char* browse;
     const char* field;
   };
-  for (Case c : {Case{"BrowseHosts", "HOS:HOSTNAME"}, Case{"BrowseRegistrars", "REG:COMPANYNAME"}}) {
+  for (Case c :
+       {Case{"BrowseHosts", "HOS:HOSTNAME"}, Case{"BrowseRegistrars", "REG:COMPANYNAME"}}) {
     SCOPED_TRACE(c.browse);
     auto* b = start<BrowseProcedure>(c.browse);
     ASSERT_NE(b, nullptr);
-    for (auto [key, first] : {std::pair{'g', "Gamma"}, {'B', "beta"}, {'c', "Gamma"}, {'a', "Alpha"}}) {
+    for (auto [key, first] :
+         {std::pair{'g', "Gamma"}, {'B', "beta"}, {'c', "Gamma"}, {'a', "Alpha"}}) {
       QTest::keyClick(b->table(), key);
       EXPECT_EQ(current(b, c.field).substr(0, std::string(first).size()), first) << key;
     }
@@ -504,7 +529,8 @@ TEST_F(RecordsTest, ButtonsCallingProceduresNotBuiltSaySo) {
 }
 
 TEST_F(RecordsTest, PrintOnAnEmptyListRunsTheReportWhichSaysNoRecords) {
-  reports::registerRecordReports([](std::string name, int stack, ProcedureFactory f) { registerProcedure(name, f, stack); });
+  reports::registerRecordReports(
+      [](std::string name, int stack, ProcedureFactory f) { registerProcedure(name, f, stack); });
   for (const char* browse : {"BrowseHosts", "BrowseRegistrars"}) {
     answers.asked.clear();
     auto* b = start<BrowseProcedure>(browse);
@@ -546,7 +572,8 @@ TEST_F(RecordsTest, DeletingADomainRemovesItsPagesAndTheirDetails) {
   for (const char* d : {"a.com", "b.com"}) {
     add(FileId::Domains, {{"DOM:DOMAINNAME", d}});
     const std::string path = std::string("/") + d + "/index.htm";
-    add(FileId::WebPages, {{"WEB:DOMAINNAME", d}, {"WEB:PAGENAME", "index.htm"}, {"WEB:PAGEPATH", path}});
+    add(FileId::WebPages,
+        {{"WEB:DOMAINNAME", d}, {"WEB:PAGENAME", "index.htm"}, {"WEB:PAGEPATH", path}});
     add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", path}, {"WPL:WEBPAGELINK", "x.htm"}});
     add(FileId::WPIMG, {{"WPI:WEBPAGEPATHNAME", path}, {"WPI:WEBPAGEIMG", "x.gif"}});
   }
@@ -557,8 +584,9 @@ TEST_F(RecordsTest, DeletingADomainRemovesItsPagesAndTheirDetails) {
   ASSERT_EQ(captions(), std::vector<std::string>{"Confirm Delete"});
   ASSERT_EQ(all(FileId::Domains).size(), 1u);
   EXPECT_EQ(current(b, "DOM:DOMAINNAME"), "b.com");
-  for (auto [id, field] : {std::pair{FileId::WebPages, "WEB:PAGEPATH"}, {FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
-                            {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"}}) {
+  for (auto [id, field] : {std::pair{FileId::WebPages, "WEB:PAGEPATH"},
+                           {FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
+                           {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"}}) {
     auto left = all(id);
     ASSERT_EQ(left.size(), 1u) << field;
     EXPECT_EQ(left[0].text(field), "/b.com/index.htm");
@@ -570,7 +598,8 @@ TEST_F(RecordsTest, DeletingADomainRemovesItsPagesAndTheirDetails) {
 TEST_F(RecordsTest, KeyRebuildsAreSilentUnlessTheyFail) {
   add(FileId::Hosts, {{"HOS:HOSTNAME", "H"}});
   int got = -1;
-  callNamedProcedure(*start<BrowseDomains>("BrowseDomains"), "RebuildHostsKeys", 0, [&](int r) { got = r; });
+  callNamedProcedure(*start<BrowseDomains>("BrowseDomains"), "RebuildHostsKeys", 0,
+                     [&](int r) { got = r; });
   pump();
   EXPECT_EQ(got, RequestCompleted);
   EXPECT_EQ(rebuildFileKeys(FileId::Registrars), 0);  // no file yet, no records
@@ -579,7 +608,8 @@ TEST_F(RecordsTest, KeyRebuildsAreSilentUnlessTheyFail) {
   std::ofstream("DOMAINS.qdf") << "not a record file at all, just some text";
   EXPECT_NE(rebuildFileKeys(FileId::Domains), 0);
   ASSERT_EQ(captions(), std::vector<std::string>{"Key was not built"});
-  EXPECT_NE(answers.asked[0].text.find("repairing key for Domains"), std::string::npos) << answers.asked[0].text;
+  EXPECT_NE(answers.asked[0].text.find("repairing key for Domains"), std::string::npos)
+      << answers.asked[0].text;
 }
 
 }  // namespace

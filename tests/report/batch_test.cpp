@@ -1,8 +1,9 @@
+#include "runtime/report/batch.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "runtime/report/batch.h"
 #include "runtime/values/clock.h"
 
 namespace {
@@ -19,15 +20,17 @@ struct TimedRun {
     ++done;
     return true;
   }};
-  TimedRun(int n, std::function<int(int)> c) : total(n), cost(std::move(c)) { qm::setClock(&clock); }
+  TimedRun(int n, std::function<int(int)> c) : total(n), cost(std::move(c)) {
+    qm::setClock(&clock);
+  }
   ~TimedRun() { qm::setClock(nullptr); }
 };
 
 struct BatchCase {
   const char* name;
-  int perRecord;                   // hundredths each record takes
-  std::vector<int> readPerEvent;   // records each event reads
-  std::vector<int> cycleAfter;     // RecordsPerCycle after each event
+  int perRecord;                  // hundredths each record takes
+  std::vector<int> readPerEvent;  // records each event reads
+  std::vector<int> cycleAfter;    // RecordsPerCycle after each event
 };
 
 TEST(BatchReader, GrowsAndSettlesByTheTimeEachRecordTakes) {

@@ -1,3 +1,5 @@
+#include "runtime/report/engine.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/report/engine.h"
 #include "runtime/report/render.h"
 #include "runtime/values/clock.h"
 #include "runtime/values/date.h"
@@ -29,10 +30,13 @@ struct Rec {
 qm::ReportLayout threePerPage(const Rec& r) {
   qm::ReportLayout l;
   l.detailArea = {1000, 2000, 6000, 3000};
-  l.header = {1000, 500, 6000, 1000, {qm::textAt(0, 0, 3000, 200, "Listing"),
-                                      qm::textAt(0, 300, 1000, 170, "Report Date:"),
-                                      qm::dateStampAt(1000, 300, 1500, 170),
-                                      qm::fieldAt(3000, 300, 2000, 170, [&r] { return r.name; })}};
+  l.header = {1000,
+              500,
+              6000,
+              1000,
+              {qm::textAt(0, 0, 3000, 200, "Listing"),
+               qm::textAt(0, 300, 1000, 170, "Report Date:"), qm::dateStampAt(1000, 300, 1500, 170),
+               qm::fieldAt(3000, 300, 2000, 170, [&r] { return r.name; })}};
   l.detail = {0, 0, 0, 1000, {qm::fieldAt(50, 50, 3000, 170, [&r] { return r.name; })}};
   l.footer = {1000, 9000, 6000, 300, {qm::pageNumberAt(5000, 30, 1000, 170)}};
   return l;
@@ -103,10 +107,9 @@ TEST_F(EngineTest, BandThatDoesNotFitTheRestOfThePageStartsTheNext) {
     int y;     // expected page position of its text
   };
   const Step steps[] = {
-      {1000, "a", 0, 2010},
-      {1500, "b", 0, 3010},  // ends at 4500: fits
-      {1000, "c", 1, 2010},  // would end at 5500 > 5000
-      {2000, "d", 1, 3010},  // ends exactly at the bottom: fits
+      {1000, "a", 0, 2010}, {1500, "b", 0, 3010},  // ends at 4500: fits
+      {1000, "c", 1, 2010},                        // would end at 5500 > 5000
+      {2000, "d", 1, 3010},                        // ends exactly at the bottom: fits
       {5000, "e", 2, 2010},  // taller than a whole page: alone on a fresh page
       {100, "f", 3, 2010},
   };
@@ -135,13 +138,16 @@ TEST_F(EngineTest, ControlsOfEveryKind) {
   ASSERT_TRUE(pic.save("pic.png"));
   std::string mark = "Y";
   std::string image = "pic.png";
-  l.detail = {0, 0, 0, 5000,
+  l.detail = {0,
+              0,
+              0,
+              5000,
               {qm::fieldAt(0, 0, 600, 170, [&] { return longText; }),
                qm::fieldAt(0, 200, 600, 170, [] { return "short  "; }),
-               qm::fieldAt(0, 400, 1000, 170, [] { return "12.5"; }, "@n10.2", Align::Right),
+               qm::fieldAt(
+                   0, 400, 1000, 170, [] { return "12.5"; }, "@n10.2", Align::Right),
                qm::checkBoxAt(2000, 0, 1500, 170, "Currently Use", [&] { return mark; }),
-               qm::lineAt(0, 600, 5900, 0),
-               qm::boxAt(0, 700, 1000, 500),
+               qm::lineAt(0, 600, 5900, 0), qm::boxAt(0, 700, 1000, 500),
                qm::memoAt(0, 1300, 1500, 500, [&] { return memo; }),
                qm::imageAt(3000, 1000, [&] { return image; })}};
   qm::ReportEngine e(l);
@@ -192,7 +198,8 @@ TEST_F(EngineTest, ControlsOfEveryKind) {
   for (const auto* line : memoLines)
     EXPECT_LE(fm.horizontalAdvance(QString::fromStdString(line->text)), 1500);
   // Its last line says that more text did not fit.
-  EXPECT_TRUE(QString::fromStdString(memoLines.back()->text).endsWith(QChar(0x2026))) << memoLines.back()->text;
+  EXPECT_TRUE(QString::fromStdString(memoLines.back()->text).endsWith(QChar(0x2026)))
+      << memoLines.back()->text;
   EXPECT_FALSE(QString::fromStdString(memoLines.front()->text).endsWith(QChar(0x2026)));
 
   // The picture prints at its own size (2 x 1 inch) when the band has room...

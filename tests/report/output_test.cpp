@@ -37,8 +37,9 @@ std::shared_ptr<qm::PageModel> threePages() {
   qm::ReportLayout l;
   l.detailArea = {1000, 1500, 6500, 1000};
   l.header = {1000, 700, 6500, 400, {qm::textAt(0, 0, 4000, 250, "Selected Links Listing")}};
-  l.detail = {0, 0, 0, 500, {qm::fieldAt(0, 0, 4000, 170, [&] { return name; })},
-              };
+  l.detail = {
+      0, 0, 0, 500, {qm::fieldAt(0, 0, 4000, 170, [&] { return name; })},
+  };
   l.detail.controls.push_back(qm::checkBoxAt(4500, 0, 1500, 170, "Use Now", [] { return "Y"; }));
   l.detail.controls.push_back(qm::lineAt(0, 450, 6000, 0));
   l.footer = {1000, 10000, 6500, 300, {qm::pageNumberAt(5000, 0, 1000, 200)}};
@@ -85,8 +86,8 @@ TEST(ReportOutput, PdfAndPrinterHoldThePagesTexts) {
 
   const std::string all = pdfText("report.pdf");
   EXPECT_EQ(pdfPages(all), 3);
-  for (const char* t : {"Selected Links Listing", "www.example1.com", "www.example6.com",
-                        "Use Now", "Page 1", "Page 3"})
+  for (const char* t : {"Selected Links Listing", "www.example1.com", "www.example6.com", "Use Now",
+                        "Page 1", "Page 3"})
     EXPECT_NE(all.find(t), std::string::npos) << t;
 
   const std::string printed = pdfText("printed.pdf");
@@ -115,7 +116,10 @@ TEST(Preview, JumpsZoomsSelectsSavesAndKeepsItsPlacement) {
   w->onClosed([&] { closed = true; });
   QString prompt;
   std::optional<int> answer = 3;
-  w->askPageNumber = [&](const QString& p, int) { prompt = p; return answer; };
+  w->askPageNumber = [&](const QString& p, int) {
+    prompt = p;
+    return answer;
+  };
   w->show();
   EXPECT_EQ(w->pos().x(), 30);
   EXPECT_EQ(w->width(), 1000);
@@ -125,7 +129,8 @@ TEST(Preview, JumpsZoomsSelectsSavesAndKeepsItsPlacement) {
   w->jumpToPage();
   EXPECT_EQ(prompt.toStdString(), "Enter a page number from 1 to 3");
   EXPECT_EQ(w->currentPage(), 3);
-  for (std::optional<int> bad : {std::optional<int>(0), std::optional<int>(4), std::optional<int>()}) {
+  for (std::optional<int> bad :
+       {std::optional<int>(0), std::optional<int>(4), std::optional<int>()}) {
     answer = bad;
     w->jumpToPage();
     EXPECT_EQ(w->currentPage(), 3);
@@ -167,7 +172,8 @@ struct Shown {
 
 Shown shownPage(qm::PreviewWindow& w) {
   auto* scroll = w.findChild<QScrollArea*>();
-  return {static_cast<int>(w.scale() * 8500), scroll->widget()->width(), scroll->viewport()->width()};
+  return {static_cast<int>(w.scale() * 8500), scroll->widget()->width(),
+          scroll->viewport()->width()};
 }
 
 TEST(Preview, OpensReadableAndRefitsWhenResized) {
@@ -215,4 +221,3 @@ TEST(Preview, OpensReadableAndRefitsWhenResized) {
 }
 
 }  // namespace
-

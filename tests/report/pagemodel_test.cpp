@@ -1,9 +1,9 @@
+#include "runtime/report/pagemodel.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "runtime/report/pagemodel.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ Page sample(int n) {
   img.image = n % 3 - 1;
   p.items.push_back(img);
   p.items.push_back(item(ItemKind::Text, 500, 9500, 0, 0, "Zürich – 東京 " + std::to_string(n)));
-  p.items.push_back(item(ItemKind::Text, 500, 9700, 7000, 170, std::string(20000 + n, 'a' + n % 26)));
+  p.items.push_back(
+      item(ItemKind::Text, 500, 9700, 7000, 170, std::string(20000 + n, 'a' + n % 26)));
   return p;
 }
 
@@ -50,7 +51,8 @@ void expectSame(const Page& got, const Page& want) {
     EXPECT_EQ(a.kind, b.kind);
     EXPECT_EQ(a.align, b.align);
     EXPECT_EQ(a.checked, b.checked);
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.w, a.h, a.font}), std::vector<int>({b.x, b.y, b.w, b.h, b.font}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.w, a.h, a.font}),
+              std::vector<int>({b.x, b.y, b.w, b.h, b.font}));
     EXPECT_EQ(a.kind == ItemKind::Image ? a.image : -1, b.kind == ItemKind::Image ? b.image : -1);
     EXPECT_EQ(a.text, b.text);
   }

@@ -1,3 +1,5 @@
+#include "runtime/report/procedure.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,7 +16,6 @@
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
 #include "runtime/report/preview.h"
-#include "runtime/report/procedure.h"
 #include "runtime/report/progress.h"
 #include "runtime/store/thread.h"
 #include "runtime/values/clock.h"
@@ -46,10 +47,11 @@ class ProcedureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     answers_.install();
-    qm::setPreviewOpener([this](std::shared_ptr<const qm::PageModel> pages, std::function<void()> closed) {
-      previews_.push_back(std::move(pages));
-      closed();
-    });
+    qm::setPreviewOpener(
+        [this](std::shared_ptr<const qm::PageModel> pages, std::function<void()> closed) {
+          previews_.push_back(std::move(pages));
+          closed();
+        });
   }
   void TearDown() override { qm::setPreviewOpener({}); }
 
@@ -70,7 +72,8 @@ TEST_F(ProcedureTest, ReportOverNothingShowsNoRecordsAndOpensNoPreview) {
     int rows;
     bool filterAll;
   };
-  for (const Case c : {Case{"empty source", 0, false}, Case{"filter lets nothing through", 5, true}}) {
+  for (const Case c :
+       {Case{"empty source", 0, false}, Case{"filter lets nothing through", 5, true}}) {
     SCOPED_TRACE(c.name);
     answers_.asked.clear();
     previews_.clear();
@@ -200,7 +203,7 @@ TEST_F(ProcedureTest, ProcessRunsItsActionWithQuickScanAndItsOwnTexts) {
     EXPECT_EQ(static_cast<int>(seen.size()), c.rows);
     EXPECT_TRUE(scanning);
     EXPECT_TRUE(src.quickScanSeen);
-    EXPECT_FALSE(src.quickScan);  // off again after the run
+    EXPECT_FALSE(src.quickScan);          // off again after the run
     EXPECT_TRUE(answers_.asked.empty());  // a process shows no message at the end
     EXPECT_TRUE(previews_.empty());
   }
@@ -287,12 +290,14 @@ class LongReport : public ::testing::Test {
     qm::setClock(nullptr);
   }
 
-  std::unique_ptr<qm::ReportProcedure> start(std::function<void(qm::ReportProcedure&)> eachRecord = {}) {
-    auto report = std::make_unique<qm::ReportProcedure>("PrintDomains", src_, layoutOver(buf_), [this, eachRecord] {
-      clock_.advance(10);
-      if (eachRecord) eachRecord(*self_);
-      return true;
-    });
+  std::unique_ptr<qm::ReportProcedure> start(
+      std::function<void(qm::ReportProcedure&)> eachRecord = {}) {
+    auto report = std::make_unique<qm::ReportProcedure>("PrintDomains", src_, layoutOver(buf_),
+                                                        [this, eachRecord] {
+                                                          clock_.advance(10);
+                                                          if (eachRecord) eachRecord(*self_);
+                                                          return true;
+                                                        });
     self_ = report.get();
     report->start([this](int r) { response_ = r; });
     return report;

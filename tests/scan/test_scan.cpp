@@ -1,9 +1,4 @@
-#include "webdata/scan/scan.h"
-
 #include <gtest/gtest.h>
-
-#include "runtime/values/fsutil.h"
-
 #include <sys/stat.h>
 
 #include <cmath>
@@ -11,6 +6,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "runtime/values/fsutil.h"
+#include "webdata/scan/scan.h"
 
 namespace {
 
@@ -56,7 +53,9 @@ std::string dump(const ScanResult& r, bool withCounts = false) {
 }
 
 // The fixture folder as this executable was built with it.
-std::string fixtureFile(const std::string& name) { return std::string(QM_FIXTURE_DIR) + "/scan/" + name; }
+std::string fixtureFile(const std::string& name) {
+  return std::string(QM_FIXTURE_DIR) + "/scan/" + name;
+}
 
 std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,38 +76,57 @@ const Case kCases[] = {
     {"title any case", {"<Title>My Page</TITLE>"}, "T|My Page\n"},
     {"title without end takes rest of line text", {"  <TITLE>Rest of line\r"}, "T|Rest of line\n"},
     {"later title replaces earlier", {"<title>One</title>", "<title>Two</title>"}, "T|Two\n"},
-    {"title cut to 80", {"<title>" + std::string(90, 't') + "</title>"},
+    {"title cut to 80",
+     {"<title>" + std::string(90, 't') + "</title>"},
      "T|tttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt\n"},
     {"title end searched after the opening", {"</title><title>A"}, "T|A\n"},
     {"image with width and height",
-     {"<img src=\"images/logo.gif\" width=\"120\" height=\"60\">"}, "I|2|images/logo.gif|60|120\n"},
+     {"<img src=\"images/logo.gif\" width=\"120\" height=\"60\">"},
+     "I|2|images/logo.gif|60|120\n"},
     {"height before the image counts", {"<td height=\"5\"><img src=\"a.gif\">"}, "I|2|a.gif|5|\n"},
-    {"image without closing quote keeps the carriage return", {"<IMG SRC=\"pic.jpg\r"},
+    {"image without closing quote keeps the carriage return",
+     {"<IMG SRC=\"pic.jpg\r"},
      "I|2|pic.jpg<CR>||\n"},
     {"image without quotes is the whole line", {"<img src=pic.jpg>"}, "I|2|<img src=pic.jpg>||\n"},
     {"image without quote after marker takes text before first quote",
-     {"<p class=\"x\"> <img src=pic.jpg>"}, "I|2|<p class=||\n"},
+     {"<p class=\"x\"> <img src=pic.jpg>"},
+     "I|2|<p class=||\n"},
     {"image attribute before src is not an image", {"<img alt=\"a\" src=\"b.gif\">"}, ""},
-    {"image source cut to 200", {"<img src=\"" + k300 + "\">"},
+    {"image source cut to 200",
+     {"<img src=\"" + k300 + "\">"},
      "I|2|" + std::string(200, 'q') + "||\n"},
-    {"width cut to 20 then clipped", {"<img src=\"a\" width=\"123456789012345678  90\">"},
+    {"width cut to 20 then clipped",
+     {"<img src=\"a\" width=\"123456789012345678  90\">"},
      "I|2|a||123456789012345678\n"},
     {"first link only", {"<a href=\"contact.htm\">x</a> <a href=\"b.htm\">"}, "L|2|contact.htm\n"},
     {"empty link still recorded", {"<A HREF=\"\">"}, "L|2|\n"},
-    {"image inside link gives both", {"<a href=\"i.htm\"><img src=\"i.gif\"></a>"},
+    {"image inside link gives both",
+     {"<a href=\"i.htm\"><img src=\"i.gif\"></a>"},
      "I|2|i.gif||\nL|2|i.htm\n"},
-    {"meta with content on its line", {"<meta name=\"keywords\" content=\"a, b\">"}, "M|keywords|a, b\n"},
-    {"meta content from line text, not the carriage return", {"<META NAME=\"k\" CONTENT=\"c\r"}, "M|k|c\n"},
+    {"meta with content on its line",
+     {"<meta name=\"keywords\" content=\"a, b\">"},
+     "M|keywords|a, b\n"},
+    {"meta content from line text, not the carriage return",
+     {"<META NAME=\"k\" CONTENT=\"c\r"},
+     "M|k|c\n"},
     {"meta content on a later line consumes the lines between",
-     {"<meta name=\"keywords\"", "<a href=\"lost.htm\">", "content=\"a, b\"> <a href=\"lost2.htm\">",
-      "<a href=\"kept.htm\">"},
+     {"<meta name=\"keywords\"", "<a href=\"lost.htm\">",
+      "content=\"a, b\"> <a href=\"lost2.htm\">", "<a href=\"kept.htm\">"},
      "L|3|kept.htm\nM|keywords|a, b\n"},
-    {"empty content reads on", {"<meta name=\"k\" content=\"\">", "<b>", "content=\"c\""}, "M|k|c\n"},
-    {"content never found consumes the rest", {"<meta name=\"k\">", "<a href=\"x.htm\">"}, "M|k|\n"},
-    {"blank meta name does not read on", {"<meta name=\"\">", "<a href=\"x.htm\">"}, "L|3|x.htm\nM||\n"},
+    {"empty content reads on",
+     {"<meta name=\"k\" content=\"\">", "<b>", "content=\"c\""},
+     "M|k|c\n"},
+    {"content never found consumes the rest",
+     {"<meta name=\"k\">", "<a href=\"x.htm\">"},
+     "M|k|\n"},
+    {"blank meta name does not read on",
+     {"<meta name=\"\">", "<a href=\"x.htm\">"},
+     "L|3|x.htm\nM||\n"},
     {"meta name tested at 40, stored at 20",
-     {"<meta name=\"" + k25 + "x\">", "content=\"c\""}, "M||c\n"},
-    {"meta content cut to 128", {"<meta name=\"n\" content=\"" + k300 + "\">"},
+     {"<meta name=\"" + k25 + "x\">", "content=\"c\""},
+     "M||c\n"},
+    {"meta content cut to 128",
+     {"<meta name=\"n\" content=\"" + k300 + "\">"},
      "M|n|" + std::string(128, 'q') + "\n"},
     {"line found by the meta look-ahead still opens a script",
      {"<meta name=\"a\">", "content=\"b\"><script>x</script>"},
@@ -121,7 +139,9 @@ const Case kCases[] = {
      {"x", "<script>", "</script><form>", "</form>"},
      "S|<script>~</script><form>\nF|3|</script><form>~</form>\n"},
     {"block lines cut to 200", {"<form>" + k300}, "F|2|<form>" + std::string(194, 'q') + "\n"},
-    {"block ends at the end of the file", {"<form action=\"a\">", "<input>"}, "F|2|<form action=\"a\">~<input>\n"},
+    {"block ends at the end of the file",
+     {"<form action=\"a\">", "<input>"},
+     "F|2|<form action=\"a\">~<input>\n"},
     {"script opening behind a carriage return leaves slot one blank", {"\r<script>"}, ""},
     {"markers spelt apart are not found", {"<img  src=\"a\"> <meta  name=\"b\"> <title >c"}, ""},
 };
@@ -267,15 +287,16 @@ TEST(Scan, ImagePath) {
        "D/0123456789012345678901234567890123456789012345678901234567890123456789012345678901234"},
   };
   for (const auto& c : cases) EXPECT_EQ(qm::scanImagePath(c.dir, c.src), c.path) << c.src;
-  EXPECT_EQ(qm::scanImagePath("D", std::string(600, 'x')), "D/" + std::string(qm::kPathWidth - 2, 'x'));
+  EXPECT_EQ(qm::scanImagePath("D", std::string(600, 'x')),
+            "D/" + std::string(qm::kPathWidth - 2, 'x'));
 }
 
 TEST(Scan, ClampLine) {
   const struct {
     double in;
     int out;
-  } cases[] = {{4, 4}, {4.9, 4}, {32767, 32767}, {32768, 32767}, {1e12, 32767}, {-5, -5},
-               {-1e9, -32768}, {std::nan(""), 0}};
+  } cases[] = {{4, 4},        {4.9, 4}, {32767, 32767}, {32768, 32767},
+               {1e12, 32767}, {-5, -5}, {-1e9, -32768}, {std::nan(""), 0}};
   for (const auto& c : cases) EXPECT_EQ(qm::clampLine(c.in), c.out) << c.in;
 }
 
@@ -287,8 +308,9 @@ namespace {
 // finds, wherever a marker falls against the 64-byte blocks and the 255
 // record width.
 TEST(Scan, BufferSearchMatchesRecordSearch) {
-  const std::string markers[] = {"<img src=\"a.gif\" width=\"1\">", "<a href=\"b.htm\">", "<TITLE>t</title>",
-                                 "<meta name=\"n\" content=\"c\">", "<script>x</script>", "<form></form>"};
+  const std::string markers[] = {
+      "<img src=\"a.gif\" width=\"1\">", "<a href=\"b.htm\">", "<TITLE>t</title>",
+      "<meta name=\"n\" content=\"c\">", "<script>x</script>", "<form></form>"};
   for (const std::string& m : markers) {
     for (std::size_t lead = 0; lead < 300; lead += 7) {
       for (const char* end : {"\n", "\r\n", ""}) {
@@ -311,7 +333,8 @@ TEST(Scan, PageViewsOutliveAMove) {
   const auto lines = moved.lines(moved.forms[0]);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2], "</form>");
-  EXPECT_EQ(dump(qm::toResult(moved), true), dump(qm::scanFile(fixtureFile("page-lf.htm"), &error), true));
+  EXPECT_EQ(dump(qm::toResult(moved), true),
+            dump(qm::scanFile(fixtureFile("page-lf.htm"), &error), true));
 }
 
 }  // namespace

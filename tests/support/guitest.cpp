@@ -29,7 +29,8 @@ QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
 
 void showTabOf(QWidget* w) {
   for (QWidget* p = w; p; p = p->parentWidget())
-    if (auto* sheet = qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
+    if (auto* sheet = qobject_cast<QTabWidget*>(
+            p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr))
       if (int i = sheet->indexOf(p); i >= 0) sheet->setCurrentIndex(i);
 }
 
@@ -83,7 +84,8 @@ void add(FileId id, const Fields& fields) {
   FileManager& m = access(id);
   ASSERT_EQ(m.open(), 0);
   m.buffer().clear();
-  for (auto& [label, value] : fields) ASSERT_TRUE(setValueText(m.buffer(), m.def().fieldIndex(label), value)) << label;
+  for (auto& [label, value] : fields)
+    ASSERT_TRUE(setValueText(m.buffer(), m.def().fieldIndex(label), value)) << label;
   ASSERT_EQ(m.tryInsert(), 0);
   m.close();
 }

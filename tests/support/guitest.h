@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
 #include "runtime/config/messages.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/window.h"

@@ -1,13 +1,13 @@
+#include "runtime/ui/rundisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
-
 #include <memory>
 #include <string>
 
 #include "runtime/ui/procedure.h"
-#include "runtime/ui/rundisplay.h"
 #include "runtime/ui/window.h"
 #include "runtime/ui/windowdef.h"
 

@@ -10,15 +10,15 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScrollBar>
-#include <QStatusBar>
-#include <QWheelEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -41,10 +41,11 @@ FileDef peopleDef() {
   d.prefix = "PEO:";
   d.diskName = "PEOPLE";
   d.recordSize = 20 + 20 + 4 + 1 + 4 + 20;
-  d.fields = {{"PEO:NAME", FieldType::Text, 0, 20},  {"PEO:CITY", FieldType::Text, 20, 20},
-              {"PEO:BORN", FieldType::Date, 40, 4},  {"PEO:ACTIVE", FieldType::Text, 44, 1},
-              {"PEO:KIND", FieldType::Text, 45, 4},  {"PEO:TOWN", FieldType::Text, 49, 20}};
-  d.keys = {{"PEO:NAMEKEY", {0}, true, "PEO:name", 1}, {"PEO:CITYKEY", {1, 0}, false, "PEO:city", 0}};
+  d.fields = {{"PEO:NAME", FieldType::Text, 0, 20}, {"PEO:CITY", FieldType::Text, 20, 20},
+              {"PEO:BORN", FieldType::Date, 40, 4}, {"PEO:ACTIVE", FieldType::Text, 44, 1},
+              {"PEO:KIND", FieldType::Text, 45, 4}, {"PEO:TOWN", FieldType::Text, 49, 20}};
+  d.keys = {{"PEO:NAMEKEY", {0}, true, "PEO:name", 1},
+            {"PEO:CITYKEY", {1, 0}, false, "PEO:city", 0}};
   d.memos = {{"PEO:NOTES", "PEO:Notes", 200}};
   return d;
 }
@@ -111,7 +112,8 @@ WindowDef browseWindow() {
 BrowseDef peopleBrowseDef() {
   BrowseDef b;
   b.sheet = "?Sheet";
-  b.orders = {{"PEO:NAMEKEY", LocatorKind::Entry, "?Locator", {}, ""}, {"PEO:CITYKEY", LocatorKind::Step, "", {}, ""}};
+  b.orders = {{"PEO:NAMEKEY", LocatorKind::Entry, "?Locator", {}, ""},
+              {"PEO:CITYKEY", LocatorKind::Step, "", {}, ""}};
   return b;
 }
 
@@ -141,7 +143,8 @@ WindowDef formWindow() {
     w.controls.push_back(r);
   }
   ControlDef drop = ctl(Kind::Drop, "?PEO:TOWN", "", 60, 110, 80, 60);
-  drop.field = "PEO:TOWN", drop.fromFile = "Towns", drop.fromField = "TOW:NAME", drop.parent = "?Main";
+  drop.field = "PEO:TOWN", drop.fromFile = "Towns", drop.fromField = "TOW:NAME",
+  drop.parent = "?Main";
   w.controls.push_back(drop);
   ControlDef memo = ctl(Kind::Memo, "?PEO:NOTES", "", 10, 20, 200, 100);
   memo.field = "PEO:NOTES", memo.parent = "?Notes";
@@ -192,7 +195,9 @@ struct UiTest : ::testing::Test {
       people.recordFile().fetchPosition(r.first);
       people.recordFile().erase();
     }
-    for (auto [n, c] : {std::pair{"Ann", "Rome"}, {"Bob", "Oslo"}, {"Cy", "Paris"}, {"Dee", "Oslo"}}) add(n, c);
+    for (auto [n, c] :
+         {std::pair{"Ann", "Rome"}, {"Bob", "Oslo"}, {"Cy", "Paris"}, {"Dee", "Oslo"}})
+      add(n, c);
   }
   void add(const std::string& n, const std::string& c) {
     people.buffer().clear();
@@ -220,7 +225,8 @@ struct UiTest : ::testing::Test {
     if (d.insertTitle.empty()) d = fdef;
     return [this, out, d]() -> std::unique_ptr<WindowProcedure> {
       struct PeopleForm : FormProcedure {
-        PeopleForm(UiTest& t, FormDef d) : FormProcedure("UpdatePeople", formWindow(), d, &t.people) {
+        PeopleForm(UiTest& t, FormDef d)
+            : FormProcedure("UpdatePeople", formWindow(), d, &t.people) {
           useFile(&t.towns);
         }
       };
@@ -234,7 +240,8 @@ struct UiTest : ::testing::Test {
 // A browse whose update procedure is the test form.
 class PeopleBrowse : public BrowseProcedure {
  public:
-  PeopleBrowse(UiTest& t, BrowseDef b = peopleBrowseDef()) : BrowseProcedure("BrowsePeople", browseWindow(), b, &t.people) {
+  PeopleBrowse(UiTest& t, BrowseDef b = peopleBrowseDef())
+      : BrowseProcedure("BrowsePeople", browseWindow(), b, &t.people) {
     setUpdate(1, t.formFactory(&form));
   }
   FormProcedure* form = nullptr;
@@ -283,7 +290,8 @@ TEST_F(UiTest, FirstOpenWritesBothListFormatsAndThePlacement) {
   IniFile& ini = settings();
   EXPECT_EQ(ini.read("BrowsePeople", "?Browse:1:ORIG", "-"), built);
   EXPECT_EQ(ini.read("BrowsePeople", "?Browse:1:USER", "-"), built);
-  for (const char* e : {"XPos", "YPos", "Width", "Height"}) EXPECT_NE(ini.read("BrowsePeople", e, "-"), "-") << e;
+  for (const char* e : {"XPos", "YPos", "Width", "Height"})
+    EXPECT_NE(ini.read("BrowsePeople", e, "-"), "-") << e;
   EXPECT_EQ(ini.read("BrowsePeople", "Maximize", "-"), "No");
 }
 
@@ -309,7 +317,8 @@ TEST_F(UiTest, F9TwiceReturnsToTheUserFormatReadAtOpen) {
 TEST_F(UiTest, BrowseWithoutKeptFormatsWritesNoneAndIgnoresF9) {
   BrowseDef d = peopleBrowseDef();
   d.keepFormats = false;
-  ASSERT_TRUE(settings().write("BrowsePeople", "?Browse:1:USER", "100L2~Name~|70L2~City~|44R2~Born~"));
+  ASSERT_TRUE(
+      settings().write("BrowsePeople", "?Browse:1:USER", "100L2~Name~|70L2~City~|44R2~Born~"));
   PeopleBrowse* b = nullptr;
   startBrowse(*this, &b, d);
   std::string built = ListFormat{browseWindow().controls[4].columns}.text();
@@ -379,9 +388,27 @@ TEST_F(UiTest, RequestsTheFormRefusesOrDeletesWithoutAWindow) {
   } cases[] = {
       {3, {"a", "c", true, true, true}, {BtnYes}, {"Confirm Delete"}, "", 1, 3},
       {3, {"a", "c", true, true, true}, {BtnNo}, {"Confirm Delete"}, "", 2, 4},
-      {3, {"a", "c", true, true, false}, {}, {"Invalid Request"}, "This form cannot be used to delete a record", 2, 4},
-      {1, {"a", "c", false, true, true}, {}, {"Invalid Request"}, "This form cannot be used to insert a record", 2, 4},
-      {2, {"a", "c", true, false, true}, {}, {"Invalid Request"}, "This form cannot be used to update a record", 2, 4},
+      {3,
+       {"a", "c", true, true, false},
+       {},
+       {"Invalid Request"},
+       "This form cannot be used to delete a record",
+       2,
+       4},
+      {1,
+       {"a", "c", false, true, true},
+       {},
+       {"Invalid Request"},
+       "This form cannot be used to insert a record",
+       2,
+       4},
+      {2,
+       {"a", "c", true, false, true},
+       {},
+       {"Invalid Request"},
+       "This form cannot be used to update a record",
+       2,
+       4},
   };
   for (auto& c : cases) {
     {
@@ -417,11 +444,12 @@ TEST_F(UiTest, InsertFromTheBrowseAddsOnOkAndRefusesADuplicate) {
   EXPECT_EQ(f->request(), 1);
   EXPECT_EQ(f->outerWindow()->windowTitle(), "Record will be added");
   EXPECT_FALSE(b->outerWindow()->isEnabled());  // the caller waits
-  typeInto(f, "?PEO:NAME", "bob");  // Bob exists: the key ignores case
+  typeInto(f, "?PEO:NAME", "bob");              // Bob exists: the key ignores case
   typeInto(f, "?PEO:CITY", "Bergen");
   click(f, "?OK");
   ASSERT_EQ(captions(), std::vector<std::string>{"Duplicate Key Error"});
-  EXPECT_EQ(answers.asked[0].text, "Adding this record creates a duplicate entry for the key: PEO:name");
+  EXPECT_EQ(answers.asked[0].text,
+            "Adding this record creates a duplicate entry for the key: PEO:name");
   EXPECT_TRUE(f->isRunning());
   EXPECT_EQ(count(), 4);
   typeInto(f, "?PEO:NAME", "Eve");
@@ -536,31 +564,33 @@ TEST_F(UiTest, TwoThreadsFormsCloseInEitherOrder) {
     std::map<std::string, FormProcedure*> forms;
     std::map<std::string, int> threadsOf;
     for (std::string who : {"Ann", "Dee"}) {
-      threadsOf[who] = startProcedure("Caller" + who, 25000, [&, who]() -> std::unique_ptr<WindowProcedure> {
-        struct Caller : WindowProcedure {
-          Caller(UiTest& t, std::string w, std::map<std::string, int>& r, std::map<std::string, FormProcedure*>& f)
-              : WindowProcedure("Caller"), test(t), who(std::move(w)), resp(r), forms(f) {
-            useFile(&t.people, true);
-          }
-          void setup() override {
-            test.people.buffer().setText(0, who);
-            test.people.recordFile().fetch(0);
-            FormProcedure* f = nullptr;
-            callProcedure(test.formFactory(&f), ChangeRecord, [this](int r) {
-              resp[who] = r;
-              // This thread's buffer still holds this thread's record.
-              EXPECT_EQ(test.people.buffer().text(0), who);
-              close(r);
-            });
-            forms[who] = f;
-          }
-          UiTest& test;
-          std::string who;
-          std::map<std::string, int>& resp;
-          std::map<std::string, FormProcedure*>& forms;
-        };
-        return std::make_unique<Caller>(*this, who, responses, forms);
-      });
+      threadsOf[who] =
+          startProcedure("Caller" + who, 25000, [&, who]() -> std::unique_ptr<WindowProcedure> {
+            struct Caller : WindowProcedure {
+              Caller(UiTest& t, std::string w, std::map<std::string, int>& r,
+                     std::map<std::string, FormProcedure*>& f)
+                  : WindowProcedure("Caller"), test(t), who(std::move(w)), resp(r), forms(f) {
+                useFile(&t.people, true);
+              }
+              void setup() override {
+                test.people.buffer().setText(0, who);
+                test.people.recordFile().fetch(0);
+                FormProcedure* f = nullptr;
+                callProcedure(test.formFactory(&f), ChangeRecord, [this](int r) {
+                  resp[who] = r;
+                  // This thread's buffer still holds this thread's record.
+                  EXPECT_EQ(test.people.buffer().text(0), who);
+                  close(r);
+                });
+                forms[who] = f;
+              }
+              UiTest& test;
+              std::string who;
+              std::map<std::string, int>& resp;
+              std::map<std::string, FormProcedure*>& forms;
+            };
+            return std::make_unique<Caller>(*this, who, responses, forms);
+          });
     }
     ASSERT_EQ(forms.size(), 2u);
     EXPECT_NE(threadsOf["Ann"], threadsOf["Dee"]);
@@ -601,11 +631,14 @@ TEST_F(UiTest, OkPassStopsWhereAHandlerMovesTheFocusAndBadInputIsRefused) {
     ThreadScope t(1);
     people.primeRecord(false);
   }
-  runProcedure(1, [&]() -> std::unique_ptr<WindowProcedure> {
-    auto p = std::make_unique<StrictForm>(*this);
-    f = p.get();
-    return p;
-  }, InsertRecord, [](int) {});
+  runProcedure(
+      1,
+      [&]() -> std::unique_ptr<WindowProcedure> {
+        auto p = std::make_unique<StrictForm>(*this);
+        f = p.get();
+        return p;
+      },
+      InsertRecord, [](int) {});
   typeInto(f, "?PEO:NAME", "Fay");
   click(f, "?OK");
   EXPECT_TRUE(f->isRunning());
@@ -648,7 +681,8 @@ TEST_F(UiTest, DropListsReadTheirFileAPageAtATime) {
   EXPECT_LT(drop->count(), 1002);
   EXPECT_EQ(drop->currentIndex(), -1);
   EXPECT_EQ(drop->placeholderText(), "T1900");  // the stored town still shows
-  for (int guard = 0; guard < 100 && drop->model()->canFetchMore({}); ++guard) drop->model()->fetchMore({});
+  for (int guard = 0; guard < 100 && drop->model()->canFetchMore({}); ++guard)
+    drop->model()->fetchMore({});
   ASSERT_EQ(drop->count(), 1002);
   EXPECT_EQ(drop->itemText(1001), "T1999");
   drop->setCurrentIndex(1001);
@@ -724,8 +758,14 @@ TEST_F(UiTest, AnEntryLeftAsShownKeepsAValueLongerThanItsPicture) {
       ASSERT_EQ(people.recordFile().fetch(0), 0);
     }
     FormProcedure* f = nullptr;
-    runProcedure(1, [this, &f] { auto p = std::make_unique<NarrowCity>(*this); f = p.get(); return p; },
-                 ChangeRecord, [](int) {});
+    runProcedure(
+        1,
+        [this, &f] {
+          auto p = std::make_unique<NarrowCity>(*this);
+          f = p.get();
+          return p;
+        },
+        ChangeRecord, [](int) {});
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(f, "?PEO:CITY"))->text(), "Copen");
     if (typed) typeInto(f, "?PEO:CITY", typed);
@@ -755,7 +795,8 @@ TEST_F(UiTest, ToolbarLocatorsTabsAndSelect) {
   postEvent(th, Event::Accepted, controlOfNav(Nav::NextRecord));
   pump();
   EXPECT_EQ(selectedName(b), "Bob");
-  QTest::keyClicks(qobject_cast<QLineEdit*>(widgetOf(b, "?Locator")), "cY");  // entry locator, any case
+  QTest::keyClicks(qobject_cast<QLineEdit*>(widgetOf(b, "?Locator")),
+                   "cY");  // entry locator, any case
   EXPECT_EQ(selectedName(b), "Cy");
   qobject_cast<QTabWidget*>(widgetOf(b, "?Sheet"))->setCurrentIndex(1);  // by city, step locator
   EXPECT_EQ(b->currentOrder(), 1);
@@ -772,11 +813,14 @@ TEST_F(UiTest, ToolbarLocatorsTabsAndSelect) {
   {
     ThreadScope t(1);
     PeopleBrowse* sel = nullptr;
-    runProcedure(1, [&]() -> std::unique_ptr<WindowProcedure> {
-      auto p = std::make_unique<PeopleBrowse>(*this);
-      sel = p.get();
-      return p;
-    }, SelectRecord, [&](int r) { got = r; });
+    runProcedure(
+        1,
+        [&]() -> std::unique_ptr<WindowProcedure> {
+          auto p = std::make_unique<PeopleBrowse>(*this);
+          sel = p.get();
+          return p;
+        },
+        SelectRecord, [&](int r) { got = r; });
     QTest::keyClick(sel->table(), Qt::Key_Down);
     QTest::keyClick(sel->table(), Qt::Key_Down);
     QTest::keyClick(sel->table(), Qt::Key_Return);
@@ -845,8 +889,8 @@ TEST_F(UiTest, ScrollBarFollowsTheKeyAndMovesTheList) {
   EXPECT_LE(static_cast<int>(b->list().rows().size()), b->list().pageSize());
   // The wheel over the bar moves records, as over the list.
   std::string before = selectedName(b);
-  QWheelEvent wheel(QPointF(2, 2), bar->mapToGlobal(QPointF(2, 2)), {}, QPoint(0, -120), Qt::NoButton, {},
-                    Qt::NoScrollPhase, false);
+  QWheelEvent wheel(QPointF(2, 2), bar->mapToGlobal(QPointF(2, 2)), {}, QPoint(0, -120),
+                    Qt::NoButton, {}, Qt::NoScrollPhase, false);
   QApplication::sendEvent(bar, &wheel);
   EXPECT_EQ(std::stoi(selectedName(b).substr(1)), std::stoi(before.substr(1)) + 3);
   // A view that fits on the page has nothing to scroll.
@@ -912,7 +956,8 @@ TEST_F(UiTest, FixedColumnsStayInViewWhenTheListScrollsSideways) {
   EXPECT_EQ(frozen->model()->data(frozen->model()->index(2, 0)).toString().trimmed(), "Cy");
 
   // A click on the frozen part picks the row; resizing it resizes the list's column.
-  QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, frozen->visualRect(frozen->model()->index(2, 0)).center());
+  QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {},
+                    frozen->visualRect(frozen->model()->index(2, 0)).center());
   EXPECT_EQ(b->list().current()->record.text(0), "Cy");
   frozen->horizontalHeader()->resizeSection(0, 140);
   EXPECT_EQ(t->horizontalHeader()->sectionSize(0), 140);
@@ -1086,7 +1131,9 @@ TEST_F(UiTest, EscapePressesAPlainWindowsCloseButton) {
     WindowProcedure* p = nullptr;
     startProcedure("Plain", 25000, [&]() -> std::unique_ptr<WindowProcedure> {
       struct Closing : WindowProcedure {
-        Closing(const WindowDef& d, int& n) : WindowProcedure(d.title), closes(n) { setDefinition(d); }
+        Closing(const WindowDef& d, int& n) : WindowProcedure(d.title), closes(n) {
+          setDefinition(d);
+        }
         bool takeAccepted(Control& c) override {
           if (c.def().role != Role::Close) return false;
           ++closes;

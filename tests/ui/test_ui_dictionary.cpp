@@ -33,11 +33,15 @@ TEST(ManagedForm, DeleteRequestCascadesThroughTheRelationManager) {
   answers.replies = {BtnYes};
   FormProcedure* form = nullptr;
   int got = -1;
-  runProcedure(1, [&]() -> std::unique_ptr<WindowProcedure> {
-    auto f = std::make_unique<FormProcedure>("UpdateDomains", WindowDef{}, FormDef{"a", "c"}, &domains);
-    form = f.get();
-    return f;
-  }, DeleteRecord, [&](int r) { got = r; });
+  runProcedure(
+      1,
+      [&]() -> std::unique_ptr<WindowProcedure> {
+        auto f = std::make_unique<FormProcedure>("UpdateDomains", WindowDef{}, FormDef{"a", "c"},
+                                                 &domains);
+        form = f.get();
+        return f;
+      },
+      DeleteRecord, [&](int r) { got = r; });
   EXPECT_EQ(got, RequestCompleted);
   EXPECT_EQ(form->window(), nullptr);
   ASSERT_EQ(answers.asked.size(), 1u);
@@ -73,13 +77,18 @@ TEST(ManagedForm, FailedDeleteAsksOnlyTheFormsQuestion) {
   }
   answers.replies = {BtnYes, BtnYes, BtnNo};  // confirm, retry once, give up
   int got = -1;
-  runProcedure(1, [&]() -> std::unique_ptr<WindowProcedure> {
-    return std::make_unique<FormProcedure>("UpdateDomains", WindowDef{}, FormDef{"a", "c"}, &domains);
-  }, DeleteRecord, [&](int r) { got = r; });
+  runProcedure(
+      1,
+      [&]() -> std::unique_ptr<WindowProcedure> {
+        return std::make_unique<FormProcedure>("UpdateDomains", WindowDef{}, FormDef{"a", "c"},
+                                               &domains);
+      },
+      DeleteRecord, [&](int r) { got = r; });
   EXPECT_EQ(got, RequestCancelled);
   std::vector<std::string> asked;
   for (auto& a : answers.asked) asked.push_back(a.caption);
-  EXPECT_EQ(asked, (std::vector<std::string>{"Confirm Delete", "Record Delete Error", "Record Delete Error"}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"Confirm Delete", "Record Delete Error",
+                                             "Record Delete Error"}));
   EXPECT_EQ(messageAnswerer(), &answers);  // given back after each try
   pages.close();
   domains.close();

@@ -8,20 +8,23 @@
 using namespace qm;
 
 TEST(Date, DayNumbers) {
-  struct Case { int y, m, d; int32_t day; };
+  struct Case {
+    int y, m, d;
+    int32_t day;
+  };
   const Case cases[] = {
-      {1801, 1, 1, 4},     {1800, 12, 29, 1},   {1800, 12, 28, 0},  // before day 1
-      {1801, 2, 29, 0},    {1900, 2, 29, 0},    {2000, 2, 29, 72746}, {2024, 2, 29, 81512}, {1900, 1, 1, 36163},
-      {2023, 2, 29, 0},    {2024, 4, 31, 0},    {2024, 13, 1, 0},   {2024, 0, 1, 0},
-      {2024, 1, 0, 0},     {10000, 1, 1, 0},
+      {1801, 1, 1, 4},     {1800, 12, 29, 1}, {1800, 12, 28, 0},  // before day 1
+      {1801, 2, 29, 0},    {1900, 2, 29, 0},  {2000, 2, 29, 72746}, {2024, 2, 29, 81512},
+      {1900, 1, 1, 36163}, {2023, 2, 29, 0},  {2024, 4, 31, 0},     {2024, 13, 1, 0},
+      {2024, 0, 1, 0},     {2024, 1, 0, 0},   {10000, 1, 1, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(dayNumber(c.y, c.m, c.d), c.day) << c.y << "-" << c.m << "-" << c.d;
   }
   // Cross-check against Qt's calendar over the whole range.
   const QDate base(1801, 1, 1);
-  for (const QDate& q : {QDate(1801, 3, 1), QDate(1900, 3, 1), QDate(1999, 12, 31), QDate(2000, 3, 1),
-                         QDate(2038, 1, 19), QDate(9999, 12, 31)}) {
+  for (const QDate& q : {QDate(1801, 3, 1), QDate(1900, 3, 1), QDate(1999, 12, 31),
+                         QDate(2000, 3, 1), QDate(2038, 1, 19), QDate(9999, 12, 31)}) {
     const int32_t n = dayNumber(q.year(), q.month(), q.day());
     EXPECT_EQ(n, 4 + base.daysTo(q));
     int y = 0, m = 0, d = 0;
@@ -55,7 +58,8 @@ TEST(Date, StoredForm) {
     EXPECT_EQ(b[0] | b[1] | b[2] | b[3], 0);
     EXPECT_EQ(loadDate(b), 0);
   }
-  const unsigned char damaged[][4] = {{31, 2, 0xe8, 0x07}, {1, 13, 0xe8, 0x07}, {0, 1, 0xe8, 0x07}, {0xff, 0xff, 0xff, 0xff}};
+  const unsigned char damaged[][4] = {
+      {31, 2, 0xe8, 0x07}, {1, 13, 0xe8, 0x07}, {0, 1, 0xe8, 0x07}, {0xff, 0xff, 0xff, 0xff}};
   for (const auto& x : damaged) EXPECT_EQ(loadDate(x), 0);
 }
 
@@ -63,7 +67,8 @@ TEST(Date, Times) {
   EXPECT_EQ(timeOf(0, 0, 0), 1);
   EXPECT_EQ(timeOf(23, 59, 59, 99), kTimeMax);
   EXPECT_EQ(timeOf(13, 5, 7, 42), ((13 * 60 + 5) * 60 + 7) * 100 + 42 + 1);
-  for (auto bad : {timeOf(24, 0, 0), timeOf(0, 60, 0), timeOf(0, 0, 60), timeOf(0, 0, 0, 100), timeOf(-1, 0, 0)})
+  for (auto bad : {timeOf(24, 0, 0), timeOf(0, 60, 0), timeOf(0, 0, 60), timeOf(0, 0, 0, 100),
+                   timeOf(-1, 0, 0)})
     EXPECT_EQ(bad, 0);
   int h = 0, m = 0, s = 0, hs = 0;
   ASSERT_TRUE(splitTime(timeOf(13, 5, 7, 42), h, m, s, hs));
@@ -74,7 +79,8 @@ TEST(Date, Times) {
 
 TEST(Clock, FakeClockReplacesAndRestores) {
   const int32_t sysToday = today();
-  EXPECT_EQ(sysToday, dayNumber(QDate::currentDate().year(), QDate::currentDate().month(), QDate::currentDate().day()));
+  EXPECT_EQ(sysToday, dayNumber(QDate::currentDate().year(), QDate::currentDate().month(),
+                                QDate::currentDate().day()));
   EXPECT_GT(clockTime(), 0);
 
   FakeClock fake(dayNumber(2024, 12, 31), timeOf(23, 59, 59, 50), 1000);

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDateTime>
 #include <QFile>
 #include <filesystem>
 #include <fstream>
-
-#include <sys/stat.h>
 
 #include "runtime/values/date.h"
 #include "runtime/values/fsutil.h"
@@ -23,10 +22,16 @@ void touch(const std::string& path, const std::string& body = "x", bool exec = f
 
 TEST(FsUtil, Paths) {
   EXPECT_EQ(normalizePath("a\\b\\c.txt"), "a/b/c.txt");
-  struct Join { std::string_view a, b, want; };
+  struct Join {
+    std::string_view a, b, want;
+  };
   const Join joins[] = {
-      {"dir", "f.txt", "dir/f.txt"}, {"dir/", "f.txt", "dir/f.txt"}, {"dir\\", "\\f.txt", "dir/f.txt"},
-      {"", "f.txt", "f.txt"},        {"dir", "", "dir"},             {"/", "f", "/f"},
+      {"dir", "f.txt", "dir/f.txt"},
+      {"dir/", "f.txt", "dir/f.txt"},
+      {"dir\\", "\\f.txt", "dir/f.txt"},
+      {"", "f.txt", "f.txt"},
+      {"dir", "", "dir"},
+      {"/", "f", "/f"},
   };
   for (const auto& j : joins) EXPECT_EQ(joinPath(j.a, j.b), j.want) << j.a << " + " << j.b;
   // A listed name keeps its backslash: it is part of the name here.
@@ -50,7 +55,8 @@ TEST(FsUtil, FindNoCase) {
   EXPECT_EQ(findNoCase("", "both.txt"), "both.txt");  // exact wins
   EXPECT_EQ(findNoCase("", "Both.txt"), "Both.txt");
   EXPECT_EQ(findNoCase("", "sub\\deep.htm"), "Sub/Deep.HTM");
-  EXPECT_EQ(findNoCase(qmtest::testDirectory(), "SUB/DEEP.htm"), qmtest::testDirectory() + "/Sub/Deep.HTM");
+  EXPECT_EQ(findNoCase(qmtest::testDirectory(), "SUB/DEEP.htm"),
+            qmtest::testDirectory() + "/Sub/Deep.HTM");
   EXPECT_EQ(findNoCase("", "control.qd"), "");
   EXPECT_EQ(findNoCase("", "missing.txt"), "");
   EXPECT_EQ(findNoCase("nodir", "control.qdf"), "");
@@ -68,12 +74,16 @@ TEST(FsUtil, ResolveExecutable) {
   touch("Local.EXE");
   touch("here", "#!/bin/sh\n", true);
   const std::string prog = qmtest::testDirectory() + "/prog";
-  struct Case { std::string cmd; std::string want; };
+  struct Case {
+    std::string cmd;
+    std::string want;
+  };
   const Case cases[] = {
-      {"tool.exe", prog + "/tool"},   {"TOOL.EXE", prog + "/tool"},  {"local.exe", "Local.EXE"},
-      {"here.exe", "here"},           {"tool", prog + "/tool"},      {"notexec.exe", ""},
-      {"absent.exe", ""},             {".exe", ""},                  {"C:\\bin\\tool.exe", ""},
-      {"", ""},
+      {"tool.exe", prog + "/tool"}, {"TOOL.EXE", prog + "/tool"},
+      {"local.exe", "Local.EXE"},   {"here.exe", "here"},
+      {"tool", prog + "/tool"},     {"notexec.exe", ""},
+      {"absent.exe", ""},           {".exe", ""},
+      {"C:\\bin\\tool.exe", ""},    {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(resolveExecutable(c.cmd, prog), c.want) << c.cmd;
   // A real "X.exe" beside the program wins over X.
@@ -83,7 +93,8 @@ TEST(FsUtil, ResolveExecutable) {
 
 TEST(FsUtil, ListHtmlFiles) {
   fs::create_directory("site");
-  for (auto n : {"b.html", "A.HTM", "c.Htm", "skip.txt", "page.htm.bak", "a.htm"}) touch("site/" + std::string(n), "12345");
+  for (auto n : {"b.html", "A.HTM", "c.Htm", "skip.txt", "page.htm.bak", "a.htm"})
+    touch("site/" + std::string(n), "12345");
   fs::create_directory("site/dir.htm");
   const QDateTime when(QDate(2023, 3, 4), QTime(15, 6, 7));
   QFile f("site/b.html");

@@ -5,7 +5,11 @@
 using namespace qm;
 
 TEST(Text, AssignPadsOrCuts) {
-  struct Case { std::string_view src; std::size_t width; std::string want; };
+  struct Case {
+    std::string_view src;
+    std::size_t width;
+    std::string want;
+  };
   const Case cases[] = {
       {"abc", 5, "abc  "}, {"abcdef", 4, "abcd"}, {"", 3, "   "}, {"abc", 3, "abc"}, {"abc", 0, ""},
   };
@@ -25,16 +29,27 @@ TEST(Text, ClipAndCompare) {
   EXPECT_FALSE(textEqual("abc", " abc"));
   EXPECT_FALSE(textEqual("abc", "ABC"));
 
-  struct Case { std::string_view a, b; int sign; };
+  struct Case {
+    std::string_view a, b;
+    int sign;
+  };
   const Case cases[] = {
-      {"Domain", "DOMAIN  ", 0}, {"abc", "abd", -1}, {"b", "A", 1}, {"ab", "abc", -1},
-      {"", "   ", 0}, {"a", "", 1}, {"[", "a", -1},  // '[' sorts before letters once folded
-      {"\xe9", "\xc9", 1},                           // bytes past ASCII are not folded
+      {"Domain", "DOMAIN  ", 0},
+      {"abc", "abd", -1},
+      {"b", "A", 1},
+      {"ab", "abc", -1},
+      {"", "   ", 0},
+      {"a", "", 1},
+      {"[", "a", -1},       // '[' sorts before letters once folded
+      {"\xe9", "\xc9", 1},  // bytes past ASCII are not folded
   };
   for (const auto& c : cases) {
     const int r = compareNoCase(c.a, c.b);
     EXPECT_EQ((r > 0) - (r < 0), c.sign) << c.a << " vs " << c.b;
-    EXPECT_EQ(-((r > 0) - (r < 0)), [&] { int q = compareNoCase(c.b, c.a); return (q > 0) - (q < 0); }());
+    EXPECT_EQ(-((r > 0) - (r < 0)), [&] {
+      int q = compareNoCase(c.b, c.a);
+      return (q > 0) - (q < 0);
+    }());
   }
 }
 

@@ -23,9 +23,11 @@ FileDef peopleDef() {
   d.prefix = "PEO:";
   d.diskName = "PEOPLE";
   d.recordSize = 24;
-  d.fields = {{"PEO:NAME", FieldType::Text, 0, 10}, {"PEO:CITY", FieldType::Text, 10, 10},
+  d.fields = {{"PEO:NAME", FieldType::Text, 0, 10},
+              {"PEO:CITY", FieldType::Text, 10, 10},
               {"PEO:BORN", FieldType::Date, 20, 4}};
-  d.keys = {{"PEO:NAMEKEY", {0}, true, "PEO:name", 0}, {"PEO:CITYKEY", {1, 0}, false, "PEO:city", 0}};
+  d.keys = {{"PEO:NAMEKEY", {0}, true, "PEO:name", 0},
+            {"PEO:CITYKEY", {1, 0}, false, "PEO:city", 0}};
   d.memos = {{"PEO:NOTES", "PEO:Notes", 100}};
   return d;
 }
@@ -46,7 +48,8 @@ struct ViewTest : ::testing::Test {
   // "n00".."n49"
   void addNumbered(int n) {
     file.beginBatch();
-    for (int i = 0; i < n; ++i) add("n" + std::string(i < 10 ? "0" : "") + std::to_string(i), i % 2 ? "Oslo" : "Rome");
+    for (int i = 0; i < n; ++i)
+      add("n" + std::string(i < 10 ? "0" : "") + std::to_string(i), i % 2 ? "Oslo" : "Rome");
     file.commitBatch();
   }
   static std::vector<std::string> names(const PagedList& l) {
@@ -54,7 +57,9 @@ struct ViewTest : ::testing::Test {
     for (auto& r : l.rows()) v.push_back(r.record.text(0));
     return v;
   }
-  static std::string sel(const PagedList& l) { return l.current() ? l.current()->record.text(0) : "-"; }
+  static std::string sel(const PagedList& l) {
+    return l.current() ? l.current()->record.text(0) : "-";
+  }
 };
 
 TEST_F(ViewTest, PagedNavigationMovesByRecordsAndPages) {
@@ -70,9 +75,9 @@ TEST_F(ViewTest, PagedNavigationMovesByRecordsAndPages) {
     int (PagedList::*op)();
     std::string top, selected;
   } steps[] = {
-      {&PagedList::nextPage, "n10", "n10"},   {&PagedList::nextPage, "n15", "n20"},
-      {&PagedList::nextPage, "n15", "n24"},   {&PagedList::priorPage, "n05", "n14"},
-      {&PagedList::first, "n00", "n00"},      {&PagedList::last, "n15", "n24"},
+      {&PagedList::nextPage, "n10", "n10"},    {&PagedList::nextPage, "n15", "n20"},
+      {&PagedList::nextPage, "n15", "n24"},    {&PagedList::priorPage, "n05", "n14"},
+      {&PagedList::first, "n00", "n00"},       {&PagedList::last, "n15", "n24"},
       {&PagedList::priorRecord, "n15", "n23"},
   };
   for (auto& s : steps) {
@@ -100,7 +105,8 @@ TEST_F(ViewTest, LocateIsCaseBlindAndStopsAtOrAfter) {
   struct {
     const char* typed;
     const char* found;
-  } cases[] = {{"b", "Bravo"}, {"BR", "Bravo"}, {"c", "charlie"}, {"d", "Delta"}, {"bz", "charlie"}, {"zz", "echo"}};
+  } cases[] = {{"b", "Bravo"}, {"BR", "Bravo"},   {"c", "charlie"},
+               {"d", "Delta"}, {"bz", "charlie"}, {"zz", "echo"}};
   for (auto& c : cases) {
     ASSERT_EQ(l.locate(c.typed), 0);
     EXPECT_EQ(sel(l), c.found) << c.typed;
@@ -180,16 +186,20 @@ TEST(FieldValue, SetsEachTypeFromValueText) {
   d.label = "T";
   d.prefix = "T:";
   d.recordSize = 4 + 4 + 8 + 2 + 5;
-  d.fields = {{"T:D", FieldType::Date, 0, 4}, {"T:M", FieldType::Decimal42, 4, 4}, {"T:R", FieldType::Real, 8, 8},
-              {"T:I", FieldType::Int2, 16, 2}, {"T:S", FieldType::Text, 18, 5}};
+  d.fields = {{"T:D", FieldType::Date, 0, 4},
+              {"T:M", FieldType::Decimal42, 4, 4},
+              {"T:R", FieldType::Real, 8, 8},
+              {"T:I", FieldType::Int2, 16, 2},
+              {"T:S", FieldType::Text, 18, 5}};
   RecordBuffer b(d);
   struct {
     int field;
     const char* in;
     bool ok;
     const char* out;
-  } cases[] = {{0, "80000", true, "80000"}, {0, "x", false, "0"},   {1, "12.5", true, "12.50"},
-               {1, "1.234", false, "0.00"}, {2, "2.5", true, "2.5"}, {3, "-7", true, "-7"},
+  } cases[] = {{0, "80000", true, "80000"}, {0, "x", false, "0"},
+               {1, "12.5", true, "12.50"},  {1, "1.234", false, "0.00"},
+               {2, "2.5", true, "2.5"},     {3, "-7", true, "-7"},
                {3, "", true, "0"},          {4, "abcdefg", true, "abcde"}};
   for (auto& c : cases) {
     b.clear();
@@ -200,8 +210,11 @@ TEST(FieldValue, SetsEachTypeFromValueText) {
 
 // The file itself, always open, under the name "People".
 SourceFile bareFile(std::function<RecordFile&()> f, int* closes = nullptr) {
-  return SourceFile{"People", [] { return 0; }, [closes] { if (closes) ++*closes; }, f,
-                    [f]() -> RecordBuffer& { return f().buffer(); }};
+  return SourceFile{"People", [] { return 0; },
+                    [closes] {
+                      if (closes) ++*closes;
+                    },
+                    f, [f]() -> RecordBuffer& { return f().buffer(); }};
 }
 
 // What each plan reads: key, range, both filters, the order within equal
@@ -210,7 +223,9 @@ TEST_F(ViewTest, ViewSourceReadsWhatItsPlanSays) {
   addNumbered(7);  // n00..n06, Rome on even numbers
   file.buffer().clear();
   file.buffer().setText(1, "Rome");  // the caller's record gives the range
-  auto byNameDown = [](const RecordBuffer& a, const RecordBuffer& b) { return a.text(0) > b.text(0); };
+  auto byNameDown = [](const RecordBuffer& a, const RecordBuffer& b) {
+    return a.text(0) > b.text(0);
+  };
   auto notN04 = [](const RecordBuffer& r) { return r.text(0) != "n04"; };
   auto city = [](const RecordBuffer& caller) { return std::vector<std::string>{caller.text(1)}; };
   struct Case {
@@ -226,7 +241,8 @@ TEST_F(ViewTest, ViewSourceReadsWhatItsPlanSays) {
        {16, 33, 50, 66, 83, 100}},
       // Only records of equal key change places; these keys are all unlike.
       {{.key = 1, .filter = "PEO:NAME <> 'n05'", .within = byNameDown, .batch = 1},
-       {"n01", "n03", "n00", "n02", "n04", "n06"}, {}},
+       {"n01", "n03", "n00", "n02", "n04", "n06"},
+       {}},
   };
   for (const Case& c : cases) {
     ViewSource src(bareFile([this]() -> RecordFile& { return file; }), c.plan);
@@ -259,7 +275,8 @@ TEST_F(ViewTest, ViewSourcePutsTheCallersRecordBack) {
   const RecordBuffer caller = file.buffer();
   const int64_t at = file.position();
   int closes = 0;
-  ViewSource src(bareFile([this]() -> RecordFile& { return file; }, &closes), {.key = 1, .fetch = true, .batch = 2});
+  ViewSource src(bareFile([this]() -> RecordFile& { return file; }, &closes),
+                 {.key = 1, .fetch = true, .batch = 2});
   ASSERT_TRUE(src.open());
   std::vector<std::string> seen;
   while (src.next()) {
@@ -341,7 +358,8 @@ TEST(ViewSourceThreads, ReadsOnTheThreadThatOwnsIt) {
     ASSERT_EQ(mine().add(), 0);
   }
   mine().buffer().setText(0, "mine");
-  auto src = std::make_unique<ViewSource>(bareFile(mine), SourcePlan{.key = 0, .fetch = true, .batch = 1});
+  auto src =
+      std::make_unique<ViewSource>(bareFile(mine), SourcePlan{.key = 0, .fetch = true, .batch = 1});
   {
     ThreadScope t(2);
     ASSERT_TRUE(src->open());

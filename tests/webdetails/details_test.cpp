@@ -10,9 +10,10 @@
 #include <QTableView>
 #include <QTest>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
+#include "guitest.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/shellopen.h"
@@ -22,7 +23,6 @@
 #include "webdata/details/browses.h"
 #include "webdata/details/forms.h"
 #include "webdata/details/register.h"
-#include "guitest.h"
 
 using namespace qm;
 using namespace qm::details;
@@ -30,7 +30,9 @@ using namespace qmtest;
 
 namespace {
 
-QLineEdit* entry(WindowProcedure* p, const std::string& id) { return qobject_cast<QLineEdit*>(widgetOf(p, id)); }
+QLineEdit* entry(WindowProcedure* p, const std::string& id) {
+  return qobject_cast<QLineEdit*>(widgetOf(p, id));
+}
 
 // Types over the selection and may leave the entry unaccepted, unlike the shared typeInto.
 void typeInto(WindowProcedure* p, const std::string& id, const QString& text, bool accept = true) {
@@ -138,7 +140,8 @@ struct DetailsTest : GuiTest {
         run([name] { return makeDetailBrowse(name, mainWebContext()); }, 0));
   }
   void standIn(const std::string& name, Seen& seen, std::function<int()> act = {}) {
-    registerProcedure(name, [name, &seen, act] { return std::make_unique<StandIn>(name, seen, act); });
+    registerProcedure(name,
+                      [name, &seen, act] { return std::make_unique<StandIn>(name, seen, act); });
   }
   std::vector<std::string> shown(DetailBrowse* b, const char* field) {
     std::vector<std::string> v;
@@ -168,18 +171,56 @@ TEST_F(DetailsTest, EachBrowseListsOnlyThePageRowsInItsOrder) {
     const char* firstHeader;
   };
   const Case cases[] = {
-      {"BrowseLinks", FileId::WPLinks, "WPL:WEBPAGEPATHNAME", "WPL:WEBPAGELINK", {"zeta.htm", "Alpha.htm", "mid.htm"},
-       {"Alpha.htm", "mid.htm", "zeta.htm"}, "Browse the Web Pages Links File", "PathName", "&Print All Links",
+      {"BrowseLinks",
+       FileId::WPLinks,
+       "WPL:WEBPAGEPATHNAME",
+       "WPL:WEBPAGELINK",
+       {"zeta.htm", "Alpha.htm", "mid.htm"},
+       {"Alpha.htm", "mid.htm", "zeta.htm"},
+       "Browse the Web Pages Links File",
+       "PathName",
+       "&Print All Links",
        "Page Name"},
-      {"BrowseImages", FileId::WPIMG, "WPI:WEBPAGEPATHNAME", "WPI:WEBPAGEIMG", {"z.gif", "B.gif", "a.gif"},
-       {"a.gif", "B.gif", "z.gif"}, "Browse Images Data File", "By PageName", "&Print All Images", "Page"},
-      {"BrowseMeta", FileId::WPMeta, "WPM:WEBPAGEPATH", "WPM:METANAME", {"keywords", "Author", "description"},
-       {"Author", "description", "keywords"}, "Browse the MetaTags  File", "Meta Tags", "&Print Meta Tags",
+      {"BrowseImages",
+       FileId::WPIMG,
+       "WPI:WEBPAGEPATHNAME",
+       "WPI:WEBPAGEIMG",
+       {"z.gif", "B.gif", "a.gif"},
+       {"a.gif", "B.gif", "z.gif"},
+       "Browse Images Data File",
+       "By PageName",
+       "&Print All Images",
+       "Page"},
+      {"BrowseMeta",
+       FileId::WPMeta,
+       "WPM:WEBPAGEPATH",
+       "WPM:METANAME",
+       {"keywords", "Author", "description"},
+       {"Author", "description", "keywords"},
+       "Browse the MetaTags  File",
+       "Meta Tags",
+       "&Print Meta Tags",
        "Page Name"},
-      {"browsescripts", FileId::WPScripts, "WPS:WEBPAGEPATHNAME", "WPS:SCRIPTLINE1", {"var b;", "var a;"},
-       {"var b;", "var a;"}, "Browse the Scripts File", "PageName", "&Print Scripts", "Page Name"},
-      {"browseforms", FileId::WPForm, "WPF:WEBPAGEPATHNAME", "WPF:FORMLINE1", {"<form b>", "<form a>"},
-       {"<form b>", "<form a>"}, "Browse the Forms File", "By PageName", "&Print Forms", "Page Path"},
+      {"browsescripts",
+       FileId::WPScripts,
+       "WPS:WEBPAGEPATHNAME",
+       "WPS:SCRIPTLINE1",
+       {"var b;", "var a;"},
+       {"var b;", "var a;"},
+       "Browse the Scripts File",
+       "PageName",
+       "&Print Scripts",
+       "Page Name"},
+      {"browseforms",
+       FileId::WPForm,
+       "WPF:WEBPAGEPATHNAME",
+       "WPF:FORMLINE1",
+       {"<form b>", "<form a>"},
+       {"<form b>", "<form a>"},
+       "Browse the Forms File",
+       "By PageName",
+       "&Print Forms",
+       "Page Path"},
   };
   currentPage("/a");
   for (const Case& c : cases) {
@@ -194,7 +235,8 @@ TEST_F(DetailsTest, EachBrowseListsOnlyThePageRowsInItsOrder) {
     ASSERT_EQ(sheet->count(), 1);
     EXPECT_EQ(sheet->tabText(0).toStdString(), c.tab);
     EXPECT_EQ(qobject_cast<QAbstractButton*>(widgetOf(b, "?Print"))->text().toStdString(), c.print);
-    EXPECT_EQ(b->table()->model()->headerData(0, Qt::Horizontal).toString().toStdString(), c.firstHeader);
+    EXPECT_EQ(b->table()->model()->headerData(0, Qt::Horizontal).toString().toStdString(),
+              c.firstHeader);
     EXPECT_EQ(shown(b, c.valueField), c.expected);
     // Refreshing keeps to the page it opened over, whatever the buffer holds now.
     currentPage("/b");
@@ -221,7 +263,8 @@ TEST_F(DetailsTest, ABlankPagePathListsNothingAndAnEmptyListCallsNothing) {
 TEST_F(DetailsTest, ViewDetailEditsTheHighlightedRowAndTheListFollows) {
   currentPage("/a");
   for (const char* l : {"c.htm", "a.htm", "b.htm"})
-    add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/a"}, {"WPL:WEBPAGELINK", l}, {"WPL:DOMAINNAME", "a.com"}});
+    add(FileId::WPLinks,
+        {{"WPL:WEBPAGEPATHNAME", "/a"}, {"WPL:WEBPAGELINK", l}, {"WPL:DOMAINNAME", "a.com"}});
   DetailBrowse* b = browse("BrowseLinks");
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(entry(b, "?WPL:DOMAINNAME")->text(), "a.com");
@@ -280,8 +323,9 @@ TEST_F(DetailsTest, EveryFormRefusesInsertAndDeleteWithoutAWindow) {
       EXPECT_EQ(response, RequestCancelled);
       ASSERT_EQ(answers.asked.size(), 1u);
       EXPECT_EQ(answers.asked[0].caption, "Invalid Request");
-      EXPECT_EQ(answers.asked[0].text, request == 1 ? "This form cannot be used to insert a record"
-                                                    : "This form cannot be used to delete a record");
+      EXPECT_EQ(answers.asked[0].text, request == 1
+                                           ? "This form cannot be used to insert a record"
+                                           : "This form cannot be used to delete a record");
     }
     ASSERT_EQ(all(c.file).size(), 1u);
     EXPECT_EQ(all(c.file)[0].text(c.field), "kept");
@@ -290,7 +334,8 @@ TEST_F(DetailsTest, EveryFormRefusesInsertAndDeleteWithoutAWindow) {
 
 TEST_F(DetailsTest, PrintHandsTheHighlightedRowToTheReport) {
   currentPage("/a");
-  for (const char* l : {"b.htm", "a.htm"}) add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/a"}, {"WPL:WEBPAGELINK", l}});
+  for (const char* l : {"b.htm", "a.htm"})
+    add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/a"}, {"WPL:WEBPAGELINK", l}});
   Seen seen;
   standIn("listlinks2", seen, [&] {
     seen.detail = buffer(FileId::WPLinks).text("WPL:WEBPAGELINK");
@@ -347,15 +392,18 @@ TEST_F(DetailsTest, TypingALetterInTheImagesMovesToAnImageOfThatLetter) {
 // ---- the forms ----------------------------------------------------------------------
 
 TEST_F(DetailsTest, ScriptPageFieldsStayAlikeOnEveryTab) {
-  add(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", "/a/p.htm"}, {"WPS:PAGENAME", "p.htm"}, {"WPS:SCRIPTLINE40", "end"}});
+  add(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", "/a/p.htm"},
+                          {"WPS:PAGENAME", "p.htm"},
+                          {"WPS:SCRIPTLINE40", "end"}});
   load(FileId::WPScripts, "WPS:PAGENAME", "p.htm");
   auto* f = dynamic_cast<DetailForm*>(
       run([] { return makeUpdateWPScripts(mainWebContext()); }, ChangeRecord));
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->outerWindow()->windowTitle(), "Viewing a Scripts Record");
-  const std::vector<std::string> paths = {"?WPS:WEBPAGEPATHNAME", "?WPS:WEBPAGEPATHNAME:2", "?WPS:WEBPAGEPATHNAME:3",
-                                          "?WPS:WEBPAGEPATHNAME:4"};
-  const std::vector<std::string> names = {"?WPS:PAGENAME", "?WPS:PAGENAME:2", "?WPS:PAGENAME:3", "?WPS:PAGENAME:4"};
+  const std::vector<std::string> paths = {"?WPS:WEBPAGEPATHNAME", "?WPS:WEBPAGEPATHNAME:2",
+                                          "?WPS:WEBPAGEPATHNAME:3", "?WPS:WEBPAGEPATHNAME:4"};
+  const std::vector<std::string> names = {"?WPS:PAGENAME", "?WPS:PAGENAME:2", "?WPS:PAGENAME:3",
+                                          "?WPS:PAGENAME:4"};
   for (auto& id : paths) EXPECT_EQ(entry(f, id)->text(), "/a/p.htm") << id;
   for (auto& id : names) EXPECT_EQ(entry(f, id)->text(), "p.htm") << id;
   EXPECT_EQ(entry(f, "?WPS:SCRIPTLINE40")->text(), "end");

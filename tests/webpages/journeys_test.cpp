@@ -2,6 +2,7 @@
 // the domain browse, its page browse, the page form and every window the form
 // calls, with the record files read back after each step.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,16 +11,14 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-
-#include <sys/stat.h>
-
 #include <fstream>
 #include <functional>
 #include <map>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
+#include "guitest.h"
 #include "records/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -35,7 +34,6 @@
 #include "webdata/pages/register.h"
 #include "webdata/reports/register.h"
 #include "webdata/views/register.h"
-#include "guitest.h"
 
 using namespace qm;
 using namespace qm::webpages;
@@ -47,7 +45,8 @@ using Strings = std::vector<std::string>;
 
 // Every record of every file a page's journey may touch, as stored.
 using Snapshot = std::map<FileId, std::vector<RecordBuffer>>;
-const FileId kDetailFiles[] = {FileId::WPLinks, FileId::WPIMG, FileId::WPMeta, FileId::WPScripts, FileId::WPForm};
+const FileId kDetailFiles[] = {FileId::WPLinks, FileId::WPIMG, FileId::WPMeta, FileId::WPScripts,
+                               FileId::WPForm};
 
 void waitUntil(const std::function<bool()>& done) {
   QElapsedTimer t;
@@ -89,7 +88,8 @@ void pickDomain(WindowProcedure* form, const std::string& domain) {
   ASSERT_NE(box, nullptr);
   showTabOf(box);
   box->setFocus();
-  QTest::qWait(QApplication::keyboardInputInterval() + 20);  // a new search, not the last one's continuation
+  QTest::qWait(QApplication::keyboardInputInterval() +
+               20);  // a new search, not the last one's continuation
   QTest::keyClicks(box, QString::fromStdString(domain.substr(0, 1)));
   pump();
   ASSERT_EQ(box->currentText().toStdString(), domain);
@@ -153,14 +153,16 @@ struct PageJourneys : GuiTest {
     page("c.com", "other.htm", {{"WEB:USENOW", "Y"}});
     // Detail records already there, one page each.
     for (const char* p : {"http://www.a.com/index.htm", "http://www.b.com/about.htm"}) {
-      add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", p}, {"WPL:WEBPAGELINK", std::string(p) + "#top"}});
+      add(FileId::WPLinks,
+          {{"WPL:WEBPAGEPATHNAME", p}, {"WPL:WEBPAGELINK", std::string(p) + "#top"}});
       add(FileId::WPMeta, {{"WPM:WEBPAGEPATH", p}, {"WPM:METANAME", "author"}});
     }
-    std::ofstream("site_b/index.htm") << "<html><head><title>Bee home</title>\n"
-                                      << "<meta name=\"keywords\" content=\"bees\">\n"
-                                      << "<script>var hive;</script></head>\n"
-                                      << "<body><a href=\"about.htm\">about</a><img src=\"bee.png\">\n"
-                                      << "<form action=\"/go\"><input name=\"q\"></form></body></html>\n";
+    std::ofstream("site_b/index.htm")
+        << "<html><head><title>Bee home</title>\n"
+        << "<meta name=\"keywords\" content=\"bees\">\n"
+        << "<script>var hive;</script></head>\n"
+        << "<body><a href=\"about.htm\">about</a><img src=\"bee.png\">\n"
+        << "<form action=\"/go\"><input name=\"q\"></form></body></html>\n";
   }
   void TearDown() override {
     closeProcedures();
@@ -269,7 +271,8 @@ TEST_F(PageJourneys, EachPageTakesItsPathsFromItsOwnDomain) {
 
   // Typed in on the first tab with the domain shown, not picked again: the
   // domain's directory, the whole relative path in the address.
-  std::ofstream("site_a/typed-page-with-a-long-name.htm") << "<html><body><img src=\"logo.png\"></body></html>\n";
+  std::ofstream("site_a/typed-page-with-a-long-name.htm")
+      << "<html><body><img src=\"logo.png\"></body></html>\n";
   std::ofstream("site_a/logo.png") << "png";
   qobject_cast<QTabWidget*>(widgetOf(b, "?Sheet"))->setCurrentIndex(0);
   pump();
@@ -371,7 +374,8 @@ TEST_F(PageJourneys, AListingPrintsWithTheFilterOfTheWindowThatAskedForIt) {
   ASSERT_EQ(previews.size(), 2u);
   previews.erase(previews.begin());
   const Strings printed = printedTexts();
-  EXPECT_NE(std::find(printed.begin(), printed.end(), "http://www.a.com/index.htm#top"), printed.end());
+  EXPECT_NE(std::find(printed.begin(), printed.end(), "http://www.a.com/index.htm#top"),
+            printed.end());
 }
 
 // The page form through every window it can call, then OK, then again with
@@ -429,7 +433,8 @@ TEST_F(PageJourneys, ThePageFormWalksThroughEveryWindowItCalls) {
       ASSERT_EQ(top(), b);
       EXPECT_EQ(asked(), Strings{});
       const Snapshot after = snapshot();
-      for (const auto& [id, records] : before) EXPECT_TRUE(after.at(id) == records) << "file " << static_cast<int>(id);
+      for (const auto& [id, records] : before)
+        EXPECT_TRUE(after.at(id) == records) << "file " << static_cast<int>(id);
       EXPECT_EQ(stored("b.com", "index.htm").text("WEB:DATA5"), "Y");
     }
 }

@@ -1,6 +1,7 @@
 // The web page browse, form, selection list, delete-by-domain tool and key
 // rebuild, driven through their own windows.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,14 +13,12 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-
-#include <sys/stat.h>
-
 #include <fstream>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
+#include "guitest.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
@@ -33,7 +32,6 @@
 #include "webdata/pages/pageform.h"
 #include "webdata/pages/pathrules.h"
 #include "webdata/pages/register.h"
-#include "guitest.h"
 
 using namespace qm;
 using namespace qm::webpages;
@@ -86,12 +84,13 @@ struct WebPagesTest : GuiTest {
       opened.push_back(u.toString().toStdString());
       return true;
     });
-    startBefore = setProcessStarter([this](const std::string& program, const std::vector<std::string>& args) {
-      std::vector<std::string> line{program};
-      line.insert(line.end(), args.begin(), args.end());
-      started.push_back(line);
-      return true;
-    });
+    startBefore =
+        setProcessStarter([this](const std::string& program, const std::vector<std::string>& args) {
+          std::vector<std::string> line{program};
+          line.insert(line.end(), args.begin(), args.end());
+          started.push_back(line);
+          return true;
+        });
   }
   void TearDown() override {
     closeProcedures();
@@ -134,8 +133,11 @@ struct WebPagesTest : GuiTest {
     for (const Row& r : b->list().rows()) v.push_back(r.record.text(field));
     return v;
   }
-  UpdateWebPages* formOver(WindowProcedure* b) { return dynamic_cast<UpdateWebPages*>(topProcedure(b->threadId())); }
-  void page(const std::string& domain, const std::string& name, const std::string& path, Fields more = {}) {
+  UpdateWebPages* formOver(WindowProcedure* b) {
+    return dynamic_cast<UpdateWebPages*>(topProcedure(b->threadId()));
+  }
+  void page(const std::string& domain, const std::string& name, const std::string& path,
+            Fields more = {}) {
     Fields f{{"WEB:DOMAINNAME", domain}, {"WEB:PAGENAME", name}, {"WEB:PAGEPATH", path}};
     f.insert(f.end(), more.begin(), more.end());
     add(FileId::WebPages, f);
@@ -152,9 +154,9 @@ TEST(PathRules, PageNameFromLocalPath) {
   } cases[] = {
       {"D\\about.htm", "D", "about.htm"},
       {"C:\\Site\\sub\\a.htm", "c:\\site", "sub\\a.htm"},  // any letter case
-      {"/home/u/site/a.htm", "/home/u/site/", "a.htm"},     // a trailing separator costs no letter
-      {"C:\\elsewhere\\b.htm", "C:\\site", "b.htm"},        // outside the directory: the file's name
-      {"C:\\sitemap\\c.htm", "C:\\site", "c.htm"},          // a longer directory is not the domain's
+      {"/home/u/site/a.htm", "/home/u/site/", "a.htm"},    // a trailing separator costs no letter
+      {"C:\\elsewhere\\b.htm", "C:\\site", "b.htm"},       // outside the directory: the file's name
+      {"C:\\sitemap\\c.htm", "C:\\site", "c.htm"},         // a longer directory is not the domain's
       {"x.htm", "", "x.htm"},
       {"D\\abcdefghijklmnopqrstuvwxyz.htm", "D", "abcdefghijklmnopqrst"},  // cut to 20
   };
@@ -166,12 +168,15 @@ TEST(PathRules, PageNameFromLocalPath) {
     const char* local;
     const char* path;
   } paths[] = {
-      {"products/widget-larg", "D/products/widget-large-blue.htm", "http://a.com/products/widget-large-blue.htm"},
+      {"products/widget-larg", "D/products/widget-large-blue.htm",
+       "http://a.com/products/widget-large-blue.htm"},
       {"about.htm", "D\\about.htm", "http://a.com/about.htm"},
-      {"renamed.htm", "D/products/widget-large-blue.htm", "http://a.com/renamed.htm"},  // typed apart
+      {"renamed.htm", "D/products/widget-large-blue.htm",
+       "http://a.com/renamed.htm"},  // typed apart
       {"x.htm", "", "http://a.com/x.htm"},
   };
-  for (const PathCase& c : paths) EXPECT_EQ(pagePathOf("http://a.com", c.name, c.local, "D"), c.path) << c.name;
+  for (const PathCase& c : paths)
+    EXPECT_EQ(pagePathOf("http://a.com", c.name, c.local, "D"), c.path) << c.name;
   EXPECT_EQ(slashFirstBackslash("http://a.com/x\\y\\z.htm  "), "http://a.com/x/y\\z.htm");
 }
 
@@ -196,7 +201,8 @@ TEST_F(WebPagesTest, BrowseListsTheDomainsPagesFirstAndEveryPageOnTheSecondTab) 
   sheet->setCurrentIndex(1);
   pump();
   EXPECT_EQ(column(b, "WEB:DOMAINNAME"), (std::vector<std::string>{"b.com", "a.com", "a.com"}));
-  EXPECT_EQ(column(b, "WEB:PAGENAME"), (std::vector<std::string>{"index.htm", "index.htm", "zeta.htm"}));
+  EXPECT_EQ(column(b, "WEB:PAGENAME"),
+            (std::vector<std::string>{"index.htm", "index.htm", "zeta.htm"}));
   b->close(2);
   pump();
 
@@ -211,7 +217,8 @@ TEST_F(WebPagesTest, BrowseListsTheDomainsPagesFirstAndEveryPageOnTheSecondTab) 
 // ---- form ------------------------------------------------------------------------------
 
 TEST_F(WebPagesTest, InsertDerivesTheNameAndPathsAndSavesOnePage) {
-  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", "site"},
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"},
+                        {"DOM:DEFAULTLOCALDIR", "site"},
                         {"DOM:DEFAULTWEBPATH", "http://a.com"}});
   auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   ASSERT_NE(b, nullptr);
@@ -245,11 +252,13 @@ TEST_F(WebPagesTest, InsertDerivesTheNameAndPathsAndSavesOnePage) {
   answers.replies = {BtnYes};
   click(f, "?Cancel");
   EXPECT_EQ(all(FileId::WebPages).size(), 1u);  // nothing left of the cancelled page
-  EXPECT_EQ(asked(), std::vector<std::string>{"Changes will be lost!: Are you sure you want to cancel?"});
+  EXPECT_EQ(asked(),
+            std::vector<std::string>{"Changes will be lost!: Are you sure you want to cancel?"});
 }
 
 TEST_F(WebPagesTest, DomainDirectoriesAreCheckedAndThePagePathRebuiltOnFocus) {
-  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", "site"},
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"},
+                        {"DOM:DEFAULTLOCALDIR", "site"},
                         {"DOM:DEFAULTWEBPATH", "http://a.com"}});
   add(FileId::Domains, {{"DOM:DOMAINNAME", "b.com"}, {"DOM:DEFAULTLOCALDIR", "bdir"}});
   add(FileId::Domains, {{"DOM:DOMAINNAME", "c.com"}});
@@ -265,7 +274,8 @@ TEST_F(WebPagesTest, DomainDirectoriesAreCheckedAndThePagePathRebuiltOnFocus) {
   auto* box = qobject_cast<QComboBox*>(widgetOf(f, "?WEB:DOMAINNAME"));
   for (auto [domain, expected] :
        {std::pair<const char*, std::vector<std::string>>{
-            "b.com", {"Domain Data Error: The default Web Path for this domain is blank. Please correct."}},
+            "b.com",
+            {"Domain Data Error: The default Web Path for this domain is blank. Please correct."}},
         {"c.com",
          {"Domain Data Error: The default local dir for this domain is blank. Please correct.",
           "Domain Data Error: The default Web Path for this domain is blank. Please correct."}}}) {
@@ -288,12 +298,14 @@ TEST_F(WebPagesTest, DomainDirectoriesAreCheckedAndThePagePathRebuiltOnFocus) {
 }
 
 TEST_F(WebPagesTest, ChangeTitleViewButtonsAndAutoRead) {
-  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", "site"},
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"},
+                        {"DOM:DEFAULTLOCALDIR", "site"},
                         {"DOM:DEFAULTWEBPATH", "http://a.com"}});
   ASSERT_EQ(::mkdir("site", 0755), 0);
   std::ofstream("site/about.htm") << "<html><head><title>About us</title></head>\n"
                                   << "<body><a href=\"next.htm\">next</a></body></html>\n";
-  page("a.com", "about.htm", "http://a.com/about.htm", {{"WEB:LOCALPATH", "site/about.htm"}, {"WEB:DATA3", "Y"}});
+  page("a.com", "about.htm", "http://a.com/about.htm",
+       {{"WEB:LOCALPATH", "site/about.htm"}, {"WEB:DATA3", "Y"}});
   auto* b = run<BrowseWebPages>(makeBrowseWebPages, "a.com");
   click(b, "?Change");
   UpdateWebPages* f = formOver(b);
@@ -318,7 +330,7 @@ TEST_F(WebPagesTest, ChangeTitleViewButtonsAndAutoRead) {
   answers.replies = {BtnYes};
   click(f, "?Cancel");
   EXPECT_EQ(all(FileId::WebPages)[0].text("WEB:HTMLPAGETITLE"), "");  // not saved
-  EXPECT_EQ(all(FileId::WPLinks).size(), 1u);                        // the import's records stay
+  EXPECT_EQ(all(FileId::WPLinks).size(), 1u);                         // the import's records stay
 }
 
 // The editors really started: a recording program writes each argument it
@@ -328,8 +340,9 @@ TEST_F(WebPagesTest, EditorsGetThePagePathAsOneArgument) {
   QDir().mkpath("my tools");
   QDir().mkpath("my site");
   const std::string recorder = dir + "/my tools/rec args";
-  std::ofstream(recorder) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" << dir
-                          << "/args.tmp\"\nmv \"" << dir << "/args.tmp\" \"" << dir << "/args.txt\"\n";
+  std::ofstream(recorder) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \""
+                          << dir << "/args.tmp\"\nmv \"" << dir << "/args.tmp\" \"" << dir
+                          << "/args.txt\"\n";
   ASSERT_EQ(::chmod(recorder.c_str(), 0755), 0);
   const std::string path = dir + "/my site/page one -rf.htm";
   add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", dir + "/my site"}});
@@ -355,7 +368,8 @@ TEST_F(WebPagesTest, EditorsGetThePagePathAsOneArgument) {
 }
 
 TEST_F(WebPagesTest, OutsideProgramsAndTheFileLookup) {
-  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"}, {"DOM:DEFAULTLOCALDIR", "site"},
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "a.com"},
+                        {"DOM:DEFAULTLOCALDIR", "site"},
                         {"DOM:DEFAULTWEBPATH", "http://a.com"}});
   page("a.com", "a.htm", "http://a.com/a.htm", {{"WEB:LOCALPATH", "site/a.htm"}});
   std::ofstream("myedit") << "#!/bin/sh\n";
@@ -408,7 +422,8 @@ TEST_F(WebPagesTest, SelectionListReturnsThePickedPage) {
   auto* s = run<SelectWebPages>(makeSelectWebPages, "", SelectRecord, &response);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->outerWindow()->windowTitle(), "Select a WebPages Record");
-  EXPECT_EQ(column(s, "WEB:PAGENAME"), (std::vector<std::string>{"alpha.htm", "beta.htm", "Zulu.htm"}));
+  EXPECT_EQ(column(s, "WEB:PAGENAME"),
+            (std::vector<std::string>{"alpha.htm", "beta.htm", "Zulu.htm"}));
 
   auto* sheet = qobject_cast<QTabWidget*>(widgetOf(s, "?Sheet"));
   sheet->setCurrentIndex(2);
@@ -419,7 +434,8 @@ TEST_F(WebPagesTest, SelectionListReturnsThePickedPage) {
   EXPECT_EQ(s->list().current()->record.text("WEB:PAGENAME"), "Zulu.htm");
   sheet->setCurrentIndex(1);  // by path: both pages of "/same" show
   pump();
-  EXPECT_EQ(column(s, "WEB:PAGEPATH"), (std::vector<std::string>{"/same", "/same", "http://b.com/z.htm"}));
+  EXPECT_EQ(column(s, "WEB:PAGEPATH"),
+            (std::vector<std::string>{"/same", "/same", "http://b.com/z.htm"}));
   s->list().setSelected(1);
   const std::string chosen = s->list().current()->record.text("WEB:PAGENAME");
   click(s, "?Select");
@@ -455,7 +471,8 @@ TEST_F(WebPagesTest, DeletePagesByDomainRemovesThemWithTheirDetailRecords) {
                             {FileId::WPIMG, "WPI:WEBPAGEPATHNAME", "WPI:WEBPAGEIMG"},
                             {FileId::WPMeta, "WPM:WEBPAGEPATH", "WPM:METANAME"}};
   for (const Detail& d : details)
-    for (const char* p : {"/a/zeta", "/a/blank", "/a/alpha", "/A/other", "/b/index"}) add(d.id, {{d.path, p}, {d.other, "x"}});
+    for (const char* p : {"/a/zeta", "/a/blank", "/a/alpha", "/A/other", "/b/index"})
+      add(d.id, {{d.path, p}, {d.other, "x"}});
 
   const int th = startNamedProcedure("delpages", 0);
   pump();
@@ -472,7 +489,8 @@ TEST_F(WebPagesTest, DeletePagesByDomainRemovesThemWithTheirDetailRecords) {
   EXPECT_EQ(deletedPageCount(), 4);
   EXPECT_EQ(shown(w, "?Count").trimmed(), "4");
   EXPECT_EQ(shown(w, "?StatusText"), "Finished. Records deleted. Pages deleted: 4");
-  EXPECT_EQ(texts(FileId::WebPages, "WEB:PAGEPATH"), (std::vector<std::string>{"/b/index", "/nameless"}));
+  EXPECT_EQ(texts(FileId::WebPages, "WEB:PAGEPATH"),
+            (std::vector<std::string>{"/b/index", "/nameless"}));
   for (const Detail& d : details)
     EXPECT_EQ(texts(d.id, d.path), (std::vector<std::string>{"/b/index"})) << d.path;
   EXPECT_EQ(all(FileId::Domains).size(), 1u);
@@ -501,7 +519,8 @@ TEST_F(WebPagesTest, RebuildOfThePageIndexesAsksNothing) {
   EXPECT_EQ(answers.asked[0].caption, "");
   EXPECT_EQ(answers.asked[0].buttons, BtnOk);
   EXPECT_EQ(answers.asked[0].text,
-            "This will rebuild indexes for the following files: |Web Pages|Meta Tags|Scripts|Images|Links|Forms|"
+            "This will rebuild indexes for the following files: |Web Pages|Meta "
+            "Tags|Scripts|Images|Links|Forms|"
             "Press OK To Start");
   EXPECT_EQ(answers.asked[1].caption, "Finished");
   EXPECT_EQ(answers.asked[1].text, "Thanks for Waiting.|Press OK to Continue");

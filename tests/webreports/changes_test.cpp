@@ -22,8 +22,11 @@ using qm::FileId;
 class DomainChanges : public qmtest::WebData {
  protected:
   void page(const std::string& domain, const std::string& name, const std::string& use = "") {
-    add(FileId::WebPages, {{"WEB:DOMAINNAME", domain}, {"WEB:PAGENAME", name}, {"WEB:USENOW", use},
-                           {"WEB:LOCALPATH", "C:\\old\\" + name}, {"WEB:LOCALDEFAULTDIRECTORY", "C:\\old"}});
+    add(FileId::WebPages, {{"WEB:DOMAINNAME", domain},
+                           {"WEB:PAGENAME", name},
+                           {"WEB:USENOW", use},
+                           {"WEB:LOCALPATH", "C:\\old\\" + name},
+                           {"WEB:LOCALDEFAULTDIRECTORY", "C:\\old"}});
   }
   void domain(const std::string& name) {
     add(FileId::Domains, {{"DOM:DOMAINNAME", name}, {"DOM:DEFAULTLOCALDIR", "C:\\old"}});
@@ -33,7 +36,8 @@ class DomainChanges : public qmtest::WebData {
   qm::webreports::StarterWindow* open(const std::string& window) {
     const int t = qm::startNamedProcedure(window, 0);
     EXPECT_GT(t, 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return qm::topProcedure(t) && qm::topProcedure(t)->window(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return qm::topProcedure(t) && qm::topProcedure(t)->window(); }, 2000));
     return dynamic_cast<qm::webreports::StarterWindow*>(qm::topProcedure(t));
   }
   void type(qm::WindowProcedure* w, const std::string& id, const std::string& text) {
@@ -67,15 +71,18 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
 
   auto* w = open("ChgLoPaWindow");
   ASSERT_TRUE(w);
-  EXPECT_EQ(w->outerWindow()->windowTitle().toStdString(), "Change Local Path Name in ALL Web Pages By Domain");
+  EXPECT_EQ(w->outerWindow()->windowTitle().toStdString(),
+            "Change Local Path Name in ALL Web Pages By Domain");
   type(w, "?domainname", "site.com");
   type(w, "?NewLocalDir", "D:\\web\\new");
   process(w);
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"),
-            (std::vector<std::string>{"D:/web/new/index.htm", "C:\\old\\keep.htm", "D:/web/new/about.htm"}));
+            (std::vector<std::string>{"D:/web/new/index.htm", "C:\\old\\keep.htm",
+                                      "D:/web/new/about.htm"}));
   EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
             (std::vector<std::string>{"D:\\web\\new", "C:\\old", "D:\\web\\new"}));
-  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"D:\\web\\new", "C:\\old"}));
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"),
+            (std::vector<std::string>{"D:\\web\\new", "C:\\old"}));
 
   // A second press with a long directory: path and directory are kept whole
   // (the path names the file); the window kept the values typed.
@@ -92,10 +99,12 @@ TEST_F(DomainChanges, NewLocalPathsForEveryPageAndTheDomainOnce) {
   type(w, "?domainname", "other.co");
   type(w, "?NewLocalDir", "E:\\x");
   process(w);
-  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{dir75, "C:\\old"}));
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"),
+            (std::vector<std::string>{dir75, "C:\\old"}));
   EXPECT_TRUE(answers_.asked.empty());
 
-  QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?CloseWindow")->widget()), Qt::LeftButton);
+  QTest::mouseClick(qobject_cast<QPushButton*>(w->control("?CloseWindow")->widget()),
+                    Qt::LeftButton);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w || !w->isRunning(); }, 2000));
 }
 
@@ -111,14 +120,18 @@ TEST_F(DomainChanges, ABlankNewDirectoryIsRefusedAndChangesNothing) {
   EXPECT_EQ(w->lastStarted(), 0);  // no run started
   ASSERT_EQ(answers_.asked.size(), 1u);
   EXPECT_EQ(answers_.asked[0].caption, "Change Local Path Name in ALL Web Pages By Domain");
-  EXPECT_NE(answers_.asked[0].text.find("New Local Dir:"), std::string::npos) << answers_.asked[0].text;
-  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"), (std::vector<std::string>{"C:\\old\\index.htm"}));
-  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"), (std::vector<std::string>{"C:\\old"}));
+  EXPECT_NE(answers_.asked[0].text.find("New Local Dir:"), std::string::npos)
+      << answers_.asked[0].text;
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"),
+            (std::vector<std::string>{"C:\\old\\index.htm"}));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
+            (std::vector<std::string>{"C:\\old"}));
   EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"C:\\old"}));
   // Filled in, the same window runs.
   type(w, "?NewLocalDir", "/srv/site");
   process(w);
-  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"), (std::vector<std::string>{"/srv/site/index.htm"}));
+  EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALPATH"),
+            (std::vector<std::string>{"/srv/site/index.htm"}));
   w->requestClose();
 }
 
@@ -146,7 +159,8 @@ class BarPaints : public QObject {
  protected:
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Paint)
-      if (auto* bar = qobject_cast<QProgressBar*>(o); bar && bar->window()->windowTitle() == "Processing Records")
+      if (auto* bar = qobject_cast<QProgressBar*>(o);
+          bar && bar->window()->windowTitle() == "Processing Records")
         values.push_back(bar->value());
     return false;
   }
@@ -162,14 +176,16 @@ TEST_F(DomainChanges, ProgressShowsWhileTheRunReadsInOneLongStretch) {
   process(w);
   const auto use = column(FileId::WebPages, "WEB:USENOW");
   EXPECT_EQ(std::count(use.begin(), use.end(), "Y"), 120);
-  const auto between = std::count_if(paints.values.begin(), paints.values.end(), [](int v) { return v > 0 && v < 100; });
+  const auto between = std::count_if(paints.values.begin(), paints.values.end(),
+                                     [](int v) { return v > 0 && v < 100; });
   EXPECT_GE(between, 10);
   EXPECT_TRUE(std::is_sorted(paints.values.begin(), paints.values.end()));
   w->requestClose();
 }
 
 TEST_F(DomainChanges, CancelKeepsWhatWasWritten) {
-  for (int i = 0; i < 60; ++i) page("big.com", std::string("p").append(std::to_string(100 + i)).append(".htm"), "N");
+  for (int i = 0; i < 60; ++i)
+    page("big.com", std::string("p").append(std::to_string(100 + i)).append(".htm"), "N");
   auto* w = open("chgcurruse");
   ASSERT_TRUE(w);
   type(w, "?domainname", "big.com");
@@ -180,7 +196,8 @@ TEST_F(DomainChanges, CancelKeepsWhatWasWritten) {
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         for (QWidget* t : QApplication::topLevelWidgets())
-          if (t->isVisible() && t->windowTitle() == "Processing Records") progress = qobject_cast<QDialog*>(t);
+          if (t->isVisible() && t->windowTitle() == "Processing Records")
+            progress = qobject_cast<QDialog*>(t);
         return progress != nullptr;
       },
       2000));
@@ -197,7 +214,8 @@ TEST_F(DomainChanges, CancelKeepsWhatWasWritten) {
   const auto marked = std::count(use.begin(), use.end(), "Y");
   EXPECT_LT(marked, 60);
   // Written in key order: the first pages marked, the rest as they were.
-  for (std::size_t i = 0; i < use.size(); ++i) EXPECT_EQ(use[i], i < static_cast<std::size_t>(marked) ? "Y" : "N");
+  for (std::size_t i = 0; i < use.size(); ++i)
+    EXPECT_EQ(use[i], i < static_cast<std::size_t>(marked) ? "Y" : "N");
   w->requestClose();
 }
 
@@ -215,9 +233,11 @@ TEST_F(DomainChanges, AReadOnlyPagesFileIsNamedOnceAndTheEndCountsThePagesNotCha
     qm::store::clearFaultsForTests();
     ASSERT_EQ(answers_.asked.size(), 2u) << window;  // the reason once, then the count
     EXPECT_EQ(answers_.asked[0].icon, qm::MsgIcon::Stop) << window;
-    EXPECT_NE(answers_.asked[0].text.find("Read-Only"), std::string::npos) << answers_.asked[0].text;
+    EXPECT_NE(answers_.asked[0].text.find("Read-Only"), std::string::npos)
+        << answers_.asked[0].text;
     EXPECT_EQ(answers_.asked[1].text, "0 pages changed, 3 pages not changed.") << window;
-    EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"N", "N", "N"})) << window;
+    EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"N", "N", "N"}))
+        << window;
     EXPECT_EQ(column(FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"),
               (std::vector<std::string>{"C:\\old", "C:\\old", "C:\\old"}))
         << window;

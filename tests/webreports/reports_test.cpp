@@ -1,3 +1,5 @@
+#include "webdata/reports/reports.h"
+
 #include <QImage>
 #include <algorithm>
 #include <map>
@@ -8,7 +10,6 @@
 #include "runtime/config/requests.h"
 #include "runtime/report/pagemodel.h"
 #include "runtime/report/preview.h"
-#include "webdata/reports/reports.h"
 #include "webfixture.h"
 
 namespace {
@@ -19,11 +20,12 @@ class WebReports : public qmtest::WebData {
  protected:
   void SetUp() override {
     WebData::SetUp();
-    qm::setPreviewOpener([this](std::shared_ptr<const qm::PageModel> pages, std::function<void()> closed) {
-      ++previews_;
-      shown_ = *pages;
-      closed();
-    });
+    qm::setPreviewOpener(
+        [this](std::shared_ptr<const qm::PageModel> pages, std::function<void()> closed) {
+          ++previews_;
+          shown_ = *pages;
+          closed();
+        });
   }
   void TearDown() override {
     qm::setPreviewOpener({});
@@ -73,8 +75,8 @@ class WebReports : public qmtest::WebData {
     m.close();
     return r;
   }
-  void image(const std::string& path, const std::string& img, const std::string& domain, const std::string& file,
-             const std::string& use = "Y") {
+  void image(const std::string& path, const std::string& img, const std::string& domain,
+             const std::string& file, const std::string& use = "Y") {
     add(FileId::WPIMG, {{"WPI:WEBPAGEPATHNAME", path},
                         {"WPI:DOMAINNAME", domain},
                         {"WPI:WEBPAGEIMG", img},
@@ -101,18 +103,22 @@ TEST_F(WebReports, ImageReportsChooseRecordsAndPictures) {
 
   // The form's record: its picture for every record of the same path and name.
   qm::ImagePath = "blue.png   ";
-  ASSERT_EQ(runFrom(FileId::WPIMG, {{"WPI:WEBPAGEPATHNAME", "/a/index.htm"}, {"WPI:WEBPAGEIMG", "logo.gif"}},
+  ASSERT_EQ(runFrom(FileId::WPIMG,
+                    {{"WPI:WEBPAGEPATHNAME", "/a/index.htm"}, {"WPI:WEBPAGEIMG", "logo.gif"}},
                     "PrintImage"),
             qm::RequestCompleted);
   EXPECT_EQ(shown_.pageCount(), 2);
   EXPECT_EQ(pictures(), (std::vector<std::string>{"blue.png", "blue.png"}));
   EXPECT_EQ(printed({"Currently Use", "12", "logo.gif"}),
-            (std::vector<std::string>{"logo.gif", "12", "Currently Use", "logo.gif", "12", "Currently Use"}));
+            (std::vector<std::string>{"logo.gif", "12", "Currently Use", "logo.gif", "12",
+                                      "Currently Use"}));
 
   // All of a page, each with its own picture; a missing file shows none.
   qm::domainname = "a.com";
-  ASSERT_EQ(runFrom(FileId::WPIMG, {{"WPI:WEBPAGEPATHNAME", "/a/index.htm"}}, "PrintImage2"), qm::RequestCompleted);
-  EXPECT_EQ(printed({"logo.gif", "top.gif"}), (std::vector<std::string>{"logo.gif", "logo.gif", "top.gif"}));
+  ASSERT_EQ(runFrom(FileId::WPIMG, {{"WPI:WEBPAGEPATHNAME", "/a/index.htm"}}, "PrintImage2"),
+            qm::RequestCompleted);
+  EXPECT_EQ(printed({"logo.gif", "top.gif"}),
+            (std::vector<std::string>{"logo.gif", "logo.gif", "top.gif"}));
   EXPECT_EQ(pictures(), (std::vector<std::string>{"red.png", "blue.png"}));
   EXPECT_TRUE(qm::domainname.blank());
   const auto boxes = items(qm::ItemKind::CheckBox);
@@ -125,7 +131,9 @@ TEST_F(WebReports, ImageReportsChooseRecordsAndPictures) {
     const char* typed;
     std::vector<std::string> images;
   };
-  const Case cases[] = {{"B.com", {"b.gif"}}, {"a.com", {"logo.gif", "logo.gif", "top.gif"}}, {"A.COM", {}},
+  const Case cases[] = {{"B.com", {"b.gif"}},
+                        {"a.com", {"logo.gif", "logo.gif", "top.gif"}},
+                        {"A.COM", {}},
                         {"www.a.com", {}}};
   for (const Case& c : cases) {
     qm::domainname = c.typed;
@@ -145,17 +153,23 @@ TEST_F(WebReports, ImageReportsChooseRecordsAndPictures) {
 
 TEST_F(WebReports, LinkListingFollowsPageAndQuery) {
   const std::string longLink(200, 'x');
-  for (const auto& [path, link] : std::vector<std::pair<std::string, std::string>>{
-           {"/p/one.htm", "zeta.htm"}, {"/p/two.htm", "b.htm"}, {"/p/one.htm", "alpha.htm"},
-           {"/p/one.htm", longLink}, {"/p/one.htm", "beta.htm"}})
-    add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", path}, {"WPL:DOMAINNAME", "p.com"}, {"WPL:WEBPAGELINK", link}});
+  for (const auto& [path, link] :
+       std::vector<std::pair<std::string, std::string>>{{"/p/one.htm", "zeta.htm"},
+                                                        {"/p/two.htm", "b.htm"},
+                                                        {"/p/one.htm", "alpha.htm"},
+                                                        {"/p/one.htm", longLink},
+                                                        {"/p/one.htm", "beta.htm"}})
+    add(FileId::WPLinks,
+        {{"WPL:WEBPAGEPATHNAME", path}, {"WPL:DOMAINNAME", "p.com"}, {"WPL:WEBPAGELINK", link}});
   const std::vector<std::string> names = {"zeta.htm", "b.htm", "alpha.htm", "beta.htm"};
 
   qm::QueryFilter.clear();
-  ASSERT_EQ(runFrom(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/p/one.htm"}}, "listlinks2"), qm::RequestCompleted);
+  ASSERT_EQ(runFrom(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/p/one.htm"}}, "listlinks2"),
+            qm::RequestCompleted);
   EXPECT_EQ(printed(names), (std::vector<std::string>{"alpha.htm", "beta.htm", "zeta.htm"}));
   const auto texts = allTexts();
-  auto cut = std::find_if(texts.begin(), texts.end(), [](const std::string& t) { return t.rfind("xxxx", 0) == 0; });
+  auto cut = std::find_if(texts.begin(), texts.end(),
+                          [](const std::string& t) { return t.rfind("xxxx", 0) == 0; });
   ASSERT_NE(cut, texts.end());
   EXPECT_LT(cut->size(), 200u);
   EXPECT_EQ(printed({"Selected Links Listing"}).size(), 1u);
@@ -200,19 +214,23 @@ TEST_F(WebReports, ListingThatCannotPrintOpensNoPreview) {
 TEST_F(WebReports, WebPageListingAndReport) {
   const std::string longDomain = "a-domain-name-longer-than-thirty.com";
   for (const char* page : {"zz.htm", "index.htm", "about.htm"})
-    add(FileId::WebPages, {{"WEB:DOMAINNAME", "one.com"}, {"WEB:PAGENAME", page}, {"WEB:USENOW", "Y"}});
+    add(FileId::WebPages,
+        {{"WEB:DOMAINNAME", "one.com"}, {"WEB:PAGENAME", page}, {"WEB:USENOW", "Y"}});
   add(FileId::WebPages, {{"WEB:DOMAINNAME", "two.com"}, {"WEB:PAGENAME", "other.htm"}});
   add(FileId::WebPages,
       {{"WEB:DOMAINNAME", longDomain}, {"WEB:PAGENAME", "long.htm"}, {"WEB:LINKTO2", "/x.htm"}},
       {{"WEB:NOTES", "Remember the banner."}});
-  const std::vector<std::string> pages = {"zz.htm", "index.htm", "about.htm", "other.htm", "long.htm"};
+  const std::vector<std::string> pages = {"zz.htm", "index.htm", "about.htm", "other.htm",
+                                          "long.htm"};
 
-  ASSERT_EQ(runFrom(FileId::WebPages, {{"WEB:DOMAINNAME", "ONE.COM"}}, "listwebpages"), qm::RequestCompleted);
+  ASSERT_EQ(runFrom(FileId::WebPages, {{"WEB:DOMAINNAME", "ONE.COM"}}, "listwebpages"),
+            qm::RequestCompleted);
   EXPECT_EQ(printed(pages), (std::vector<std::string>{"about.htm", "index.htm", "zz.htm"}));
   EXPECT_EQ(printed({"Report the WebPages File", "File Size", "Link To 5"}).size(), 3u);
 
   ASSERT_EQ(run("webpagereport"), qm::RequestCompleted);
-  EXPECT_EQ(printed(pages), (std::vector<std::string>{"long.htm", "about.htm", "index.htm", "zz.htm", "other.htm"}));
+  EXPECT_EQ(printed(pages), (std::vector<std::string>{"long.htm", "about.htm", "index.htm",
+                                                      "zz.htm", "other.htm"}));
   EXPECT_EQ(printed({longDomain.substr(0, 30)}).size(), 1u);
   EXPECT_TRUE(printed({longDomain}).empty());
   EXPECT_EQ(printed({"Remember the banner."}).size(), 1u);
@@ -220,7 +238,8 @@ TEST_F(WebReports, WebPageListingAndReport) {
   const auto texts = allTexts();
   auto at = std::find(texts.begin(), texts.end(), "Links TO This Page:");
   ASSERT_GE(std::distance(at, texts.end()), 6);
-  EXPECT_EQ(std::vector<std::string>(at + 1, at + 6), (std::vector<std::string>{"", "/x.htm", "", "", ""}));
+  EXPECT_EQ(std::vector<std::string>(at + 1, at + 6),
+            (std::vector<std::string>{"", "/x.htm", "", "", ""}));
   const auto boxes = items(qm::ItemKind::CheckBox);
   ASSERT_EQ(boxes.size(), 5u);
   EXPECT_FALSE(boxes[0]->checked);
@@ -229,14 +248,19 @@ TEST_F(WebReports, WebPageListingAndReport) {
 
 TEST_F(WebReports, ScriptReportPrintsFortyLinesPerBlock) {
   for (int block = 1; block <= 3; ++block) {
-    qmtest::Fields f = {{"WPS:WEBPAGEPATHNAME", "/s/page.htm"}, {"WPS:DOMAINNAME", "s.com"},
+    qmtest::Fields f = {{"WPS:WEBPAGEPATHNAME", "/s/page.htm"},
+                        {"WPS:DOMAINNAME", "s.com"},
                         {"WPS:PAGENAME", "page.htm"}};
     for (int line = 1; line <= block; ++line)
       f.push_back({std::string("WPS:SCRIPTLINE").append(std::to_string(line)),
-                   std::string("b").append(std::to_string(block)).append("l").append(std::to_string(line))});
+                   std::string("b")
+                       .append(std::to_string(block))
+                       .append("l")
+                       .append(std::to_string(line))});
     add(FileId::WPScripts, f);
   }
-  add(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", "/s/other.htm"}, {"WPS:SCRIPTLINE1", "elsewhere"}});
+  add(FileId::WPScripts,
+      {{"WPS:WEBPAGEPATHNAME", "/s/other.htm"}, {"WPS:SCRIPTLINE1", "elsewhere"}});
 
   ASSERT_EQ(runFrom(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", "/s/page.htm"}}, "PrintScript"),
             qm::RequestCompleted);
@@ -251,11 +275,16 @@ TEST_F(WebReports, ScriptReportPrintsFortyLinesPerBlock) {
   }
 
   // Forms alike, without a caption; nothing to print opens no preview.
-  add(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/s/page.htm"}, {"WPF:PAGE", "page.htm"}, {"WPF:FORMLINE40", "end"}});
-  ASSERT_EQ(runFrom(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/s/page.htm"}}, "printform"), qm::RequestCompleted);
-  EXPECT_EQ(printed({"end", "Form Report", "Script Lines"}), (std::vector<std::string>{"Form Report", "end"}));
+  add(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/s/page.htm"},
+                       {"WPF:PAGE", "page.htm"},
+                       {"WPF:FORMLINE40", "end"}});
+  ASSERT_EQ(runFrom(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/s/page.htm"}}, "printform"),
+            qm::RequestCompleted);
+  EXPECT_EQ(printed({"end", "Form Report", "Script Lines"}),
+            (std::vector<std::string>{"Form Report", "end"}));
   previews_ = 0;
-  EXPECT_EQ(runFrom(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/none.htm"}}, "printform"), qm::RequestCancelled);
+  EXPECT_EQ(runFrom(FileId::WPForm, {{"WPF:WEBPAGEPATHNAME", "/none.htm"}}, "printform"),
+            qm::RequestCancelled);
   EXPECT_EQ(previews_, 0);
 }
 
@@ -268,11 +297,13 @@ TEST_F(WebReports, RegisteredWithTheirStacks) {
       },
       qm::mainWebContext());
   const std::map<std::string, int> expected = {
-      {"PrintImage", 0},     {"PrintImage2", 0},   {"PrintImage3", 25000}, {"preimgreport", 25000},
-      {"listimages", 0},     {"listlinks", 0},     {"listmetas", 0},       {"listscripts", 0},
-      {"listforms2", 0},     {"listwebpages", 0},  {"listmetas2", 0},      {"listlinks2", 0},
-      {"webpagereport", 25000}, {"PrintScript", 0}, {"printform", 0},      {"ChgLoPaWindow", 25000},
-      {"ChgLoPath", 25000},  {"chgcurruse", 25000}, {"ChgLoPath1", 25000}};
+      {"PrintImage", 0},        {"PrintImage2", 0},   {"PrintImage3", 25000},
+      {"preimgreport", 25000},  {"listimages", 0},    {"listlinks", 0},
+      {"listmetas", 0},         {"listscripts", 0},   {"listforms2", 0},
+      {"listwebpages", 0},      {"listmetas2", 0},    {"listlinks2", 0},
+      {"webpagereport", 25000}, {"PrintScript", 0},   {"printform", 0},
+      {"ChgLoPaWindow", 25000}, {"ChgLoPath", 25000}, {"chgcurruse", 25000},
+      {"ChgLoPath1", 25000}};
   EXPECT_EQ(stacks, expected);
 }
 

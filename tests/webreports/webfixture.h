@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "runtime/config/messages.h"
 #include "runtime/values/clock.h"

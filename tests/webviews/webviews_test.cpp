@@ -10,9 +10,10 @@
 #include <QTableView>
 #include <QTest>
 
-#include "dictionary/dictionary.h"
 #include "appkit/procedures.h"
+#include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
+#include "guitest.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
@@ -20,7 +21,6 @@
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
 #include "runtime/view/fieldvalue.h"
-#include "guitest.h"
 #include "webdata/views/crossref.h"
 #include "webdata/views/quickview.h"
 #include "webdata/views/register.h"
@@ -42,9 +42,11 @@ struct Call {
 std::vector<Call> calls;
 
 struct Stub : WindowProcedure {
-  Stub(std::string n, FileId f, std::string field) : WindowProcedure(std::move(n)), file(f), field(std::move(field)) {}
+  Stub(std::string n, FileId f, std::string field)
+      : WindowProcedure(std::move(n)), file(f), field(std::move(field)) {}
   void setup() override {
-    calls.push_back({name(), request(), field.empty() ? "" : access(file).buffer().text(field), QueryFilter});
+    calls.push_back(
+        {name(), request(), field.empty() ? "" : access(file).buffer().text(field), QueryFilter});
     close(RequestCompleted);
   }
   FileId file;
@@ -68,14 +70,17 @@ struct WebViewsTest : GuiTest {
       FileId file;
       const char* field;
     };
-    for (S s : {S{"UpdateWPMeta", FileId::WPMeta, "WPM:METANAME"}, S{"UpdateWPLinks", FileId::WPLinks, "WPL:WEBPAGELINK"},
-                S{"UpdateWPForm", FileId::WPForm, "WPF:FORMLINE1"}, S{"UpdateWPIMG", FileId::WPIMG, "WPI:WEBPAGEIMG"},
-                S{"UpdateWPScripts", FileId::WPScripts, "WPS:SCRIPTLINE1"}, S{"listimages", FileId::WPIMG, ""},
-                S{"listlinks", FileId::WPLinks, ""}})
+    for (S s : {S{"UpdateWPMeta", FileId::WPMeta, "WPM:METANAME"},
+                S{"UpdateWPLinks", FileId::WPLinks, "WPL:WEBPAGELINK"},
+                S{"UpdateWPForm", FileId::WPForm, "WPF:FORMLINE1"},
+                S{"UpdateWPIMG", FileId::WPIMG, "WPI:WEBPAGEIMG"},
+                S{"UpdateWPScripts", FileId::WPScripts, "WPS:SCRIPTLINE1"},
+                S{"listimages", FileId::WPIMG, ""}, S{"listlinks", FileId::WPLinks, ""}})
       registerProcedure(s.name, [s] { return std::make_unique<Stub>(s.name, s.file, s.field); });
   }
   void addPage(const std::string& domain, const std::string& name, const std::string& path) {
-    add(FileId::WebPages, {{"WEB:DOMAINNAME", domain}, {"WEB:PAGENAME", name}, {"WEB:PAGEPATH", path}});
+    add(FileId::WebPages,
+        {{"WEB:DOMAINNAME", domain}, {"WEB:PAGENAME", name}, {"WEB:PAGEPATH", path}});
   }
   template <class P>
   P* over(WindowProcedure* caller) {
@@ -201,8 +206,9 @@ TEST_F(WebViewsTest, ViewingFormRefusesInsertAndDeleteRequests) {
     uint8_t request;
     const char* text;
   };
-  for (Case c : {Case{InsertRecord, "Invalid Request: This form cannot be used to insert a record"},
-                 Case{DeleteRecord, "Invalid Request: This form cannot be used to delete a record"}}) {
+  for (Case c :
+       {Case{InsertRecord, "Invalid Request: This form cannot be used to insert a record"},
+        Case{DeleteRecord, "Invalid Request: This form cannot be used to delete a record"}}) {
     answers.asked.clear();
     RequestCode = c.request;
     int th = startProcedure("UpdateWebPages", 0, makeUpdateWebPages);
@@ -246,8 +252,10 @@ TEST(QueryFilterText, OneConditionPerFilledRowJoinedWithAnd) {
   const Case cases[] = {
       {{{"=", ""}, {"=", "  "}}, ""},
       {{{"=", "a.com"}, {"=", ""}}, "UPPER(WPI:DomainName) = 'A.COM'"},
-      {{{"<>", "o'brien"}, {">=", "X"}}, "UPPER(WPI:DomainName) <> 'O''BRIEN' AND UPPER(WPI:Page) >= 'X'"},
-      {{{"Begins With", "ab"}, {"=", ""}}, "(UPPER(WPI:DomainName) >= 'AB' AND UPPER(WPI:DomainName) < 'AC')"},
+      {{{"<>", "o'brien"}, {">=", "X"}},
+       "UPPER(WPI:DomainName) <> 'O''BRIEN' AND UPPER(WPI:Page) >= 'X'"},
+      {{{"Begins With", "ab"}, {"=", ""}},
+       "(UPPER(WPI:DomainName) >= 'AB' AND UPPER(WPI:DomainName) < 'AC')"},
   };
   for (const Case& c : cases) {
     QueryObject q;
@@ -273,9 +281,12 @@ TEST_F(WebViewsTest, PrintBeforeAnyQueryPrintsNothing) {
 }
 
 TEST_F(WebViewsTest, AQueryNarrowsTheListAndItsFilterIsPrinted) {
-  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/a/1"}, {"WPL:DOMAINNAME", "a.com"}, {"WPL:WEBPAGELINK", "x.htm"}});
-  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/b/1"}, {"WPL:DOMAINNAME", "b.com"}, {"WPL:WEBPAGELINK", "y.htm"}});
-  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", "/a/2"}, {"WPL:DOMAINNAME", "A.com"}, {"WPL:WEBPAGELINK", "z.htm"}});
+  add(FileId::WPLinks,
+      {{"WPL:WEBPAGEPATHNAME", "/a/1"}, {"WPL:DOMAINNAME", "a.com"}, {"WPL:WEBPAGELINK", "x.htm"}});
+  add(FileId::WPLinks,
+      {{"WPL:WEBPAGEPATHNAME", "/b/1"}, {"WPL:DOMAINNAME", "b.com"}, {"WPL:WEBPAGELINK", "y.htm"}});
+  add(FileId::WPLinks,
+      {{"WPL:WEBPAGEPATHNAME", "/a/2"}, {"WPL:DOMAINNAME", "A.com"}, {"WPL:WEBPAGELINK", "z.htm"}});
   auto* v = start<CrossRefView>("viewlinks");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->list().rows().size(), 3u);
@@ -344,8 +355,10 @@ TEST_F(WebViewsTest, SelectionsAreSavedLoadedAndTheLastOneComesBack) {
   // A saved column the view no longer has is dropped with a message.
   ASSERT_TRUE(settings().write("viewmeta:Keys:Query", "Expression2", "UPPER(WPM:Gone)"));
   EXPECT_TRUE(v->query().load("Keys"));
-  EXPECT_EQ(texts(), Strings{"Unsupported QBE Column: The saved QBE column, UPPER(WPM:Gone) is not supported. It "
-                             "will be dropped from the query."});
+  EXPECT_EQ(
+      texts(),
+      Strings{"Unsupported QBE Column: The saved QBE column, UPPER(WPM:Gone) is not supported. It "
+              "will be dropped from the query."});
   EXPECT_EQ(v->query().filter(), "UPPER(WPM:MetaName) = 'KEYWORDS'");
 }
 
@@ -363,7 +376,8 @@ TEST_F(WebViewsTest, EachViewsControlsFollowItsOrder) {
     std::vector<std::string> chain;
     QWidget* start = v->window();
     for (QWidget* w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain())
-      if (Control* ctl = v->built()->byWidget(w); ctl && !ctl->id().empty() && ctl->kind() != Kind::Tab &&
+      if (Control* ctl = v->built()->byWidget(w); ctl && !ctl->id().empty() &&
+                                                  ctl->kind() != Kind::Tab &&
                                                   (chain.empty() || chain.back() != ctl->id()))
         chain.push_back(ctl->id());
     ASSERT_FALSE(chain.empty());

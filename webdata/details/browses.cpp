@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "dictionary/datafile_adapter.h"
 #include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
@@ -16,7 +16,8 @@ namespace qm::details {
 
 namespace {
 
-constexpr const char* kF9Text = "To resize columns, use mouse on vertical lines. To reset use F9 key.";
+constexpr const char* kF9Text =
+    "To resize columns, use mouse on vertical lines. To reset use F9 key.";
 constexpr const char* kList = "?Browse:1";
 constexpr const char* kSelectPage = "?SelectPage";
 
@@ -28,40 +29,83 @@ ColumnDef col(int width, Justify j, std::string header, std::string field, std::
 std::vector<ColumnDef> scriptColumns() {
   std::vector<ColumnDef> c = {col(80, Justify::Left, "Page Name", "WPS:PAGENAME", "@s20")};
   for (int i = 1; i <= 5; ++i)
-    c.push_back(col(80, Justify::Left, "Script Line " + std::to_string(i), "WPS:SCRIPTLINE" + std::to_string(i), "@s80"));
+    c.push_back(col(80, Justify::Left, "Script Line " + std::to_string(i),
+                    "WPS:SCRIPTLINE" + std::to_string(i), "@s80"));
   return c;
 }
 
 const std::vector<DetailBrowseSpec>& table() {
   using J = Justify;
   static const std::vector<DetailBrowseSpec> specs = {
-      {"BrowseLinks", "Browse the Web Pages Links File", FileId::WPLinks, "WPL:PATHNAME", "WPL:WEBPAGELINK",
-       LocatorKind::Step, "PathName", "&Print All Links", "listlinks2", makeUpdateWPLinks, BrowseLayout::DomainEntry,
+      {"BrowseLinks",
+       "Browse the Web Pages Links File",
+       FileId::WPLinks,
+       "WPL:PATHNAME",
+       "WPL:WEBPAGELINK",
+       LocatorKind::Step,
+       "PathName",
+       "&Print All Links",
+       "listlinks2",
+       makeUpdateWPLinks,
+       BrowseLayout::DomainEntry,
        "WPL:DOMAINNAME",
        {col(80, J::Left, "Page Name", "WPL:PAGENAME", "@s20"),
         col(80, J::Left, "Web Page Link", "WPL:WEBPAGELINK", "@s80")}},
-      {"BrowseImages", "Browse Images Data File", FileId::WPIMG, "WPI:PAGENAME", "", LocatorKind::Step,
-       "By PageName", "&Print All Images", "PrintImage2", makeUpdateWPIMG, BrowseLayout::DomainEntry,
+      {"BrowseImages",
+       "Browse Images Data File",
+       FileId::WPIMG,
+       "WPI:PAGENAME",
+       "",
+       LocatorKind::Step,
+       "By PageName",
+       "&Print All Images",
+       "PrintImage2",
+       makeUpdateWPIMG,
+       BrowseLayout::DomainEntry,
        "WPI:DOMAINNAME",
-       {col(80, J::Left, "Page", "WPI:PAGE", "@s20"), col(80, J::Left, "Web Page IMG", "WPI:WEBPAGEIMG", "@s80"),
+       {col(80, J::Left, "Page", "WPI:PAGE", "@s20"),
+        col(80, J::Left, "Web Page IMG", "WPI:WEBPAGEIMG", "@s80"),
         col(30, J::Right, "Line", "WPI:LINENUMBER", "@n-7", J::Center, 0),
         col(48, J::Left, "Date Entered", "WPI:DATEENTERED", "@d17", J::Center, 0)}},
-      {"BrowseMeta", "Browse the MetaTags  File", FileId::WPMeta, "WPM:PAGEPATH", "WPM:METANAME",
-       LocatorKind::None, "Meta Tags", "&Print Meta Tags", "listmetas2", makeUpdateWPMeta, BrowseLayout::SelectPage,
+      {"BrowseMeta",
+       "Browse the MetaTags  File",
+       FileId::WPMeta,
+       "WPM:PAGEPATH",
+       "WPM:METANAME",
+       LocatorKind::None,
+       "Meta Tags",
+       "&Print Meta Tags",
+       "listmetas2",
+       makeUpdateWPMeta,
+       BrowseLayout::SelectPage,
        "",
-       {col(80, J::Left, "Page Name", "WPM:PAGENAME", "@s20"), col(80, J::Left, "Meta Name", "WPM:METANAME", "@s20"),
+       {col(80, J::Left, "Page Name", "WPM:PAGENAME", "@s20"),
+        col(80, J::Left, "Meta Name", "WPM:METANAME", "@s20"),
         col(80, J::Left, "Meta Contents", "WPM:METACONTENTS", "@s200")}},
-      {"browsescripts", "Browse the Scripts File", FileId::WPScripts, "WPS:PAGENAM", "", LocatorKind::None,
-       "PageName", "&Print Scripts", "PrintScript", makeUpdateWPScripts, BrowseLayout::SelectPage, "",
-       scriptColumns()},
-      {"browseforms", "Browse the Forms File", FileId::WPForm, "WPF:PAGENAME", "", LocatorKind::None, "By PageName",
-       "&Print Forms", "printform", makeUpdateWPForm, BrowseLayout::FormsFile, "",
+      {"browsescripts", "Browse the Scripts File", FileId::WPScripts, "WPS:PAGENAM", "",
+       LocatorKind::None, "PageName", "&Print Scripts", "PrintScript", makeUpdateWPScripts,
+       BrowseLayout::SelectPage, "", scriptColumns()},
+      {"browseforms",
+       "Browse the Forms File",
+       FileId::WPForm,
+       "WPF:PAGENAME",
+       "",
+       LocatorKind::None,
+       "By PageName",
+       "&Print Forms",
+       "printform",
+       makeUpdateWPForm,
+       BrowseLayout::FormsFile,
+       "",
        {col(80, J::Left, "Page Path", "WPF:WEBPAGEPATHNAME", "@s80"),
-        col(80, J::Left, "Domain Name", "WPF:DOMAINNAME", "@s50"), col(80, J::Left, "Page Name", "WPF:PAGE", "@s20"),
+        col(80, J::Left, "Domain Name", "WPF:DOMAINNAME", "@s50"),
+        col(80, J::Left, "Page Name", "WPF:PAGE", "@s20"),
         col(80, J::Right, "Record Date", "WPF:RECORDDATE", "@d17", J::Center, 0),
         col(48, J::Right, "Line Number", "WPF:LINENUMBER", "@n-7", J::Center, 0),
-        col(80, J::Left, "Form Line 1", "WPF:FORMLINE1", "@s200"), col(80, J::Left, " 2", "WPF:FORMLINE2", "@s200"),
-        col(80, J::Left, " 3", "WPF:FORMLINE3", "@s200"), col(80, J::Left, " 4", "WPF:FORMLINE4", "@s200")}},
+        col(80, J::Left, "Form Line 1", "WPF:FORMLINE1", "@s200"),
+        col(80, J::Left, " 2", "WPF:FORMLINE2", "@s200"),
+        col(80, J::Left, " 3", "WPF:FORMLINE3", "@s200"),
+        col(80, J::Left, " 4", "WPF:FORMLINE4", "@s200")}},
   };
   return specs;
 }
@@ -86,19 +130,23 @@ WindowDef browseWindow(const DetailBrowseSpec& s) {
   const int row = 140;
   w.controls.push_back(button({"?Select", "&Select", Role::Select, "", 44}, 4, row, 14));
   if (forms) w.controls.push_back(promptAt(kF9Text, 4, 158, 300));
-  w.controls.push_back(button({"?Insert", "&Insert", Role::Insert, domain ? "insert3.ico" : "", 44}, 52, row, 14));
-  w.controls.push_back(button({"?Change", "&View Detail", Role::Change, forms ? "chg4.ico" : "", 54}, 100, row, 14));
+  w.controls.push_back(
+      button({"?Insert", "&Insert", Role::Insert, domain ? "insert3.ico" : "", 44}, 52, row, 14));
+  w.controls.push_back(
+      button({"?Change", "&View Detail", Role::Change, forms ? "chg4.ico" : "", 54}, 100, row, 14));
   if (forms) {
     w.controls.push_back(button({"?Delete", "&Delete", Role::Delete, "", 44}, 158, row, 14));
     w.controls.push_back(button({"?Print", s.printText, Role::Print, "", 72}, 206, row, 14));
   } else {
     w.controls.push_back(button({"?Print", s.printText, Role::Print, "", 72}, 158, row, 14));
-    w.controls.push_back(button({"?Delete", "&Delete", Role::Delete, domain ? "delete4.ico" : "", 44}, 234, row, 14));
+    w.controls.push_back(button(
+        {"?Delete", "&Delete", Role::Delete, domain ? "delete4.ico" : "", 44}, 234, row, 14));
   }
   if (domain) {
     sheet(158);
     w.controls.push_back(promptAt("Domain Name:", 12, 180, 50, "?Tab1"));
-    ControlDef e = control(Kind::Entry, std::string("?") + s.domainField, {}, 64, 178, 200, 10, "?Tab1");
+    ControlDef e =
+        control(Kind::Entry, std::string("?") + s.domainField, {}, 64, 178, 200, 10, "?Tab1");
     e.field = s.domainField;
     e.picture = "@s50";
     e.tip = "This is the actual domain name that you have registered.";
@@ -111,7 +159,8 @@ WindowDef browseWindow(const DetailBrowseSpec& s) {
   }
   if (!forms) w.controls.push_back(promptAt(kF9Text, 4, 158, 300));
   sheet(170);
-  w.controls.push_back(button({kSelectPage, "Select WebPages", Role::None, "", 70}, 12, 188, 14, "?Tab1"));
+  w.controls.push_back(
+      button({kSelectPage, "Select WebPages", Role::None, "", 70}, 12, 188, 14, "?Tab1"));
   w.controls.push_back(button({"?Close", "Close", Role::Close, "", 44}, 4, 214, 14));
   w.controls.push_back(button({"?Help", "Help", Role::Help, "", 44}, 52, 214, 14));
   w.h = 232;
@@ -212,7 +261,8 @@ void DetailBrowse::showPageDomain() {
   if (!*spec_.domainField) return;
   const Row* r = list().current();
   RecordBuffer& b = file->buffer();
-  if (r && r->record.size() == b.size()) std::memcpy(b.data(), r->record.data(), static_cast<size_t>(b.size()));
+  if (r && r->record.size() == b.size())
+    std::memcpy(b.data(), r->record.data(), static_cast<size_t>(b.size()));
   if (Control* e = control(std::string("?") + spec_.domainField)) display(*e);
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "dictionary/dictionary.h"
 #include "appkit/tabcolor.h"
+#include "dictionary/dictionary.h"
 #include "runtime/ui/browse.h"
 #include "webdata/context.h"
 

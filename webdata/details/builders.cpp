@@ -6,8 +6,8 @@
 
 namespace qm::details {
 
-void addRows(WindowDef& w, const std::vector<DetailRow>& rows, const std::string& parent, int x, int y,
-             int promptWidth, int step) {
+void addRows(WindowDef& w, const std::vector<DetailRow>& rows, const std::string& parent, int x,
+             int y, int promptWidth, int step) {
   for (const DetailRow& r : rows) {
     w.controls.push_back(promptAt(r.prompt, x, y + 2, promptWidth - 2, parent));
     ControlDef e = entry(r.field, r.picture, x + promptWidth, y, r.width, parent);

@@ -15,14 +15,14 @@ struct DetailRow {
   std::string prompt;
   std::string field;
   std::string picture;
-  int width;             // of the entry, dialog units
+  int width;  // of the entry, dialog units
   std::string tip = {};
-  std::string id = {};   // "" gives "?" + field
+  std::string id = {};  // "" gives "?" + field
 };
 // Rows one below the other from y, `step` apart: prompt at x, entry at
 // x + promptWidth.
-void addRows(WindowDef& w, const std::vector<DetailRow>& rows, const std::string& parent, int x, int y,
-             int promptWidth, int step);
+void addRows(WindowDef& w, const std::vector<DetailRow>& rows, const std::string& parent, int x,
+             int y, int promptWidth, int step);
 
 // The region the page-link routine lays exactly over an entry: it shows the
 // hand cursor and reports mouse presses, so a click opens the entry's text.

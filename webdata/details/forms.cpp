@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QPixmap>
 
-#include "dictionary/datafile_adapter.h"
 #include "appkit/layout.h"
 #include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/jpeg.h"
 #include "runtime/desktop/shellopen.h"
@@ -22,19 +22,23 @@ namespace qm::details {
 namespace {
 
 constexpr const char* kWarning =
-    "This record will be overwritten the next time you read in the web page. Therefore it is not advisable to "
+    "This record will be overwritten the next time you read in the web page. Therefore it is not "
+    "advisable to "
     "update or change this record.";
 constexpr const char* kPathTip =
     "The complete path of the page as listed under the domain. Include the page name in the path.";
 constexpr const char* kWarningId = "?Warning";
 
-const DetailFormSpec kLinks{"UpdateWPLinks", "Update the Links File", "Viewing a Links Record", FileId::WPLinks, true};
-const DetailFormSpec kImages{"UpdateWPIMG", "Update the IMAGE Data File", "Viewing an IMG Record", FileId::WPIMG,
-                             false};
-const DetailFormSpec kMeta{"UpdateWPMeta", "Update the Meta Tags File", "Viewing a Meta Record", FileId::WPMeta, true};
-const DetailFormSpec kScripts{"UpdateWPScripts", "Update the Scripts File", "Viewing a Scripts Record",
-                              FileId::WPScripts, true};
-const DetailFormSpec kForms{"UpdateWPForm", "Update the Forms File", "Viewing a Form Record", FileId::WPForm, true};
+const DetailFormSpec kLinks{"UpdateWPLinks", "Update the Links File", "Viewing a Links Record",
+                            FileId::WPLinks, true};
+const DetailFormSpec kImages{"UpdateWPIMG", "Update the IMAGE Data File", "Viewing an IMG Record",
+                             FileId::WPIMG, false};
+const DetailFormSpec kMeta{"UpdateWPMeta", "Update the Meta Tags File", "Viewing a Meta Record",
+                           FileId::WPMeta, true};
+const DetailFormSpec kScripts{"UpdateWPScripts", "Update the Scripts File",
+                              "Viewing a Scripts Record", FileId::WPScripts, true};
+const DetailFormSpec kForms{"UpdateWPForm", "Update the Forms File", "Viewing a Form Record",
+                            FileId::WPForm, true};
 
 constexpr int kWidth = 420;
 constexpr int kEntry = 320;  // a long line's entry
@@ -51,7 +55,8 @@ WindowDef formWindow(const DetailFormSpec& s) {
 void addSheet(WindowDef& w, const std::vector<std::string>& tabs, int y, int h) {
   w.controls.push_back(control(Kind::Sheet, "?Sheet", {}, 4, y, kWidth - 8, h));
   for (size_t i = 0; i < tabs.size(); ++i)
-    w.controls.push_back(control(Kind::Tab, "?Tab" + std::to_string(i + 1), tabs[i], 0, 0, 0, 0, "?Sheet"));
+    w.controls.push_back(
+        control(Kind::Tab, "?Tab" + std::to_string(i + 1), tabs[i], 0, 0, 0, 0, "?Sheet"));
 }
 
 std::string tab(int n) { return "?Tab" + std::to_string(n); }
@@ -69,11 +74,13 @@ void addButtonsAndWarning(WindowDef& w, int y) {
 
 // Lines first..last of a repeated field, labelled by `label` (the first one
 // by `firstLabel`).
-std::vector<DetailRow> lineRows(const std::string& field, int first, int last, const std::string& firstLabel,
-                               const std::vector<std::string>& labels) {
+std::vector<DetailRow> lineRows(const std::string& field, int first, int last,
+                                const std::string& firstLabel,
+                                const std::vector<std::string>& labels) {
   std::vector<DetailRow> rows;
   for (int n = first; n <= last; ++n) {
-    std::string prompt = n == first && !firstLabel.empty() ? firstLabel : labels[static_cast<size_t>(n - first)];
+    std::string prompt =
+        n == first && !firstLabel.empty() ? firstLabel : labels[static_cast<size_t>(n - first)];
     rows.push_back({prompt, field + std::to_string(n), "@s200", kEntry});
   }
   return rows;
@@ -90,9 +97,9 @@ WindowDef linksWindow() {
   WindowDef w = formWindow(kLinks);
   addSheet(w, {"General"}, 4, 56);
   details::addRows(w,
-          {{"Web Page Path Name:", "WPL:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
-           {"Web Page Link:", "WPL:WEBPAGELINK", "@s200", 300}},
-          tab(1), 12, 24, 86, 16);
+                   {{"Web Page Path Name:", "WPL:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
+                    {"Web Page Link:", "WPL:WEBPAGELINK", "@s200", 300}},
+                   tab(1), 12, 24, 86, 16);
   addButtonsAndWarning(w, 66);
   return w;
 }
@@ -100,15 +107,16 @@ WindowDef linksWindow() {
 WindowDef metaWindow() {
   WindowDef w = formWindow(kMeta);
   addSheet(w, {"General"}, 4, 108);
-  details::addRows(w,
-          {{"Page Path:", "WPM:WEBPAGEPATH", "@s80", 300, kPathTip},
-           {"Domain Name:", "WPM:DOMAINNAME", "@s50", 200, "The domain that houses this page."},
-           {"Page Name:", "WPM:PAGENAME", "@s20", 90, "The HTML name of the page."},
-           {"Local Path:", "WPM:LOCALPATH", "@s80", 300,
-            "The path on THIS computer of the page.  Include the name of the page in the path."},
-           {"Meta Name:", "WPM:METANAME", "@s20", 90},
-           {"Meta Contents:", "WPM:METACONTENTS", "@s200", 300}},
-          tab(1), 12, 24, 86, 14);
+  details::addRows(
+      w,
+      {{"Page Path:", "WPM:WEBPAGEPATH", "@s80", 300, kPathTip},
+       {"Domain Name:", "WPM:DOMAINNAME", "@s50", 200, "The domain that houses this page."},
+       {"Page Name:", "WPM:PAGENAME", "@s20", 90, "The HTML name of the page."},
+       {"Local Path:", "WPM:LOCALPATH", "@s80", 300,
+        "The path on THIS computer of the page.  Include the name of the page in the path."},
+       {"Meta Name:", "WPM:METANAME", "@s20", 90},
+       {"Meta Contents:", "WPM:METACONTENTS", "@s200", 300}},
+      tab(1), 12, 24, 86, 14);
   addButtonsAndWarning(w, 118);
   return w;
 }
@@ -117,7 +125,8 @@ WindowDef metaWindow() {
 DetailRow scriptPage(const char* which, int onTab) {
   std::string suffix = onTab > 1 ? ":" + std::to_string(onTab) : "";
   if (std::string(which) == "path")
-    return {"Page Path:", "WPS:WEBPAGEPATHNAME", "@s80", 300, kPathTip, "?WPS:WEBPAGEPATHNAME" + suffix};
+    return {"Page Path:", "WPS:WEBPAGEPATHNAME",          "@s80", 300,
+            kPathTip,     "?WPS:WEBPAGEPATHNAME" + suffix};
   if (std::string(which) == "domain")
     return {"Domain Name:", "WPS:DOMAINNAME", "@s50", 200, {}, "?WPS:DOMAINNAME" + suffix};
   return {"Page Name:", "WPS:PAGENAME", "@s20", 90, {}, "?WPS:PAGENAME" + suffix};
@@ -132,27 +141,30 @@ WindowDef scriptsWindow() {
     return head;
   };
   details::addRows(w,
-          rows({scriptPage("path", 1), scriptPage("domain", 1), scriptPage("page", 1)},
-               lineRows("WPS:SCRIPTLINE", 1, 10, "Script Line 1:", plainLabels(1, 10))),
-          tab(1), x, 24, px, step);
+                   rows({scriptPage("path", 1), scriptPage("domain", 1), scriptPage("page", 1)},
+                        lineRows("WPS:SCRIPTLINE", 1, 10, "Script Line 1:", plainLabels(1, 10))),
+                   tab(1), x, 24, px, step);
   ControlDef note = promptAt(
-      "Lines may extend beyond width of field on screen. Just use your right arrow (in field) to scroll, or \"end "
+      "Lines may extend beyond width of field on screen. Just use your right arrow (in field) to "
+      "scroll, or \"end "
       "key\" to jump,  to end of line.",
       x, 24 + 13 * step, kWidth - 30, tab(1), 18);
   note.id = "?Note";
   w.controls.push_back(note);
   details::addRows(w,
-          rows({scriptPage("path", 2), scriptPage("page", 2)},
-               lineRows("WPS:SCRIPTLINE", 11, 20, "Script Line 11:", plainLabels(11, 20))),
-          tab(2), x, 24, px, step);
+                   rows({scriptPage("path", 2), scriptPage("page", 2)},
+                        lineRows("WPS:SCRIPTLINE", 11, 20, "Script Line 11:", plainLabels(11, 20))),
+                   tab(2), x, 24, px, step);
   // On this tab the page path stands at the top but comes last.
-  details::addRows(w, rows({scriptPage("page", 3)}, lineRows("WPS:SCRIPTLINE", 21, 30, "Script Line 21:", plainLabels(21, 30))),
-          tab(3), x, 24 + step, px, step);
+  details::addRows(w,
+                   rows({scriptPage("page", 3)},
+                        lineRows("WPS:SCRIPTLINE", 21, 30, "Script Line 21:", plainLabels(21, 30))),
+                   tab(3), x, 24 + step, px, step);
   details::addRows(w, {scriptPage("path", 3)}, tab(3), x, 24, px, step);
   details::addRows(w,
-          rows({scriptPage("path", 4), scriptPage("page", 4)},
-               lineRows("WPS:SCRIPTLINE", 31, 40, "Script Line 31:", plainLabels(31, 40))),
-          tab(4), x, 24, px, step);
+                   rows({scriptPage("path", 4), scriptPage("page", 4)},
+                        lineRows("WPS:SCRIPTLINE", 31, 40, "Script Line 31:", plainLabels(31, 40))),
+                   tab(4), x, 24, px, step);
   addButtonsAndWarning(w, 224);
   return w;
 }
@@ -166,14 +178,21 @@ WindowDef formsWindow() {
       {"Domain Name:", "WPF:DOMAINNAME", "@s50", 200, "The domain that house this page."},
       {"Page Name:", "WPF:PAGE", "@s20", 90},
   };
-  for (DetailRow& r : lineRows("WPF:FORMLINE", 1, 5, "Form Line 1:", {"", " 2:", "3:", " 4:", " 5:"}))
+  for (DetailRow& r :
+       lineRows("WPF:FORMLINE", 1, 5, "Form Line 1:", {"", " 2:", "3:", " 4:", " 5:"}))
     general.push_back(r);
   details::addRows(w, general, tab(1), x, 24, px, step);
-  details::addRows(w, lineRows("WPF:FORMLINE", 6, 15, {}, {" 6:", " 7:", " 8:", " 9:", "10:", " 11:", "12:", "13:", "14:", "15:"}),
-          tab(2), x, 24, px, step);
-  details::addRows(w, lineRows("WPF:FORMLINE", 16, 25, {}, plainLabels(16, 25)), tab(3), x, 24, px, step);
-  details::addRows(w, lineRows("WPF:FORMLINE", 26, 35, {}, plainLabels(26, 35)), tab(4), x, 24, px, step);
-  details::addRows(w, lineRows("WPF:FORMLINE", 36, 40, {}, plainLabels(36, 40)), tab(5), x, 24, px, step);
+  details::addRows(
+      w,
+      lineRows("WPF:FORMLINE", 6, 15, {},
+               {" 6:", " 7:", " 8:", " 9:", "10:", " 11:", "12:", "13:", "14:", "15:"}),
+      tab(2), x, 24, px, step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 16, 25, {}, plainLabels(16, 25)), tab(3), x, 24, px,
+                   step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 26, 35, {}, plainLabels(26, 35)), tab(4), x, 24, px,
+                   step);
+  details::addRows(w, lineRows("WPF:FORMLINE", 36, 40, {}, plainLabels(36, 40)), tab(5), x, 24, px,
+                   step);
   addButtonsAndWarning(w, 170);
   return w;
 }
@@ -191,17 +210,21 @@ WindowDef imageWindow() {
   const std::string t = tab(1);
   const int x = 12, px = 64;
   details::addRows(w,
-          {{"Page Name:", "WPI:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
-           {"Height:", "WPI:HEIGHT", "@s20", 80},
-           {"Width:", "WPI:WIDTH", "@s20", 80}},
-          t, x, 42, px, 14);
-  ControlDef show = button({kShowImage, "&Click to see Internet based image.", Role::None, "", 150}, 170, 56, 14, t);
+                   {{"Page Name:", "WPI:WEBPAGEPATHNAME", "@s80", 300, kPathTip},
+                    {"Height:", "WPI:HEIGHT", "@s20", 80},
+                    {"Width:", "WPI:WIDTH", "@s20", 80}},
+                   t, x, 42, px, 14);
+  ControlDef show = button({kShowImage, "&Click to see Internet based image.", Role::None, "", 150},
+                           170, 56, 14, t);
   show.tip =
-      "If image is not on local drive, and you have a connection to the internet,\nyou can click here to see the "
+      "If image is not on local drive, and you have a connection to the internet,\nyou can click "
+      "here to see the "
       "image.  Some images still may not show,\nif the image is part of a larger script display.";
   w.controls.push_back(show);
-  details::addRows(w, {{"Web Page IMG:", "WPI:WEBPAGEIMG", "@s200", 300}, {"Line Number:", "WPI:LINENUMBER", "@n-7", 40}}, t,
-          x, 84, px, 14);
+  details::addRows(w,
+                   {{"Web Page IMG:", "WPI:WEBPAGEIMG", "@s200", 300},
+                    {"Line Number:", "WPI:LINENUMBER", "@n-7", 40}},
+                   t, x, 84, px, 14);
   ControlDef print = button({kPrint, "&Print", Role::None, "", 50}, 170, 96, 14, t);
   print.tip = "Print information";
   w.controls.push_back(print);
@@ -218,9 +241,10 @@ WindowDef imageWindow() {
   w.controls.push_back(button({"?Cancel", "Cancel", Role::Cancel, "", 40}, 124, 150, 14));
   w.controls.push_back(promptAt("X", 4, 168, 6));
   w.controls.push_back(control(Kind::Image, kImage, {}, 4, 178, kWidth - 8, 110));
-  w.controls.push_back(promptAt(
-      "The graphic will begin near X, and extend towards right.  If graphic is too big for screen, click Print button.",
-      14, 168, kWidth - 18));
+  w.controls.push_back(
+      promptAt("The graphic will begin near X, and extend towards right.  If graphic is too big "
+               "for screen, click Print button.",
+               14, 168, kWidth - 18));
   w.controls.push_back(button({"?Help", "Help", Role::Help, "", 40}, kWidth - 44, 150, 14));
   w.h = 292;
   PageLinkHelper(w, kImageRef, kImageLink);
@@ -259,8 +283,7 @@ WindowDef tabbedWindow(const TabbedDetailForm& t) {
         w.controls.push_back(qm::check(f.field, f.prompt, 96, y, 120, id));
       } else {
         w.controls.push_back(qm::prompt(f.prompt, 8, y, 86, id));
-        w.controls.push_back(
-            qm::entry(f.field, f.picture, 96, y, tabbedEntryWidth(f.picture), id));
+        w.controls.push_back(qm::entry(f.field, f.picture, 96, y, tabbedEntryWidth(f.picture), id));
       }
       y += 13;  // an entry's height and a gap
     }
@@ -331,7 +354,9 @@ bool DetailForm::takeAccepted(Control& c) {
   // A field shown on several tabs shows the value just taken on all of them.
   if (c.isData() && built())
     for (auto& other : built()->controls())
-      if (other.get() != &c && other->bound() && compareNoCase(other->def().field, c.def().field) == 0) other->show();
+      if (other.get() != &c && other->bound() &&
+          compareNoCase(other->def().field, c.def().field) == 0)
+        other->show();
   return false;
 }
 
@@ -344,7 +369,8 @@ void ImageForm::setup() {
   if (Control* r = control(kImageLink))
     if (r->widget()) r->widget()->setCursor(Qt::PointingHandCursor);
   if (Control* i = control(kImage))
-    if (auto* label = qobject_cast<QLabel*>(i->widget())) label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (auto* label = qobject_cast<QLabel*>(i->widget()))
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 bool ImageForm::takeWindowEvent(Event e) {

@@ -1,14 +1,13 @@
 #pragma once
 // The five update forms of a page's detail records. They show one record and
 // save a change; they refuse to insert or delete.
+#include <QImage>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <QImage>
-
-#include "dictionary/dictionary.h"
 #include "appkit/tabcolor.h"
+#include "dictionary/dictionary.h"
 #include "runtime/ui/form.h"
 #include "webdata/context.h"
 

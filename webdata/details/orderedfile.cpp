@@ -9,7 +9,8 @@ namespace qm::details {
 OrderedDetailFile::OrderedDetailFile(FileId id, const std::string& key, const std::string& thenBy)
     : managed_(managedFile(id)), def_(fileDef(id)) {
   int k = def_.keyIndex(key), f = def_.fieldIndex(thenBy);
-  if (k < 0 || f < 0) throw std::logic_error("no key " + key + " or field " + thenBy + " in " + def_.label);
+  if (k < 0 || f < 0)
+    throw std::logic_error("no key " + key + " or field " + thenBy + " in " + def_.label);
   def_.keys[static_cast<size_t>(k)].components.push_back(f);
   reader_ = std::make_unique<RecordFile>(def_);
 }

@@ -17,7 +17,10 @@ std::string pages(long n) { return std::to_string(n) + (n == 1 ? " page" : " pag
 }  // namespace
 
 BatchRun::BatchRun(std::vector<FileId> files, std::string caption, std::string done, bool ask)
-    : writer_(files), file_(access(files.front()).name()), caption_(std::move(caption)), done_(std::move(done)),
+    : writer_(files),
+      file_(access(files.front()).name()),
+      caption_(std::move(caption)),
+      done_(std::move(done)),
       ask_(ask) {}
 
 BatchRun::~BatchRun() = default;  // the writer commits what is done
@@ -80,7 +83,8 @@ void BatchRun::finish() {
   noteStored();
   if (rc != 0 && !shown_) {
     shown_ = true;
-    message(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}), caption_, MsgIcon::Stop);
+    message(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}), caption_,
+            MsgIcon::Stop);
   }
 }
 
@@ -91,9 +95,12 @@ bool BatchRun::fail(const std::string& failure) {
   if (!shown_) {
     shown_ = true;
     const std::string text =
-        failure.empty() ? errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}) : failure;
-    if (ask_) stopped_ = stopBox(text, caption_);
-    else message(text, caption_, MsgIcon::Stop);
+        failure.empty() ? errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)})
+                        : failure;
+    if (ask_)
+      stopped_ = stopBox(text, caption_);
+    else
+      message(text, caption_, MsgIcon::Stop);
   }
   return !stopped_;
 }

@@ -61,8 +61,8 @@ class BatchRun {
 
   BatchWriter writer_;
   std::string file_, caption_, done_;
-  std::string label_;  // of the last page ended well
-  long seen_ = 0;      // pages stored when onStored was last told
+  std::string label_;   // of the last page ended well
+  long seen_ = 0;       // pages stored when onStored was last told
   long replay_ = 0;     // pages to write again
   long replaying_ = 0;  // of them, not yet ended
   long forgiven_ = 0;   // failed parts written again

@@ -64,7 +64,8 @@ class Batch {
 };
 
 // Returns false when the file could not be searched: nothing of it is deleted.
-bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step, std::string* failure) {
+bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressStep& step,
+              std::string* failure) {
   FileManager& fm = opened(d.id);
   RecordFile& f = fm.file();
   const FileDef& def = f.def();
@@ -80,8 +81,13 @@ bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressSt
 class Writer {
  public:
   Writer(FileId id, const PageFacts& page, std::string* failure)
-      : d_(detailOf(id)), fm_(opened(id)), f_(fm_.file()), b_(f_.buffer()), page_(page),
-        report_(fm_.name(), kInsertError, failure), batch_(f_) {}
+      : d_(detailOf(id)),
+        fm_(opened(id)),
+        f_(fm_.file()),
+        b_(f_.buffer()),
+        page_(page),
+        report_(fm_.name(), kInsertError, failure),
+        batch_(f_) {}
   RecordBuffer& start() {
     b_.clear();
     b_.setText(d_.path, page_.pagePath);
@@ -101,7 +107,8 @@ class Writer {
     thread_local std::map<std::string, std::vector<int>> known;
     std::vector<int>& out = known[prefix];
     if (out.empty())
-      for (std::size_t i = 1; i <= kBlockSlots; ++i) out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
+      for (std::size_t i = 1; i <= kBlockSlots; ++i)
+        out.push_back(f_.def().fieldIndex(prefix + std::to_string(i)));
     return out;
   }
 
@@ -115,8 +122,10 @@ class Writer {
   Batch batch_;
 };
 
-void setLines(RecordBuffer& b, const std::vector<int>& fields, std::span<const std::string_view> lines) {
-  for (std::size_t i = 0; i < lines.size() && i < fields.size(); ++i) b.setText(fields[i], lines[i]);
+void setLines(RecordBuffer& b, const std::vector<int>& fields,
+              std::span<const std::string_view> lines) {
+  for (std::size_t i = 0; i < lines.size() && i < fields.size(); ++i)
+    b.setText(fields[i], lines[i]);
 }
 
 }  // namespace
@@ -147,8 +156,9 @@ int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
 }
 
 PageFacts pageFactsOf(const RecordBuffer& web) {
-  return {web.text("WEB:PAGEPATH"), web.text("WEB:DOMAINNAME"), web.text("WEB:PAGENAME"),
-          web.text("WEB:USENOW"),   web.text("WEB:LOCALPATH"),  web.text("WEB:LOCALDEFAULTDIRECTORY")};
+  return {web.text("WEB:PAGEPATH"),  web.text("WEB:DOMAINNAME"),
+          web.text("WEB:PAGENAME"),  web.text("WEB:USENOW"),
+          web.text("WEB:LOCALPATH"), web.text("WEB:LOCALDEFAULTDIRECTORY")};
 }
 
 bool FailureReport::check(int rc, const std::string& errorText) {
@@ -156,8 +166,10 @@ bool FailureReport::check(int rc, const std::string& errorText) {
   if (!reported_) {
     reported_ = true;
     const MessageArgs args{.file = file_, .errorText = errorText};
-    if (!sink_) errors().raise(id_, args);
-    else if (sink_->empty()) *sink_ = errors().text(id_, args);
+    if (!sink_)
+      errors().raise(id_, args);
+    else if (sink_->empty())
+      *sink_ = errors().text(id_, args);
   }
   return false;
 }

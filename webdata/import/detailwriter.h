@@ -63,11 +63,13 @@ int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
 // A file not open on the thread is opened. A failed delete is reported
 // through the error reporter. A failure stops that file: false is returned,
 // and with failure given the first message goes there instead of a box.
-bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std::string* failure = nullptr);
+bool clearPageDetails(const std::string& pagePath, const ProgressStep& step,
+                      std::string* failure = nullptr);
 
 // Adds the records the scan found for the page, each file's in one commit.
 // A failed add is reported (once per file), or with failure given the first
 // message goes there; false when any failed.
-bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::string* failure = nullptr);
+bool writePageDetails(const ScannedPage& found, const PageFacts& page,
+                      std::string* failure = nullptr);
 
 }  // namespace qm

@@ -23,12 +23,15 @@ namespace {
 
 constexpr const char* kCaption = "Parse HTML File";
 constexpr const char* kQuestion =
-    "Depending upon the size of the file,|this process can take up to several minutes.||Continue process?";
-constexpr const char* kClearing = "Clearing old HTML data before reading in new data. Please be patient.";
+    "Depending upon the size of the file,|this process can take up to several minutes.||Continue "
+    "process?";
+constexpr const char* kClearing =
+    "Clearing old HTML data before reading in new data. Please be patient.";
 constexpr const char* kNotFound = "File not found";
 const std::string kDone = "HTML file read done.";
 
-const FileId kOpenOrder[] = {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm, FileId::WPScripts};
+const FileId kOpenOrder[] = {FileId::WPIMG, FileId::WPLinks, FileId::WPMeta, FileId::WPForm,
+                             FileId::WPScripts};
 
 // The page's content marks, in the order of the scan's marks.
 const char* const kMarkFields[] = {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:DATA4", "WEB:DATA5"};
@@ -91,7 +94,9 @@ void ParseHtmlFile(const WebContext& ctx) {
   const bool begun = batch.begin();
   std::string failure;
   *ctx.status = kClearing;
-  if (begun) clearPageDetails(page.pagePath, [&progress](long n) { progress.advance(n); }, &failure);
+  if (begun)
+    clearPageDetails(
+        page.pagePath, [&progress](long n) { progress.advance(n); }, &failure);
   progress.advance();
   *ctx.status = "";
 

@@ -49,8 +49,10 @@ class RebuildWebPageIndexes : public WindowProcedure {
 
  protected:
   void setup() override {
-    message("This will rebuild indexes for the following files: |Web Pages|Meta Tags|Scripts|Images|Links|Forms|Press "
-            "OK To Start");
+    message(
+        "This will rebuild indexes for the following files: |Web Pages|Meta "
+        "Tags|Scripts|Images|Links|Forms|Press "
+        "OK To Start");
     for (FileId id : kRebuildOrder)
       if (access(id).isOpen()) access(id).close();
     // A rebuild that fails passes without a message.
@@ -65,6 +67,8 @@ class RebuildWebPageIndexes : public WindowProcedure {
 std::unique_ptr<WindowProcedure> makeDelPages(const WebContext& ctx) {
   return makeDomainDeleteWindow(spec(ctx));
 }
-std::unique_ptr<WindowProcedure> makeRebuildWebPageIndexes() { return std::make_unique<RebuildWebPageIndexes>(); }
+std::unique_ptr<WindowProcedure> makeRebuildWebPageIndexes() {
+  return std::make_unique<RebuildWebPageIndexes>();
+}
 
 }  // namespace qm::webpages

@@ -1,20 +1,19 @@
 #include "webdata/pages/domaindelete.h"
 
 #include <QWidget>
-
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "appkit/layout.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "appkit/layout.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
+#include "runtime/ui/browse.h"
 #include "runtime/ui/rundisplay.h"
 #include "runtime/ui/window.h"
-#include "runtime/ui/browse.h"
 #include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 
@@ -72,9 +71,12 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
     bool first = true;
     for (;;) {
       // The domain's key range: letter case and trailing blanks do not count.
-      const int rc = f.readPage(key, first ? nullptr : &last, lastPos, true, kChunk, chunk, KeyRange{1}, &probe);
+      const int rc = f.readPage(key, first ? nullptr : &last, lastPos, true, kChunk, chunk,
+                                KeyRange{1}, &probe);
       if (rc != 0) {
-        ended = !batch.hold() || stopBox(errors().text(1, {.file = pages.name(), .errorText = errorTextFor(rc)}), kTitle);
+        ended = !batch.hold() ||
+                stopBox(errors().text(1, {.file = pages.name(), .errorText = errorTextFor(rc)}),
+                        kTitle);
         break;
       }
       if (chunk.empty()) break;
@@ -85,7 +87,8 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
           break;
         }
         std::string failure;
-        bool ok = clearPageDetails(page.text("WEB:PAGEPATH"), [&](long n) { advance(*spec.progress, n); }, &failure);
+        bool ok = clearPageDetails(
+            page.text("WEB:PAGEPATH"), [&](long n) { advance(*spec.progress, n); }, &failure);
         advance(*spec.progress, 1);
         *spec.status = "Processing: " + page.text("WEB:PAGENAME");
         if (ok) {
@@ -154,7 +157,8 @@ WindowDef deleteWindow(const DomainDeleteSpec& spec) {
 
 class DomainDeleteWindow : public WindowProcedure {
  public:
-  explicit DomainDeleteWindow(const DomainDeleteSpec& spec) : WindowProcedure("delpages"), spec_(spec) {
+  explicit DomainDeleteWindow(const DomainDeleteSpec& spec)
+      : WindowProcedure("delpages"), spec_(spec) {
     setDefinition(deleteWindow(spec_));
     useFile(&managedFile(FileId::WebPages), true);
     bindText("domainname", *spec_.domain);

@@ -1,8 +1,8 @@
 #include "webdata/pages/pagebrowse.h"
 
-#include "dictionary/datafile_adapter.h"
-#include "appkit/procedures.h"
 #include "appkit/layout.h"
+#include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
 
@@ -35,7 +35,8 @@ const std::vector<ColumnDef> kSelectColumns = {
     {34, J::Center, 2, "Use Now", J::Left, 0, "WEB:USENOW", "@s1"},
     {80, J::Left, 2, "Page Path", J::Left, 2, "WEB:PAGEPATH", "@s80"},
     {80, J::Left, 2, "Local Path", J::Left, 2, "WEB:LOCALPATH", "@s80"},
-    {80, J::Decimal, 10, "Local Default Directory", J::Center, 0, "WEB:LOCALDEFAULTDIRECTORY", "@s90"},
+    {80, J::Decimal, 10, "Local Default Directory", J::Center, 0, "WEB:LOCALDEFAULTDIRECTORY",
+     "@s90"},
     {80, J::Left, 2, "Author", J::Left, 2, "WEB:AUTHOR", "@s30"},
     {80, J::Left, 2, "Purpose", J::Left, 2, "WEB:PURPOSE", "@s40"},
     {80, J::Right, 2, "Implement Date", J::Center, 0, "WEB:IMPLEMENTDATE", "@d17"},
@@ -80,8 +81,10 @@ WindowDef selectWindow() {
   select.role = Role::Select;
   w.controls.push_back(select);
   addSheet(w, {"Names", "Path", "Pages"}, 4, 4, 432, 188);
-  addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico", 46}, {"?Help", "Help", Role::Help, "", 46}}, 340,
-             198, 16, 4);
+  addButtons(
+      w,
+      {{"?Close", "Close", Role::Close, "Progm039.ico", 46}, {"?Help", "Help", Role::Help, "", 46}},
+      340, 198, 16, 4);
   return w;
 }
 
@@ -156,7 +159,8 @@ bool BrowseWebPages::takeWindowEvent(Event e) {
 }
 
 SelectWebPages::SelectWebPages()
-    : RecordBrowse("SelectWebPages", selectWindow(), selectListDef(), &managedFile(FileId::WebPages)) {}
+    : RecordBrowse("SelectWebPages", selectWindow(), selectListDef(),
+                   &managedFile(FileId::WebPages)) {}
 
 bool SelectWebPages::takeWindowEvent(Event e) {
   if (RecordBrowse::takeWindowEvent(e)) return true;

@@ -5,13 +5,12 @@
 #include <QFileDialog>
 #include <QProgressBar>
 #include <QStringList>
-
 #include <cstdlib>
 
+#include "appkit/layout.h"
+#include "appkit/procedures.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
-#include "appkit/procedures.h"
-#include "appkit/layout.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
@@ -40,7 +39,8 @@ constexpr const char* kDirCaption = "Domain Data Error";
 constexpr const char* kBlankDir = "The default local dir for this domain is blank. Please correct.";
 constexpr const char* kBlankWeb = "The default Web Path for this domain is blank. Please correct.";
 constexpr const char* kViewHint =
-    "Button is active only if Auto Read Web Page has\nfound this particular type of data in HTML page.";
+    "Button is active only if Auto Read Web Page has\nfound this particular type of data in HTML "
+    "page.";
 
 // The five view buttons: caption, the page's mark, the browse they call.
 struct ViewButton {
@@ -73,15 +73,17 @@ struct GeneralRow {
 const GeneralRow kGeneral[] = {
     {"Domain Name:", nullptr, "@s50", 200, "This is the actual domain name."},
     {"Local Path:", "WEB:LOCALPATH", "@s90", 200,
-     "The path on THIS computer of the page.  Include the name of the page in the path.", "?FileLookup",
-     " File Lookup"},
+     "The path on THIS computer of the page.  Include the name of the page in the path.",
+     "?FileLookup", " File Lookup"},
     {"Page Path:", "WEB:PAGEPATH", "@s90", 200,
-     "The complete path of the page as listed under the domain. Include the page name in the path.", "?Web", "Web",
-     "Click to open browser with URL shown."},
-    {"Page Name:", "WEB:PAGENAME", "@s40", 110, "The HTML name of the page. Include any subdirectories if needed."},
+     "The complete path of the page as listed under the domain. Include the page name in the path.",
+     "?Web", "Web", "Click to open browser with URL shown."},
+    {"Page Name:", "WEB:PAGENAME", "@s40", 110,
+     "The HTML name of the page. Include any subdirectories if needed."},
     {"Author:", "WEB:AUTHOR", "@s30", 130, "Who designed the page."},
     {"Main Purpose:", "WEB:PURPOSE", "@s40", 170, "The main purpose of the page."},
-    {"Implement Date:", "WEB:IMPLEMENTDATE", "@d17", 56, "The date the page will become live on the site."},
+    {"Implement Date:", "WEB:IMPLEMENTDATE", "@d17", 56,
+     "The date the page will become live on the site."},
     {"File Date & Time:", "WEB:FILEDATETIME", "@s20", 90, "The last update date of this page."},
     {"File Size:", "WEB:FILESIZE", "@N14B", 60, "The size in bytes of the html file."},
     {"Html Page Title:", "WEB:HTMLPAGETITLE", "@s80", 240, "HTML Page Title"},
@@ -126,14 +128,15 @@ void addGeneralTab(WindowDef& w) {
     c.tip = r.tip;
     w.controls.push_back(c);
     if (r.buttonId) {
-      ControlDef b = button(ButtonSpec{r.buttonId, r.buttonText, Role::None, "", 50}, kFieldX + r.width + 4, y - 1, 12,
-                            tab);
+      ControlDef b = button(ButtonSpec{r.buttonId, r.buttonText, Role::None, "", 50},
+                            kFieldX + r.width + 4, y - 1, 12, tab);
       if (r.buttonTip) b.tip = r.buttonTip;
       w.controls.push_back(b);
     }
     // A press on the page path opens it, as "Web" does.
     if (r.field && std::string(r.field) == "WEB:PAGEPATH")
-      w.controls.push_back(control(Kind::Region, "?PagePathRegion", {}, kFieldX, y, r.width, 10, tab));
+      w.controls.push_back(
+          control(Kind::Region, "?PagePathRegion", {}, kFieldX, y, r.width, 10, tab));
     y += kRowStep;
   }
 }
@@ -159,7 +162,8 @@ void addLinksTab(WindowDef& w) {
 void addNotesTab(WindowDef& w) {
   const std::string tab = tabId(3);
   w.controls.push_back(prompt("Notes:", kPromptX, 22, 60, tab));
-  ControlDef memo = control(Kind::Memo, "?WEB:NOTES", {}, kPromptX, 34, kSheetW - 20, kSheetH - 40, tab);
+  ControlDef memo =
+      control(Kind::Memo, "?WEB:NOTES", {}, kPromptX, 34, kSheetW - 20, kSheetH - 40, tab);
   memo.field = "WEB:NOTES";
   memo.tip = "Brief notes about this page.";
   w.controls.push_back(memo);
@@ -175,24 +179,30 @@ WindowDef formWindow() {
   addNotesTab(w);
 
   const int bx = kSheetW + 10, bw = 106;  // the longest caption and its icon whole
-  w.controls.push_back(button(ButtonSpec{"?AutoRead", "Auto Read Web Page", Role::None, "", bw}, bx, 8, 14));
+  w.controls.push_back(
+      button(ButtonSpec{"?AutoRead", "Auto Read Web Page", Role::None, "", bw}, bx, 8, 14));
   w.controls.push_back(control(Kind::Group, "?ViewPanel", {}, bx, 26, bw, 86));
   int y = 32;
   for (const ViewButton& v : kViews) {
-    ControlDef b = button(ButtonSpec{v.id, v.text, Role::None, "", bw - 8}, bx + 4, y, 14, "?ViewPanel");
+    ControlDef b =
+        button(ButtonSpec{v.id, v.text, Role::None, "", bw - 8}, bx + 4, y, 14, "?ViewPanel");
     b.tip = kViewHint;
     b.disabled = true;
     w.controls.push_back(b);
     y += 16;
   }
   w.controls.push_back(button(ButtonSpec{"?Help", "Help", Role::None, "", bw}, bx, 118, 14));
-  w.controls.push_back(button(ButtonSpec{"?EditPage", "Edit Web Page", Role::None, "cube.ico", bw}, bx, 136, 16));
   w.controls.push_back(
-      button(ButtonSpec{"?BrowserView", "Browser View of  Local Page", Role::None, "webpage.ico", bw}, bx, 154, 16));
-  ControlDef source = button(ButtonSpec{"?ViewSource", "View HTML Source", Role::None, "", bw}, bx, 172, 14);
+      button(ButtonSpec{"?EditPage", "Edit Web Page", Role::None, "cube.ico", bw}, bx, 136, 16));
+  w.controls.push_back(button(
+      ButtonSpec{"?BrowserView", "Browser View of  Local Page", Role::None, "webpage.ico", bw}, bx,
+      154, 16));
+  ControlDef source =
+      button(ButtonSpec{"?ViewSource", "View HTML Source", Role::None, "", bw}, bx, 172, 14);
   source.tip = "Uses your text editor to view html source.";
   w.controls.push_back(source);
-  addButtons(w, {{"?OK", "OK", Role::Ok, "", 50}, {"?Cancel", "Cancel", Role::Cancel, "", 50}}, bx, 196, 14, 6);
+  addButtons(w, {{"?OK", "OK", Role::Ok, "", 50}, {"?Cancel", "Cancel", Role::Cancel, "", 50}}, bx,
+             196, 14, 6);
 
   w.controls.push_back(prompt("This page last read in:", 8, 224, 80));
   ControlDef read = control(Kind::Text, "?WEB:PAGEREADDATE", {}, 90, 225, 100, 10);
@@ -218,8 +228,9 @@ std::vector<std::string> realChooser(QWidget* owner, const PageFileDialog& d) {
     m.replace(';', ' ');
     filters << QString::fromStdString(what) + " (" + m + ")";
   }
-  const QStringList files = QFileDialog::getOpenFileNames(owner, QString::fromStdString(d.title),
-                                                          QString::fromStdString(d.directory), filters.join(";;"));
+  const QStringList files =
+      QFileDialog::getOpenFileNames(owner, QString::fromStdString(d.title),
+                                    QString::fromStdString(d.directory), filters.join(";;"));
   std::vector<std::string> out;
   for (const QString& f : files) out.push_back(f.toStdString());
   return out;
@@ -257,7 +268,8 @@ bool UpdateWebPages::domainMissing() const {
 
 bool UpdateWebPages::beforeWindow() {
   // The numbering step leaves "1" in a new page's name: not the user's value.
-  if (request() == InsertRecord && page().text("WEB:PAGENAME") == "1") page().setText("WEB:PAGENAME", "");
+  if (request() == InsertRecord && page().text("WEB:PAGENAME") == "1")
+    page().setText("WEB:PAGENAME", "");
   if (!FormProcedure::beforeWindow()) return false;
   std::string stored = page().text("WEB:PAGENAME");
   stored.resize(kPageNameWidth, ' ');
@@ -269,7 +281,8 @@ bool UpdateWebPages::beforeWindow() {
 void UpdateWebPages::primeFromParent() {
   // A new page keeps its domain's directory even when the domain is not
   // picked again: the import names its images from it.
-  if (isBlank(page().text("WEB:LOCALDEFAULTDIRECTORY")) && !isBlank(page().text("WEB:DOMAINNAME")) &&
+  if (isBlank(page().text("WEB:LOCALDEFAULTDIRECTORY")) &&
+      !isBlank(page().text("WEB:DOMAINNAME")) &&
       compareNoCase(domain().text("DOM:DOMAINNAME"), page().text("WEB:DOMAINNAME")) == 0)
     page().setText("WEB:LOCALDEFAULTDIRECTORY", domain().text("DOM:DEFAULTLOCALDIR"));
 }
@@ -358,7 +371,8 @@ void UpdateWebPages::localPathEvent(bool accepted) {
   if (!accepted) checkDomainDirectories();
   RecordBuffer& p = page();
   if (!isBlank(p.text("WEB:LOCALPATH")) && !domainMissing()) {
-    p.setText("WEB:PAGENAME", pageNameFromLocalPath(p.text("WEB:LOCALPATH"), domain().text("DOM:DEFAULTLOCALDIR")));
+    p.setText("WEB:PAGENAME",
+              pageNameFromLocalPath(p.text("WEB:LOCALPATH"), domain().text("DOM:DEFAULTLOCALDIR")));
     p.setText("WEB:PAGEPATH", pagePath());
   }
   if (accepted) p.setText("WEB:PAGEPATH", slashFirstBackslash(p.text("WEB:PAGEPATH")));
@@ -366,14 +380,15 @@ void UpdateWebPages::localPathEvent(bool accepted) {
 }
 
 std::string UpdateWebPages::pagePath() const {
-  return pagePathOf(domain().text("DOM:DEFAULTWEBPATH"), page().text("WEB:PAGENAME"), page().text("WEB:LOCALPATH"),
-                    domain().text("DOM:DEFAULTLOCALDIR"));
+  return pagePathOf(domain().text("DOM:DEFAULTWEBPATH"), page().text("WEB:PAGENAME"),
+                    page().text("WEB:LOCALPATH"), domain().text("DOM:DEFAULTLOCALDIR"));
 }
 
 void UpdateWebPages::pagePathEvent(bool selected) {
   RecordBuffer& p = page();
   // Without a page name the rebuild would wipe the stored path.
-  if (selected && !isBlank(p.text("WEB:PAGENAME")) && !domainMissing()) p.setText("WEB:PAGEPATH", pagePath());
+  if (selected && !isBlank(p.text("WEB:PAGENAME")) && !domainMissing())
+    p.setText("WEB:PAGEPATH", pagePath());
   p.setText("WEB:PAGEPATH", slashFirstBackslash(p.text("WEB:PAGEPATH")));
   display();
 }
@@ -381,7 +396,8 @@ void UpdateWebPages::pagePathEvent(bool selected) {
 void UpdateWebPages::pageNameEvent(bool accepted) {
   RecordBuffer& p = page();
   if (p.text("WEB:PAGENAME") == "1") p.setText("WEB:PAGENAME", "");
-  if (accepted && !isBlank(p.text("WEB:DOMAINNAME")) && !isBlank(p.text("WEB:PAGENAME")) && !domainMissing()) {
+  if (accepted && !isBlank(p.text("WEB:DOMAINNAME")) && !isBlank(p.text("WEB:PAGENAME")) &&
+      !domainMissing()) {
     if (isBlank(p.text("WEB:PAGEPATH"))) p.setText("WEB:PAGEPATH", pagePath());
     const std::string dir = domain().text("DOM:DEFAULTLOCALDIR");
     if (!isBlank(dir) && isBlank(p.text("WEB:LOCALPATH")))
@@ -402,9 +418,12 @@ bool UpdateWebPages::takeFieldEvent(Control& c, Event e) {
   lastSelected_ = &c;
   if (c.isData()) lastData_ = &c;
   if (!fresh || quietFocus_) return false;
-  if (c.id() == "?WEB:LOCALPATH") localPathEvent(false);
-  else if (c.id() == "?WEB:PAGEPATH") pagePathEvent(true);
-  else if (c.id() == "?WEB:PAGENAME") pageNameEvent(false);
+  if (c.id() == "?WEB:LOCALPATH")
+    localPathEvent(false);
+  else if (c.id() == "?WEB:PAGEPATH")
+    pagePathEvent(true);
+  else if (c.id() == "?WEB:PAGENAME")
+    pageNameEvent(false);
   return false;
 }
 
@@ -429,13 +448,20 @@ bool UpdateWebPages::takeAccepted(Control& c) {
   }
   if (c.kind() != Kind::Button) return false;
   takeWindowFields();
-  if (id == "?Web") openPagePath();
-  else if (id == "?FileLookup") lookUpFiles();
-  else if (id == "?AutoRead") autoRead();
-  else if (id == "?EditPage") editPage();
-  else if (id == "?BrowserView") viewLocalPage();
-  else if (id == "?ViewSource") viewSource();
-  else if (id == "?Help") requestHelp("updatewebpages");
+  if (id == "?Web")
+    openPagePath();
+  else if (id == "?FileLookup")
+    lookUpFiles();
+  else if (id == "?AutoRead")
+    autoRead();
+  else if (id == "?EditPage")
+    editPage();
+  else if (id == "?BrowserView")
+    viewLocalPage();
+  else if (id == "?ViewSource")
+    viewSource();
+  else if (id == "?Help")
+    requestHelp("updatewebpages");
   else {
     for (const ViewButton& v : kViews)
       if (id == v.id) callDetailBrowse(v.procedure);
@@ -446,9 +472,10 @@ bool UpdateWebPages::takeAccepted(Control& c) {
 void UpdateWebPages::openPagePath() { RunShellCommand(window(), page().text("WEB:PAGEPATH")); }
 
 void UpdateWebPages::lookUpFiles() {
-  PageFileDialog d{"Local Web Pages",
-                   normalizePath(domain().text("DOM:DEFAULTLOCALDIR")),
-                   {{"htm,html,shtml,ssi Files", "*.htm;*.html;*.shtml;*.ssi"}, {"ASP Files", "*.asp"}}};
+  PageFileDialog d{
+      "Local Web Pages",
+      normalizePath(domain().text("DOM:DEFAULTLOCALDIR")),
+      {{"htm,html,shtml,ssi Files", "*.htm;*.html;*.shtml;*.ssi"}, {"ASP Files", "*.asp"}}};
   const std::vector<std::string> files = chooser()(window(), d);
   if (files.empty() || !isRunning()) return;
   // Each chosen file in turn takes the local path: the last one stays.
@@ -517,7 +544,8 @@ bool UpdateWebPages::dittoOnDomainList() const {
 
 bool UpdateWebPages::takeKey(int key, int modifiers) {
   // The domain list keeps no history.
-  if (key == Qt::Key_Apostrophe && (modifiers & Qt::ControlModifier) && dittoOnDomainList()) return true;
+  if (key == Qt::Key_Apostrophe && (modifiers & Qt::ControlModifier) && dittoOnDomainList())
+    return true;
   return FormProcedure::takeKey(key, modifiers);
 }
 

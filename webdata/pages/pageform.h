@@ -24,7 +24,8 @@ struct PageFileDialog {
 };
 // Returns the chosen files in order (none when cancelled). Tests install
 // their own; an empty chooser restores the real dialog. Returns the one before.
-using PageFileChooser = std::function<std::vector<std::string>(QWidget* owner, const PageFileDialog&)>;
+using PageFileChooser =
+    std::function<std::vector<std::string>(QWidget* owner, const PageFileDialog&)>;
 PageFileChooser setPageFileChooser(PageFileChooser chooser);
 
 class UpdateWebPages : public FormProcedure {

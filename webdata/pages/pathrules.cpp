@@ -16,7 +16,8 @@ char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 
 bool startsWithDirectory(std::string_view path, std::string_view dir) {
   if (dir.empty() || path.size() < dir.size()) return false;
   for (std::size_t i = 0; i < dir.size(); ++i) {
-    const bool same = isSeparator(dir[i]) ? isSeparator(path[i]) : folded(dir[i]) == folded(path[i]);
+    const bool same =
+        isSeparator(dir[i]) ? isSeparator(path[i]) : folded(dir[i]) == folded(path[i]);
     if (!same) return false;
   }
   return isSeparator(dir.back()) || path.size() == dir.size() || isSeparator(path[dir.size()]);
@@ -48,10 +49,12 @@ std::string pagePathFor(std::string_view webPath, std::string_view pageName) {
   return std::string(clip(webPath)) + "/" + std::string(clip(pageName));
 }
 
-std::string pagePathOf(std::string_view webPath, std::string_view pageName, std::string_view localPath,
-                       std::string_view domainDir) {
-  const bool fromLocal = !clip(localPath).empty() && pageNameFromLocalPath(localPath, domainDir) == clip(pageName);
-  return pagePathFor(webPath, fromLocal ? relativePagePath(localPath, domainDir) : std::string(pageName));
+std::string pagePathOf(std::string_view webPath, std::string_view pageName,
+                       std::string_view localPath, std::string_view domainDir) {
+  const bool fromLocal =
+      !clip(localPath).empty() && pageNameFromLocalPath(localPath, domainDir) == clip(pageName);
+  return pagePathFor(webPath,
+                     fromLocal ? relativePagePath(localPath, domainDir) : std::string(pageName));
 }
 
 std::string slashFirstBackslash(std::string_view path) {

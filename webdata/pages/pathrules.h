@@ -24,8 +24,8 @@ std::string pagePathFor(std::string_view webPath, std::string_view pageName);
 // The page's address: web & "/" & its whole relative path when the page
 // name is the local path's cut one, else web & "/" & page name. A name cut
 // to 20 characters names no file on the site.
-std::string pagePathOf(std::string_view webPath, std::string_view pageName, std::string_view localPath,
-                       std::string_view domainDir);
+std::string pagePathOf(std::string_view webPath, std::string_view pageName,
+                       std::string_view localPath, std::string_view domainDir);
 
 // The first backslash of the text (trailing blanks removed) becomes "/".
 std::string slashFirstBackslash(std::string_view path);

@@ -19,14 +19,17 @@ SourceSpec pagesOfDomain() {
   return {FileId::WebPages, "WEB:NAMES", 1, "web:domainname=clip(domainname)", "", "WEB:PAGENAME"};
 }
 
-const char* procedureName(DomainChange k) { return k == DomainChange::LocalPath ? "ChgLoPath" : "ChgLoPath1"; }
+const char* procedureName(DomainChange k) {
+  return k == DomainChange::LocalPath ? "ChgLoPath" : "ChgLoPath1";
+}
 
 }  // namespace
 
 class DomainChangeRun::Procedure : public ProcessProcedure {
  public:
   Procedure(DomainChangeRun& owner)
-      : ProcessProcedure(procedureName(owner.kind_), owner.source_, [&owner] { owner.takeRecord(); }),
+      : ProcessProcedure(procedureName(owner.kind_), owner.source_,
+                         [&owner] { owner.takeRecord(); }),
         owner_(owner) {}
 
  protected:

@@ -4,16 +4,16 @@
 #include <memory>
 #include <string>
 
-#include "webdata/import/batchrun.h"
 #include "runtime/report/procedure.h"
 #include "webdata/context.h"
+#include "webdata/import/batchrun.h"
 #include "webdata/reports/source.h"
 
 namespace qm::webreports {
 
 enum class DomainChange {
-  LocalPath,   // ChgLoPath
-  UseNow,      // ChgLoPath1
+  LocalPath,  // ChgLoPath
+  UseNow,     // ChgLoPath1
 };
 
 // One run over the pages of the domain that ctx's domain names as it starts;

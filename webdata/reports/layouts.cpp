@@ -25,16 +25,20 @@ int fieldOf(const FileDef& file, std::string_view label) {
   return i;
 }
 
-ReportControl value(const FileDef& file, const RecordAccess& record, const char* label, const char* picture, int x, int y,
-              int w, int h = TextH, Align a = Align::Left) {
+ReportControl value(const FileDef& file, const RecordAccess& record, const char* label,
+                    const char* picture, int x, int y, int w, int h = TextH,
+                    Align a = Align::Left) {
   const int f = fieldOf(file, label);
-  return fieldAt(x, y, w, h, [record, f] { return record().valueText(f); }, picture, a);
+  return fieldAt(
+      x, y, w, h, [record, f] { return record().valueText(f); }, picture, a);
 }
 
-ReportControl check(const FileDef& file, const RecordAccess& record, const char* label, int x, int y, std::string caption) {
+ReportControl check(const FileDef& file, const RecordAccess& record, const char* label, int x,
+                    int y, std::string caption) {
   const int f = fieldOf(file, label);
   const int w = caption.empty() ? TextH : 1300;
-  return checkBoxAt(x, y, w, TextH, std::move(caption), [record, f] { return record().text(f); }, "Y");
+  return checkBoxAt(
+      x, y, w, TextH, std::move(caption), [record, f] { return record().text(f); }, "Y");
 }
 
 ReportControl title(int x, int y, const std::string& text) {
@@ -57,8 +61,8 @@ void frame(ReportLayout& l, int left, int width, const std::string& heading, int
 
 }  // namespace
 
-ReportLayout imageLayout(const FileDef& file, RecordAccess record, std::function<std::string()> pictureFile,
-                         bool checkCaption) {
+ReportLayout imageLayout(const FileDef& file, RecordAccess record,
+                         std::function<std::string()> pictureFile, bool checkCaption) {
   ReportLayout l;
   l.detailArea = {1000, 2980, 6000, 6021};
   l.header = Band{1000, 1000, 7177, 1000, {}};
@@ -91,14 +95,15 @@ ReportLayout imageLayout(const FileDef& file, RecordAccess record, std::function
     d.controls.push_back(textAt(490, r.labelY, 0, TextH, r.label));
     d.controls.push_back(value(file, record, r.field, r.picture, r.x, r.y, r.w));
   }
-  d.controls.push_back(check(file, record, "WPI:CURRENTLYUSE", 490, 1135, checkCaption ? "Currently Use" : ""));
+  d.controls.push_back(
+      check(file, record, "WPI:CURRENTLYUSE", 490, 1135, checkCaption ? "Currently Use" : ""));
   d.controls.push_back(lineAt(21, 2635, 5900, 0));
   d.controls.push_back(imageAt(510, 2688, std::move(pictureFile)));
   return l;
 }
 
-ReportLayout columnListing(const std::string& heading, const FileDef& file, const std::vector<ColumnSpec>& columns,
-                           RecordAccess record) {
+ReportLayout columnListing(const std::string& heading, const FileDef& file,
+                           const std::vector<ColumnSpec>& columns, RecordAccess record) {
   int total = 0;
   for (const ColumnSpec& c : columns) total += c.width;
   const int left = (LetterW - total) / 2;
@@ -118,7 +123,8 @@ ReportLayout columnListing(const std::string& heading, const FileDef& file, cons
     const ColumnSpec& c = columns[i];
     l.header.controls.push_back(textAt(x + 52, BoxY + 42, c.width - 104, TextH, c.heading));
     if (c.picture)
-      l.detail.controls.push_back(value(file, record, c.field, c.picture, x + 52, 31, c.width - 104));
+      l.detail.controls.push_back(
+          value(file, record, c.field, c.picture, x + 52, 31, c.width - 104));
     else
       l.detail.controls.push_back(check(file, record, c.field, x + (c.width - TextH) / 2, 31, ""));
     if (i > 0) {
@@ -198,7 +204,8 @@ ReportLayout webPageReport(const FileDef& file, RecordAccess record) {
       {"Implement Date:", 198, 1448, "WEB:IMPLEMENTDATE", "@d17", 1313, 1448, 1800},
       {"Update Date:", 3469, 1448, "WEB:FILEDATETIME", "@s20", 4323, 1448, 2200},
   };
-  static const char* const links[] = {"WEB:LINKTO1", "WEB:LINKTO2", "WEB:LINKTO3", "WEB:LINKTO4", "WEB:LINKTO5"};
+  static const char* const links[] = {"WEB:LINKTO1", "WEB:LINKTO2", "WEB:LINKTO3", "WEB:LINKTO4",
+                                      "WEB:LINKTO5"};
   static const int linkY[] = {1906, 2146, 2385, 2625, 2896};
   constexpr int Left = 750, Width = 7000;
 
@@ -217,12 +224,14 @@ ReportLayout webPageReport(const FileDef& file, RecordAccess record) {
     d.controls.push_back(value(file, record, r.field, r.picture, r.x, r.y, r.w));
   }
   d.controls.push_back(textAt(104, 1698, 0, TextH, "Links TO This Page:"));
-  for (int i = 0; i < 5; ++i) d.controls.push_back(value(file, record, links[i], "@s80", 104, linkY[i], 6000));
+  for (int i = 0; i < 5; ++i)
+    d.controls.push_back(value(file, record, links[i], "@s80", 104, linkY[i], 6000));
   d.controls.push_back(lineAt(0, 3250, Width, 0));
   d.controls.push_back(textAt(135, 3271, 0, TextH, "Notes:"));
   const int notes = file.memoIndex("WEB:NOTES");
   if (notes < 0) throw std::logic_error("report memo not in layout: WEB:NOTES");
-  d.controls.push_back(memoAt(83, 3448, 5583, 885, [record, notes] { return record().memo(notes); }));
+  d.controls.push_back(
+      memoAt(83, 3448, 5583, 885, [record, notes] { return record().memo(notes); }));
   return l;
 }
 
@@ -242,7 +251,8 @@ ReportLayout linesReport(const LinesSpec& s, const FileDef& file, RecordAccess r
                         {"Page Name", s.pageField, "@s20", 1063}};
   for (const Line& ln : lines) {
     l.header.controls.push_back(textAt(0, ln.y, 0, TextH, ln.caption));
-    l.header.controls.push_back(value(file, record, ln.field, ln.picture, s.valueX, ln.y, Width - s.valueX));
+    l.header.controls.push_back(
+        value(file, record, ln.field, ln.picture, s.valueX, ln.y, Width - s.valueX));
   }
   l.header.controls.push_back(lineAt(0, HeaderH - 30, Width, 0));
   l.footer.y = 10350;
@@ -252,8 +262,8 @@ ReportLayout linesReport(const LinesSpec& s, const FileDef& file, RecordAccess r
   if (s.caption) d.controls.push_back(textAt(0, 52, 0, TextH, s.caption));
   for (int i = 1; i <= 40; ++i) {
     const std::string label = s.linePrefix + std::to_string(i);
-    d.controls.push_back(value(file, record, label.c_str(), "@s200", 0, s.firstLineY + (i - 1) * s.lineStep,
-                               s.lineWidth, s.lineStep - 10));
+    d.controls.push_back(value(file, record, label.c_str(), "@s200", 0,
+                               s.firstLineY + (i - 1) * s.lineStep, s.lineWidth, s.lineStep - 10));
   }
   d.h = s.firstLineY + 40 * s.lineStep;
   return l;

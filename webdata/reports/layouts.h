@@ -23,11 +23,11 @@ struct ColumnSpec {
 
 // Every image band: the image's fields, a rule and its picture, read from
 // the file pictureFile names when the band prints.
-ReportLayout imageLayout(const FileDef& file, RecordAccess record, std::function<std::string()> pictureFile,
-                         bool checkCaption);
+ReportLayout imageLayout(const FileDef& file, RecordAccess record,
+                         std::function<std::string()> pictureFile, bool checkCaption);
 // A table with a column a field, one line per record.
-ReportLayout columnListing(const std::string& title, const FileDef& file, const std::vector<ColumnSpec>& columns,
-                           RecordAccess record);
+ReportLayout columnListing(const std::string& title, const FileDef& file,
+                           const std::vector<ColumnSpec>& columns, RecordAccess record);
 // "Report the WebPages File": a block per page.
 ReportLayout webPageListing(const FileDef& file, RecordAccess record);
 // "Web Pages Report": a block per page with its links and notes.

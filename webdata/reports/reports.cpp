@@ -26,17 +26,34 @@ const std::vector<ColumnSpec> kMetaColumns = {{"Domain Name", "WPM:DOMAINNAME", 
                                               {"Page Name", "WPM:PAGENAME", "@s20", 1396},
                                               {"Meta Name", "WPM:METANAME", "@s20", 958},
                                               {"Meta Contents", "WPM:METACONTENTS", "@s200", 2688}};
-const std::vector<ColumnSpec> kScriptColumns = {{"Domain Name", "WPS:DOMAINNAME", "@s50", 1396},
-                                                {"Page Name", "WPS:PAGENAME", "@s20", 1396},
-                                                {"Script Line 1", "WPS:SCRIPTLINE1", "@s200", 2823}};
+const std::vector<ColumnSpec> kScriptColumns = {
+    {"Domain Name", "WPS:DOMAINNAME", "@s50", 1396},
+    {"Page Name", "WPS:PAGENAME", "@s20", 1396},
+    {"Script Line 1", "WPS:SCRIPTLINE1", "@s200", 2823}};
 const std::vector<ColumnSpec> kFormColumns = {{"Domain Name", "WPF:DOMAINNAME", "@s50", 1896},
                                               {"Page Name", "WPF:PAGE", "@s20", 1760},
                                               {"Form Line 1", "WPF:FORMLINE1", "@s200", 2021}};
 
-const LinesSpec kScriptLines = {"Script Report", "WPS:WEBPAGEPATHNAME", "WPS:DOMAINNAME", "WPS:PAGENAME",
-                                "WPS:SCRIPTLINE", "Script Lines", 1021, 281, 188, 6406};
-const LinesSpec kFormLines = {"Form Report", "WPF:WEBPAGEPATHNAME", "WPF:DOMAINNAME", "WPF:PAGE",
-                              "WPF:FORMLINE", nullptr, 1052, 21, 208, 6438};
+const LinesSpec kScriptLines = {"Script Report",
+                                "WPS:WEBPAGEPATHNAME",
+                                "WPS:DOMAINNAME",
+                                "WPS:PAGENAME",
+                                "WPS:SCRIPTLINE",
+                                "Script Lines",
+                                1021,
+                                281,
+                                188,
+                                6406};
+const LinesSpec kFormLines = {"Form Report",
+                              "WPF:WEBPAGEPATHNAME",
+                              "WPF:DOMAINNAME",
+                              "WPF:PAGE",
+                              "WPF:FORMLINE",
+                              nullptr,
+                              1052,
+                              21,
+                              208,
+                              6438};
 
 // Column listings by name: title and columns.
 struct ListingLook {
@@ -54,7 +71,8 @@ const ListingLook kListingLooks[] = {
     {"listforms2", "Selected Forms Listing", &kFormColumns},
 };
 
-ReportLayout layoutFor(const WebReportDef& def, RecordAccess record, std::function<std::string()> picture) {
+ReportLayout layoutFor(const WebReportDef& def, RecordAccess record,
+                       std::function<std::string()> picture) {
   const FileDef& file = fileDef(def.source.file);
   if (def.picture != Picture::None)
     return imageLayout(file, std::move(record), std::move(picture), def.name != "PrintImage3");
@@ -74,29 +92,77 @@ const std::vector<WebReportDef>& webReportDefs() {
   using P = Picture;
   static const std::vector<WebReportDef> defs = {
       // Images.
-      {"PrintImage", {F::WPIMG, "WPI:PAGENAME", 2, "", "", "WPI:WEBPAGEPATHNAME"}, T::Nothing, P::ImagePathGlobal,
-       false, 0},
-      {"PrintImage2", {F::WPIMG, "WPI:PAGENAME", 1, "", "", "WPI:WEBPAGEPATHNAME"}, T::Nothing, P::RecordImagePath,
-       true, 0},
+      {"PrintImage",
+       {F::WPIMG, "WPI:PAGENAME", 2, "", "", "WPI:WEBPAGEPATHNAME"},
+       T::Nothing,
+       P::ImagePathGlobal,
+       false,
+       0},
+      {"PrintImage2",
+       {F::WPIMG, "WPI:PAGENAME", 1, "", "", "WPI:WEBPAGEPATHNAME"},
+       T::Nothing,
+       P::RecordImagePath,
+       true,
+       0},
       {"PrintImage3",
        {F::WPIMG, "WPI:PAGENAME", 0, "wpi:domainname=domainname", "", "WPI:WEBPAGEPATHNAME"},
-       T::DomainName, P::RecordImagePath, true, 25000},
+       T::DomainName,
+       P::RecordImagePath,
+       true,
+       25000},
       // Selected-record listings.
       {"listimages", {F::WPIMG, "", 0, "", "", ""}, T::CallerFilter, P::None, false, 0},
-      {"listlinks", {F::WPLinks, "WPL:PATHNAME", 0, "", "WPL:WEBPAGELINK", "WPL:WEBPAGEPATHNAME"},
-       T::CallerFilter, P::None, false, 0},
-      {"listmetas", {F::WPMeta, "WPM:PAGEPATH", 0, "", "", "WPM:WEBPAGEPATH"}, T::CallerFilter, P::None, false, 0},
+      {"listlinks",
+       {F::WPLinks, "WPL:PATHNAME", 0, "", "WPL:WEBPAGELINK", "WPL:WEBPAGEPATHNAME"},
+       T::CallerFilter,
+       P::None,
+       false,
+       0},
+      {"listmetas",
+       {F::WPMeta, "WPM:PAGEPATH", 0, "", "", "WPM:WEBPAGEPATH"},
+       T::CallerFilter,
+       P::None,
+       false,
+       0},
       {"listscripts", {F::WPScripts, "", 0, "", "", ""}, T::CallerFilter, P::None, false, 0},
       {"listforms2", {F::WPForm, "", 0, "", "", ""}, T::CallerFilter, P::None, false, 0},
-      {"listwebpages", {F::WebPages, "WEB:NAMES", 1, "", "", "WEB:PAGENAME"}, T::Nothing, P::None, false, 0},
-      {"listmetas2", {F::WPMeta, "WPM:PAGEPATH", 1, "", "", "WPM:WEBPAGEPATH"}, T::CallerFilter, P::None, false, 0},
-      {"listlinks2", {F::WPLinks, "WPL:PATHNAME", 1, "", "WPL:WEBPAGELINK", "WPL:WEBPAGEPATHNAME"},
-       T::CallerFilter, P::None, false, 0},
-      // Web pages, scripts, forms.
-      {"webpagereport", {F::WebPages, "WEB:NAMES", 0, "", "", "WEB:DOMAINNAME"}, T::Nothing, P::None, false, 25000},
-      {"PrintScript", {F::WPScripts, "WPS:PAGENAM", 1, "", "", "WPS:WEBPAGEPATHNAME"}, T::Nothing, P::None, false,
+      {"listwebpages",
+       {F::WebPages, "WEB:NAMES", 1, "", "", "WEB:PAGENAME"},
+       T::Nothing,
+       P::None,
+       false,
        0},
-      {"printform", {F::WPForm, "WPF:PAGENAME", 1, "", "", "WPF:WEBPAGEPATHNAME"}, T::Nothing, P::None, false, 0},
+      {"listmetas2",
+       {F::WPMeta, "WPM:PAGEPATH", 1, "", "", "WPM:WEBPAGEPATH"},
+       T::CallerFilter,
+       P::None,
+       false,
+       0},
+      {"listlinks2",
+       {F::WPLinks, "WPL:PATHNAME", 1, "", "WPL:WEBPAGELINK", "WPL:WEBPAGEPATHNAME"},
+       T::CallerFilter,
+       P::None,
+       false,
+       0},
+      // Web pages, scripts, forms.
+      {"webpagereport",
+       {F::WebPages, "WEB:NAMES", 0, "", "", "WEB:DOMAINNAME"},
+       T::Nothing,
+       P::None,
+       false,
+       25000},
+      {"PrintScript",
+       {F::WPScripts, "WPS:PAGENAM", 1, "", "", "WPS:WEBPAGEPATHNAME"},
+       T::Nothing,
+       P::None,
+       false,
+       0},
+      {"printform",
+       {F::WPForm, "WPF:PAGENAME", 1, "", "", "WPF:WEBPAGEPATHNAME"},
+       T::Nothing,
+       P::None,
+       false,
+       0},
   };
   return defs;
 }
@@ -130,18 +196,20 @@ WebReport::WebReport(const WebReportDef& def, const WebContext& ctx)
     : def_(def), ctx_(ctx), source_(def.source) {
   PageDataSource* src = &source_;
   RecordAccess record = [src]() -> const RecordBuffer& { return src->record(); };
-  procedure_ = std::make_unique<Procedure>(*this, layoutFor(def_, record, [this] { return pictureFile(); }));
+  procedure_ =
+      std::make_unique<Procedure>(*this, layoutFor(def_, record, [this] { return pictureFile(); }));
 }
 
-WebReport::~WebReport() {
-  procedure_.reset();
-}
+WebReport::~WebReport() { procedure_.reset(); }
 
 std::string WebReport::pictureFile() const {
   switch (def_.picture) {
-    case Picture::ImagePathGlobal: return normalizePath(imagePath_);
-    case Picture::RecordImagePath: return normalizePath(clip(source_.record().text("WPI:IMAGEPATH")));
-    case Picture::None: break;
+    case Picture::ImagePathGlobal:
+      return normalizePath(imagePath_);
+    case Picture::RecordImagePath:
+      return normalizePath(clip(source_.record().text("WPI:IMAGEPATH")));
+    case Picture::None:
+      break;
   }
   return {};
 }
@@ -157,7 +225,8 @@ void WebReport::takeGlobals() {
     case Takes::DomainName:
       source_.setRunName("domainname", ctx_.domain->str());
       break;
-    case Takes::Nothing: break;
+    case Takes::Nothing:
+      break;
   }
 }
 

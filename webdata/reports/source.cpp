@@ -34,7 +34,9 @@ class RunNames : public NameResolver {
 }  // namespace
 
 PageDataSource::PageDataSource(SourceSpec spec)
-    : ViewSource(SourceFile::of(managedFile(spec.file))), spec_(std::move(spec)), def_(fileDef(spec_.file)) {
+    : ViewSource(SourceFile::of(managedFile(spec.file))),
+      spec_(std::move(spec)),
+      def_(fileDef(spec_.file)) {
   key_ = spec_.key.empty() ? -1 : def_.keyIndex(spec_.key);
   thenBy_ = spec_.thenBy.empty() ? -1 : def_.fieldIndex(spec_.thenBy);
   progress_ = spec_.progressField.empty() ? -1 : def_.fieldIndex(spec_.progressField);
@@ -89,7 +91,9 @@ bool PageDataSource::open() {
       return values;
     };
     if (thenBy_ >= 0)
-      plan.within = [f = thenBy_](const RecordBuffer& a, const RecordBuffer& b) { return a.text(f) < b.text(f); };
+      plan.within = [f = thenBy_](const RecordBuffer& a, const RecordBuffer& b) {
+        return a.text(f) < b.text(f);
+      };
   }
   setPlan(std::move(plan));
   return ViewSource::open();

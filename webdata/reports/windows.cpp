@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "dictionary/datafile_adapter.h"
 #include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/ui/window.h"
@@ -22,7 +22,9 @@ ControlDef make(Kind k, std::string id, std::string text, int x, int y, int w, i
   c.x = x, c.y = y, c.w = w, c.h = h;
   return c;
 }
-ControlDef prompt(std::string text, int x, int y, int w) { return make(Kind::Prompt, {}, std::move(text), x, y, w, 10); }
+ControlDef prompt(std::string text, int x, int y, int w) {
+  return make(Kind::Prompt, {}, std::move(text), x, y, w, 10);
+}
 ControlDef entry(std::string value, std::string picture, int x, int y, int w, std::string tip) {
   ControlDef c = make(Kind::Entry, "?" + value, {}, x, y, w, 10);
   c.field = std::move(value);
@@ -85,7 +87,8 @@ StarterSpec changeLocalPaths() {
   s.updatesPages = true;
   s.starts = "ChgLoPath";
   s.mustFill = "?NewLocalDir";
-  s.mustFillText = "Enter the new local directory of the pages in \"New Local Dir:\".|Nothing was changed.";
+  s.mustFillText =
+      "Enter the new local directory of the pages in \"New Local Dir:\".|Nothing was changed.";
   return s;
 }
 
@@ -145,7 +148,8 @@ bool StarterWindow::takeAccepted(Control& c) {
           return true;
         }
       }
-      if (Control* must = spec_.mustFill.empty() ? nullptr : control(spec_.mustFill); must && clip(must->value()).empty()) {
+      if (Control* must = spec_.mustFill.empty() ? nullptr : control(spec_.mustFill);
+          must && clip(must->value()).empty()) {
         message(spec_.mustFillText, spec_.window.title, MsgIcon::Exclamation);
         select(*must);
         return true;

@@ -1,13 +1,13 @@
 #include "webdata/scan/scan.h"
 
-#include "runtime/values/fsutil.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <span>
+
+#include "runtime/values/fsutil.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

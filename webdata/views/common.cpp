@@ -8,8 +8,8 @@
 
 namespace qm::webviews {
 
-ColumnDef column(std::string header, std::string field, std::string picture, int width, Justify data,
-                 Justify heading) {
+ColumnDef column(std::string header, std::string field, std::string picture, int width,
+                 Justify data, Justify heading) {
   ColumnDef c;
   c.width = width;
   c.justify = data;
@@ -45,7 +45,9 @@ std::vector<ColumnDef> pageListColumns(const std::vector<ColumnLook>& looks) {
 void raiseOverSheets(WindowProcedure& p) {
   if (!p.built()) return;
   for (auto& c : p.built()->controls()) {
-    if (c->kind() == Kind::Sheet || c->kind() == Kind::Tab || !c->def().parent.empty() || !c->widget()) continue;
+    if (c->kind() == Kind::Sheet || c->kind() == Kind::Tab || !c->def().parent.empty() ||
+        !c->widget())
+      continue;
     c->widget()->raise();
     if (c->scrollBar()) c->scrollBar()->raise();
   }

@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "dictionary/datafile_adapter.h"
-#include "appkit/procedures.h"
 #include "appkit/layout.h"
+#include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -37,50 +37,90 @@ using qm::control;
 
 const std::vector<const char*> kListFirst = {"?Browse:1", "?Select", "?Find",  "?Insert", "?View",
                                              "?Print",    "?Delete", "?Sheet", "?Close",  "?Help"};
-const std::vector<const char*> kFindFirst = {"?Find",   "?Browse:1", "?Select", "?Insert", "?View",
-                                             "?Delete", "?Sheet",    "?Close",  "?Help",   "?Print"};
+const std::vector<const char*> kFindFirst = {"?Find", "?Browse:1", "?Select", "?Insert",
+                                             "?View", "?Delete",   "?Sheet",  "?Close",
+                                             "?Help", "?Print"};
 const std::vector<const char*> kFindLater = {"?Browse:1", "?Select", "?Insert", "?View",  "?Print",
                                              "?Find",     "?Delete", "?Sheet",  "?Close", "?Help"};
 
 const std::vector<CrossRefSpec>& specs() {
   static const std::vector<CrossRefSpec> all = {
-      {"viewimages", "Cross Reference: Images", FileId::WPIMG, "WPI:PAGENAME", true, "&Find By..", "&View Details",
-       "UpdateWPIMG", "listimages",
+      {"viewimages",
+       "Cross Reference: Images",
+       FileId::WPIMG,
+       "WPI:PAGENAME",
+       true,
+       "&Find By..",
+       "&View Details",
+       "UpdateWPIMG",
+       "listimages",
        {column("Domain Name", "WPI:DOMAINNAME", "@s50"), column("Page", "WPI:PAGE", "@s20"),
-        column("Web Page IMG", "WPI:WEBPAGEIMG", "@s200"), column("Currently Use", "WPI:CURRENTLYUSE", "@s1", 60)},
+        column("Web Page IMG", "WPI:WEBPAGEIMG", "@s200"),
+        column("Currently Use", "WPI:CURRENTLYUSE", "@s1", 60)},
        {{"UPPER(WPI:DomainName)", "Domain Name", "@s50"},
         {"UPPER(WPI:Page)", "Page Name", "@s20"},
         {"UPPER(WPI:WebPageIMG)", "Image Name", "@s100"}},
        kListFirst},
-      {"viewforms", "Cross Reference: Forms ", FileId::WPForm, "WPF:PAGENAME", false, "&Find By", "&View Detail",
-       "UpdateWPForm", "listforms2",
+      {"viewforms",
+       "Cross Reference: Forms ",
+       FileId::WPForm,
+       "WPF:PAGENAME",
+       false,
+       "&Find By",
+       "&View Detail",
+       "UpdateWPForm",
+       "listforms2",
        {column("Page Name", "WPF:PAGE", "@s20"), column("Domain Name", "WPF:DOMAINNAME", "@s50"),
-        column("Page Path", "WPF:WEBPAGEPATHNAME", "@s80"), column("Form Line 1", "WPF:FORMLINE1", "@s200", 800),
+        column("Page Path", "WPF:WEBPAGEPATHNAME", "@s80"),
+        column("Form Line 1", "WPF:FORMLINE1", "@s200", 800),
         column(" 2", "WPF:FORMLINE2", "@s200", 800), column(" 3", "WPF:FORMLINE3", "@s200", 800)},
        {{"UPPER(WPF:DomainName)", "Doinain Name", "@s50"},
         {"UPPER(WPF:Page)", "Page Name", "@s20"},
         {"UPPER(WPF:FormLine1)", "Form Line 1 (up to 100 chars)", "@s60"}},
        kFindFirst},
-      {"viewlinks", "Cross Reference: Links", FileId::WPLinks, "WPL:PATHNAME", false, "&Find By...", "&View Detail",
-       "UpdateWPLinks", "listlinks",
-       {column("Domain Name", "WPL:DOMAINNAME", "@s50"), column("Page Name", "WPL:PAGENAME", "@s20"),
-        column("Link", "WPL:WEBPAGELINK", "@s200")},
+      {"viewlinks",
+       "Cross Reference: Links",
+       FileId::WPLinks,
+       "WPL:PATHNAME",
+       false,
+       "&Find By...",
+       "&View Detail",
+       "UpdateWPLinks",
+       "listlinks",
+       {column("Domain Name", "WPL:DOMAINNAME", "@s50"),
+        column("Page Name", "WPL:PAGENAME", "@s20"), column("Link", "WPL:WEBPAGELINK", "@s200")},
        {{"UPPER(WPL:DomainName)", "Domain Name", "@s50"},
         {"UPPER(WPL:PageName)", "Page Name", "@s20"},
         {"UPPER(WPL:WebPageLink)", "Link", "@s100"}},
        kListFirst},
-      {"viewmeta", "Cross Reference: Meta Tags", FileId::WPMeta, "WPM:PAGEPATH", false, "&Find By...", "&View Detail",
-       "UpdateWPMeta", "listmetas",
-       {column("Domain Name", "WPM:DOMAINNAME", "@s50"), column("Page Name", "WPM:PAGENAME", "@s20"),
-        column("Meta Name", "WPM:METANAME", "@s20"), column("Meta Contents", "WPM:METACONTENTS", "@s200")},
+      {"viewmeta",
+       "Cross Reference: Meta Tags",
+       FileId::WPMeta,
+       "WPM:PAGEPATH",
+       false,
+       "&Find By...",
+       "&View Detail",
+       "UpdateWPMeta",
+       "listmetas",
+       {column("Domain Name", "WPM:DOMAINNAME", "@s50"),
+        column("Page Name", "WPM:PAGENAME", "@s20"), column("Meta Name", "WPM:METANAME", "@s20"),
+        column("Meta Contents", "WPM:METACONTENTS", "@s200")},
        {{"UPPER(WPM:DomainName)", "Domain Name", "@s50"},
         {"UPPER(WPM:PageName)", "Page Name", "@s20"},
         {"UPPER(WPM:MetaName)", "Meta name", "@s20"},
         {"UPPER(WPM:MetaContents)", "Meta Contents", "@s100"}},
        kFindLater},
-      {"viewscripts", "Cross Reference: Scripts", FileId::WPScripts, "WPS:PAGENAM", false, "&Find By...",
-       "&View Detail", "UpdateWPScripts", "listscripts",
-       {column("Domain Name", "WPS:DOMAINNAME", "@s50"), column("Page Name", "WPS:PAGENAME", "@s20"),
+      {"viewscripts",
+       "Cross Reference: Scripts",
+       FileId::WPScripts,
+       "WPS:PAGENAM",
+       false,
+       "&Find By...",
+       "&View Detail",
+       "UpdateWPScripts",
+       "listscripts",
+       {column("Domain Name", "WPS:DOMAINNAME", "@s50"),
+        column("Page Name", "WPS:PAGENAME", "@s20"),
         column("Script Line 1", "WPS:SCRIPTLINE1", "@s200")},
        {{"UPPER(WPS:DomainName)", "Domain Name", "@s50"},
         {"UPPER(WPS:PageName)", "Page Name", "@s20"},
@@ -104,15 +144,19 @@ WindowDef viewWindow(const CrossRefSpec& s) {
   byId["?Select"] = hidden(qm::button(ButtonSpec{"?Select", "&Select", Role::Select}, 6, 212, 14));
   byId["?Insert"] = hidden(qm::button(ButtonSpec{"?Insert", "&Insert", Role::Insert}, 6, 212, 14));
   byId["?Delete"] = hidden(qm::button(ButtonSpec{"?Delete", "&Delete", Role::Delete}, 6, 212, 14));
-  ControlDef find = qm::button(ButtonSpec{"?Find", s.findCaption, Role::None, "target.ico", 60}, 6, 212, 14);
+  ControlDef find =
+      qm::button(ButtonSpec{"?Find", s.findCaption, Role::None, "target.ico", 60}, 6, 212, 14);
   find.tip = "Use Find By to select specific records.";
   byId[find.id] = find;
   byId["?View"] = qm::button(ButtonSpec{"?View", s.viewCaption, Role::Change, "", 60}, 70, 212, 14);
-  ControlDef print = qm::button(ButtonSpec{"?Print", "Print Selected Records", Role::None, "", 90}, 134, 212, 14);
-  print.tip = "First select the records to print with the Find By button,\nthen click here to print them.";
+  ControlDef print =
+      qm::button(ButtonSpec{"?Print", "Print Selected Records", Role::None, "", 90}, 134, 212, 14);
+  print.tip =
+      "First select the records to print with the Find By button,\nthen click here to print them.";
   byId[print.id] = print;
   byId["?Sheet"] = control(Kind::Sheet, "?Sheet", {}, 4, 4, 432, 200);
-  byId["?Close"] = qm::button(ButtonSpec{"?Close", "Close", Role::Close, "Progm039.ico"}, 332, 212, 14);
+  byId["?Close"] =
+      qm::button(ButtonSpec{"?Close", "Close", Role::Close, "Progm039.ico"}, 332, 212, 14);
   byId["?Help"] = qm::button(ButtonSpec{"?Help", "Help", Role::Help}, 386, 212, 14);
 
   WindowDef w;
@@ -160,9 +204,10 @@ void CrossRefView::runUpdate(int number, int request, ResponseHandler done) {
 }
 
 void CrossRefView::findBy() {
-  callProcedure([this] { return makeQueryWindow(query_); }, 0, [this](int response) {
-    if (response == RequestCompleted) applyQuery();
-  });
+  callProcedure([this] { return makeQueryWindow(query_); }, 0,
+                [this](int response) {
+                  if (response == RequestCompleted) applyQuery();
+                });
 }
 
 void CrossRefView::applyQuery() {

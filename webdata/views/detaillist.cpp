@@ -17,8 +17,9 @@
 
 namespace qm::webviews {
 
-DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file, const std::string& key,
-                       std::function<std::string()> parentValue, bool stepLocator)
+DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file,
+                       const std::string& key, std::function<std::string()> parentValue,
+                       bool stepLocator)
     : QObject(&owner), owner_(owner), file_(file), step_(stepLocator), control_(list) {
   DataFile* f = &file_;
   view_ = std::make_unique<RecordView>([f]() -> RecordFile& { return f->recordFile(); });
@@ -33,11 +34,13 @@ DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file, co
   table_->setContextMenuPolicy(Qt::NoContextMenu);
   const DialogUnits& u = owner.built()->units();
   for (size_t i = 0; i < list.def().columns.size(); ++i)
-    table_->horizontalHeader()->resizeSection(static_cast<int>(i), u.x(list.def().columns[i].width));
+    table_->horizontalHeader()->resizeSection(static_cast<int>(i),
+                                              u.x(list.def().columns[i].width));
   viewport_ = table_->viewport();
   table_->installEventFilter(this);
   viewport_->installEventFilter(this);
-  connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) { list_->setSelected(i.row()); });
+  connect(table_, &QTableView::clicked, this,
+          [this](const QModelIndex& i) { list_->setSelected(i.row()); });
   connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
     list_->setSelected(i.row());
     if (activated) activated();
@@ -55,7 +58,9 @@ int DetailList::pageRows() const {
   if (!table_) return 1;
   int rowH = table_->verticalHeader()->defaultSectionSize();
   int h = table_->viewport()->height();
-  if (!table_->isVisible()) h = owner_.built()->units().y(control_.def().h) - table_->horizontalHeader()->sizeHint().height();
+  if (!table_->isVisible())
+    h = owner_.built()->units().y(control_.def().h) -
+        table_->horizontalHeader()->sizeHint().height();
   return std::max(1, rowH > 0 ? h / rowH : 1);
 }
 
@@ -105,13 +110,27 @@ bool DetailList::loadHighlighted() {
 void DetailList::scroll(int action) {
   owner_.inScope([&] {
     switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd: moved(list_->nextRecord()); break;
-      case QAbstractSlider::SliderSingleStepSub: moved(list_->priorRecord()); break;
-      case QAbstractSlider::SliderPageStepAdd: moved(list_->nextPage()); break;
-      case QAbstractSlider::SliderPageStepSub: moved(list_->priorPage()); break;
-      case QAbstractSlider::SliderToMinimum: moved(list_->first()); break;
-      case QAbstractSlider::SliderToMaximum: moved(list_->last()); break;
-      default: moved(0); break;
+      case QAbstractSlider::SliderSingleStepAdd:
+        moved(list_->nextRecord());
+        break;
+      case QAbstractSlider::SliderSingleStepSub:
+        moved(list_->priorRecord());
+        break;
+      case QAbstractSlider::SliderPageStepAdd:
+        moved(list_->nextPage());
+        break;
+      case QAbstractSlider::SliderPageStepSub:
+        moved(list_->priorPage());
+        break;
+      case QAbstractSlider::SliderToMinimum:
+        moved(list_->first());
+        break;
+      case QAbstractSlider::SliderToMaximum:
+        moved(list_->last());
+        break;
+      default:
+        moved(0);
+        break;
     }
   });
 }
@@ -133,12 +152,24 @@ bool DetailList::eventFilter(QObject* watched, QEvent* event) {
   int rc = -1;
   owner_.inScope([&] {
     switch (k->key()) {
-      case Qt::Key_Down: rc = list_->nextRecord(); break;
-      case Qt::Key_Up: rc = list_->priorRecord(); break;
-      case Qt::Key_PageDown: rc = ctrl ? list_->last() : list_->nextPage(); break;
-      case Qt::Key_PageUp: rc = ctrl ? list_->first() : list_->priorPage(); break;
-      case Qt::Key_Home: rc = list_->first(); break;
-      case Qt::Key_End: rc = list_->last(); break;
+      case Qt::Key_Down:
+        rc = list_->nextRecord();
+        break;
+      case Qt::Key_Up:
+        rc = list_->priorRecord();
+        break;
+      case Qt::Key_PageDown:
+        rc = ctrl ? list_->last() : list_->nextPage();
+        break;
+      case Qt::Key_PageUp:
+        rc = ctrl ? list_->first() : list_->priorPage();
+        break;
+      case Qt::Key_Home:
+        rc = list_->first();
+        break;
+      case Qt::Key_End:
+        rc = list_->last();
+        break;
       default: {
         QString t = k->text();
         if (step_ && t.size() == 1 && t[0].isPrint() && !ctrl) rc = list_->locate(t.toStdString());

@@ -3,7 +3,6 @@
 // key component equals a value of the form's record, paged like a browse.
 // The form owns it; every read runs in the form's scope.
 #include <QObject>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +15,7 @@ class QTableView;
 namespace qm {
 class DataFile;
 class RecordListModel;
-}
+}  // namespace qm
 
 namespace qm::webviews {
 

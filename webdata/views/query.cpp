@@ -43,7 +43,8 @@ namespace {
 // is none (a prefix of nothing but 0xFF bytes).
 std::string pastPrefix(std::string prefix) {
   while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();
-  if (!prefix.empty()) prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
+  if (!prefix.empty())
+    prefix.back() = static_cast<char>(static_cast<unsigned char>(prefix.back()) + 1);
   return prefix;
 }
 
@@ -102,7 +103,8 @@ std::vector<std::string> QueryObject::savedNames() const {
 
 bool QueryObject::writeNames(const std::vector<std::string>& names) {
   bool ok = ini_->write(indexSection(), "Count", std::to_string(names.size()));
-  for (size_t i = 0; i < names.size() && ok; ++i) ok = ini_->write(indexSection(), "Name" + std::to_string(i + 1), names[i]);
+  for (size_t i = 0; i < names.size() && ok; ++i)
+    ok = ini_->write(indexSection(), "Name" + std::to_string(i + 1), names[i]);
   return written(ok);
 }
 
@@ -112,7 +114,8 @@ bool QueryObject::save(const std::string& name) {
   bool ok = ini_->write(sec, "Columns", std::to_string(fields_.size()));
   for (size_t i = 0; i < fields_.size() && ok; ++i) {
     const std::string n = std::to_string(i + 1);
-    ok = ini_->write(sec, "Expression" + n, fields_[i].expression) && ini_->write(sec, "Operator" + n, conditions_[i].op) &&
+    ok = ini_->write(sec, "Expression" + n, fields_[i].expression) &&
+         ini_->write(sec, "Operator" + n, conditions_[i].op) &&
          ini_->write(sec, "Value" + n, conditions_[i].value);
   }
   if (!written(ok)) return false;
@@ -151,7 +154,8 @@ bool QueryObject::load(const std::string& name) {
 bool QueryObject::remove(const std::string& name) {
   if (!ini_) return false;
   std::vector<std::string> names = savedNames();
-  auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return compareNoCase(n, name) == 0; });
+  auto it = std::find_if(names.begin(), names.end(),
+                         [&](const std::string& n) { return compareNoCase(n, name) == 0; });
   if (it == names.end()) return false;
   names.erase(it);
   // The section stays behind empty; the index decides what is listed.
@@ -181,7 +185,8 @@ WindowDef queryWindow(const QueryObject& q) {
   w.w = 360, w.h = sheetH + 30;
   w.controls.push_back(control(Kind::Sheet, "?Sheet", {}, 4, 4, 352, sheetH));
   w.controls.push_back(control(Kind::Tab, "?TabSaved", "Saved Selections", 0, 0, 0, 0, "?Sheet"));
-  w.controls.push_back(control(Kind::Tab, "?TabSettings", "Selection Settings", 0, 0, 0, 0, "?Sheet"));
+  w.controls.push_back(
+      control(Kind::Tab, "?TabSettings", "Selection Settings", 0, 0, 0, 0, "?Sheet"));
 
   std::string tab = "?TabSaved";
   w.controls.push_back(prompt("&Selection name:", 10, 24, 60, tab));
@@ -210,15 +215,18 @@ WindowDef queryWindow(const QueryObject& q) {
     v.id = "?Value" + n;
     w.controls.push_back(v);
   }
-  qm::addButtons(w, {{"?OK", "&OK", Role::Ok, "", 44}, {"?Cancel", "&Cancel", Role::Cancel, "", 44},
-                          {"?Clear", "C&lear", Role::None, "", 44}},
-                      212, sheetH + 10, 14, 4);
+  qm::addButtons(w,
+                 {{"?OK", "&OK", Role::Ok, "", 44},
+                  {"?Cancel", "&Cancel", Role::Cancel, "", 44},
+                  {"?Clear", "C&lear", Role::None, "", 44}},
+                 212, sheetH + 10, 14, 4);
   return w;
 }
 
 class QueryWindow : public WindowProcedure {
  public:
-  explicit QueryWindow(QueryObject& q) : WindowProcedure("MakeSelections"), q_(q), atOpen_(q.conditions()) {
+  explicit QueryWindow(QueryObject& q)
+      : WindowProcedure("MakeSelections"), q_(q), atOpen_(q.conditions()) {
     setDefinition(queryWindow(q));
     auto& conds = q_.conditions();
     for (size_t i = 0; i < conds.size(); ++i) {
@@ -229,7 +237,8 @@ class QueryWindow : public WindowProcedure {
             q_.conditions()[i].op = v;
             return true;
           });
-      const int width = std::max(1, std::atoi(q_.fields()[i].picture.c_str() + (q_.fields()[i].picture.size() > 2 ? 2 : 0)));
+      const int width = std::max(1, std::atoi(q_.fields()[i].picture.c_str() +
+                                              (q_.fields()[i].picture.size() > 2 ? 2 : 0)));
       bindValue(
           kValue + n, [this, i] { return q_.conditions()[i].value; },
           [this, i](const std::string& v) {
@@ -252,7 +261,8 @@ class QueryWindow : public WindowProcedure {
     for (size_t i = 0; i < q_.conditions().size(); ++i)
       if (Control* c = control("?Operator" + std::to_string(i + 1)))
         if (auto* box = qobject_cast<QComboBox*>(c->widget()))
-          for (const std::string& op : QueryObject::operators()) box->addItem(QString::fromStdString(op));
+          for (const std::string& op : QueryObject::operators())
+            box->addItem(QString::fromStdString(op));
     if (Control* c = control("?Selections")) {
       table_ = qobject_cast<QTableView*>(c->widget());
       if (table_) {
@@ -329,23 +339,26 @@ class QueryWindow : public WindowProcedure {
 
   std::string chosenName() {
     takeAll();
-    if (table_ && table_->currentIndex().isValid()) return table_->currentIndex().data().toString().toStdString();
+    if (table_ && table_->currentIndex().isValid())
+      return table_->currentIndex().data().toString().toStdString();
     return std::string(clip(name_));
   }
 
   void saveSelection() {
     takeAll();
     const std::string n(clip(name_));
-    if (n.empty() || n.find_first_of("[]=") != std::string::npos || textEqual(n, QueryObject::kRecent)) {
+    if (n.empty() || n.find_first_of("[]=") != std::string::npos ||
+        textEqual(n, QueryObject::kRecent)) {
       message("Please enter a selection name of up to " + std::to_string(kMaxName) +
-                  " characters, without [ ] or =.||\"" + std::string(QueryObject::kRecent) + "\" is reserved.",
+                  " characters, without [ ] or =.||\"" + std::string(QueryObject::kRecent) +
+                  "\" is reserved.",
               "Make Selections", MsgIcon::Exclamation);
       return;
     }
     for (const std::string& old : q_.savedNames())
       if (compareNoCase(old, n) == 0 &&
-          message("A selection named \"" + old + "\" exists already.||Do you want to replace it?", "Make Selections",
-                  MsgIcon::Question, BtnYes | BtnNo, BtnNo) != BtnYes)
+          message("A selection named \"" + old + "\" exists already.||Do you want to replace it?",
+                  "Make Selections", MsgIcon::Question, BtnYes | BtnNo, BtnNo) != BtnYes)
         return;
     if (q_.save(n)) fillNames();
   }
@@ -353,7 +366,8 @@ class QueryWindow : public WindowProcedure {
   void fillNames() {
     if (!model_) return;
     model_->removeRows(0, model_->rowCount());
-    for (const std::string& n : q_.savedNames()) model_->appendRow(new QStandardItem(QString::fromStdString(n)));
+    for (const std::string& n : q_.savedNames())
+      model_->appendRow(new QStandardItem(QString::fromStdString(n)));
   }
 
   QueryObject& q_;
@@ -365,6 +379,8 @@ class QueryWindow : public WindowProcedure {
 
 }  // namespace
 
-std::unique_ptr<WindowProcedure> makeQueryWindow(QueryObject& query) { return std::make_unique<QueryWindow>(query); }
+std::unique_ptr<WindowProcedure> makeQueryWindow(QueryObject& query) {
+  return std::make_unique<QueryWindow>(query);
+}
 
 }  // namespace qm::webviews

@@ -6,9 +6,9 @@
 #include <QKeyEvent>
 #include <QTableView>
 
-#include "dictionary/datafile_adapter.h"
-#include "appkit/procedures.h"
 #include "appkit/layout.h"
+#include "appkit/procedures.h"
+#include "dictionary/datafile_adapter.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
@@ -58,7 +58,8 @@ WindowDef browseWindow() {
   del.hidden = del.disabled = true;
   w.controls.push_back(del);
   addSheet(w, {"By Page Name"}, 4, 4, 432, 200);
-  addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico"}, {"?Help", "Help", Role::Help}}, 332, 212, 14, 4);
+  addButtons(w, {{"?Close", "Close", Role::Close, "Progm039.ico"}, {"?Help", "Help", Role::Help}},
+             332, 212, 14, 4);
   return w;
 }
 
@@ -236,7 +237,9 @@ const PageFormSpec& quickViewForm() {
   return spec;
 }
 
-std::string detailId(const char* what, int number) { return std::string("?") + what + ":" + std::to_string(number); }
+std::string detailId(const char* what, int number) {
+  return std::string("?") + what + ":" + std::to_string(number);
+}
 
 // A list that only views: its "View Detail" button, Insert and Delete hidden.
 void addViewingList(WindowDef& w, const PageFormSpec& s, const PageDetailTab& d, int n,
@@ -315,7 +318,8 @@ WindowDef pageFormWindow(const PageFormSpec& s) {
 // ---- BrowseWebPages2 ---------------------------------------------------------------
 
 BrowseWebPages2::BrowseWebPages2()
-    : RecordBrowse("BrowseWebPages2", browseWindow(), quickViewOrders(), &managedFile(FileId::WebPages)) {}
+    : RecordBrowse("BrowseWebPages2", browseWindow(), quickViewOrders(),
+                   &managedFile(FileId::WebPages)) {}
 
 void BrowseWebPages2::setup() {
   RecordBrowse::setup();
@@ -335,7 +339,8 @@ void BrowseWebPages2::runUpdate(int, int request, ResponseHandler done) {
 
 void BrowseWebPages2::refuse(bool insert) {
   QApplication::beep();
-  message(insert ? "You cannot insert a record from this screen." : "You cannot delete a record from this screen.",
+  message(insert ? "You cannot insert a record from this screen."
+                 : "You cannot delete a record from this screen.",
           "Error");
 }
 
@@ -386,8 +391,9 @@ void UpdateWebPages::setup() {
     ++n;
     Control* c = control(detailId(spec_.listId, n));
     if (!c) continue;
-    auto* list = new DetailList(*this, *c, managedFile(d.file), d.key,
-                                [page] { return page->buffer().text("WEB:PAGEPATH"); }, d.stepLocator);
+    auto* list = new DetailList(
+        *this, *c, managedFile(d.file), d.key,
+        [page] { return page->buffer().text("WEB:PAGEPATH"); }, d.stepLocator);
     list->activated = [this, n] { inScope([&] { callDetail(n, ChangeRecord); }); };
     lists_[static_cast<size_t>(n - 1)] = list;
     list->first();
@@ -475,14 +481,17 @@ void UpdateWebPages::cleanup() {
     RecordFile& f = primaryFile()->recordFile();
     if (f.position() > 0 && f.fetchPosition(f.position()) == 0) {
       const RecordBuffer& r = f.buffer();
-      if (clip(r.text("WEB:PAGENAME")) == "1" && clip(r.text("WEB:DOMAINNAME")).empty() && f.erase() != 0)
+      if (clip(r.text("WEB:PAGENAME")) == "1" && clip(r.text("WEB:DOMAINNAME")).empty() &&
+          f.erase() != 0)
         errors().raise(11, MessageArgs{primaryFile()->name(), f.errorText(), {}, {}});
     }
   }
   FormProcedure::cleanup();
 }
 
-std::unique_ptr<WindowProcedure> makeBrowseWebPages2() { return std::make_unique<BrowseWebPages2>(); }
+std::unique_ptr<WindowProcedure> makeBrowseWebPages2() {
+  return std::make_unique<BrowseWebPages2>();
+}
 std::unique_ptr<WindowProcedure> makeUpdateWebPages() { return std::make_unique<UpdateWebPages>(); }
 std::unique_ptr<WindowProcedure> makePageForm(const PageFormSpec& spec, const WebContext& ctx) {
   return std::make_unique<UpdateWebPages>(spec, &ctx);

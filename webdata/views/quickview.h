@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "dictionary/dictionary.h"
-#include "appkit/tabcolor.h"
 #include "appkit/layout.h"
 #include "appkit/recordwindows.h"
+#include "appkit/tabcolor.h"
+#include "dictionary/dictionary.h"
 #include "runtime/ui/form.h"
 #include "webdata/context.h"
 #include "webdata/views/detaillist.h"
@@ -63,12 +63,12 @@ struct PageFormSpec {
   bool newPageInDomain = false;  // a new page belongs to the context's domain
   int width = 0, height = 0;
   int sheetWidth = 0, sheetHeight = 0;
-  int x = 0, promptWidth = 0, step = 0;    // the rows of the first two tabs
-  std::vector<qm::FieldRow> names;    // above the "Use Now" box
-  std::vector<qm::FieldRow> general;  // below it
-  std::vector<qm::FieldRow> more;     // the second tab
-  const char* listId = "";                 // "?<listId>:n" is list n
-  int buttonsX = 0, buttonsY = 0;          // OK, Cancel and Help
+  int x = 0, promptWidth = 0, step = 0;  // the rows of the first two tabs
+  std::vector<qm::FieldRow> names;       // above the "Use Now" box
+  std::vector<qm::FieldRow> general;     // below it
+  std::vector<qm::FieldRow> more;        // the second tab
+  const char* listId = "";               // "?<listId>:n" is list n
+  int buttonsX = 0, buttonsY = 0;        // OK, Cancel and Help
   std::vector<PageDetailTab> details;
 };
 
