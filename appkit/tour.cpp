@@ -45,7 +45,10 @@ std::vector<WindowProcedure*> procedureWindows(const std::set<int>& skip) {
   return out;
 }
 
-// Runs events until `ready` holds or `ms` pass; true when it held.
+constexpr int kOpenLimitMs = 10000;
+
+}  // namespace
+
 bool waitUntil(const std::function<bool()>& ready, int ms) {
   QElapsedTimer t;
   t.start();
@@ -58,10 +61,6 @@ bool waitUntil(const std::function<bool()>& ready, int ms) {
   QApplication::processEvents(QEventLoop::AllEvents, 10);
   return true;
 }
-
-constexpr int kOpenLimitMs = 10000;
-
-}  // namespace
 
 void tourProcedures(const std::vector<std::string>& names, const TourLook& look) {
   std::set<int> before;

@@ -31,4 +31,7 @@ void tourProcedures(const std::vector<std::string>& names, const TourLook& look)
 // Lets queued events run for about ms milliseconds.
 void settle(int ms);
 
+// Runs events until `ready` holds or `ms` pass; true when it held.
+bool waitUntil(const std::function<bool()>& ready, int ms);
+
 }  // namespace qm

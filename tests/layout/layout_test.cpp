@@ -49,6 +49,16 @@ bool scrollsTabs(const std::string& name, const std::string& fault) {
   return name == "controlpanel" && fault.find("tabs need") != std::string::npos;
 }
 
+// Runs events until the frame on thread `frame` shows.
+bool frameShown(int frame) {
+  return waitUntil(
+      [frame] {
+        WindowProcedure* p = topProcedure(frame);
+        return p && p->outerWindow() && p->outerWindow()->isVisible();
+      },
+      10000);
+}
+
 void closeAll() {
   for (int round = 0; round < 20 && !runningThreads().empty(); ++round) {
     for (int t : runningThreads())
@@ -275,7 +285,7 @@ TEST(Layout, EveryWindowOfTheMainProgram) {
   webreports::registerWebReportProcedures(reg, mainWebContext());
   registerDeskProcedures(reg, mainDeskContext());
   const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
-  settle(200);
+  ASSERT_TRUE(frameShown(frame));
   closeAllBut(frame);
   ASSERT_NE(mainFrame(), nullptr);
   const Faults faults = tourAll(frame);
@@ -302,7 +312,7 @@ TEST(Layout, EveryWindowOfTheReader) {
   reader::registerReaderProcedures(procedureRegistrar());
   const int frame =
       startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
-  settle(200);
+  ASSERT_TRUE(frameShown(frame));
   ASSERT_NE(reader::readerFrame(), nullptr);
   closeAllBut(frame);
   const Faults faults = tourAll(frame);
@@ -335,7 +345,7 @@ TEST(Layout, TiledWindowsKeepEveryControlWithinReach) {
   registerWebPageProcedures(reg, mainWebContext());
   webviews::registerWebViewProcedures(reg, mainWebContext());
   const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
-  settle(200);
+  ASSERT_TRUE(frameShown(frame));
   closeAllBut(frame);
   MainFrame* main = mainFrame();
   ASSERT_NE(main, nullptr);
@@ -343,8 +353,8 @@ TEST(Layout, TiledWindowsKeepEveryControlWithinReach) {
   settle(20);
   for (const char* name : {"BrowseDomains", "BrowseHosts", "BrowseRegistrars", "BrowseWebPages2"})
     startNamedProcedure(name, 0);
-  settle(200);
   QMdiArea* area = main->area();
+  ASSERT_TRUE(waitUntil([area] { return area->subWindowList().size() == 4; }, 10000));
   ASSERT_EQ(area->subWindowList().size(), 4);
   main->menuAction("T&ile")->trigger();
   settle(50);
