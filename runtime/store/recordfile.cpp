@@ -201,6 +201,15 @@ struct RecordFile::Impl {
   }
 
   // Writers must not write while someone else denies writing.
+  // Why the current record cannot be changed now; 0 when it can.
+  int refuseChange() {
+    dupKey = -1;
+    if (!open) return fail(ErrNotOpen);
+    if (line) return fail(ErrNotSupported, "line files are only appended to");
+    if (pos == 0) return fail(ErrNotAvailable, "no record to change");
+    if (!mayWrite()) return err;
+    return 0;
+  }
   bool mayWrite() {
     if (refused) {
       fail(refused, refusedWhy);
@@ -675,11 +684,7 @@ int RecordFile::add() {
 
 int RecordFile::put() {
   Impl& m = *impl_;
-  m.dupKey = -1;
-  if (!m.open) return m.fail(ErrNotOpen);
-  if (m.line) return m.fail(ErrNotSupported, "line files are only appended to");
-  if (m.pos == 0) return m.fail(ErrNotAvailable, "no record to change");
-  if (!m.mayWrite()) return m.err;
+  if (int rc = m.refuseChange()) return rc;
   sqlite3_stmt* st = m.stmt(m.sql.updateSql);
   if (!st) return m.err;
   m.bindRecord(st);
@@ -695,11 +700,7 @@ int RecordFile::put() {
 
 int RecordFile::putIfUnchanged(const RecordBuffer& expected) {
   Impl& m = *impl_;
-  m.dupKey = -1;
-  if (!m.open) return m.fail(ErrNotOpen);
-  if (m.line) return m.fail(ErrNotSupported, "line files are only appended to");
-  if (m.pos == 0) return m.fail(ErrNotAvailable, "no record to change");
-  if (!m.mayWrite()) return m.err;
+  if (int rc = m.refuseChange()) return rc;
   // Inside a batch or an enlisted transaction the compare already shares the
   // write's transaction; otherwise one is begun for the two.
   const bool own = !m.tx && !m.inBatch;
