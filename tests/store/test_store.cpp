@@ -800,6 +800,26 @@ TEST(Transaction, EnlistedFilesWriteInIt) {
   EXPECT_EQ(outsider.count(), 3);
 }
 
+// Megabytes of changes: more than the pages the batch keeps for reading, so
+// they stay in memory only if changed pages are held apart.
+TEST(Transaction, KeepsABatchOutOfTheFileUntilItsCommit) {
+  constexpr int kAdded = 40000;
+  fillFamily(1, 0);
+  RecordFile p(people());
+  ASSERT_EQ(p.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+  const auto before = fs::file_size(p.path());
+  Transaction tx;
+  ASSERT_EQ(tx.begin({&p}), 0);
+  ASSERT_EQ(tx.enlist(p), 0);
+  for (int i = 0; i < kAdded; ++i)
+    ASSERT_EQ(addPerson(p, "person-" + std::to_string(1000000 + i), "some town"), 0)
+        << p.errorDetail();
+  EXPECT_EQ(fs::file_size(p.path()), before);
+  ASSERT_EQ(tx.commit(), 0);
+  EXPECT_GT(fs::file_size(p.path()), before + 2 * 1024 * 1024);
+  EXPECT_EQ(p.count(), kAdded + 1);
+}
+
 TEST(Transaction, KilledWriterLeavesAllOrNothing) {
   constexpr int kPeople = 400, kEach = 25;
   fillFamily(kPeople, kEach);
