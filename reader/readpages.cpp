@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "appkit/layout.h"
+#include "dictionary/batchrun.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "reader/globals.h"
@@ -20,7 +21,6 @@
 #include "runtime/values/fsutil.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
-#include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 #include "webdata/scan/scan.h"
 

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "dictionary/batchrun.h"
 #include "dictionary/dictionary.h"
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
@@ -14,7 +15,6 @@
 #include "runtime/values/fsutil.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
-#include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 #include "webdata/scan/scan.h"
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "appkit/layout.h"
+#include "dictionary/batchrun.h"
 #include "dictionary/datafile_adapter.h"
 #include "dictionary/dictionary.h"
 #include "runtime/config/errors.h"
@@ -14,7 +15,6 @@
 #include "runtime/ui/browse.h"
 #include "runtime/ui/rundisplay.h"
 #include "runtime/ui/window.h"
-#include "webdata/import/batchrun.h"
 #include "webdata/import/detailwriter.h"
 
 namespace qm {

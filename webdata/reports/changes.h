@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "dictionary/batchrun.h"
 #include "runtime/report/procedure.h"
 #include "webdata/context.h"
-#include "webdata/import/batchrun.h"
 #include "webdata/reports/source.h"
 
 namespace qm::webreports {

@@ -1,4 +1,4 @@
-#include "webdata/import/batchrun.h"
+#include "dictionary/batchrun.h"
 
 #include <utility>
 
