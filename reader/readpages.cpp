@@ -134,9 +134,8 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
   const PageFacts page = pageFactsOf(web);  // the path as cut to its field
   // The first failure of the page, in plain words; the page then goes back whole.
   std::string failure;
-  if (clearPageDetails(
-          page.pagePath, [&progress](long n) { progress.advance(n); }, &failure) &&
-      writePageDetails(scanned, page, &failure)) {
+  if (writePageDetails(
+          scanned, page, [&progress](long n) { progress.advance(n); }, &failure)) {
     if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
     for (std::size_t i = 0; i < scanned.marks.size(); ++i)
       if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");

@@ -140,6 +140,11 @@ int main(int argc, char** argv) {
       "first read (window)", [w] { return readSite(w); }, all);
   timed(
       "re-read (window)", [w] { return readSite(w); }, all);
+  const bench::NextDayClock nextDay;
+  setClock(&nextDay);
+  timed(
+      "re-read a day later (window)", [w] { return readSite(w); }, all);
+  setClock(nullptr);
   std::printf("asked %zu questions (confirmation, domain added, done)\n", answers.asked.size());
   w->close(2);
   pump();

@@ -2,8 +2,10 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -381,26 +383,75 @@ struct RecordFile::Impl {
     return -1;
   }
 
-  void bindRecord(sqlite3_stmt* st) const {
-    int n = static_cast<int>(def.fields.size());
+  // Binds b's columns from index 1, only those no index holds when
+  // dataOnly; returns the next free index (the rowid's).
+  int bindRecord(sqlite3_stmt* st, const RecordBuffer& b, bool dataOnly = false) const {
+    const int n = static_cast<int>(def.fields.size());
+    int index = 1;
     for (int i = 0; i < n; ++i) {
-      const FieldDef& f = def.fields[static_cast<std::size_t>(i)];
-      if (f.type == FieldType::Text) {
+      if (dataOnly && sql.indexed[static_cast<std::size_t>(i)]) continue;
+      if (def.fields[static_cast<std::size_t>(i)].type == FieldType::Text) {
         // Straight from the packed bytes: batch writers bind many wide records.
-        const std::string_view text =
-            clip(std::string_view(reinterpret_cast<const char*>(buffer.data()) + f.offset,
-                                  static_cast<std::size_t>(f.size)));
-        sqlite3_bind_text(st, i + 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        const std::string_view text = textOf(b, i);
+        sqlite3_bind_text(st, index++, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT);
       } else {
-        bindValue(st, i + 1, store_detail::columnValue(buffer, i));
+        bindValue(st, index++, store_detail::columnValue(b, i));
       }
     }
     for (std::size_t m = 0; m < def.memos.size(); ++m) {
-      std::string memo = buffer.memo(static_cast<int>(m));
-      sqlite3_bind_text(st, n + 1 + static_cast<int>(m), memo.data(), static_cast<int>(memo.size()),
-                        SQLITE_TRANSIENT);
+      std::string memo = b.memo(static_cast<int>(m));
+      sqlite3_bind_text(st, index++, memo.data(), static_cast<int>(memo.size()), SQLITE_TRANSIENT);
     }
+    return index;
   }
+  void bindRecord(sqlite3_stmt* st) const { bindRecord(st, buffer); }
+
+  std::string_view textOf(const RecordBuffer& b, int field) const {
+    const FieldDef& f = def.fields[static_cast<std::size_t>(field)];
+    return clip(std::string_view(reinterpret_cast<const char*>(b.data()) + f.offset,
+                                 static_cast<std::size_t>(f.size)));
+  }
+
+  // Whether result column `column` holds what binding b's field would store.
+  bool columnHolds(sqlite3_stmt* st, int column, const RecordBuffer& b, int field) const {
+    const int type = sqlite3_column_type(st, column);
+    if (def.fields[static_cast<std::size_t>(field)].type == FieldType::Text) {
+      if (type != SQLITE_TEXT) return false;
+      const std::string_view text = textOf(b, field);
+      const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, column));
+      return n == text.size() &&
+             (n == 0 || std::memcmp(sqlite3_column_text(st, column), text.data(), n) == 0);
+    }
+    const SqlValue v = store_detail::columnValue(b, field);
+    if (v.kind == SqlValue::Int)
+      return type == SQLITE_INTEGER && sqlite3_column_int64(st, column) == v.i;
+    return (type == SQLITE_FLOAT || type == SQLITE_INTEGER) &&
+           sqlite3_column_double(st, column) == v.d;
+  }
+
+  // " WHERE ..." for the records whose field, the first component of key,
+  // is exactly text: the key finds the candidates (any case), the binary
+  // compare keeps the exact ones. Binds ?1.
+  std::string exactWhere(int key, int field, const std::string& text) const {
+    const std::string& col = sql.columns[static_cast<std::size_t>(field)];
+    return " WHERE " + (text.empty() ? col + " = ''"
+                                     : sql.keyPred[static_cast<std::size_t>(key)] + " AND " + col +
+                                           " = ?1 AND " + col + " = ?1 COLLATE BINARY");
+  }
+  bool exactApplies(int key, int field) const {
+    return !line && key >= 0 && key < static_cast<int>(def.keys.size()) && field >= 0 &&
+           def.keys[static_cast<std::size_t>(key)].components.front() == field &&
+           def.fields[static_cast<std::size_t>(field)].type == FieldType::Text;
+  }
+
+  // What replaceExact found of each stored record, kept between calls.
+  struct Stored {
+    int64_t row;
+    bool same;         // holds what its place asks for
+    bool sameIndexed;  // holds its place's indexed values
+  };
+  std::vector<Stored> stored;
 
   int writeStep(sqlite3_stmt* st) {
     int rc = sqlite3_step(st);
@@ -767,17 +818,9 @@ int RecordFile::deleteExact(int key, int field, std::string_view value, int64_t*
   Impl& m = *impl_;
   if (deleted) *deleted = 0;
   if (!m.open) return m.fail(ErrNotOpen);
-  if (m.line || key < 0 || key >= static_cast<int>(def_.keys.size()) || field < 0 ||
-      def_.keys[static_cast<std::size_t>(key)].components.front() != field ||
-      def_.fields[static_cast<std::size_t>(field)].type != FieldType::Text)
-    return m.fail(ErrNotSupported);
-  const std::string& col = m.sql.columns[static_cast<std::size_t>(field)];
+  if (!m.exactApplies(key, field)) return m.fail(ErrNotSupported);
   const std::string text(clip(value));
-  // The key finds the candidates (any case); the binary compare keeps the exact ones.
-  const std::string where =
-      " WHERE " + (text.empty() ? col + " = ''"
-                                : m.sql.keyPred[static_cast<std::size_t>(key)] + " AND " + col +
-                                      " = ?1 AND " + col + " = ?1 COLLATE BINARY");
+  const std::string where = m.exactWhere(key, field, text);
   const auto bind = [&](sqlite3_stmt* st) {
     if (!text.empty())
       sqlite3_bind_text(st, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -798,6 +841,124 @@ int RecordFile::deleteExact(int key, int field, std::string_view value, int64_t*
   bind(st);
   if (int rc = m.writeStep(st)) return rc;
   if (deleted) *deleted = sqlite3_changes64(m.db);
+  return m.ok();
+}
+
+int RecordFile::replaceExact(int key, int field, std::string_view value,
+                             std::span<const RecordBuffer> records, Replaced* outcome) {
+  Impl& m = *impl_;
+  Replaced own;
+  Replaced& r = outcome ? *outcome : own;
+  r = Replaced{};
+  const auto failAt = [&](Replaced::Step step, int rc) {
+    r.failedAt = step;
+    return rc;
+  };
+  if (!m.open) return failAt(Replaced::Step::Read, m.fail(ErrNotOpen));
+  if (!m.exactApplies(key, field)) return failAt(Replaced::Step::Read, m.fail(ErrNotSupported));
+  for (const RecordBuffer& b : records)
+    if (&b.def() != &def_) return failAt(Replaced::Step::Read, m.fail(ErrNotSupported));
+  const std::string text(clip(value));
+
+  // What is stored, in record order: the i-th record takes the i-th place.
+  sqlite3_stmt* st = m.stmt("SELECT " + m.sql.selectList + " FROM " + m.sql.table +
+                            m.exactWhere(key, field, text) + " ORDER BY rowid");
+  if (!st) return failAt(Replaced::Step::Read, m.err);
+  if (!text.empty())
+    sqlite3_bind_text(st, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  const int fields = static_cast<int>(def_.fields.size());
+  const int memos = static_cast<int>(def_.memos.size());
+  m.stored.clear();
+  bool writes = false;
+  for (;;) {
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_DONE) break;
+    if (rc != SQLITE_ROW) {
+      sqlite3_reset(st);
+      return failAt(Replaced::Step::Read, m.failDb(rc));
+    }
+    Impl::Stored s{sqlite3_column_int64(st, 0), false, false};
+    if (m.stored.size() < records.size()) {
+      const RecordBuffer& b = records[m.stored.size()];
+      s.sameIndexed = s.same = true;
+      for (int i = 0; i < fields && s.sameIndexed; ++i)
+        if (!m.columnHolds(st, 1 + i, b, i)) {
+          s.same = false;
+          if (m.sql.indexed[static_cast<std::size_t>(i)]) s.sameIndexed = false;
+        }
+      for (int i = 0; i < memos && s.same; ++i) {
+        const std::string memo = b.memo(i);
+        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, 1 + fields + i));
+        s.same = n == memo.size() && (n == 0 || std::memcmp(sqlite3_column_text(st, 1 + fields + i),
+                                                            memo.data(), n) == 0);
+      }
+    }
+    writes = writes || !s.same;
+    m.stored.push_back(s);
+  }
+  sqlite3_reset(st);
+  r.before = static_cast<int64_t>(m.stored.size());
+  writes = writes || m.stored.size() != records.size();
+  if (!writes) return m.ok();  // a deny-write elsewhere is no failure then
+  if (!m.mayWrite()) {
+    // Named after the first write it would have made.
+    const bool changes = std::any_of(m.stored.begin(), m.stored.end(),
+                                     [](const Impl::Stored& s) { return !s.same; });
+    return failAt(m.stored.size() > records.size() ? Replaced::Step::Delete
+                  : changes                        ? Replaced::Step::Change
+                                                   : Replaced::Step::Add,
+                  m.err);
+  }
+
+  const auto erase = [&](int64_t row) {
+    sqlite3_stmt* del = m.stmt("DELETE FROM " + m.sql.table + " WHERE rowid = ?");
+    if (!del) return m.err;
+    sqlite3_bind_int64(del, 1, row);
+    return m.writeStep(del);
+  };
+  const auto insert = [&](const RecordBuffer& b, std::vector<int64_t>* rows) {
+    sqlite3_stmt* ins = m.stmt(m.sql.insertSql);
+    if (!ins) return m.err;
+    m.bindRecord(ins, b);
+    const int rc = m.writeStep(ins);
+    if (rc == 0 && rows) rows->push_back(sqlite3_last_insert_rowid(m.db));
+    return rc;
+  };
+  // The surplus goes first: what the others become may be what it held.
+  for (std::size_t i = records.size(); i < m.stored.size(); ++i) {
+    if (int rc = erase(m.stored[i].row)) return failAt(Replaced::Step::Delete, rc);
+    ++r.written;
+  }
+  std::vector<int64_t> added;
+  int rc = 0;
+  for (std::size_t i = 0; i < records.size() && rc == 0; ++i) {
+    if (i < m.stored.size()) {
+      const Impl::Stored& s = m.stored[i];
+      if (s.same) continue;
+      const bool dataOnly = s.sameIndexed && !m.sql.dataUpdateSql.empty();
+      st = m.stmt(dataOnly ? m.sql.dataUpdateSql : m.sql.updateSql);
+      if (!st) return failAt(Replaced::Step::Change, m.err);
+      sqlite3_bind_int64(st, m.bindRecord(st, records[i], dataOnly), s.row);
+      if ((rc = m.writeStep(st)) != 0 && rc != ErrDuplicateKey)
+        return failAt(Replaced::Step::Change, rc);
+    } else if ((rc = insert(records[i], &added)) != 0 && rc != ErrDuplicateKey) {
+      return failAt(Replaced::Step::Add, rc);
+    }
+    if (rc == 0) ++r.written;
+  }
+  if (rc == 0) return m.ok();
+
+  // A unique value moved from one place to another clashed on the way
+  // (a swap of two names): the old records go all at once and the new ones
+  // are added, as deleteExact and add would do.
+  r.written = 0;
+  for (std::size_t i = 0; i < std::min(records.size(), m.stored.size()); ++i)
+    if ((rc = erase(m.stored[i].row)) != 0) return failAt(Replaced::Step::Delete, rc);
+  for (int64_t row : added)
+    if ((rc = erase(row)) != 0) return failAt(Replaced::Step::Delete, rc);
+  for (const RecordBuffer& b : records)
+    if ((rc = insert(b, nullptr)) != 0) return failAt(Replaced::Step::Add, rc);
+  r.written = r.before + static_cast<int64_t>(records.size());
   return m.ok();
 }
 

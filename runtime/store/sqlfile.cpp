@@ -195,6 +195,17 @@ TableSql::TableSql(const FileDef& d) : def(d) {
   }
   insertSql = "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
   updateSql = "UPDATE " + table + " SET " + sets + " WHERE rowid = ?";
+  indexed.assign(def.fields.size(), false);
+  for (const auto& k : def.keys)
+    for (int c : k.components) indexed[static_cast<std::size_t>(c)] = true;
+  for (const auto& label : def.queryIndexes)
+    if (const int f = def.fieldIndex(label); f >= 0) indexed[static_cast<std::size_t>(f)] = true;
+  std::string dataSets;
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    if (i >= indexed.size() || !indexed[i])
+      dataSets += (dataSets.empty() ? "" : ", ") + columns[i] + " = ?";
+  if (!dataSets.empty())
+    dataUpdateSql = "UPDATE " + table + " SET " + dataSets + " WHERE rowid = ?";
   for (const auto& k : def.keys) {
     std::string cols, pred;
     std::vector<std::string> list;

@@ -45,6 +45,12 @@ struct TableSql {
   std::string selectList;            // "rowid, c1, ..."
   std::string insertSql;             // without schema
   std::string updateSql;             // "... WHERE rowid = ?"
+  // Per field: whether an index holds it (a key component or a query index).
+  std::vector<bool> indexed;
+  // Sets only the columns no index holds, then "WHERE rowid = ?": a change
+  // that leaves every indexed value as it was touches no index. Empty when
+  // every column is indexed.
+  std::string dataUpdateSql;
   std::vector<std::string> keyCols;  // per key: quoted component columns
   std::vector<std::vector<std::string>> keyColList;
   std::vector<std::string> keyPred;  // per key: the partial-index condition

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -222,6 +223,20 @@ class RecordFile {
   // exactly `value`: letter case kept, trailing blanks ignored. A blank
   // value is in no key, so the whole file is searched for it.
   int deleteExact(int key, int field, std::string_view value, int64_t* deleted = nullptr);
+  // What replaceExact did, and at which step it failed.
+  struct Replaced {
+    enum class Step { None, Read, Change, Add, Delete } failedAt = Step::None;
+    int64_t before = 0;   // records the value had
+    int64_t written = 0;  // records changed, added or deleted
+  };
+  // Makes the records whose `field` is exactly `value` (as deleteExact
+  // finds them) be `records`, in their order: afterwards the file reads as
+  // after deleteExact and adding each of them. A stored record that already
+  // holds what its place asks for is not written, one that differs is
+  // rewritten in place (touching no index when its indexed values stay), the
+  // rest are added or deleted. Neither the buffer nor position() changes.
+  int replaceExact(int key, int field, std::string_view value,
+                   std::span<const RecordBuffer> records, Replaced* outcome = nullptr);
 
   // Sequential reading. seekFirst/seekLast/seekAtOrAfter/seekBefore only
   // position; next()/previous() read into the buffer (33 past the end).

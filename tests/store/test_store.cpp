@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -382,6 +383,92 @@ TEST(RecordFile, ChangeDeleteAndDeleteByKey) {
   ASSERT_EQ(f.deleteByKey(kByCity, key, &n), 0);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(f.count(), 1);
+}
+
+// A page's records made to be a new list: the file reads as after deleting
+// the old ones and adding the new, and only what differs is written.
+TEST(RecordFile, ReplaceExactWritesOnlyWhatDiffers) {
+  struct Person {
+    std::string name;
+    double score;
+    std::string notes;
+  };
+  using People = std::vector<Person>;
+  const People stored{{"ann", 1, ""}, {"bob", 2, "x"}, {"cid", 3, ""}};
+  const struct {
+    const char* what;
+    People wanted;
+    int64_t written;
+  } cases[] = {
+      {"the same", stored, 0},
+      {"a score", {{"ann", 1, ""}, {"bob", 9, "x"}, {"cid", 3, ""}}, 1},
+      {"a memo", {{"ann", 1, ""}, {"bob", 2, "y"}, {"cid", 3, ""}}, 1},
+      {"a key value", {{"ann", 1, ""}, {"bea", 2, "x"}, {"cid", 3, ""}}, 1},
+      {"one more", {{"ann", 1, ""}, {"bob", 2, "x"}, {"cid", 3, ""}, {"dan", 4, ""}}, 1},
+      {"one less", {{"ann", 1, ""}, {"cid", 3, ""}}, 2},
+      {"none", {}, 3},
+      // The unique name clashes on the way: done as deleting and adding.
+      {"two names swapped", {{"bob", 2, "x"}, {"ann", 1, ""}, {"cid", 3, ""}}, 6},
+  };
+  const auto fill = [](RecordBuffer& b, const Person& p, std::string_view city) {
+    b.clear();
+    b.setText(kName, p.name);
+    b.setText(kCity, city);
+    b.setReal("PEO:SCORE", p.score);
+    b.setMemo(0, p.notes);
+  };
+  // The file in the city key's order, whole records.
+  const auto contents = [](RecordFile& f) {
+    std::vector<std::string> out;
+    f.setOrder(kByCity);
+    for (f.seekFirst(); f.next() == 0;)
+      out.push_back(f.buffer().text(kCity) + "/" + f.buffer().text(kName) + "/" +
+                    f.buffer().text("PEO:SCORE") + "/" + f.buffer().memo(0));
+    return out;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all("PEOPLE.qdf");
+    fs::remove_all("OLDWAY");
+    RecordFile f(people()), ref(people());
+    ref.setPath("OLDWAY");
+    ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    ASSERT_EQ(ref.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    std::map<std::string, int64_t> where;
+    for (RecordFile* file : {&f, &ref}) {
+      // Another letter case is another page: it stays as it is.
+      fill(file->buffer(), {"zed", 5, ""}, "town");
+      ASSERT_EQ(file->add(), 0);
+      for (const Person& p : stored) {
+        fill(file->buffer(), p, "Town");
+        ASSERT_EQ(file->add(), 0);
+        if (file == &f) where[p.name] = f.position();
+      }
+    }
+    std::vector<RecordBuffer> records;
+    for (const Person& p : c.wanted) fill(records.emplace_back(people()), p, "Town ");
+    RecordFile::Replaced done;
+    ASSERT_EQ(f.replaceExact(kByCity, kCity, "Town ", records, &done), 0) << f.errorDetail();
+    EXPECT_EQ(done.before, 3);
+    EXPECT_EQ(done.written, c.written);
+    ASSERT_EQ(ref.deleteExact(kByCity, kCity, "Town"), 0);
+    for (const RecordBuffer& b : records) {
+      ref.buffer() = b;
+      ASSERT_EQ(ref.add(), 0);
+    }
+    EXPECT_EQ(contents(f), contents(ref));
+    EXPECT_EQ(f.rebuildKeys(), 0) << f.errorDetail();  // every index agrees with the records
+    // The unique key finds every name; a record its place already held stayed put.
+    for (std::size_t i = 0; i < c.wanted.size(); ++i) {
+      const Person& p = c.wanted[i];
+      f.buffer().clear();
+      f.buffer().setText(kName, p.name);
+      ASSERT_EQ(f.fetch(kByName), 0) << p.name;
+      if (i < stored.size() && stored[i].name == p.name) {
+        EXPECT_EQ(f.position(), where[p.name]);
+      }
+    }
+  }
 }
 
 // A record read earlier is written back only while the stored one still

@@ -77,29 +77,38 @@ bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressSt
   return false;
 }
 
-// Fills and adds the records of one detail file in one commit.
+// The records one detail file is to hold of a page, stored in one commit.
 class Writer {
  public:
-  Writer(FileId id, const PageFacts& page, std::string* failure)
+  Writer(FileId id, const PageFacts& page, const ProgressStep& step, std::string* failure)
       : d_(detailOf(id)),
         fm_(opened(id)),
         f_(fm_.file()),
-        b_(f_.buffer()),
         page_(page),
-        report_(fm_.name(), kInsertError, failure),
-        batch_(f_) {}
+        step_(step),
+        failure_(failure) {}
   RecordBuffer& start() {
-    b_.clear();
-    b_.setText(d_.path, page_.pagePath);
-    b_.setText(d_.domain, page_.domain);
-    b_.setText(d_.page, page_.pageName);
-    return b_;
+    RecordBuffer& b = records_.emplace_back(f_.def());
+    b.setText(d_.path, page_.pagePath);
+    b.setText(d_.domain, page_.domain);
+    b.setText(d_.page, page_.pageName);
+    return b;
   }
-  bool add() { return report_.check(f_.add(), f_); }
-  // Commits; true when every add went through.
+  // Makes the page's records of the file those started; true when stored.
   bool finish() {
-    if (!report_.failed()) report_.check(batch_.commit(), f_);
-    return !report_.failed();
+    Batch batch(f_);
+    const FileDef& def = f_.def();
+    RecordFile::Replaced done;
+    int rc = f_.replaceExact(def.keyIndex(d_.key), def.fieldIndex(d_.path), page_.pagePath,
+                             records_, &done);
+    if (step_) step_(static_cast<long>(done.before));
+    int message = kInsertError;
+    if (done.failedAt == RecordFile::Replaced::Step::Change) message = kUpdateError;
+    if (done.failedAt == RecordFile::Replaced::Step::Read ||
+        done.failedAt == RecordFile::Replaced::Step::Delete)
+      message = kDeleteError;
+    if (rc == 0) rc = batch.commit();
+    return FailureReport(fm_.name(), message, failure_).check(rc, f_);
   }
   // Field indexes of "<prefix>1" to "<prefix>40", looked up once: the
   // layouts never change.
@@ -116,10 +125,10 @@ class Writer {
   const DetailFile& d_;
   FileManager& fm_;
   RecordFile& f_;
-  RecordBuffer& b_;
   const PageFacts& page_;
-  FailureReport report_;
-  Batch batch_;
+  const ProgressStep& step_;
+  std::string* failure_;
+  std::vector<RecordBuffer> records_;
 };
 
 void setLines(RecordBuffer& b, const std::vector<int>& fields,
@@ -187,11 +196,12 @@ bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std
   return true;
 }
 
-bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::string* failure) {
+bool writePageDetails(const ScannedPage& found, const PageFacts& page, const ProgressStep& step,
+                      std::string* failure) {
   const int32_t day = today();
-  // A file with nothing to add is left alone; the first failure ends the page.
-  if (!found.images.empty()) {
-    Writer w(FileId::WPIMG, page, failure);
+  // The first failure ends the page.
+  {
+    Writer w(FileId::WPIMG, page, step, failure);
     for (const PageImage& im : found.images) {
       RecordBuffer& b = w.start();
       b.setText("WPI:WEBPAGEIMG", im.src);
@@ -201,52 +211,47 @@ bool writePageDetails(const ScannedPage& found, const PageFacts& page, std::stri
       b.setText("WPI:IMAGEPATH", scanImagePath(page.localDir, im.src));
       b.setInteger("WPI:LINENUMBER", clampLine(static_cast<double>(im.line)));
       b.setDate("WPI:DATEENTERED", day);
-      if (!w.add()) break;
     }
     if (!w.finish()) return false;
   }
-  if (!found.links.empty()) {
-    Writer w(FileId::WPLinks, page, failure);
+  {
+    Writer w(FileId::WPLinks, page, step, failure);
     for (const PageLink& l : found.links) {
       RecordBuffer& b = w.start();
       b.setText("WPL:WEBPAGELINK", l.link);
       b.setReal("WPL:LINENUMBER", static_cast<double>(l.line));
       b.setDate("WPL:RECORDDATE", day);
-      if (!w.add()) break;
     }
     if (!w.finish()) return false;
   }
-  if (!found.metas.empty()) {
-    Writer w(FileId::WPMeta, page, failure);
+  {
+    Writer w(FileId::WPMeta, page, step, failure);
     for (const PageMeta& m : found.metas) {
       RecordBuffer& b = w.start();
       b.setText("WPM:LOCALPATH", page.localPath);
       b.setText("WPM:METACONTENTS", m.content);
       b.setText("WPM:METANAME", m.name);
-      if (!w.add()) break;
     }
     if (!w.finish()) return false;
   }
-  if (!found.scripts.empty()) {
-    Writer w(FileId::WPScripts, page, failure);
+  {
+    Writer w(FileId::WPScripts, page, step, failure);
     const std::vector<int>& fields = w.lineFields("WPS:SCRIPTLINE");
     for (const PageBlock& s : found.scripts) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
       b.setDate("WPS:RECORDDATE", day);
-      if (!w.add()) break;
     }
     if (!w.finish()) return false;
   }
-  if (!found.forms.empty()) {
-    Writer w(FileId::WPForm, page, failure);
+  {
+    Writer w(FileId::WPForm, page, step, failure);
     const std::vector<int>& fields = w.lineFields("WPF:FORMLINE");
     for (const PageBlock& s : found.forms) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
       b.setDate("WPF:RECORDDATE", day);
       b.setInteger("WPF:LINENUMBER", clampLine(static_cast<double>(s.line)));
-      if (!w.add()) break;
     }
     if (!w.finish()) return false;
   }

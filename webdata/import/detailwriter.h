@@ -66,10 +66,13 @@ int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
 bool clearPageDetails(const std::string& pagePath, const ProgressStep& step,
                       std::string* failure = nullptr);
 
-// Adds the records the scan found for the page, each file's in one commit.
-// A failed add is reported (once per file), or with failure given the first
-// message goes there; false when any failed.
+// Makes each detail file's records of the page those the scan found, each
+// file's in one commit: records that already say so are left as they are,
+// the others rewritten, added or deleted (see RecordFile::replaceExact).
+// step gets the number of old records gone through. A failure is reported
+// (once per file), or with failure given the first message goes there;
+// false when any failed, and the files after it are left alone.
 bool writePageDetails(const ScannedPage& found, const PageFacts& page,
-                      std::string* failure = nullptr);
+                      const ProgressStep& step = {}, std::string* failure = nullptr);
 
 }  // namespace qm

@@ -118,7 +118,7 @@ void ParseHtmlFile(const WebContext& ctx) {
       return;
     }
     progress.advance(found.progressSteps);
-    writePageDetails(found, page, &failure);
+    writePageDetails(found, page, {}, &failure);
     if (found.hasTitle) web.setText("WEB:HTMLPAGETITLE", found.title);
     if (found.scannedLines > 0) setFileFacts(web, path);
     for (std::size_t i = 0; i < found.marks.size(); ++i)
