@@ -9,8 +9,22 @@
 
 namespace qm {
 
+RunDisplay::RunDisplay(WindowProcedure& p) : p_(p) {
+  skipped_.setSingleShot(true);
+  skipped_.setInterval(0);
+  QObject::connect(&skipped_, &QTimer::timeout, [this] { showNow(); });
+}
+
 void RunDisplay::operator()() {
-  if (since_.isValid() && since_.elapsed() < waitMs_) return;
+  if (since_.isValid() && since_.elapsed() < waitMs_) {
+    if (!skipped_.isActive()) skipped_.start();
+    return;
+  }
+  showNow();
+}
+
+void RunDisplay::showNow() {
+  skipped_.stop();
   QElapsedTimer cost;
   cost.start();
   p_.display();

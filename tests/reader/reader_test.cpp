@@ -760,7 +760,28 @@ TEST_F(Reader, ReadingWindowFillsTheDirectoryFromTheDomainAndRunsOnGo) {
   ASSERT_NE(w, nullptr);
   typeInto(w, "?domainname", "example.com");
   EXPECT_EQ(qobject_cast<QLineEdit*>(widgetOf(w, "?ReaderLocalDir"))->text(), "site");
+  // A real box lets events in while it is up: the window behind it shows
+  // the run as it ended, however quickly the pages went by.
+  struct BoxAnswerer : ScriptedAnswerer {
+    WindowProcedure* w = nullptr;
+    std::string countShown, statusShown;
+    int answer(const MessageRequest& r) override {
+      QApplication::processEvents();
+      if (r.caption == "Parse HTML File") {
+        countShown =
+            qobject_cast<QLabel*>(widgetOf(w, "?FileCount"))->text().trimmed().toStdString();
+        statusShown = qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text().toStdString();
+      }
+      return ScriptedAnswerer::answer(r);
+    }
+  } box;
+  box.w = w;
+  box.install();
   click(w, "?GO");
+  answers.install();
+  EXPECT_EQ(box.countShown, "2");
+  EXPECT_EQ(box.statusShown, "site/about.html  file reading done.");
+  answers.asked = box.asked;
   EXPECT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "Parse HTML File"}));
   EXPECT_EQ(all(FileId::WebPages).size(), 2u);
   EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?FileCount"))->text().trimmed(), "2");

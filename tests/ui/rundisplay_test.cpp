@@ -70,8 +70,25 @@ TEST(RunDisplay, ShowsTheRunAtOncePaintingWhatChangedAndNothingElse) {
   EXPECT_GE(paints.got, 1) << "painted before the run goes on";
   EXPECT_EQ(other.got, 0);
 
+  // Too soon after: skipped, and shown once events are let in (the box that
+  // ends the run), so the window never stays behind the run.
+  count = "3";
+  show.callback()();
+  EXPECT_EQ(show.shown(), 1);
+  EXPECT_EQ(label->text().trimmed(), "2");
   QApplication::processEvents();
   EXPECT_EQ(other.got, 1);
+  EXPECT_EQ(show.shown(), 2);
+  EXPECT_EQ(label->text().trimmed(), "3");
+  {
+    // A display gone with its run shows nothing more.
+    RunDisplay gone(*p);
+    gone();
+    count = "4";
+    gone();
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(label->text().trimmed(), "3");
   p->close(2);
   QApplication::processEvents();
 }
