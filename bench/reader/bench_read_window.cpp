@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QTest>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +16,7 @@
 
 #include "appkit/procedures.h"
 #include "common/site.h"
+#include "common/window.h"
 #include "dictionary/dictionary.h"
 #include "reader/frame.h"
 #include "reader/globals.h"
@@ -30,45 +29,13 @@
 namespace fs = std::filesystem;
 using namespace qm;
 namespace rd = qm::reader;
+using bench::press;
+using bench::pump;
+using bench::typeInto;
 
 namespace {
 
 constexpr int kPages = 10000;
-
-void pump() {
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-}
-
-QWidget* widgetOf(WindowProcedure* p, const std::string& id) {
-  Control* c = p->control(id);
-  if (!c || !c->widget()) {
-    std::fprintf(stderr, "the window has no control %s\n", id.c_str());
-    std::exit(1);
-  }
-  return c->widget();
-}
-
-void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
-  auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
-  if (!e) std::exit(1);
-  e->setFocus();
-  e->clear();
-  QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
-  pump();
-}
-
-// Seconds from the click until the run's end box is answered.
-double press(WindowProcedure* p, const std::string& id) {
-  const auto t0 = std::chrono::steady_clock::now();
-  QTest::mouseClick(widgetOf(p, id), Qt::LeftButton);
-  const double s = bench::seconds(std::chrono::steady_clock::now() - t0);
-  pump();
-  return s;
-}
 
 // Opens a window from the frame's menu and returns its procedure.
 WindowProcedure* openFromMenu(rd::ReaderFrame& frame, const char* item, const char* name) {

@@ -132,8 +132,7 @@ struct RecordFile::Impl {
   }
 
   void closeDb() {
-    for (auto& [s, st] : stmts) sqlite3_finalize(st);
-    stmts.clear();
+    finalizeAll();
     if (db) sqlite3_close_v2(db);
     db = nullptr;
     denyLock.release();
@@ -910,13 +909,13 @@ int RecordFile::replaceExact(int key, int field, std::string_view value,
                   m.err);
   }
 
-  const auto erase = [&](int64_t row) {
+  const auto deleteRow = [&](int64_t row) {
     sqlite3_stmt* del = m.stmt("DELETE FROM " + m.sql.table + " WHERE rowid = ?");
     if (!del) return m.err;
     sqlite3_bind_int64(del, 1, row);
     return m.writeStep(del);
   };
-  const auto insert = [&](const RecordBuffer& b, std::vector<int64_t>* rows) {
+  const auto addRow = [&](const RecordBuffer& b, std::vector<int64_t>* rows) {
     sqlite3_stmt* ins = m.stmt(m.sql.insertSql);
     if (!ins) return m.err;
     m.bindRecord(ins, b);
@@ -926,7 +925,7 @@ int RecordFile::replaceExact(int key, int field, std::string_view value,
   };
   // The surplus goes first: what the others become may be what it held.
   for (std::size_t i = records.size(); i < m.stored.size(); ++i) {
-    if (int rc = erase(m.stored[i].row)) return failAt(Replaced::Step::Delete, rc);
+    if (int rc = deleteRow(m.stored[i].row)) return failAt(Replaced::Step::Delete, rc);
     ++r.written;
   }
   std::vector<int64_t> added;
@@ -941,7 +940,7 @@ int RecordFile::replaceExact(int key, int field, std::string_view value,
       sqlite3_bind_int64(st, m.bindRecord(st, records[i], dataOnly), s.row);
       if ((rc = m.writeStep(st)) != 0 && rc != ErrDuplicateKey)
         return failAt(Replaced::Step::Change, rc);
-    } else if ((rc = insert(records[i], &added)) != 0 && rc != ErrDuplicateKey) {
+    } else if ((rc = addRow(records[i], &added)) != 0 && rc != ErrDuplicateKey) {
       return failAt(Replaced::Step::Add, rc);
     }
     if (rc == 0) ++r.written;
@@ -953,11 +952,11 @@ int RecordFile::replaceExact(int key, int field, std::string_view value,
   // are added, as deleteExact and add would do.
   r.written = 0;
   for (std::size_t i = 0; i < std::min(records.size(), m.stored.size()); ++i)
-    if ((rc = erase(m.stored[i].row)) != 0) return failAt(Replaced::Step::Delete, rc);
+    if ((rc = deleteRow(m.stored[i].row)) != 0) return failAt(Replaced::Step::Delete, rc);
   for (int64_t row : added)
-    if ((rc = erase(row)) != 0) return failAt(Replaced::Step::Delete, rc);
+    if ((rc = deleteRow(row)) != 0) return failAt(Replaced::Step::Delete, rc);
   for (const RecordBuffer& b : records)
-    if ((rc = insert(b, nullptr)) != 0) return failAt(Replaced::Step::Add, rc);
+    if ((rc = addRow(b, nullptr)) != 0) return failAt(Replaced::Step::Add, rc);
   r.written = r.before + static_cast<int64_t>(records.size());
   return m.ok();
 }

@@ -24,6 +24,7 @@
 #include "reader/register.h"
 #include "records/register.h"
 #include "records/reports/register.h"
+#include "rowclick.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/store/thread.h"
@@ -103,17 +104,8 @@ void pressRole(WindowProcedure* p, Role role) {
 
 void clickRow(BrowseProcedure* b, const Fields& match) {
   ASSERT_NE(b, nullptr);
-  const auto& rows = b->list().rows();
-  for (size_t i = 0; i < rows.size(); ++i) {
-    bool all = true;
-    for (const auto& [label, value] : match) all = all && rows[i].record.text(label) == value;
-    if (!all) continue;
-    const QRect r = b->table()->visualRect(b->table()->model()->index(static_cast<int>(i), 0));
-    QTest::mouseClick(b->table()->viewport(), Qt::LeftButton, {}, r.center());
-    pump();
-    return;
-  }
-  FAIL() << "no row " << match[0].second;
+  ASSERT_TRUE(clickRowWhere(*b, match)) << "no row " << match[0].second;
+  pump();
 }
 
 // Rewrites one record the way another program would: its own connection.

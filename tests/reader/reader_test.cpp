@@ -300,6 +300,13 @@ TEST_F(Reader, EmptyDirectoryStillAddsTheDomainAndEnds) {
 
 namespace {
 
+// The five detail files and their page-path fields.
+const std::pair<FileId, const char*> kDetailFiles[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
+                                                       {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},
+                                                       {FileId::WPMeta, "WPM:WEBPAGEPATH"},
+                                                       {FileId::WPScripts, "WPS:WEBPAGEPATHNAME"},
+                                                       {FileId::WPForm, "WPF:WEBPAGEPATHNAME"}};
+
 // Two versions of each page, told apart by their title and by what they hold:
 // A has links, images and a meta tag; B one link, a script and a form.
 // Pages from kPages on exist only in B.
@@ -325,13 +332,8 @@ void writeVersion(char v) {
 void expectEveryPageWhole(const std::string& when) {
   std::map<std::string, std::array<int, 5>>
       details;  // page path -> links, images, metas, scripts, forms
-  const std::pair<FileId, const char*> files[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
-                                                  {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},
-                                                  {FileId::WPMeta, "WPM:WEBPAGEPATH"},
-                                                  {FileId::WPScripts, "WPS:WEBPAGEPATHNAME"},
-                                                  {FileId::WPForm, "WPF:WEBPAGEPATHNAME"}};
   for (std::size_t k = 0; k < 5; ++k)
-    for (const auto& r : all(files[k].first)) ++details[r.text(files[k].second)][k];
+    for (const auto& r : all(kDetailFiles[k].first)) ++details[r.text(kDetailFiles[k].second)][k];
   std::map<std::string, RecordBuffer> pages;
   for (const auto& r : all(FileId::WebPages)) pages[r.text("WEB:PAGEPATH")] = r;
   for (int i = 0; i < kPages + kOnlyInB; ++i) {
@@ -395,13 +397,8 @@ namespace {
 // with their positions when asked.
 using Details = std::map<std::string, std::vector<std::pair<int64_t, std::string>>>;
 Details detailsByPage(bool positions) {
-  const std::pair<FileId, const char*> files[] = {{FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},
-                                                  {FileId::WPIMG, "WPI:WEBPAGEPATHNAME"},
-                                                  {FileId::WPMeta, "WPM:WEBPAGEPATH"},
-                                                  {FileId::WPScripts, "WPS:WEBPAGEPATHNAME"},
-                                                  {FileId::WPForm, "WPF:WEBPAGEPATHNAME"}};
   Details out;
-  for (const auto& [id, pathField] : files) {
+  for (const auto& [id, pathField] : kDetailFiles) {
     RecordFile f(fileDef(id));
     EXPECT_EQ(f.open(OpenMode::ReadOnlyDenyNone, false, 1), 0);
     std::vector<std::pair<int64_t, RecordBuffer>> rows;

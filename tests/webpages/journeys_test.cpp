@@ -20,6 +20,7 @@
 #include "frame/program/globals.h"
 #include "guitest.h"
 #include "records/register.h"
+#include "rowclick.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/report/pagemodel.h"
@@ -97,18 +98,9 @@ void pickDomain(WindowProcedure* form, const std::string& domain) {
 
 // Clicks the first row whose fields hold the values.
 void clickRow(BrowseProcedure* b, const Fields& match) {
-  const auto& rows = b->list().rows();
-  for (size_t i = 0; i < rows.size(); ++i) {
-    bool all = true;
-    for (const auto& [label, value] : match) all = all && rows[i].record.text(label) == value;
-    if (!all) continue;
-    const QRect r = b->table()->visualRect(b->table()->model()->index(static_cast<int>(i), 0));
-    QTest::mouseClick(b->table()->viewport(), Qt::LeftButton, {}, r.center());
-    pump();
-    ASSERT_NE(b->list().current(), nullptr);
-    return;
-  }
-  FAIL() << "no row " << match[0].second;
+  ASSERT_TRUE(clickRowWhere(*b, match)) << "no row " << match[0].second;
+  pump();
+  ASSERT_NE(b->list().current(), nullptr);
 }
 
 Strings column(BrowseProcedure* b, const char* field) {

@@ -77,6 +77,22 @@ bool clearOne(const DetailFile& d, const std::string& pagePath, const ProgressSt
   return false;
 }
 
+// The message for a failed step of RecordFile::replaceExact (or its commit).
+int messageFor(RecordFile::Replaced::Step step) {
+  using Step = RecordFile::Replaced::Step;
+  switch (step) {
+    case Step::Read:
+    case Step::Delete:
+      return kDeleteError;
+    case Step::Change:
+      return kUpdateError;
+    case Step::Add:
+    case Step::None:
+      break;
+  }
+  return kInsertError;
+}
+
 // The records one detail file is to hold of a page, stored in one commit.
 class Writer {
  public:
@@ -102,13 +118,8 @@ class Writer {
     int rc = f_.replaceExact(def.keyIndex(d_.key), def.fieldIndex(d_.path), page_.pagePath,
                              records_, &done);
     if (step_) step_(static_cast<long>(done.before));
-    int message = kInsertError;
-    if (done.failedAt == RecordFile::Replaced::Step::Change) message = kUpdateError;
-    if (done.failedAt == RecordFile::Replaced::Step::Read ||
-        done.failedAt == RecordFile::Replaced::Step::Delete)
-      message = kDeleteError;
     if (rc == 0) rc = batch.commit();
-    return FailureReport(fm_.name(), message, failure_).check(rc, f_);
+    return FailureReport(fm_.name(), messageFor(done.failedAt), failure_).check(rc, f_);
   }
   // Field indexes of "<prefix>1" to "<prefix>40", looked up once: the
   // layouts never change.
