@@ -1,6 +1,9 @@
 // Draws the program's icons (PNG), its pictures (PNG, or JPEG through
 // libjpeg) and the pointer. Run once; its output is kept beside the resource list.
 //   qm_makeart <resources folder>
+#include <cstdio>
+// jpeglib.h uses size_t and FILE without including <cstdio>; this line keeps the
+// formatter from sorting it above.
 #include <jpeglib.h>
 
 #include <QDir>
@@ -13,7 +16,6 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <numbers>
 #include <string>
