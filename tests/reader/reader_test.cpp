@@ -209,6 +209,36 @@ TEST_F(Reader, ReadingAgainKeepsTheUsersFieldsAndReplacesTheDetails) {
   EXPECT_EQ(all(FileId::WebPages).size(), 2u);
 }
 
+// A page read for the first time after a stored page was read starts blank:
+// nothing of that page's own fields passes on to it.
+TEST_F(Reader, ANewPageReadAfterAStoredOneInheritsNothingOfIt) {
+  readSite("example.com", "site");
+  {
+    ThreadScope t(1);
+    FileManager& m = access(FileId::WebPages);
+    m.buffer().setText("WEB:PAGEPATH", kAbout);
+    ASSERT_EQ(m.file().fetch(m.def().keyIndex("WEB:PATH")), 0);
+    m.buffer().setText("WEB:AUTHOR", "Zoë Ångström");
+    m.buffer().setText("WEB:PURPOSE", "Über uns");
+    m.buffer().setDate("WEB:IMPLEMENTDATE", today());
+    m.buffer().setText("WEB:LINKTO1", "http://www.example.com/kontakt.htm");
+    m.buffer().setMemo("WEB:NOTES", "Notizen für später");
+    ASSERT_EQ(m.file().put(), 0);
+  }
+  // Listed first, so read last, right after about.html; it has no <title>.
+  std::ofstream("site/aaa.htm") << "<p>Gr\xfc\xdf"
+                                   "e</p>\n";  // Windows-1252
+  readSite("example.com", "site");
+  const auto fresh = pagesOf(FileId::WebPages, "WEB:PAGENAME", "aaa.htm");
+  ASSERT_EQ(fresh.size(), 1u);
+  for (const char* field : {"WEB:AUTHOR", "WEB:PURPOSE", "WEB:LINKTO1", "WEB:HTMLPAGETITLE"})
+    EXPECT_EQ(fresh[0].text(field), "") << field;
+  EXPECT_EQ(fresh[0].date("WEB:IMPLEMENTDATE"), 0);
+  EXPECT_EQ(fresh[0].memo("WEB:NOTES"), "");
+  EXPECT_EQ(pagesOf(FileId::WebPages, "WEB:PAGEPATH", kAbout).at(0).text("WEB:AUTHOR"),
+            "Zoë Ångström");
+}
+
 TEST_F(Reader, SubDirectoryIsJoinedForTheRunOnlyAndEveryStoredPathNamesAFile) {
   std::ofstream("site/sub/back\\slash.htm") << "<title>Slash</title>\n<img src=\"pic.gif\">\n";
   readSite("example.com", "site", "sub");

@@ -149,6 +149,27 @@ TEST_F(DomainChanges, MarkAllPagesCurrentlyUsed) {
   w->requestClose();
 }
 
+// Esc presses the window's Cancel-role "Close Window" button: typed values
+// are dropped and nothing is changed.
+TEST_F(DomainChanges, EscClosesAChangeWindowWithoutChangingAnything) {
+  page("esc.com", "a.htm", "N");
+  domain("esc.com");
+  for (const char* window : {"ChgLoPaWindow", "chgcurruse"}) {
+    auto* w = open(window);
+    ASSERT_TRUE(w) << window;
+    QApplication::setActiveWindow(w->outerWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w->outerWindow())) << window;
+    ASSERT_TRUE(QApplication::focusWidget()) << window;
+    QTest::keyClicks(QApplication::focusWidget(), "esc.com");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 2000)) << window;
+    EXPECT_EQ(w->lastStarted(), 0) << window;
+  }
+  EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), (std::vector<std::string>{"N"}));
+  EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"), (std::vector<std::string>{"C:\\old"}));
+  EXPECT_TRUE(answers_.asked.empty());
+}
+
 // What the progress window's bar showed on screen during a run.
 class BarPaints : public QObject {
  public:
