@@ -1,5 +1,6 @@
 // The record store: layout, keys, reading orders, errors, sharing, line files.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -383,6 +384,25 @@ TEST(RecordFile, ChangeDeleteAndDeleteByKey) {
   ASSERT_EQ(f.deleteByKey(kByCity, key, &n), 0);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(f.count(), 1);
+}
+
+// Another connection deleted the record after it was read: the rewrite
+// reports it missing and brings nothing back.
+TEST(RecordFile, PutOfARecordDeletedMeanwhileFails) {
+  RecordFile a(people()), b(people());
+  ASSERT_EQ(a.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+  ASSERT_EQ(b.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
+  addPerson(a, "Ærøskøbing", "Oslo");
+  addPerson(a, "bob", "Rome");
+  a.buffer().setText(kName, "Ærøskøbing");
+  ASSERT_EQ(a.fetch(kByName), 0);
+  ASSERT_EQ(b.fetchPosition(a.position()), 0);
+  ASSERT_EQ(b.erase(), 0);
+  a.buffer().setText(kCity, "Lima");
+  EXPECT_EQ(a.put(), ErrNotFound);
+  EXPECT_EQ(a.errorCode(), ErrNotFound);
+  EXPECT_EQ(b.count(), 1);
+  EXPECT_EQ(readAll(b), std::vector<std::string>{"bob"});
 }
 
 // A page's records made to be a new list: the file reads as after deleting
@@ -925,10 +945,16 @@ TEST(Transaction, KilledWriterLeavesAllOrNothing) {
     });
     _exit(deleteTown(kPeople) == 0 ? 0 : 1);
   }
+  // Closed here, the pipe reads end-of-file once the child is gone, and the
+  // wait is bounded: a child that never signals fails the test, not the run.
+  close(ready[1]);
+  pollfd watch{ready[0], POLLIN, 0};
   char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  const bool halfway = poll(&watch, 1, 10000) == 1 && read(ready[0], &c, 1) == 1;
+  close(ready[0]);
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
+  ASSERT_TRUE(halfway) << "the writer never stopped inside its transaction";
   EXPECT_EQ(counts(), (std::pair<int64_t, int64_t>{kPeople, kPeople * kEach}));
 
   // Killed at various moments, the commit itself among them.
