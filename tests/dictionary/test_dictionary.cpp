@@ -503,6 +503,30 @@ TEST_F(Managers, BatchPartThatFailsTakesBackOnlyItself) {
   EXPECT_EQ(count(FileId::WPLinks), 2);
 }
 
+// Unless a second goes by first, a batch commits as its 1,000th part ends.
+TEST_F(Managers, BatchCommitsAtItsThousandthPart) {
+  ASSERT_EQ(Access_WebPages->open(), 0);
+  ASSERT_EQ(Access_WPLinks->open(), 0);
+  BatchWriter w({FileId::WebPages, FileId::WPLinks});
+  const auto started = std::chrono::steady_clock::now();
+  std::vector<int> pending;
+  for (int p = 0; p < 1001; ++p) {
+    ASSERT_EQ(w.beginPart(), 0);
+    ASSERT_EQ(writePage("http://a.com/p" + std::to_string(p)), 0);
+    ASSERT_EQ(w.endPart(true), 0);
+    pending.push_back(w.uncommittedParts());
+  }
+  if (std::chrono::steady_clock::now() - started >= std::chrono::seconds(1))
+    GTEST_SKIP() << "too slow here to tell a commit by count from one by time";
+  EXPECT_EQ(pending[998], 999);
+  EXPECT_EQ(pending[999], 0);
+  EXPECT_EQ(pending[1000], 1);
+  RecordFile other(fileDef(FileId::WebPages));  // sees what is committed
+  ASSERT_EQ(other.open(OpenMode::ReadWriteDenyNone, false, 0), 0);
+  EXPECT_EQ(other.count(), 1000);
+  EXPECT_EQ(w.commit(), 0);
+}
+
 TEST_F(Managers, BatchThatCannotBeginWritesNothingOutsideIt) {
   ASSERT_EQ(Access_WebPages->open(), 0);
   ASSERT_EQ(Access_WPLinks->open(), 0);
