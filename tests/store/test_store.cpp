@@ -508,6 +508,8 @@ TEST(RecordFile, ConditionalPutWritesOnlyOverTheCopyRead) {
   b.buffer().setText(kCity, "Bern");
   ASSERT_EQ(b.put(), 0);
   EXPECT_EQ(a.putIfUnchanged(read), ErrChanged);
+  EXPECT_EQ(a.errorCode(), 78);  // the number and text procedures and "%ErrorText" show
+  EXPECT_EQ(a.errorText(), "Record Changed By Another Station");
   EXPECT_EQ(a.buffer().text(kCity), "Lima");  // what was typed stays in the buffer
   ASSERT_EQ(b.fetchPosition(ann), 0);
   EXPECT_EQ(b.buffer().text(kCity), "Bern");
