@@ -150,10 +150,7 @@ Notice::Notice()
 std::string Notice::builtFormat() { return ListFormat{noticeColumns()}.text(); }
 
 void Notice::runUpdate(int, int request, ResponseHandler done) {
-  if (ProcedureFactory report = renewalReportFactory())
-    callProcedure(std::move(report), request, std::move(done));
-  else
-    callNamedProcedure(*this, RenewalReport, request, std::move(done));
+  callNamedProcedure(*this, RenewalReport, request, std::move(done));
 }
 
 void Notice::navigate(Nav nav) {

@@ -24,34 +24,9 @@ constexpr int PageTop = 500;
 constexpr int FooterFromBottom = 700;
 constexpr int FooterH = 200;
 
-FontSpec font(double size, bool bold = false) {
-  FontSpec f;
-  f.size = size;
-  f.bold = bold;
-  return f;
-}
-
-int fieldOf(const FileDef& file, std::string_view label) {
-  const int i = file.fieldIndex(label);
-  if (i < 0) throw std::logic_error("report field not in layout: " + std::string(label));
-  return i;
-}
-
 // Amounts line up on their decimal point; whole numbers read like text.
 bool amount(std::string_view picture) {
   return pictureKind(picture) == PictureKind::Number && picture.find('.') != std::string_view::npos;
-}
-
-ReportControl valueAt(int x, int y, int w, int h, const RecordAccess& record, int field,
-                      std::string_view picture, Align align) {
-  return fieldAt(
-      x, y, w, h, [record, field] { return record().valueText(field); }, std::string(picture),
-      align);
-}
-
-ReportControl withFont(ReportControl c, FontSpec f) {
-  c.font = std::move(f);
-  return c;
 }
 
 }  // namespace
@@ -62,7 +37,7 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
   const int left = (paper.width - GridWidth) / 2;
 
   ReportLayout layout;
-  layout.font = font(8);
+  layout.font = bandFont(8);
 
   Band& header = layout.header;
   header.x = left;
@@ -70,7 +45,7 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
   header.w = GridWidth;
   header.h = HeaderGridTop + rows * GridRowStep + 40;
   header.controls.push_back(
-      withFont(textAt(50, 0, 4400, 260, std::string(def.title)), font(12, true)));
+      withFont(textAt(50, 0, 4400, 260, std::string(def.title)), bandFont(12, true)));
   header.controls.push_back(textAt(4550, 60, 650, GridCellH, "Report Date:"));
   header.controls.push_back(dateStampAt(5200, 60, 750, GridCellH));
 
@@ -84,7 +59,7 @@ ReportLayout listingLayout(const ListingDef& def, const FileDef& file, RecordAcc
     const int row = static_cast<int>(i / GridColumns);
     header.controls.push_back(withFont(
         textAt(x, HeaderGridTop + row * GridRowStep, GridCellW, GridCellH, std::string(g.label)),
-        font(8, true)));
+        bandFont(8, true)));
     detail.controls.push_back(valueAt(x, DetailGridTop + row * GridRowStep, GridCellW, GridCellH,
                                       record, fieldOf(file, g.field), g.picture, Align::Left));
   }
@@ -110,7 +85,7 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   const int left = (paper.width - BlockW) / 2;
 
   ReportLayout layout;
-  layout.font = font(8);
+  layout.font = bandFont(8);
 
   Band& header = layout.header;
   header.x = left;
@@ -118,7 +93,7 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   header.w = BlockW;
   header.h = 600;
   header.controls.push_back(
-      withFont(textAt(200, 0, 4300, 260, std::string(ProfileTitle)), font(12, true)));
+      withFont(textAt(200, 0, 4300, 260, std::string(ProfileTitle)), bandFont(12, true)));
   header.controls.push_back(textAt(200, 300, 650, GridCellH, "Report Date:"));
   header.controls.push_back(dateStampAt(850, 300, 900, GridCellH));
   header.controls.push_back(pageNumberAt(BlockW - 1400, 60, 1400, GridCellH, Align::Right));
@@ -130,8 +105,8 @@ ReportLayout profileLayout(const FileDef& hosts, RecordAccess record, PaperSize 
   detail.controls.push_back(boxAt(150, -80, BlockW - 150, BlockH + 50));
   for (const PlacedText& t : profileHeadings()) {
     if (t.section && t.y > 100) detail.controls.push_back(lineAt(150, t.y - 50, BlockW - 150, 0));
-    detail.controls.push_back(
-        withFont(textAt(t.x, t.y, 2200, 190, std::string(t.text)), font(t.section ? 9 : 8, true)));
+    detail.controls.push_back(withFont(textAt(t.x, t.y, 2200, 190, std::string(t.text)),
+                                       bandFont(t.section ? 9 : 8, true)));
   }
   for (const PlacedField& f : profileFields()) {
     detail.controls.push_back(

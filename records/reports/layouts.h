@@ -1,19 +1,13 @@
 #pragma once
 // Report layouts built from the definitions: bands of controls whose values
 // read the record that the report's source has loaded.
-#include <functional>
-#include <string>
-#include <string_view>
-
+#include "appkit/reportbands.h"
 #include "records/reports/definitions.h"
 #include "runtime/report/layout.h"
 #include "runtime/report/pagemodel.h"
 #include "runtime/store/store.h"
 
 namespace qm::reports {
-
-// The record the bands print; read each time a band prints.
-using RecordAccess = std::function<const RecordBuffer&()>;
 
 // The four-column listing: title, date stamp and labels in the page header,
 // one grid of values per record, the page number in the footer. Laid out for

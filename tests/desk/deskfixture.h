@@ -16,6 +16,7 @@
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
+#include "records/reports/register.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/store/thread.h"
@@ -61,11 +62,11 @@ struct DeskTest : ::testing::Test {
     qm::initGlobals();
     qm::FormProcedure::clearHistory();
     qm::StartDictionary(qm::DictionaryKind::Main, {});
-    qm::registerDeskProcedures(
-        [](std::string name, int stack, qm::ProcedureFactory f) {
-          qm::registerProcedure(name, f, stack);
-        },
-        qm::mainDeskContext());
+    const auto reg = [](std::string name, int stack, qm::ProcedureFactory f) {
+      qm::registerProcedure(name, f, stack);
+    };
+    qm::registerDeskProcedures(reg, qm::mainDeskContext());
+    qm::reports::registerRecordReports(reg);  // the reminder list prints one by name
   }
   void TearDown() override {
     for (int guard = 0; guard < 30 && !qm::runningThreads().empty(); ++guard) {

@@ -23,6 +23,7 @@
 #include "reader/register.h"
 #include "records/register.h"
 #include "records/reports/register.h"
+#include "records/reports/reports.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/settings.h"
 #include "runtime/store/store.h"

@@ -3,8 +3,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "records/reports/layouts.h"
-
 namespace qm::webreports {
 
 namespace {
@@ -12,25 +10,10 @@ namespace {
 constexpr int TextH = 167;
 constexpr int LetterW = 8500;
 
-FontSpec titleFont() {
-  FontSpec f;
-  f.size = 12;
-  f.bold = true;
-  return f;
-}
-
-int fieldOf(const FileDef& file, std::string_view label) {
-  const int i = file.fieldIndex(label);
-  if (i < 0) throw std::logic_error("report field not in layout: " + std::string(label));
-  return i;
-}
-
 ReportControl value(const FileDef& file, const RecordAccess& record, const char* label,
                     const char* picture, int x, int y, int w, int h = TextH,
                     Align a = Align::Left) {
-  const int f = fieldOf(file, label);
-  return fieldAt(
-      x, y, w, h, [record, f] { return record().valueText(f); }, picture, a);
+  return valueAt(x, y, w, h, record, fieldOf(file, label), picture, a);
 }
 
 ReportControl check(const FileDef& file, const RecordAccess& record, const char* label, int x,
@@ -43,7 +26,7 @@ ReportControl check(const FileDef& file, const RecordAccess& record, const char*
 
 ReportControl title(int x, int y, const std::string& text) {
   ReportControl c = textAt(x, y, 0, 250, text);
-  c.font = titleFont();
+  c.font = bandFont(12, true);
   return c;
 }
 

@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "appkit/reportbands.h"
 #include "runtime/report/layout.h"
 #include "runtime/store/store.h"
 
 namespace qm::webreports {
-
-using RecordAccess = std::function<const RecordBuffer&()>;
 
 // One column of a one-line listing; check columns show a box ticked for "Y".
 struct ColumnSpec {
