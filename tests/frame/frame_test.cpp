@@ -43,14 +43,6 @@ void processFor(int ms) {
   while (t.elapsed() < ms);
 }
 
-template <class Pred>
-bool waitFor(Pred pred, int ms = 3000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
-  return pred();
-}
-
 // A child window standing in for the procedures of later issues.
 struct ProbeLog {
   std::vector<Nav> navs;
@@ -319,7 +311,7 @@ TEST(Frame, ToolbarGoesToTheActiveChildOnly) {
   ASSERT_NE(run.frame->area()->activeSubWindow(), nullptr);
   run.frame->toolAction(Nav::Insert)->trigger();
   run.frame->toolAction(Nav::Last)->trigger();
-  EXPECT_TRUE(waitFor([] { return g_probe.navs.size() == 2; }));
+  EXPECT_TRUE(QTest::qWaitFor([] { return g_probe.navs.size() == 2; }));
   EXPECT_EQ(g_probe.navs, (std::vector<Nav>{Nav::Insert, Nav::Last}));
   EXPECT_EQ(run.frame->toolAction(Nav::Ditto)->toolTip(), "Previous value");
 }
@@ -403,7 +395,7 @@ TEST(Frame, EditItemsWorkOnTheFocusedControl) {
   run.activate();
   edit->setText("example.org");
   edit->setFocus();
-  ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == edit; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == edit; }));
   edit->selectAll();
   run.frame->menuAction("&Copy")->trigger();
   EXPECT_EQ(QApplication::clipboard()->text(), "example.org");
@@ -543,7 +535,7 @@ TEST(Splash, ShowsItsTextsInTheirFont) {
 TEST(Splash, ClosesByItselfAndSavesItsPlacement) {
   SplashRun s(20);  // a fifth of a second instead of eight
   EXPECT_TRUE(s.open());
-  EXPECT_TRUE(waitFor([&] { return !s.open(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !s.open(); }));
   EXPECT_NE(IniFile("quillmark.INI").read("splash", "XPos", ""), "");
 }
 
@@ -566,7 +558,7 @@ TEST(Splash, MouseClicksCloseItKeysDoNot) {
     processFor(30);
     ASSERT_TRUE(s.open()) << c.what;
     c.act(w);
-    EXPECT_TRUE(waitFor([&] { return !s.open(); })) << c.what;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s.open(); })) << c.what;
   }
 }
 
@@ -580,7 +572,7 @@ TEST(Splash, LosingTheFocusClosesIt) {
   other.show();
   other.activateWindow();
   QApplication::setActiveWindow(&other);
-  EXPECT_TRUE(waitFor([&] { return !s.open(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !s.open(); }));
 }
 
 TEST(Splash, AboutStartsItOnItsOwnThread) {

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTabWidget>
@@ -49,13 +48,6 @@ const char* const kChanged =
     "displayed. "
     "Use the Ditto Button or Ctrl+' to recall your changes.";
 const char* const kPage = "http://www.example.com/page00001.htm";
-
-void waitUntil(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QTest::qWait(5);
-  pump();
-}
 
 std::string shown(WindowProcedure* p, const std::string& id) {
   auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
@@ -318,8 +310,8 @@ TEST_F(LostUpdate, AGlobalChangeUnderAnOpenPageFormIsKept) {
       NewLocalDir = "newdir";
     }
     const int run = startNamedProcedure(c.run, 0);
-    waitUntil([&] { return !threadRunning(run); });
-    ASSERT_FALSE(threadRunning(run));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !threadRunning(run); }));
+    pump();
     const RecordBuffer afterRun = pageOnDisk(kPage);
     ASSERT_EQ(afterRun.text(c.field), c.value);
     answers.asked.clear();

@@ -302,10 +302,10 @@ class LongReport : public ::testing::Test {
     report->start([this](int r) { response_ = r; });
     return report;
   }
-  // Runs events until the test holds or the report ends.
+  // Runs events until the test holds or the report ends; the caller checks which.
   template <class Pred>
   void pumpUntil(Pred done) {
-    for (int i = 0; i < 5000 && !done() && response_ == 0; ++i) QApplication::processEvents();
+    (void)QTest::qWaitFor([&] { return done() || response_ != 0; });
   }
   static qm::PreviewWindow* preview() {
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
@@ -48,13 +47,6 @@ using Strings = std::vector<std::string>;
 using Snapshot = std::map<FileId, std::vector<RecordBuffer>>;
 const FileId kDetailFiles[] = {FileId::WPLinks, FileId::WPIMG, FileId::WPMeta, FileId::WPScripts,
                                FileId::WPForm};
-
-void waitUntil(const std::function<bool()>& done) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < 5000) QTest::qWait(5);
-  pump();
-}
 
 std::string shown(WindowProcedure* p, const std::string& id) {
   QWidget* w = widgetOf(p, id);
@@ -350,8 +342,8 @@ TEST_F(PageJourneys, AListingPrintsWithTheFilterOfTheWindowThatAskedForIt) {
   ASSERT_EQ(topProcedure(viewThread), v);
   widgetOf(v, "?Print")->setFocus();
   click(v, "?Print");
-  waitUntil([&] { return previews.size() == 1u; });
-  ASSERT_EQ(previews.size(), 1u);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return previews.size() == 1u; }));
+  pump();
   EXPECT_EQ(QueryFilter, v->view().filterText());
 
   BrowseWebPages* b = pagesOf("a.com");
@@ -361,9 +353,9 @@ TEST_F(PageJourneys, AListingPrintsWithTheFilterOfTheWindowThatAskedForIt) {
   click(form(), "?ViewLinks");
   ASSERT_EQ(top()->name(), "BrowseLinks");
   click(top(), "?Print");
-  waitUntil([&] { return previews.size() == 2u; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return previews.size() == 2u; }));
+  pump();
   EXPECT_EQ(asked(), Strings{});
-  ASSERT_EQ(previews.size(), 2u);
   previews.erase(previews.begin());
   const Strings printed = printedTexts();
   EXPECT_NE(std::find(printed.begin(), printed.end(), "http://www.a.com/index.htm#top"),
