@@ -137,7 +137,7 @@ void MainFrame::windowOpen() {
   if (!resolveExecutable("skimwell.exe", programDirectory()).empty())
     if (QAction* reader = menuAction("Multi-WebPage Reader Program")) reader->setEnabled(true);
   StartDirectory = currentDirectory();
-  // Its own issue fills the check's slot; until then nothing starts.
+  // The desk registers the reminder check; a frame without it starts nothing.
   if (const ProcedureEntry* check = findProcedure(kStartupCheck))
     startupThread_ = startProcedure(check->name, check->stackSize, check->factory);
 }

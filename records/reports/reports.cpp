@@ -62,13 +62,6 @@ std::unique_ptr<RecordReport> makeListing(const ListingDef& def) {
 std::unique_ptr<RecordReport> makePrintDomains() {
   return makeListing(*findListing("PrintDomains"));
 }
-std::unique_ptr<RecordReport> makePrintDomains2() {
-  return makeListing(*findListing("PrintDomains2"));
-}
-std::unique_ptr<RecordReport> makePrintHosts() { return makeListing(*findListing("PrintHosts")); }
-std::unique_ptr<RecordReport> makePrintRegistrars() {
-  return makeListing(*findListing("PrintRegistrars"));
-}
 
 std::unique_ptr<RecordReport> makeComparisons() {
   const FileDef& hosts = fileDef(FileId::Hosts);

@@ -39,9 +39,6 @@ class RecordReport {
 };
 
 std::unique_ptr<RecordReport> makePrintDomains();
-std::unique_ptr<RecordReport> makePrintDomains2();
-std::unique_ptr<RecordReport> makePrintHosts();
-std::unique_ptr<RecordReport> makePrintRegistrars();
 std::unique_ptr<RecordReport> makeComparisons();
 
 // By procedure name; null for a name that is not one of these reports.

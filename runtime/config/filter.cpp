@@ -441,11 +441,6 @@ bool Filter::matches(const NameResolver& names) const {
   return truth(eval(*root_, names));
 }
 
-FilterValue Filter::evaluate(const NameResolver& names) const {
-  if (!valid_ || !root_) return FilterValue::ofNumber(1);
-  return eval(*root_, names);
-}
-
 std::string Filter::firstUnknownName(const NameResolver& names) const {
   for (const std::string& n : names_)
     if (!names.lookup(n) && !boundNames().lookup(n)) return n;

@@ -52,7 +52,6 @@ class Filter {
   bool matches(const NameResolver& names) const;
   // Names are looked up in the resolver, then among the bound names; an
   // unknown name reads as blank text.
-  FilterValue evaluate(const NameResolver& names) const;
   // The names the expression uses, upper case, each once.
   std::vector<std::string> names() const { return names_; }
   // The first name neither the resolver nor the bound names know; "" if none.

@@ -64,7 +64,6 @@ void ReportEngine::open() {
   imageCache_.clear();
   pageOpen_ = false;
   bandsOnPage_ = 0;
-  bandsPrinted_ = 0;
   const std::string date = formatDate(DateStampPicture, today());
   fillDateStamp(layout_.header, date);
   fillDateStamp(layout_.detail, date);
@@ -82,7 +81,6 @@ void ReportEngine::printBand(const Band& band) {
   emitBand(band, area.x, cursor_, band.w > 0 ? band.w : area.w);
   cursor_ += band.h;
   ++bandsOnPage_;
-  ++bandsPrinted_;
 }
 
 void ReportEngine::close() {

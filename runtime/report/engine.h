@@ -38,7 +38,6 @@ class ReportEngine {
   PageModel takeModel();
   // The page being filled, 1 for the first; 0 before anything printed.
   int pageNumber() const { return model_->pageCount() + (pageOpen_ ? 1 : 0); }
-  int bandsPrinted() const { return bandsPrinted_; }
   const ReportLayout& layout() const { return layout_; }
   ReportLayout& layout() { return layout_; }
 
@@ -67,7 +66,6 @@ class ReportEngine {
   bool pageOpen_ = false;
   int cursor_ = 0;
   int bandsOnPage_ = 0;
-  int bandsPrinted_ = 0;
 };
 
 // Page number and date texts as the definitions' pictures give them.

@@ -488,13 +488,11 @@ RecordBuffer& RecordFile::buffer() { return impl_->buffer; }
 const RecordBuffer& RecordFile::buffer() const { return impl_->buffer; }
 int64_t RecordFile::position() const { return impl_->pos; }
 bool RecordFile::isOpen() const { return impl_->open; }
-OpenMode RecordFile::mode() const { return impl_->mode; }
 int RecordFile::errorCode() const { return impl_->err; }
 std::string RecordFile::errorText() const { return errorTextFor(impl_->err); }
 std::string RecordFile::errorDetail() const { return impl_->detail; }
 int RecordFile::duplicateKey() const { return impl_->dupKey; }
 void RecordFile::setQuickScan(bool on) { impl_->quick = on; }
-bool RecordFile::quickScan() const { return impl_->quick; }
 int RecordFile::order() const { return impl_->order; }
 
 int RecordFile::open(OpenMode mode, bool create, int lockRecoverySeconds,

@@ -197,7 +197,6 @@ class RecordFile {
   int open(OpenMode mode, bool create, int lockRecoverySeconds, std::string_view password = {});
   int close();
   bool isOpen() const;
-  OpenMode mode() const;
 
   RecordBuffer& buffer();
   const RecordBuffer& buffer() const;
@@ -297,7 +296,6 @@ class RecordFile {
   int duplicateKey() const;
 
   void setQuickScan(bool on);  // a hint for long sequential reads
-  bool quickScan() const;
 
   // The transaction the file's operations run in (Transaction::enlist), or null.
   const Transaction* transaction() const;

@@ -66,15 +66,11 @@ class BrowseProcedure : public WindowProcedure {
   // it moves the list (steps: records, pages: the page keys, drag: locate).
   QScrollBar* scrollBar() const { return bar_; }
   static constexpr int kScrollSteps = 1000;
-  const BrowseDef& browseDef() const { return bdef_; }
   int currentOrder() const { return order_; }
   void setOrder(int index);
 
-  // The list format now shown, the ORIG kept and the USER read at open.
+  // The list format now shown.
   ListFormat shownFormat() const;
-  const ListFormat& keptOrig() const { return orig_; }
-  const ListFormat& userAtOpen() const { return user_; }
-  bool userShows() const { return userShows_; }
   void toggleFormat();  // F9
 
   // Buttons and popup menu.

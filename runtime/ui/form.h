@@ -58,7 +58,6 @@ class FormProcedure : public WindowProcedure {
   // (a blank link, or one naming no record, keeps what the caller left).
   // Like the primary record it is the form's own until it closes.
   void useParent(DataFile* parent, std::string key, std::string link);
-  DataFile* parentFile() const { return parent_; }
   // Insert: the form's own priming from its parent record, before the
   // record at open is kept.
   virtual void primeFromParent() {}

@@ -299,8 +299,6 @@ void WindowProcedure::inScope(const std::function<void()>& f) {
   f();
 }
 
-bool WindowProcedure::hasWindow() const { return win_ != nullptr; }
-
 void WindowProcedure::begin(int thread, WindowProcedure* caller, ResponseHandler done) {
   thread_ = thread;
   caller_ = caller;

@@ -292,7 +292,6 @@ class WindowProcedure : public QObject {
   void savePlacement();
   void openFiles(bool& ok);
   void closeFiles();
-  bool hasWindow() const;
 
   std::string name_;
   int thread_ = 0;

@@ -25,7 +25,6 @@ class Decimal42 {
   double toDouble() const { return static_cast<double>(cents_) / 100.0; }
   // "12.50", "-0.05", "1234.00" (no grouping).
   std::string toString() const;
-  bool isZero() const { return cents_ == 0; }
 
   // nullopt when the result leaves the range; never wraps.
   std::optional<Decimal42> plus(Decimal42 o) const;

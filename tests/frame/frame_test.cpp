@@ -43,7 +43,8 @@ void processFor(int ms) {
   while (t.elapsed() < ms);
 }
 
-// A child window standing in for the procedures of later issues.
+// A child window standing in for a registered procedure: it counts its
+// openings and the navigation the frame hands it.
 struct ProbeLog {
   std::vector<Nav> navs;
   int opened = 0;

@@ -55,12 +55,4 @@ std::string fixture(const std::string& relative) {
 #endif
 }
 
-std::string binaryDir() {
-#ifdef QM_BINARY_DIR
-  return QM_BINARY_DIR;
-#else
-  return ".";
-#endif
-}
-
 }  // namespace qmtest

@@ -13,7 +13,4 @@ std::string testDirectory();
 // Absolute path of a file under tests/fixtures.
 std::string fixture(const std::string& relative);
 
-// Directory holding the built executables (for tests that start a child program).
-std::string binaryDir();
-
 }  // namespace qmtest

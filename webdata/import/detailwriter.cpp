@@ -150,31 +150,6 @@ void setLines(RecordBuffer& b, const std::vector<int>& fields,
 
 }  // namespace
 
-int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
-                   const std::function<void(int64_t position, const RecordBuffer& record)>& visit) {
-  const FileDef& def = f.def();
-  RecordBuffer probe(def);
-  probe.setText(field, value);
-  const auto exact = [&](const RecordBuffer& r) { return r.text(field) == value; };
-  const bool blank = value.empty();
-  const int order = blank ? -1 : key;
-  const KeyRange range{blank ? 0 : 1};
-  constexpr int kPage = 1000;
-  std::vector<std::pair<int64_t, RecordBuffer>> page;
-  RecordBuffer last(def);
-  const RecordBuffer* from = nullptr;
-  int64_t fromPos = 0;
-  for (;;) {
-    const int rc = f.readPage(order, from, fromPos, true, kPage, page, range, &probe, exact);
-    if (rc != 0) return rc;
-    for (const auto& [position, record] : page) visit(position, record);
-    if (page.size() < static_cast<std::size_t>(kPage)) return 0;
-    last = page.back().second;
-    fromPos = page.back().first;
-    from = &last;
-  }
-}
-
 PageFacts pageFactsOf(const RecordBuffer& web) {
   return {web.text("WEB:PAGEPATH"),  web.text("WEB:DOMAINNAME"),
           web.text("WEB:PAGENAME"),  web.text("WEB:USENOW"),

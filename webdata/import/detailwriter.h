@@ -50,14 +50,6 @@ class FailureReport {
 // Gets the number of records just gone through, for a running count.
 using ProgressStep = std::function<void(long)>;
 
-// Calls visit for each record of f whose field is exactly value (trailing
-// blanks ignored), in the order of key, whose first part is that field. The
-// key ignores letter case, so each record is checked as written; a blank
-// value is in no key, so the whole file is read for it. Returns 0, or the
-// code of the failed read that stopped it.
-int eachExactMatch(RecordFile& f, int key, int field, const std::string& value,
-                   const std::function<void(int64_t position, const RecordBuffer& record)>& visit);
-
 // Deletes the detail records whose page path is exactly pagePath (trailing
 // blanks ignored), file by file: links, scripts, forms, images, meta tags.
 // A file not open on the thread is opened. A failed delete is reported
