@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "runtime/store/exactreplace.h"
 #include "runtime/store/sqlfile.h"
 #include "runtime/store/store.h"
 #include "runtime/store/store_internal.h"
@@ -847,115 +848,22 @@ int RecordFile::replaceExact(int key, int field, std::string_view value,
   Replaced own;
   Replaced& r = outcome ? *outcome : own;
   r = Replaced{};
-  const auto failAt = [&](Replaced::Step step, int rc) {
-    r.failedAt = step;
-    return rc;
-  };
-  if (!m.open) return failAt(Replaced::Step::Read, m.fail(ErrNotOpen));
-  if (!m.exactApplies(key, field)) return failAt(Replaced::Step::Read, m.fail(ErrNotSupported));
+  store_detail::ExactReplace<Impl> job(m, def_, records, r);
+  if (!m.open) return job.failAt(Replaced::Step::Read, m.fail(ErrNotOpen));
+  if (!m.exactApplies(key, field)) return job.failAt(Replaced::Step::Read, m.fail(ErrNotSupported));
   for (const RecordBuffer& b : records)
-    if (&b.def() != &def_) return failAt(Replaced::Step::Read, m.fail(ErrNotSupported));
-  const std::string text(clip(value));
+    if (&b.def() != &def_) return job.failAt(Replaced::Step::Read, m.fail(ErrNotSupported));
 
-  // What is stored, in record order: the i-th record takes the i-th place.
-  sqlite3_stmt* st = m.stmt("SELECT " + m.sql.selectList + " FROM " + m.sql.table +
-                            m.exactWhere(key, field, text) + " ORDER BY rowid");
-  if (!st) return failAt(Replaced::Step::Read, m.err);
-  if (!text.empty())
-    sqlite3_bind_text(st, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-  const int fields = static_cast<int>(def_.fields.size());
-  const int memos = static_cast<int>(def_.memos.size());
-  m.stored.clear();
-  bool writes = false;
-  for (;;) {
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_DONE) break;
-    if (rc != SQLITE_ROW) {
-      sqlite3_reset(st);
-      return failAt(Replaced::Step::Read, m.failDb(rc));
-    }
-    Impl::Stored s{sqlite3_column_int64(st, 0), false, false};
-    if (m.stored.size() < records.size()) {
-      const RecordBuffer& b = records[m.stored.size()];
-      s.sameIndexed = s.same = true;
-      for (int i = 0; i < fields && s.sameIndexed; ++i)
-        if (!m.columnHolds(st, 1 + i, b, i)) {
-          s.same = false;
-          if (m.sql.indexed[static_cast<std::size_t>(i)]) s.sameIndexed = false;
-        }
-      for (int i = 0; i < memos && s.same; ++i) {
-        const std::string memo = b.memo(i);
-        const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, 1 + fields + i));
-        s.same = n == memo.size() && (n == 0 || std::memcmp(sqlite3_column_text(st, 1 + fields + i),
-                                                            memo.data(), n) == 0);
-      }
-    }
-    writes = writes || !s.same;
-    m.stored.push_back(s);
-  }
-  sqlite3_reset(st);
-  r.before = static_cast<int64_t>(m.stored.size());
-  writes = writes || m.stored.size() != records.size();
-  if (!writes) return m.ok();  // a deny-write elsewhere is no failure then
-  if (!m.mayWrite()) {
-    // Named after the first write it would have made.
-    const bool changes = std::any_of(m.stored.begin(), m.stored.end(),
-                                     [](const Impl::Stored& s) { return !s.same; });
-    return failAt(m.stored.size() > records.size() ? Replaced::Step::Delete
-                  : changes                        ? Replaced::Step::Change
-                                                   : Replaced::Step::Add,
-                  m.err);
-  }
-
-  const auto deleteRow = [&](int64_t row) {
-    sqlite3_stmt* del = m.stmt("DELETE FROM " + m.sql.table + " WHERE rowid = ?");
-    if (!del) return m.err;
-    sqlite3_bind_int64(del, 1, row);
-    return m.writeStep(del);
-  };
-  const auto addRow = [&](const RecordBuffer& b, std::vector<int64_t>* rows) {
-    sqlite3_stmt* ins = m.stmt(m.sql.insertSql);
-    if (!ins) return m.err;
-    m.bindRecord(ins, b);
-    const int rc = m.writeStep(ins);
-    if (rc == 0 && rows) rows->push_back(sqlite3_last_insert_rowid(m.db));
+  if (int rc = job.readAndCompare(key, field, std::string(clip(value)))) return rc;
+  if (!job.writes()) return m.ok();  // a deny-write elsewhere is no failure then
+  if (!m.mayWrite()) return job.refused(m.err);
+  if (int rc = job.deleteSurplus()) return rc;
+  const int rc = job.writeChanged();
+  if (rc == ErrDuplicateKey) {
+    if (int again = job.replaceWhole()) return again;
+  } else if (rc) {
     return rc;
-  };
-  // The surplus goes first: what the others become may be what it held.
-  for (std::size_t i = records.size(); i < m.stored.size(); ++i) {
-    if (int rc = deleteRow(m.stored[i].row)) return failAt(Replaced::Step::Delete, rc);
-    ++r.written;
   }
-  std::vector<int64_t> added;
-  int rc = 0;
-  for (std::size_t i = 0; i < records.size() && rc == 0; ++i) {
-    if (i < m.stored.size()) {
-      const Impl::Stored& s = m.stored[i];
-      if (s.same) continue;
-      const bool dataOnly = s.sameIndexed && !m.sql.dataUpdateSql.empty();
-      st = m.stmt(dataOnly ? m.sql.dataUpdateSql : m.sql.updateSql);
-      if (!st) return failAt(Replaced::Step::Change, m.err);
-      sqlite3_bind_int64(st, m.bindRecord(st, records[i], dataOnly), s.row);
-      if ((rc = m.writeStep(st)) != 0 && rc != ErrDuplicateKey)
-        return failAt(Replaced::Step::Change, rc);
-    } else if ((rc = addRow(records[i], &added)) != 0 && rc != ErrDuplicateKey) {
-      return failAt(Replaced::Step::Add, rc);
-    }
-    if (rc == 0) ++r.written;
-  }
-  if (rc == 0) return m.ok();
-
-  // A unique value moved from one place to another clashed on the way
-  // (a swap of two names): the old records go all at once and the new ones
-  // are added, as deleteExact and add would do.
-  r.written = 0;
-  for (std::size_t i = 0; i < std::min(records.size(), m.stored.size()); ++i)
-    if ((rc = deleteRow(m.stored[i].row)) != 0) return failAt(Replaced::Step::Delete, rc);
-  for (int64_t row : added)
-    if ((rc = deleteRow(row)) != 0) return failAt(Replaced::Step::Delete, rc);
-  for (const RecordBuffer& b : records)
-    if ((rc = addRow(b, nullptr)) != 0) return failAt(Replaced::Step::Add, rc);
-  r.written = r.before + static_cast<int64_t>(records.size());
   return m.ok();
 }
 

@@ -491,6 +491,39 @@ TEST(RecordFile, ReplaceExactWritesOnlyWhatDiffers) {
   }
 }
 
+// While another program denies writing, a replacement that would write
+// fails at the first write it would make; one with nothing to write succeeds.
+TEST(RecordFile, ReplaceExactRefusedNamesTheWriteItWouldMake) {
+  using Step = RecordFile::Replaced::Step;
+  const struct {
+    std::vector<std::string> wanted;
+    int rc;
+    Step failedAt;
+  } cases[] = {
+      {{"Åsa", "bob"}, 0, Step::None},
+      {{"Åsa"}, ErrAccessDenied, Step::Delete},
+      {{"Åsa", "bea"}, ErrAccessDenied, Step::Change},
+      {{"Åsa", "bob", "cid"}, ErrAccessDenied, Step::Add},
+  };
+  RecordFile f(people()), denier(people());
+  ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 0), 0);
+  addPerson(f, "Åsa", "Town");
+  addPerson(f, "bob", "Town");
+  ASSERT_EQ(denier.open(OpenMode::ReadWriteDenyWrite, false, 0), 0);
+  for (const auto& c : cases) {
+    std::vector<RecordBuffer> records;
+    for (const std::string& name : c.wanted) {
+      RecordBuffer& b = records.emplace_back(people());
+      b.setText(kName, name);
+      b.setText(kCity, "Town");
+    }
+    RecordFile::Replaced done;
+    EXPECT_EQ(f.replaceExact(kByCity, kCity, "Town", records, &done), c.rc) << c.wanted.size();
+    EXPECT_EQ(done.failedAt, c.failedAt) << c.wanted.back();
+  }
+  EXPECT_EQ(readAll(f), (std::vector<std::string>{"Åsa", "bob"}));
+}
+
 // A record read earlier is written back only while the stored one still
 // equals that copy: another connection's change is never overwritten.
 TEST(RecordFile, ConditionalPutWritesOnlyOverTheCopyRead) {
