@@ -72,7 +72,7 @@ void Splash::closeSoon() {
   post(Event::CloseWindow);
 }
 
-bool Splash::eventFilter(QObject* watched, QEvent* event) {
+bool Splash::filterEvent(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       const auto b = static_cast<QMouseEvent*>(event)->button();
@@ -88,7 +88,7 @@ bool Splash::eventFilter(QObject* watched, QEvent* event) {
     default:
       break;
   }
-  return WindowProcedure::eventFilter(watched, event);
+  return WindowProcedure::filterEvent(watched, event);
 }
 
 }  // namespace qm

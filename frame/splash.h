@@ -14,7 +14,7 @@ class Splash : public WindowProcedure {
 
  protected:
   void setup() override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool filterEvent(QObject* watched, QEvent* event) override;
 
  private:
   void watch(QObject* o);

@@ -200,12 +200,11 @@ void BrowseProcedure::setup() {
     bar_->setSingleStep(1);
     bar_->setPageStep(kScrollSteps / 10);
     bar_->installEventFilter(this);
-    QObject::connect(bar_, &QAbstractSlider::actionTriggered, this,
-                     [this](int a) { scrollAction(a); });
+    connectInScope(bar_, &QAbstractSlider::actionTriggered, [this](int a) { scrollAction(a); });
     connectInScope(bar_, &QAbstractSlider::sliderReleased, [this] { syncScrollBar(); });
   }
-  QObject::connect(table_, &QWidget::customContextMenuRequested, this,
-                   [this](const QPoint& p) { showPopup(table_->viewport()->mapToGlobal(p)); });
+  connectInScope(table_, &QWidget::customContextMenuRequested,
+                 [this](const QPoint& p) { showPopup(table_->viewport()->mapToGlobal(p)); });
   // Entry locators position as the user types.
   for (size_t i = 0; i < bdef_.orders.size(); ++i) {
     const SortOrder& o = bdef_.orders[i];
@@ -350,36 +349,34 @@ void BrowseProcedure::syncScrollBar() {
 // it then shows.
 void BrowseProcedure::scrollAction(int action) {
   if (!list_ || waitingForCall()) return;
-  inScope([&] {
-    int rc = 0;
-    switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd:
-        rc = list_->nextRecord();
-        break;
-      case QAbstractSlider::SliderSingleStepSub:
-        rc = list_->priorRecord();
-        break;
-      case QAbstractSlider::SliderPageStepAdd:
-        rc = list_->nextPage();
-        break;
-      case QAbstractSlider::SliderPageStepSub:
-        rc = list_->priorPage();
-        break;
-      case QAbstractSlider::SliderToMinimum:
-        rc = list_->first();
-        break;
-      case QAbstractSlider::SliderToMaximum:
-        rc = list_->last();
-        break;
-      case QAbstractSlider::SliderMove:
-        rc = list_->locateFraction(static_cast<double>(bar_->sliderPosition()) / kScrollSteps);
-        break;
-      default:
-        return;
-    }
-    report(rc);
-    listMoved();
-  });
+  int rc = 0;
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      rc = list_->nextRecord();
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      rc = list_->priorRecord();
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      rc = list_->nextPage();
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      rc = list_->priorPage();
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      rc = list_->first();
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      rc = list_->last();
+      break;
+    case QAbstractSlider::SliderMove:
+      rc = list_->locateFraction(static_cast<double>(bar_->sliderPosition()) / kScrollSteps);
+      break;
+    default:
+      return;
+  }
+  report(rc);
+  listMoved();
 }
 
 bool BrowseProcedure::loadHighlighted() {
@@ -455,27 +452,25 @@ void BrowseProcedure::printRecord() {
 }
 
 void BrowseProcedure::showPopup(const QPoint& at) {
-  inScope([&] {
-    QMenu menu;
-    QAction* ins = menu.addAction(QStringLiteral("&Insert"));
-    QAction* chg = menu.addAction(QStringLiteral("&Change"));
-    QAction* del = menu.addAction(QStringLiteral("&Delete"));
-    QAction* sel = selecting() ? menu.addAction(QStringLiteral("&Select")) : nullptr;
-    QAction* prn = nullptr;
-    for (auto& c : built()->controls())
-      if (c->def().role == Role::Print) prn = menu.addAction(QString::fromStdString(c->def().text));
-    QAction* got = menu.exec(at);
-    if (got == ins)
-      insertRecord();
-    else if (got == chg)
-      changeRecord();
-    else if (got == del)
-      deleteRecord();
-    else if (got && got == sel)
-      selectRecord();
-    else if (got && got == prn)
-      printRecord();
-  });
+  QMenu menu;
+  QAction* ins = menu.addAction(QStringLiteral("&Insert"));
+  QAction* chg = menu.addAction(QStringLiteral("&Change"));
+  QAction* del = menu.addAction(QStringLiteral("&Delete"));
+  QAction* sel = selecting() ? menu.addAction(QStringLiteral("&Select")) : nullptr;
+  QAction* prn = nullptr;
+  for (auto& c : built()->controls())
+    if (c->def().role == Role::Print) prn = menu.addAction(QString::fromStdString(c->def().text));
+  QAction* got = menu.exec(at);
+  if (got == ins)
+    insertRecord();
+  else if (got == chg)
+    changeRecord();
+  else if (got == del)
+    deleteRecord();
+  else if (got && got == sel)
+    selectRecord();
+  else if (got && got == prn)
+    printRecord();
 }
 
 bool BrowseProcedure::takeAccepted(Control& c) {
@@ -594,22 +589,20 @@ bool BrowseProcedure::takeKey(int key, int modifiers) {
   return false;
 }
 
-bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
+bool BrowseProcedure::filterEvent(QObject* watched, QEvent* event) {
   if (bar_ && watched == bar_ && event->type() == QEvent::Wheel) {
     // The wheel over the bar moves records, as over the list.
-    return eventFilter(table_, event);
+    return filterEvent(table_, event);
   }
   if (table_ && (watched == table_ || watched == viewport_)) {
     if (event->type() == QEvent::Resize && watched == viewport_ && list_) {
       int rows = pageRows();
-      if (rows != list_->pageSize()) inScope([&] { refreshList(); });
+      if (rows != list_->pageSize()) refreshList();
     } else if (event->type() == QEvent::Wheel) {
       auto* w = static_cast<QWheelEvent*>(event);
-      inScope([&] {
-        for (int i = 0; i < 3; ++i)
-          report(w->angleDelta().y() < 0 ? list_->nextRecord() : list_->priorRecord());
-        listMoved();
-      });
+      for (int i = 0; i < 3; ++i)
+        report(w->angleDelta().y() < 0 ? list_->nextRecord() : list_->priorRecord());
+      listMoved();
       return true;
     } else if (event->type() == QEvent::KeyPress && watched == table_) {
       auto* k = static_cast<QKeyEvent*>(event);
@@ -648,21 +641,19 @@ bool BrowseProcedure::eventFilter(QObject* watched, QEvent* event) {
           break;
       }
       if (nav) {
-        inScope([&] { navigate(*nav); });
+        navigate(*nav);
         return true;
       }
       const SortOrder& o = bdef_.orders[static_cast<size_t>(order_)];
       QString t = k->text();
       if (o.locator == LocatorKind::Step && t.size() == 1 && t[0].isPrint() && !ctrl) {
-        inScope([&] {
-          report(list_->locate(t.toStdString()));
-          listMoved();
-        });
+        report(list_->locate(t.toStdString()));
+        listMoved();
         return true;
       }
     }
   }
-  return WindowProcedure::eventFilter(watched, event);
+  return WindowProcedure::filterEvent(watched, event);
 }
 
 void BrowseProcedure::refreshAllOf(const std::string& fileLabel) {

@@ -100,7 +100,7 @@ class BrowseProcedure : public WindowProcedure {
   void takeNewSelection(Control& c) override;
   bool takeKey(int key, int modifiers) override;
   bool escape() override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool filterEvent(QObject* watched, QEvent* event) override;
 
   // Called after each move of the list.
   void listMoved();

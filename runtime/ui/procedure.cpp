@@ -666,6 +666,23 @@ bool WindowProcedure::takeKey(int key, int modifiers) {
 }
 
 bool WindowProcedure::eventFilter(QObject* watched, QEvent* event) {
+  bool taken = false;
+  inScope([&] {
+    auto helper = watched_.find(watched);
+    taken = helper != watched_.end() ? helper->second(watched, event) : filterEvent(watched, event);
+  });
+  return taken;
+}
+
+void WindowProcedure::watchInScope(QObject* watched,
+                                   std::function<bool(QObject*, QEvent*)> filter) {
+  watched_[watched] = std::move(filter);
+  QObject::connect(watched, &QObject::destroyed, this,
+                   [this, watched] { watched_.erase(watched); });
+  watched->installEventFilter(this);
+}
+
+bool WindowProcedure::filterEvent(QObject* watched, QEvent* event) {
   if (watched == outer_ && event->type() == QEvent::Close && !finished_) {
     event->ignore();
     dispatch(Event::CloseWindow, 0);

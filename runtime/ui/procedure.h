@@ -178,20 +178,32 @@ class WindowProcedure : public QObject {
 
   // Runs a function in this procedure's scope (its thread and name).
   void inScope(const std::function<void()>& f);
-  // Connects sender's signal to handler, which then runs in this procedure's
-  // scope with the signal's arguments (or none, when it takes none); the
-  // connection ends with either side.
-  template <class Sender, class Signal, class Handler>
-  QMetaObject::Connection connectInScope(Sender* sender, Signal signal, Handler handler) {
-    return QObject::connect(sender, signal, this, [this, handler](const auto&... args) {
+  // Record state is found by thread: whatever reaches the procedure from
+  // outside its pattern (a signal, a helper's callback, a watched widget's
+  // events) comes through these, so it runs in the procedure's scope.
+  //
+  // handler, made to run in this procedure's scope with the arguments it is
+  // called with (or none, when it takes none).
+  template <class Handler>
+  auto scoped(Handler handler) {
+    return [this, handler](const auto&... args) {
       inScope([&] {
         if constexpr (std::is_invocable_v<const Handler&, decltype(args)...>)
           handler(args...);
         else
           handler();
       });
-    });
+    };
   }
+  // Connects sender's signal to the scoped handler; the connection ends
+  // with either side.
+  template <class Sender, class Signal, class Handler>
+  QMetaObject::Connection connectInScope(Sender* sender, Signal signal, Handler handler) {
+    return QObject::connect(sender, signal, this, scoped(std::move(handler)));
+  }
+  // Hands watched's events to filter in this procedure's scope (true: the
+  // event is taken), for a helper that works one of the window's widgets.
+  void watchInScope(QObject* watched, std::function<bool(QObject*, QEvent*)> filter);
 
   // Used by the manager: begins the life on a thread (the request is taken
   // from the request global).
@@ -260,7 +272,8 @@ class WindowProcedure : public QObject {
   virtual void beforeClose() {}
   // The pattern's handling of the close box; default closes with 2.
   virtual void closeRequested() { close(2); }
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  // The events of the objects this procedure filters, in its scope.
+  virtual bool filterEvent(QObject* watched, QEvent* event);
   // Delivers an event now (post() queues it).
   void dispatch(Event event, int control);
   // A control's event as the user's action gives it: hooks, then the
@@ -281,6 +294,7 @@ class WindowProcedure : public QObject {
   friend class Window;
   friend class ProcedureManager;
   friend void runProcedure(int, ProcedureFactory, int, ResponseHandler, WindowProcedure*);
+  bool eventFilter(QObject* watched, QEvent* event) final;  // filterEvent, in scope
   bool handleKey(int key, int modifiers);
   void fillDrops();
   void showWindow();
@@ -324,6 +338,7 @@ class WindowProcedure : public QObject {
     int width;
   };
   std::map<std::string, ValueBinding> values_;
+  std::map<QObject*, std::function<bool(QObject*, QEvent*)>> watched_;
 };
 
 }  // namespace qm

@@ -903,6 +903,46 @@ TEST_F(UiTest, ScrollBarFollowsTheKeyAndMovesTheList) {
   b->close(2);
 }
 
+// What reaches a procedure from outside its pattern runs on its thread:
+// a watched widget's events, a signal, a helper's callback.
+TEST_F(UiTest, EventsSignalsAndCallbacksRunInTheirProceduresScope) {
+  struct Watcher : WindowProcedure {
+    Watcher() : WindowProcedure("Watcher") {
+      WindowDef def;
+      def.title = "Watcher";
+      def.w = 120;
+      def.h = 60;
+      setDefinition(def);
+    }
+    void setup() override {
+      edit = new QLineEdit(window());
+      watchInScope(edit, [this](QObject*, QEvent* e) {
+        if (e->type() == QEvent::KeyPress) seen["event"] = currentThread();
+        return false;
+      });
+      connectInScope(edit, &QLineEdit::textEdited, [this] { seen["signal"] = currentThread(); });
+      callback = scoped([this] { seen["callback"] = currentThread(); });
+    }
+    QLineEdit* edit = nullptr;
+    std::function<void()> callback;
+    std::map<std::string, int> seen;
+  };
+  Watcher* w = nullptr;
+  const int thread = startProcedure("Watcher", 25000, [&]() -> std::unique_ptr<WindowProcedure> {
+    auto p = std::make_unique<Watcher>();
+    w = p.get();
+    return p;
+  });
+  pump();
+  ASSERT_TRUE(w && w->edit);
+  ASSERT_NE(thread, currentThread());
+  QTest::keyClicks(w->edit, "Zoe");
+  w->callback();
+  EXPECT_EQ(w->seen, (std::map<std::string, int>{
+                         {"callback", thread}, {"event", thread}, {"signal", thread}}));
+  w->close(2);
+}
+
 TEST_F(UiTest, ListRowsAreCompactAndTabLeavesTheList) {
   for (int i = 0; i < 30; ++i) add("P" + std::to_string(10 + i), "Oslo");
   PeopleBrowse* b = nullptr;

@@ -37,18 +37,19 @@ DetailList::DetailList(WindowProcedure& owner, Control& list, DataFile& file,
     table_->horizontalHeader()->resizeSection(static_cast<int>(i),
                                               u.x(list.def().columns[i].width));
   viewport_ = table_->viewport();
-  table_->installEventFilter(this);
-  viewport_->installEventFilter(this);
-  connect(table_, &QTableView::clicked, this,
-          [this](const QModelIndex& i) { list_->setSelected(i.row()); });
-  connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+  const auto filter = [this](QObject* w, QEvent* e) { return this->filter(w, e); };
+  owner_.watchInScope(table_, filter);
+  owner_.watchInScope(viewport_, filter);
+  owner_.connectInScope(table_, &QTableView::clicked,
+                        [this](const QModelIndex& i) { list_->setSelected(i.row()); });
+  owner_.connectInScope(table_, &QTableView::doubleClicked, [this](const QModelIndex& i) {
     list_->setSelected(i.row());
     if (activated) activated();
   });
   if (QScrollBar* bar = list.scrollBar()) {
     bar->setRange(0, 2);
     bar->setValue(1);
-    connect(bar, &QAbstractSlider::actionTriggered, this, [this](int a) { scroll(a); });
+    owner_.connectInScope(bar, &QAbstractSlider::actionTriggered, [this](int a) { scroll(a); });
   }
 }
 
@@ -82,17 +83,13 @@ void DetailList::moved(int rc) {
 }
 
 void DetailList::first() {
-  owner_.inScope([&] {
-    list_->setPageSize(pageRows());
-    moved(list_->first());
-  });
+  list_->setPageSize(pageRows());
+  moved(list_->first());
 }
 
 void DetailList::refresh() {
-  owner_.inScope([&] {
-    list_->setPageSize(pageRows());
-    moved(list_->refresh());
-  });
+  list_->setPageSize(pageRows());
+  moved(list_->refresh());
 }
 
 bool DetailList::loadHighlighted() {
@@ -108,34 +105,32 @@ bool DetailList::loadHighlighted() {
 }
 
 void DetailList::scroll(int action) {
-  owner_.inScope([&] {
-    switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd:
-        moved(list_->nextRecord());
-        break;
-      case QAbstractSlider::SliderSingleStepSub:
-        moved(list_->priorRecord());
-        break;
-      case QAbstractSlider::SliderPageStepAdd:
-        moved(list_->nextPage());
-        break;
-      case QAbstractSlider::SliderPageStepSub:
-        moved(list_->priorPage());
-        break;
-      case QAbstractSlider::SliderToMinimum:
-        moved(list_->first());
-        break;
-      case QAbstractSlider::SliderToMaximum:
-        moved(list_->last());
-        break;
-      default:
-        moved(0);
-        break;
-    }
-  });
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      moved(list_->nextRecord());
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      moved(list_->priorRecord());
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      moved(list_->nextPage());
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      moved(list_->priorPage());
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      moved(list_->first());
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      moved(list_->last());
+      break;
+    default:
+      moved(0);
+      break;
+  }
 }
 
-bool DetailList::eventFilter(QObject* watched, QEvent* event) {
+bool DetailList::filter(QObject* watched, QEvent* event) {
   if (!table_) return false;
   if (watched == viewport_) {
     if (event->type() == QEvent::Resize && pageRows() != list_->pageSize()) refresh();
@@ -150,34 +145,34 @@ bool DetailList::eventFilter(QObject* watched, QEvent* event) {
   auto* k = static_cast<QKeyEvent*>(event);
   const bool ctrl = k->modifiers() & Qt::ControlModifier;
   int rc = -1;
-  owner_.inScope([&] {
-    switch (k->key()) {
-      case Qt::Key_Down:
-        rc = list_->nextRecord();
-        break;
-      case Qt::Key_Up:
-        rc = list_->priorRecord();
-        break;
-      case Qt::Key_PageDown:
-        rc = ctrl ? list_->last() : list_->nextPage();
-        break;
-      case Qt::Key_PageUp:
-        rc = ctrl ? list_->first() : list_->priorPage();
-        break;
-      case Qt::Key_Home:
-        rc = list_->first();
-        break;
-      case Qt::Key_End:
-        rc = list_->last();
-        break;
-      default: {
-        QString t = k->text();
-        if (step_ && t.size() == 1 && t[0].isPrint() && !ctrl) rc = list_->locate(t.toStdString());
-      }
+  switch (k->key()) {
+    case Qt::Key_Down:
+      rc = list_->nextRecord();
+      break;
+    case Qt::Key_Up:
+      rc = list_->priorRecord();
+      break;
+    case Qt::Key_PageDown:
+      rc = ctrl ? list_->last() : list_->nextPage();
+      break;
+    case Qt::Key_PageUp:
+      rc = ctrl ? list_->first() : list_->priorPage();
+      break;
+    case Qt::Key_Home:
+      rc = list_->first();
+      break;
+    case Qt::Key_End:
+      rc = list_->last();
+      break;
+    default: {
+      QString t = k->text();
+      if (step_ && t.size() == 1 && t[0].isPrint() && !ctrl) rc = list_->locate(t.toStdString());
     }
-    if (rc >= 0) moved(rc);
-  });
-  if (rc >= 0) return true;
+  }
+  if (rc >= 0) {
+    moved(rc);
+    return true;
+  }
   if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
     if (activated) activated();
     return true;

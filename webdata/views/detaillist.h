@@ -39,10 +39,9 @@ class DetailList : public QObject {
   // Enter or a double-click on a row.
   std::function<void()> activated;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
+  // The table's and its viewport's events, in the owner's scope.
+  bool filter(QObject* watched, QEvent* event);
   void moved(int rc);
   int pageRows() const;
   void scroll(int action);

@@ -349,15 +349,15 @@ void BrowseWebPages2::navigate(Nav nav) {
   RecordBrowse::navigate(nav);
 }
 
-bool BrowseWebPages2::eventFilter(QObject* watched, QEvent* event) {
+bool BrowseWebPages2::filterEvent(QObject* watched, QEvent* event) {
   if (watched == table() && event->type() == QEvent::KeyPress && !waitingForCall()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Insert || key == Qt::Key_Delete) {
-      inScope([&] { refuse(key == Qt::Key_Insert); });
+      refuse(key == Qt::Key_Insert);
       return true;
     }
   }
-  return RecordBrowse::eventFilter(watched, event);
+  return RecordBrowse::filterEvent(watched, event);
 }
 
 // ---- UpdateWebPages ------------------------------------------------------------------
@@ -394,7 +394,7 @@ void UpdateWebPages::setup() {
     auto* list = new DetailList(
         *this, *c, managedFile(d.file), d.key,
         [page] { return page->buffer().text("WEB:PAGEPATH"); }, d.stepLocator);
-    list->activated = [this, n] { inScope([&] { callDetail(n, ChangeRecord); }); };
+    list->activated = scoped([this, n] { callDetail(n, ChangeRecord); });
     lists_[static_cast<size_t>(n - 1)] = list;
     list->first();
   }

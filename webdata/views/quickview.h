@@ -26,7 +26,7 @@ class BrowseWebPages2 : public RecordBrowse {
 
  protected:
   void setup() override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool filterEvent(QObject* watched, QEvent* event) override;
 
  private:
   // Beep and "Error" box: this list adds and deletes nothing.
