@@ -22,8 +22,6 @@ class RunProcedure : public WindowProcedure {
   RunProcedure(std::string name, Make make)
       : WindowProcedure(std::move(name)), make_(std::move(make)) {}
 
-  Run* run() const { return run_.get(); }
-
  protected:
   void setup() override {
     run_ = make_(*this);
