@@ -4,7 +4,7 @@
 
 namespace qm {
 
-FixedText<80> HtmlFileName;
+FixedText<kPathWidth> HtmlFileName;
 FixedText<20> WorkFileName;
 FixedText<128> StartDirectory;
 FixedText<1> NoteReminderDue;

@@ -11,8 +11,8 @@
 
 namespace qm {
 
-extern FixedText<80> HtmlFileName;  // name of line file DOS
-extern FixedText<20> WorkFileName;  // name of line file DOS1
+extern FixedText<kPathWidth> HtmlFileName;  // name of line file DOS
+extern FixedText<20> WorkFileName;          // name of line file DOS1
 extern FixedText<128> StartDirectory;
 extern FixedText<1> NoteReminderDue;  // "ding" in filters
 extern FixedText<80> ImagePath;

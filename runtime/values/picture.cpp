@@ -616,6 +616,12 @@ std::string formatParsed(const Picture& p, std::string_view original, double num
 
 PictureKind pictureKind(std::string_view picture) { return parsePicture(picture).kind; }
 
+std::string widenedPicture(std::string_view picture, int width) {
+  const Picture p = parsePicture(picture);
+  if (p.kind != PictureKind::Text || p.width >= width) return std::string(picture);
+  return "@s" + std::to_string(width);
+}
+
 std::string formatNumber(std::string_view picture, double value) {
   return formatParsed(parsePicture(picture), numberToText(value), value, true);
 }
