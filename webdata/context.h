@@ -16,8 +16,8 @@ struct WebContext {
   FixedText<50>* domain = nullptr;                // "domainname" in filters
   FixedText<100>* status = nullptr;               // the status line
   FixedText<20>* progress = nullptr;              // the running count, as text
-  FixedText<80>* imagePath = nullptr;             // the picture the image form shows
-  FixedText<80>* newLocalDir = nullptr;           // the per-domain change's directory
+  FixedText<kPathWidth>* imagePath = nullptr;     // the picture the image form shows
+  FixedText<kPathWidth>* newLocalDir = nullptr;   // the per-domain change's directory
   std::string* queryFilter = nullptr;             // the last cross-reference view's filter
   bool (*setQueryFilter)(std::string_view) = nullptr;
   FixedText<120>* htmlEditor = nullptr;  // the control panel's programs

@@ -1011,6 +1011,8 @@ FileDef lineDef(bool endAtLineFeed) {
 TEST(LineFile, RecordEndsAndLongLines) {
   std::string l255(255, 'a'),
       l600 = std::string(255, 'x') + std::string(255, 'y') + std::string(90, 'z');
+  std::string yo300;
+  for (int i = 0; i < 300; ++i) yo300 += "\xD1\x91";
   struct {
     bool lfOnly;
     std::string bytes;
@@ -1022,6 +1024,11 @@ TEST(LineFile, RecordEndsAndLongLines) {
       {true, l255 + "\nb\n", {l255, "b"}},
       {false, l600 + "\r\n", {l600.substr(0, 255), l600.substr(255, 255), l600.substr(510)}},
       {true, "", {}},
+      // 255 characters of two, three and four bytes, never split.
+      {true, yo300 + "\n", {yo300.substr(0, 510), yo300.substr(510)}},
+      {true,
+       std::string(254, 'a') + "\xE2\x80\x93\xF0\x9F\x98\x80\n",
+       {std::string(254, 'a') + "\xE2\x80\x93", "\xF0\x9F\x98\x80"}},
   };
   for (auto& c : cases) {
     writeFile("page.htm", c.bytes);
