@@ -70,18 +70,22 @@ bool validUtf8(std::string_view s) {
   const std::size_t n = s.size();
   std::size_t i = 0;
   while (i < n) {
-    // Eight ASCII bytes at a time: most text is mostly ASCII.
-    if (n - i >= 8) {
-      std::uint64_t w;
-      std::memcpy(&w, p + i, 8);
-      if ((w & 0x8080808080808080ULL) == 0) {
-        i += 8;
+    // 32 ASCII bytes at a time: most text is mostly ASCII.
+    if (n - i >= 32) {
+      std::uint64_t w[4];
+      std::memcpy(w, p + i, 32);
+      if (((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ULL) == 0) {
+        i += 32;
         continue;
       }
     }
-    const std::size_t len = sequenceAt(p + i, n - i);
-    if (len == 0) return false;
-    i += len;
+    // Sequence by sequence through the rest of such a block.
+    const std::size_t end = std::min(n, i + 32);
+    while (i < end) {
+      const std::size_t len = sequenceAt(p + i, n - i);
+      if (len == 0) return false;
+      i += len;
+    }
   }
   return true;
 }

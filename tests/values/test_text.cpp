@@ -111,9 +111,9 @@ TEST(Text, CutsCountCharactersAndNeverSplitOne) {
 
 TEST(Text, InvalidUtf8IsReadAsWindows1252) {
   struct Case {
-    std::string_view in;
+    std::string in;
     bool valid;
-    std::string_view utf8;
+    std::string utf8;
   };
   const Case cases[] = {
       {"plain", true, "plain"},
@@ -123,6 +123,11 @@ TEST(Text, InvalidUtf8IsReadAsWindows1252) {
       {"\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // a surrogate
       {"\xF4\x90\x80\x80", false, "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // past U+10FFFF
       {"xxxxxxxx\xD1", false, "xxxxxxxx\xC3\x91"},  // cut short after a full word
+      // Across the 32 bytes the check takes at once.
+      {std::string(31, 'x') + "\xD1\x91" + std::string(40, 'y'), true,
+       std::string(31, 'x') + "\xD1\x91" + std::string(40, 'y')},
+      {std::string(31, 'x') + "\xD1" + std::string(40, 'y'), false,
+       std::string(31, 'x') + "\xC3\x91" + std::string(40, 'y')},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(validUtf8(c.in), c.valid) << c.in;
