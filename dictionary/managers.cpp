@@ -17,6 +17,14 @@ namespace qm {
 
 namespace {
 
+// A text that sorts after any other of its width: the highest character,
+// valid UTF-8 as every text a buffer holds.
+std::string highestText(int width) {
+  std::string s;
+  for (int i = 0; i < width; ++i) s += "\xF4\x8F\xBF\xBF";
+  return s;
+}
+
 // Reporter ids used here.
 constexpr int MsgRetrieveError = 1;
 constexpr int MsgAccessDenied = 2;
@@ -272,10 +280,7 @@ int FileManager::numberKeys(PerThread& t) {
       for (std::size_t c = n - 1; c < key.components.size(); ++c) {
         int f = key.components[c];
         if (def_.fields[static_cast<std::size_t>(f)].type == FieldType::Text)
-          probe.setText(
-              f,
-              std::string(static_cast<std::size_t>(def_.fields[static_cast<std::size_t>(f)].size),
-                          '\xFF'));
+          probe.setText(f, highestText(def_.fields[static_cast<std::size_t>(f)].size));
         else
           probe.setReal(f, 1e300);
       }

@@ -38,7 +38,8 @@ const FieldSpec kDomains[] = {
     {"DOM:ADMINPWD", FieldType::Text, 20},
     {"DOM:IPPRIMARYADDRESS", FieldType::Text, 20},
     {"DOM:IPSECONDARYADDRESS", FieldType::Text, 20},
-    {"DOM:DEFAULTLOCALDIR", FieldType::Text, 80},
+    // The directory the page paths derive from and the reader starts in: whole.
+    {"DOM:DEFAULTLOCALDIR", FieldType::Text, kPathWidth},
     {"DOM:DEFAULTWEBPATH", FieldType::Text, 80},
     {"DOM:EMAILACCT0", FieldType::Text, 30},
     {"DOM:EMAILACCT1", FieldType::Text, 30},
@@ -334,7 +335,7 @@ const QueryIndexSpec kQueryIndexes[] = {
 
 #define QM_FIELDS(a) a, std::size(a)
 const FileSpec kFiles[] = {
-    {FileId::Domains, "Domains", "DOM:", "DOMAINS", FileKind::Indexed, 1672, QM_FIELDS(kDomains),
+    {FileId::Domains, "Domains", "DOM:", "DOMAINS", FileKind::Indexed, 2104, QM_FIELDS(kDomains),
      "", true, false},
     {FileId::Con, "Con", "CON:", "Control.qdf", FileKind::Indexed, 148, QM_FIELDS(kCon), "QZVRKM",
      false, false},

@@ -7,12 +7,12 @@
 
 namespace qm::reader {
 
-FixedText<80> HtmlFileName;
+FixedText<kPathWidth> HtmlFileName;
 FixedText<20> WorkFileName;
 FixedText<50> domainname;
-FixedText<80> ReaderLocalDir;
-FixedText<30> ReaderSubDir;
-FixedText<128> SiteAddress;
+FixedText<kPathWidth> ReaderLocalDir;
+FixedText<kPathWidth> ReaderSubDir;
+FixedText<kPathWidth> SiteAddress;
 FixedText<kPathWidth> ProbeDir;
 FixedText<1> ReadConfirmed;
 FixedText<100> StatusText;

@@ -9,12 +9,12 @@
 
 namespace qm::reader {
 
-extern FixedText<80> HtmlFileName;  // the HTML file being read
-extern FixedText<20> WorkFileName;  // name shown for its work copy
-extern FixedText<50> domainname;    // "domainname" in filters
-extern FixedText<80> ReaderLocalDir;
-extern FixedText<30> ReaderSubDir;
-extern FixedText<128> SiteAddress;  // "http://www." + domain + "/" + sub-directory
+extern FixedText<kPathWidth> HtmlFileName;  // the HTML file being read
+extern FixedText<20> WorkFileName;          // name shown for its work copy
+extern FixedText<50> domainname;            // "domainname" in filters
+extern FixedText<kPathWidth> ReaderLocalDir;
+extern FixedText<kPathWidth> ReaderSubDir;
+extern FixedText<kPathWidth> SiteAddress;  // "http://www." + domain + "/" + sub-directory
 extern FixedText<kPathWidth> ProbeDir;
 extern FixedText<1> ReadConfirmed;  // "Y" once a run was confirmed
 extern FixedText<100> StatusText;

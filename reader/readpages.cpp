@@ -49,9 +49,9 @@ bool directoryFound(const std::string& dir) {
   return !clipped.empty() && !hasDriveLetter(clipped) && directoryExists(normalizePath(clipped));
 }
 
-void cannotFind(const std::string& whole) {
-  std::string text = "Cannot find that directory: " + whole;
-  if (hasDriveLetter(clip(whole))) text += std::string("||") + kDriveLetter;
+void cannotFind(const std::string& dir) {
+  std::string text = "Cannot find that directory: " + dir;
+  if (hasDriveLetter(dir)) text += std::string("||") + kDriveLetter;
   message(text, "Huh?");
 }
 
@@ -173,7 +173,7 @@ void ReadAllPages(const std::function<void()>& redisplay) {
 
   ProbeDir = ReaderLocalDir.view();
   if (!directoryFound(ReaderLocalDir.str())) {
-    cannotFind(std::string(ReaderLocalDir.view()));
+    cannotFind(ReaderLocalDir.str());
     return;
   }
   StatusText = "";
@@ -185,7 +185,7 @@ void ReadAllPages(const std::function<void()>& redisplay) {
                                 : joinPath(ReaderLocalDir.str(), run.subName);
   ProbeDir = run.dir;
   if (!directoryFound(run.dir)) {
-    cannotFind(std::string(ProbeDir.view()));
+    cannotFind(ProbeDir.str());
     return;
   }
 

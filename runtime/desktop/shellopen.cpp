@@ -31,7 +31,7 @@ bool hasScheme(std::string_view s) {
 
 QUrl shellUrl(std::string_view text) {
   std::string_view t = clip(text);
-  if (t.size() > 255) t = t.substr(0, 255);
+  t = cutChars(t, 255);
   t = clip(t);
   if (t.empty()) return {};
   const std::string s(t);

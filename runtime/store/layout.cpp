@@ -57,24 +57,61 @@ void RecordBuffer::clear() {
     if (f.type == FieldType::Text)
       std::memset(bytes_.data() + f.offset, ' ', static_cast<std::size_t>(f.size));
   for (auto& m : memos_) m.clear();
+  wide_.clear();
 }
 
+namespace {
+bool sameWide(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+  if (a.size() == b.size()) return a == b;
+  const std::vector<std::string>& longer = a.size() > b.size() ? a : b;
+  const std::vector<std::string>& shorter = a.size() > b.size() ? b : a;
+  for (std::size_t i = 0; i < longer.size(); ++i)
+    if (longer[i] != (i < shorter.size() ? shorter[i] : std::string())) return false;
+  return true;
+}
+}  // namespace
+
 bool RecordBuffer::operator==(const RecordBuffer& o) const {
-  return def_ == o.def_ && bytes_ == o.bytes_ && memos_ == o.memos_;
+  return def_ == o.def_ && bytes_ == o.bytes_ && memos_ == o.memos_ && sameWide(wide_, o.wide_);
+}
+
+void RecordBuffer::copyFields(const RecordBuffer& o) {
+  if (o.bytes_.size() != bytes_.size()) return;
+  bytes_ = o.bytes_;
+  wide_ = o.wide_;
+}
+
+std::string_view RecordBuffer::textView(int field) const {
+  const auto at = static_cast<std::size_t>(field);
+  const FieldDef& f = def_->fields.at(at);
+  if (at < wide_.size() && !wide_[at].empty()) return wide_[at];
+  return clip(std::string_view(reinterpret_cast<const char*>(bytes_.data()) + f.offset,
+                               static_cast<std::size_t>(f.size)));
 }
 
 std::string RecordBuffer::text(int field) const {
   const FieldDef& f = def_->fields.at(static_cast<std::size_t>(field));
   if (f.type != FieldType::Text) return valueText(field);
-  return std::string(clip(std::string_view(reinterpret_cast<const char*>(bytes_.data()) + f.offset,
-                                           static_cast<std::size_t>(f.size))));
+  return std::string(textView(field));
 }
 
 void RecordBuffer::setText(int field, std::string_view value) {
-  const FieldDef& f = def_->fields.at(static_cast<std::size_t>(field));
+  const auto at = static_cast<std::size_t>(field);
+  const FieldDef& f = def_->fields.at(at);
   if (f.type == FieldType::Text) {
-    assignText(reinterpret_cast<char*>(bytes_.data()) + f.offset, static_cast<std::size_t>(f.size),
-               value);
+    const auto width = static_cast<std::size_t>(f.size);
+    std::string read;
+    if (!validUtf8(value)) value = read = toUtf8(value);
+    // The width counts characters; a cut falls between two of them.
+    if (value.size() > width) value = clip(cutChars(value, width));
+    char* slot = reinterpret_cast<char*>(bytes_.data()) + f.offset;
+    assignText(slot, width, value);
+    if (value.size() > width) {
+      if (wide_.size() < def_->fields.size()) wide_.resize(def_->fields.size());
+      wide_[at] = value;
+    } else if (at < wide_.size()) {
+      wide_[at].clear();
+    }
     return;
   }
   // Typed fields take the text's number.
@@ -231,8 +268,13 @@ std::string RecordBuffer::memo(int memoIndex) const {
 
 void RecordBuffer::setMemo(int memoIndex, std::string_view value) {
   const MemoDef& m = def_->memos.at(static_cast<std::size_t>(memoIndex));
-  memos_.at(static_cast<std::size_t>(memoIndex)) = std::string(
-      value.substr(0, std::min<std::size_t>(value.size(), static_cast<std::size_t>(m.size))));
+  const std::string text = toUtf8(value);
+  memos_.at(static_cast<std::size_t>(memoIndex)) =
+      std::string(cutChars(text, static_cast<std::size_t>(m.size)));
+}
+
+void RecordBuffer::keepMemo(int memoIndex, std::string_view value) {
+  memos_.at(static_cast<std::size_t>(memoIndex)) = toUtf8(value);
 }
 
 std::string RecordBuffer::valueText(int field) const {

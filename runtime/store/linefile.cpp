@@ -123,6 +123,7 @@ int LineFile::next(RecordBuffer& buffer) {
   const bool lfOnly = m.def.endAtLineFeed;
   const int width = m.width();
   std::string text;
+  int chars = 0;
   int64_t at = m.readAt;
   int c = m.byteAt(at);
   if (c == -2) return m.fail(ErrFileSystem, "cannot read " + m.path);
@@ -140,7 +141,11 @@ int LineFile::next(RecordBuffer& buffer) {
       at += 2;
       break;
     }
-    if (static_cast<int>(text.size()) == width) break;  // the rest comes as the next record
+    // A record holds `width` characters, never part of one; the rest comes
+    // as the next record.
+    const bool starts = (c & 0xC0) != 0x80;
+    if (starts && chars == width) break;
+    chars += starts;
     text.push_back(static_cast<char>(c));
     ++at;
   }

@@ -191,8 +191,8 @@ struct RecordFile::Impl {
       const auto* t =
           reinterpret_cast<const char*>(sqlite3_column_text(st, 1 + n + static_cast<int>(m)));
       int len = sqlite3_column_bytes(st, 1 + n + static_cast<int>(m));
-      b.setMemo(static_cast<int>(m),
-                t ? std::string_view(t, static_cast<std::size_t>(len)) : std::string_view());
+      b.keepMemo(static_cast<int>(m),
+                 t ? std::string_view(t, static_cast<std::size_t>(len)) : std::string_view());
     }
   }
 
@@ -407,11 +407,7 @@ struct RecordFile::Impl {
   }
   void bindRecord(sqlite3_stmt* st) const { bindRecord(st, buffer); }
 
-  std::string_view textOf(const RecordBuffer& b, int field) const {
-    const FieldDef& f = def.fields[static_cast<std::size_t>(field)];
-    return clip(std::string_view(reinterpret_cast<const char*>(b.data()) + f.offset,
-                                 static_cast<std::size_t>(f.size)));
-  }
+  std::string_view textOf(const RecordBuffer& b, int field) const { return b.textView(field); }
 
   // Whether result column `column` holds what binding b's field would store.
   bool columnHolds(sqlite3_stmt* st, int column, const RecordBuffer& b, int field) const {

@@ -106,7 +106,10 @@ class RecordBuffer {
   const FileDef& def() const { return *def_; }
   bool valid() const { return def_ != nullptr; }
 
-  std::string text(int field) const;  // without trailing blanks
+  std::string text(int field) const;           // without trailing blanks
+  std::string_view textView(int field) const;  // the same, valid until the next change
+  // Keeps the field's width in characters, never more; text that is not
+  // valid UTF-8 is read as Windows-1252, so the buffer holds UTF-8 only.
   void setText(int field, std::string_view value);
   int32_t date(int field) const;  // day number, 0 = none
   void setDate(int field, int32_t day);
@@ -118,6 +121,8 @@ class RecordBuffer {
   void setInteger(int field, int64_t value);  // cut to the field's range
   std::string memo(int memoIndex) const;
   void setMemo(int memoIndex, std::string_view value);  // cut to the memo's size
+  // Kept whole: a memo as stored, or given back untouched, never shrinks.
+  void keepMemo(int memoIndex, std::string_view value);
 
   // Any type as text ("12.50", day number as text, numbers plainly).
   std::string valueText(int field) const;
@@ -143,6 +148,8 @@ class RecordBuffer {
 
   void clear();  // text blank, numbers zero, memos empty
   bool operator==(const RecordBuffer& other) const;
+  // Every field's value of other (of the same layout); memos stay.
+  void copyFields(const RecordBuffer& other);
 
   const unsigned char* data() const { return bytes_.data(); }
   unsigned char* data() { return bytes_.data(); }
@@ -155,6 +162,11 @@ class RecordBuffer {
   const FileDef* def_ = nullptr;
   std::vector<unsigned char> bytes_;
   std::vector<std::string> memos_;
+  // A text field's packed bytes hold as many bytes as it has characters of
+  // width; a value whose characters fit but whose UTF-8 does not is kept
+  // whole here (its packed bytes then hold a prefix cut between characters).
+  // Empty while no field needs it.
+  std::vector<std::string> wide_;
 };
 
 // ---- record file --------------------------------------------------------

@@ -260,14 +260,14 @@ std::optional<Binding> WindowProcedure::resolveBinding(const std::string& name) 
     ValueBinding vb = v->second;
     int width = vb.width;
     auto set = vb.set;
-    return Binding{vb.get,
-                   [set, width](const std::string& t) {
-                     return set ? set(width > 0 && static_cast<int>(t.size()) > width
-                                          ? t.substr(0, static_cast<size_t>(width))
-                                          : t)
-                                : false;
-                   },
-                   std::nullopt, false};
+    return Binding{
+        vb.get,
+        [set, width](const std::string& t) {
+          return set ? set(width > 0 ? std::string(cutChars(t, static_cast<std::size_t>(width)))
+                                     : t)
+                     : false;
+        },
+        std::nullopt, false, width};
   }
   for (DataFile* f : files_) {
     const FileDef& d = f->def();
@@ -276,18 +276,22 @@ std::optional<Binding> WindowProcedure::resolveBinding(const std::string& name) 
       return Binding{
           [f, field] { return f->buffer().valueText(field); },
           [f, field](const std::string& t) { return setValueText(f->buffer(), field, t); },
-          d.fields[static_cast<size_t>(field)].type, false};
+          d.fields[static_cast<size_t>(field)].type, false,
+          d.fields[static_cast<size_t>(field)].type == FieldType::Text
+              ? d.fields[static_cast<size_t>(field)].size
+              : 0};
     }
     int memo = d.memoIndex(name);
     for (size_t i = 0; memo < 0 && i < d.memos.size(); ++i)
       if (compareNoCase(d.memos[i].exprName, name) == 0) memo = static_cast<int>(i);
     if (memo >= 0) {
       return Binding{[f, memo] { return f->buffer().memo(memo); },
+                     // The control holds what is typed to the memo's size.
                      [f, memo](const std::string& t) {
-                       f->buffer().setMemo(memo, t);
+                       f->buffer().keepMemo(memo, t);
                        return true;
                      },
-                     std::nullopt, true};
+                     std::nullopt, true, d.memos[static_cast<size_t>(memo)].size};
     }
   }
   return std::nullopt;

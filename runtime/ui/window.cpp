@@ -26,6 +26,7 @@
 #include "runtime/report/fontmap.h"
 #include "runtime/ui/layoutcheck.h"
 #include "runtime/ui/procedure.h"
+#include "runtime/values/fsutil.h"
 #include "runtime/values/picture.h"
 #include "runtime/values/text.h"
 
@@ -146,9 +147,13 @@ void Control::show() {
       break;
     case Kind::Memo:
       setScreenText(v);
+      shownText_ = screenText();
+      shownValue_ = v;
       break;
     case Kind::Check:
       if (auto* c = qobject_cast<QCheckBox*>(widget_)) c->setChecked(textEqual(v, def_.trueValue));
+      shownText_ = choiceShown();
+      shownValue_ = v;
       break;
     case Kind::Option: {
       auto radios = widget_->findChildren<QRadioButton*>();
@@ -160,6 +165,8 @@ void Control::show() {
         r->setChecked(r == on);
         r->setAutoExclusive(true);
       }
+      shownText_ = choiceShown();
+      shownValue_ = v;
       break;
     }
     case Kind::Drop:
@@ -169,10 +176,24 @@ void Control::show() {
         c->setCurrentIndex(c->findText(shown));
         if (c->currentIndex() < 0) c->setPlaceholderText(shown);
       }
+      shownText_ = choiceShown();
+      shownValue_ = v;
       break;
     default:
       break;
   }
+}
+
+// The state of a check box, option or drop list as a text to compare.
+std::string Control::choiceShown() const {
+  if (auto* c = qobject_cast<QCheckBox*>(widget_)) return c->isChecked() ? "1" : "0";
+  if (auto* d = qobject_cast<QComboBox*>(widget_))
+    return std::to_string(d->currentIndex()) + ":" + d->currentText().toStdString();
+  std::string on;
+  if (widget_)
+    for (auto* r : widget_->findChildren<QRadioButton*>())
+      if (r->isChecked()) on += r->property("qmValue").toString().toStdString() + "\n";
+  return on;
 }
 
 bool Control::take(std::string* error) {
@@ -182,7 +203,15 @@ bool Control::take(std::string* error) {
     case Kind::Entry:
     case Kind::Memo: {
       std::string typed = screenText();
-      if (def_.kind == Kind::Memo || def_.picture.empty()) {
+      if (def_.kind == Kind::Memo) {
+        // Held to the memo's size as typed; left as shown, it keeps it all.
+        v = typed == shownText_
+                ? shownValue_
+                : std::string(cutChars(typed, binding_->width > 0 ? std::size_t(binding_->width)
+                                                                  : std::string::npos));
+        break;
+      }
+      if (def_.picture.empty()) {
         v = typed;
         break;
       }
@@ -236,6 +265,11 @@ bool Control::take(std::string* error) {
     default:
       return true;
   }
+  // A choice left as shown gives back the value it was shown, one it cannot
+  // represent ("y", "X") included; a blank check box still writes its mark.
+  const bool choice = def_.kind == Kind::Option || def_.kind == Kind::Drop ||
+                      (def_.kind == Kind::Check && !clip(shownValue_).empty());
+  if (choice && choiceShown() == shownText_) v = shownValue_;
   if (!setValue(v)) {
     if (error) *error = "The value entered cannot be stored.";
     return false;
@@ -451,6 +485,10 @@ void Window::build() {
     if (cd.hidden) ctl->setHidden(true);
     if (cd.disabled) ctl->setEnabled(false);
     if (!cd.field.empty() && resolve_) ctl->binding_ = resolve_(cd.field);
+    // An entry bound to a path or directory takes the whole of it, whatever
+    // the width of its picture.
+    if (ctl->binding_ && ctl->binding_->width >= kPathWidth)
+      ctl->def_.picture = widenedPicture(cd.picture, ctl->binding_->width);
     w->installEventFilter(this);
     wire(*ctl);
     controls_.push_back(std::move(ctl));

@@ -48,6 +48,7 @@ struct Binding {
   std::function<bool(const std::string&)> set;
   std::optional<FieldType> type;  // of a record field; none for memos and values
   bool isMemo = false;
+  int width = 0;  // characters the value holds (text fields, memos, globals); 0 unknown
 };
 using BindingResolver = std::function<std::optional<Binding>(const std::string& name)>;
 
@@ -91,9 +92,10 @@ class Control {
   QPointer<QScrollBar> bar_;
   std::optional<Binding> binding_;
   bool showing_ = false;
-  // What show() put in a text entry and the whole value behind it: an entry
-  // left as shown stores that value, not the part its picture has room for.
+  // What show() put in a control and the whole value behind it: a control
+  // left as shown stores that value, not what the control can represent.
   std::string shownText_, shownValue_;
+  std::string choiceShown() const;
   QRect base_;          // in its container, as built (a list with its bar)
   int container_ = -1;  // index of the container control, -1 the window
   int anchor_ = AnchorNone;

@@ -584,8 +584,10 @@ std::string formatParsed(const Picture& p, std::string_view original, double num
                          bool haveNumber) {
   switch (p.kind) {
     case PictureKind::Text: {
-      std::string r(static_cast<std::size_t>(p.width), ' ');
-      assignText(r.data(), r.size(), original);
+      // The width counts characters: cut between two, padded to the width.
+      const auto width = static_cast<std::size_t>(p.width);
+      std::string r(cutChars(original, width));
+      r.append(width - charCount(r), ' ');
       return r;
     }
     case PictureKind::Number:
@@ -615,6 +617,12 @@ std::string formatParsed(const Picture& p, std::string_view original, double num
 // ---------------------------------------------------------------- public
 
 PictureKind pictureKind(std::string_view picture) { return parsePicture(picture).kind; }
+
+std::string widenedPicture(std::string_view picture, int width) {
+  const Picture p = parsePicture(picture);
+  if (p.kind != PictureKind::Text || p.width >= width) return std::string(picture);
+  return "@s" + std::to_string(width);
+}
 
 std::string formatNumber(std::string_view picture, double value) {
   return formatParsed(parsePicture(picture), numberToText(value), value, true);
@@ -666,7 +674,7 @@ Deformatted deformat(std::string_view picture, std::string_view input) {
   Deformatted r;
   switch (p.kind) {
     case PictureKind::Text:
-      r.text = std::string(input.substr(0, static_cast<std::size_t>(p.width)));
+      r.text = std::string(cutChars(input, static_cast<std::size_t>(p.width)));
       return r;
     case PictureKind::Unknown:
       r.text = std::string(input);

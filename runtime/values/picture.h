@@ -15,6 +15,11 @@ enum class PictureKind { Text, Number, Date, Time, Pattern, Unknown };
 // ("@s20", "n-7", "@D2", "t3", "@P####PB", "pPage <<<#p").
 PictureKind pictureKind(std::string_view picture);
 
+// The picture an entry of a text picture uses for a value `width` characters
+// wide: the picture widened to the value when it is narrower, so the entry
+// takes the whole value. Any other picture stays.
+std::string widenedPicture(std::string_view picture, int width);
+
 // "@nW.D" numbers: W wide with D decimals, right aligned, "," thousands when they fit,
 // a leading "-" for negatives; "#" fill when the value cannot fit.
 // Pattern pictures take the number too ("#" digit, "<" digit blank as a leading zero).

@@ -8,8 +8,26 @@
 
 namespace qm {
 
-// Copies src into the width bytes at dst: blank-padded when shorter, cut when longer.
+// Copies src into the width bytes at dst: blank-padded when shorter, cut when
+// longer, never inside a character.
 void assignText(char* dst, std::size_t width, std::string_view src);
+
+// Text is UTF-8. Bytes of s that make its first `chars` characters (all of s
+// when it holds fewer); a byte that starts no valid sequence counts as one.
+std::size_t charPrefix(std::string_view s, std::size_t chars);
+// The longest prefix of s of at most `chars` characters and `bytes` bytes
+// that ends between characters.
+std::string_view cutChars(std::string_view s, std::size_t chars,
+                          std::size_t bytes = std::string_view::npos);
+// Characters in s.
+std::size_t charCount(std::string_view s);
+// True when s is well-formed UTF-8.
+bool validUtf8(std::string_view s);
+// s as valid UTF-8: unchanged when valid, otherwise read as Windows-1252
+// (which takes every byte), the encoding such text most often comes in.
+std::string toUtf8(std::string_view s);
+// Appends the UTF-8 of the Windows-1252 bytes to out.
+void appendWindows1252(std::string& out, std::string_view bytes);
 
 // s without its trailing blanks.
 std::string_view clip(std::string_view s);

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
 #include <filesystem>
@@ -363,6 +364,50 @@ TEST_F(DeskTest, NotesListAllNotesMarksRemindersAndStoresAClearedMarkAsN) {
     }
   EXPECT_TRUE(found);
   setIconLoader({});
+}
+
+// A note written by another tool: a memo far past what may be typed, with
+// CR LF line ends, and a mark the check box cannot show. OK without a change
+// writes back all of it; a typed change is held to the memo's 1,000 characters.
+TEST_F(DeskTest, AnUntouchedNoteKeepsItsWholeMemoAndMark) {
+  std::string memo;
+  while (memo.size() < 219000) memo += "Zeile \xD1\x91 eins\r\n";
+  {
+    ThreadScope t(1);
+    FileManager& m = access(FileId::dnotes);
+    ASSERT_EQ(m.open(), 0);
+    m.buffer().clear();
+    m.buffer().setText("DNO:TOPIC", "Lang");
+    m.buffer().setText("DNO:REMINDER", "y");
+    m.buffer().keepMemo(0, memo);
+    ASSERT_EQ(m.file().add(), 0);
+    m.close();
+  }
+  const int th = startNamedProcedure("BrowseNotes", 0);
+  pump();
+  auto* b = top<BrowseNotes>(th);
+  ASSERT_NE(b, nullptr);
+  press(b, "&Change");
+  ASSERT_NE(top<Updatednotes>(th), nullptr);
+  press(top<Updatednotes>(th), "OK");
+  ASSERT_EQ(top<BrowseNotes>(th), b);
+  ASSERT_EQ(all(FileId::dnotes).size(), 1u);
+  EXPECT_TRUE(all(FileId::dnotes)[0].memo(0) == memo);
+  EXPECT_EQ(all(FileId::dnotes)[0].text("DNO:REMINDER"), "y");
+
+  press(b, "&Change");
+  auto* f = top<Updatednotes>(th);
+  ASSERT_NE(f, nullptr);
+  auto* edit = qobject_cast<QPlainTextEdit*>(f->control("?DNO:MainMemo")->widget());
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  edit->moveCursor(QTextCursor::Start);
+  QTest::keyClick(edit, Qt::Key_X);
+  press(f, "OK");
+  ASSERT_EQ(top<BrowseNotes>(th), b);
+  const std::string typed = all(FileId::dnotes)[0].memo(0);
+  EXPECT_EQ(QString::fromStdString(typed).size(), 1000);
+  EXPECT_EQ(typed.substr(0, 9), "xZeile \xD1\x91");
 }
 
 // ---- control panel set-up ----------------------------------------------------------------

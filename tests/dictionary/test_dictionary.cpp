@@ -26,7 +26,7 @@ TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
     FileId id;
     int size;
   } sizes[] = {
-      {FileId::Domains, 1672},   {FileId::Con, 148},       {FileId::dnotes, 65},
+      {FileId::Domains, 2104},   {FileId::Con, 148},       {FileId::dnotes, 65},
       {FileId::WPMeta, 1314},    {FileId::DOS1, 255},      {FileId::DOS, 255},
       {FileId::Editor, 1041},    {FileId::WebPages, 2160}, {FileId::Hosts, 499},
       {FileId::Registrars, 323}, {FileId::Intlink, 316},   {FileId::WPLinks, 794},
@@ -47,9 +47,9 @@ TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
   } offsets[] = {
       {FileId::Domains, "DOM:FEEPAID", 138, 4, FieldType::Decimal42},
       {FileId::Domains, "DOM:HOST", 356, 40, FieldType::Text},
-      {FileId::Domains, "DOM:HOSTMOCOST", 940, 4, FieldType::Decimal42},
-      {FileId::Domains, "DOM:RECID", 1644, 20, FieldType::Text},
-      {FileId::Domains, "DOM:NONMONTHTOTAL", 1668, 4, FieldType::Decimal42},
+      {FileId::Domains, "DOM:HOSTMOCOST", 1372, 4, FieldType::Decimal42},
+      {FileId::Domains, "DOM:RECID", 2076, 20, FieldType::Text},
+      {FileId::Domains, "DOM:NONMONTHTOTAL", 2100, 4, FieldType::Decimal42},
       {FileId::WebPages, "WEB:FILESIZE", 1701, 4, FieldType::Int4},
       {FileId::WebPages, "WEB:HTMLPAGETITLE", 2055, 80, FieldType::Text},
       {FileId::WebPages, "WEB:DATA5", 2159, 1, FieldType::Text},
@@ -88,6 +88,7 @@ TEST(Layouts, RecordSizesAndOffsetsAsTabled) {
       {FileId::WebPages, "WEB:PAGEPATH"},
       {FileId::WebPages, "WEB:LOCALPATH"},
       {FileId::WebPages, "WEB:LOCALDEFAULTDIRECTORY"},
+      {FileId::Domains, "DOM:DEFAULTLOCALDIR"},
       {FileId::WPMeta, "WPM:WEBPAGEPATH"},
       {FileId::WPMeta, "WPM:LOCALPATH"},
       {FileId::WPLinks, "WPL:WEBPAGEPATHNAME"},

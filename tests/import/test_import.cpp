@@ -211,7 +211,7 @@ TEST_F(Import, YesWritesTheScannedRecordsAndThePageFields) {
 // count it is handed, and none of the main program's.
 TEST_F(Import, WritesTheGlobalsOfTheContextItIsHanded) {
   writePage("page-lf.htm");
-  FixedText<80> html;
+  FixedText<kPathWidth> html;
   FixedText<20> work;
   FixedText<50> domain;
   FixedText<100> status;

@@ -20,6 +20,7 @@
 #include "runtime/config/errors.h"
 #include "runtime/config/messages.h"
 #include "runtime/store/thread.h"
+#include "runtime/values/text.h"
 
 namespace fs = std::filesystem;
 using namespace qm;
@@ -74,15 +75,20 @@ TEST_F(SitePaths, LongOddNamedPagesAreEachReadWholeAndAPipeIsPassedOver) {
     ASSERT_EQ(pages.size(), names.size()) << "run " << run;
     const auto links = qmtest::all(FileId::WPLinks);
     ASSERT_EQ(links.size(), names.size()) << "run " << run;
-    for (const std::string& n : names) {
+    for (const std::string& name : names) {
+      // Record files hold UTF-8 only: a name in Latin-1 bytes is kept as its
+      // Windows-1252 reading, and names the file no more.
+      const std::string n = qm::toUtf8(name);
       const std::string pagePath = "http://www.example.com/" + n;
       int found = 0;
       for (const auto& p : pages) {
         if (p.text("WEB:PAGEPATH") != pagePath) continue;
         ++found;
         EXPECT_EQ(p.text("WEB:LOCALPATH"), "site/" + n);
-        EXPECT_TRUE(fs::is_regular_file(p.text("WEB:LOCALPATH")));
-        EXPECT_EQ(p.text("WEB:HTMLPAGETITLE"), n.substr(n.size() - 7));
+        if (n == name) {
+          EXPECT_TRUE(fs::is_regular_file(p.text("WEB:LOCALPATH")));
+        }
+        EXPECT_EQ(p.text("WEB:HTMLPAGETITLE"), qm::toUtf8(name.substr(name.size() - 7)));
       }
       EXPECT_EQ(found, 1) << n;
       int linked = 0;

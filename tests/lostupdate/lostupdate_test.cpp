@@ -31,6 +31,7 @@
 #include "runtime/ui/datafile.h"
 #include "runtime/ui/form.h"
 #include "runtime/ui/window.h"
+#include "utf8check.h"
 #include "webdata/details/register.h"
 #include "webdata/pages/register.h"
 #include "webdata/reports/register.h"
@@ -157,6 +158,7 @@ struct LostUpdate : GuiTest {
   void TearDown() override {
     closeProcedures();
     for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+    qmtest::expectRecordFilesHoldUtf8();
     GuiTest::TearDown();
   }
 

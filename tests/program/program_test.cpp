@@ -59,12 +59,12 @@ TEST(Globals, StartBlankWithTheirWidths) {
   EXPECT_EQ(RequestCode, 0);
   struct Width {
     size_t actual, expected;
-  } widths[] = {{HtmlFileName.size(), 80},       {WorkFileName.size(), 20},
-                {StartDirectory.size(), 128},    {ImagePath.size(), 80},
-                {StatusText.size(), 100},        {ProgressCount.size(), 20},
-                {RenewalDueFlag.size(), 20},     {NewLocalDir.size(), 80},
-                {controlPanel.html.size(), 120}, {controlPanel.mail.size(), 100},
-                {controlPanel.ubut3.size(), 10}, {controlPanel.ubut4.size(), 20}};
+  } widths[] = {{HtmlFileName.size(), kPathWidth},  // a whole local path {WorkFileName.size(), 20},
+                {StartDirectory.size(), 128},      {ImagePath.size(), kPathWidth},
+                {StatusText.size(), 100},          {ProgressCount.size(), 20},
+                {RenewalDueFlag.size(), 20},       {NewLocalDir.size(), kPathWidth},
+                {controlPanel.html.size(), 120},   {controlPanel.mail.size(), 100},
+                {controlPanel.ubut3.size(), 10},   {controlPanel.ubut4.size(), 20}};
   for (const Width& w : widths) EXPECT_EQ(w.actual, w.expected);
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +47,7 @@
 #include "runtime/values/clock.h"
 #include "runtime/values/picture.h"
 #include "testdir.h"
+#include "utf8check.h"
 
 namespace fs = std::filesystem;
 using namespace qm;
@@ -265,12 +267,11 @@ TEST_F(Reader, SubDirectoryIsJoinedForTheRunOnlyAndEveryStoredPathNamesAFile) {
     EXPECT_TRUE(fs::is_directory(p.text("WEB:LOCALDEFAULTDIRECTORY")))
         << p.text("WEB:LOCALDEFAULTDIRECTORY");
   }
-  // A missing sub-directory is reported with the path looked for.
+  // A missing sub-directory is reported with the path looked for, no blanks behind it.
   answers.asked.clear();
   readSite("example.com", "site", "nothere");
   ASSERT_EQ(answers.asked.size(), 1u);
-  EXPECT_EQ(answers.asked[0].text,
-            "Cannot find that directory: " + std::string(rd::ProbeDir.view()));
+  EXPECT_EQ(answers.asked[0].text, "Cannot find that directory: site/nothere");
   EXPECT_EQ(rd::ProbeDir.str(), "site/nothere");
   EXPECT_EQ(rd::ReaderLocalDir.str(), "site");
 }
@@ -816,6 +817,81 @@ TEST_F(Reader, ReadingWindowFillsTheDirectoryFromTheDomainAndRunsOnGo) {
   click(w, "?Close");
   EXPECT_EQ(topProcedure(th), nullptr);
   EXPECT_TRUE(all(FileId::Con).empty());  // nothing is saved to the control file
+}
+
+// Keys as a user's keyboard sends them, letters beyond ASCII included, into
+// whatever has the focus.
+void typeKeys(const QString& text) {
+  for (const QChar ch : text) {
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(w, &press);
+  }
+  pump();
+}
+
+// The reading window opened from the frame's menu reads a site from a folder
+// of about 200 characters, then its 60-character sub-directory: every path
+// is stored whole, names a file, and no message shows padding blanks.
+TEST_F(Reader, AJourneyReadsASiteFromALongFolderAndItsSubDirectory) {
+  std::string dir = "site_\xC3\xBC";
+  while (QString::fromStdString(dir).size() < 190)
+    dir += "/Ordner-\xC3\xA4\xC3\x9F-\xD0\xB4\xD0\xB8\xD1\x80";
+  std::string sub = "Unter-\xE2\x80\x93-";
+  while (QString::fromStdString(sub).size() < 60) sub += "\xC3\xB1";
+  ASSERT_EQ(QString::fromStdString(sub).size(), 60);
+  fs::create_directories(dir + "/" + sub);
+  std::ofstream(dir + "/index.htm", std::ios::binary) << "<title>Caf\xE9 \x96 home</title>\n";
+  // UTF-16 LE with its mark: "<title>ñ!</title>".
+  std::string utf16 = "\xFF\xFE";
+  for (const char16_t u : std::u16string(u"<title>\u00F1!</title>\n")) {
+    utf16 += static_cast<char>(u & 0xFF);
+    utf16 += static_cast<char>(u >> 8);
+  }
+  std::ofstream(dir + "/" + sub + "/\xC3\xB1.htm", std::ios::binary) << utf16;
+
+  makeMainProgramFiles();
+  const int th = startProcedure("Main", 0, [] { return std::make_unique<rd::ReaderFrame>(); });
+  pump();
+  rd::ReaderFrame* frame = rd::readerFrame();
+  ASSERT_NE(frame, nullptr);
+  frame->menuAction("&Speed Read Pages")->trigger();
+  pump();
+  WindowProcedure* w = nullptr;
+  for (int t : runningThreads())
+    if (t != th && topProcedure(t) && topProcedure(t)->name() == "readpages") w = topProcedure(t);
+  ASSERT_NE(w, nullptr);
+
+  const auto clickInto = [w](const char* id) {
+    QTest::mouseClick(widgetOf(w, id), Qt::LeftButton);
+    pump();
+  };
+  clickInto("?domainname");
+  typeKeys("beispiel.de");
+  clickInto("?ReaderLocalDir");
+  typeKeys(QString::fromStdString(dir));
+  click(w, "?GO");
+  EXPECT_EQ(answers.asked.back().text, "HTML file read done.");
+  clickInto("?ReaderSubDir");
+  typeKeys(QString::fromStdString(sub));
+  click(w, "?GO");
+  EXPECT_EQ(answers.asked.back().text, "HTML file read done.");
+
+  for (const auto& a : answers.asked) EXPECT_EQ(a.text.find("  "), std::string::npos) << a.text;
+  const auto pages = all(FileId::WebPages);
+  ASSERT_EQ(pages.size(), 2u);
+  std::map<std::string, std::string> titles;
+  for (const RecordBuffer& p : pages) {
+    EXPECT_TRUE(fs::is_regular_file(p.text("WEB:LOCALPATH"))) << p.text("WEB:LOCALPATH");
+    titles[p.text("WEB:LOCALPATH")] = p.text("WEB:HTMLPAGETITLE");
+  }
+  EXPECT_EQ(titles[dir + "/index.htm"], "Caf\xC3\xA9 \xE2\x80\x93 home");
+  EXPECT_EQ(titles[dir + "/" + sub + "/\xC3\xB1.htm"], "\xC3\xB1!");
+  const auto domains = all(FileId::Domains);
+  ASSERT_EQ(domains.size(), 1u);
+  EXPECT_EQ(domains[0].text("DOM:DEFAULTLOCALDIR"), dir);
+  expectRecordFilesHoldUtf8();
 }
 
 TEST_F(Reader, BrowseAsksForTheDomainThenEditsAPageAndItsDetails) {

@@ -341,3 +341,60 @@ TEST(Scan, PageViewsOutliveAMove) {
 }
 
 }  // namespace
+
+namespace {
+std::string repeat(const std::string& s, std::size_t n) {
+  std::string r;
+  for (std::size_t i = 0; i < n; ++i) r += s;
+  return r;
+}
+}  // namespace
+
+// Each value the scan cuts to its field's width keeps that many characters
+// and never half of one, whatever its bytes.
+TEST(Scan, CutsAtEachFieldsWidthFallBetweenCharacters) {
+  struct Field {
+    const char* what;
+    std::size_t width;
+    std::string (*page)(const std::string& v);
+    std::string (*found)(const ScanResult& r);
+  };
+  const Field fields[] = {
+      {"title", 80, [](const std::string& v) { return "<title>" + v + "</title>\n"; },
+       [](const ScanResult& r) { return r.title; }},
+      {"link", 200, [](const std::string& v) { return "<a href=\"" + v + "\">\n"; },
+       [](const ScanResult& r) { return r.links.empty() ? "?" : r.links[0].link; }},
+      {"image", 200, [](const std::string& v) { return "<img src=\"" + v + "\">\n"; },
+       [](const ScanResult& r) { return r.images.empty() ? "?" : r.images[0].src; }},
+      {"height", 20,
+       [](const std::string& v) { return "<img src=\"a.gif\" height=\"" + v + "\">\n"; },
+       [](const ScanResult& r) { return r.images.empty() ? "?" : r.images[0].height; }},
+      {"meta name", 20,
+       [](const std::string& v) { return "<meta name=\"" + v + "\" content=\"c\">\n"; },
+       [](const ScanResult& r) { return r.metas.empty() ? "?" : r.metas[0].name; }},
+      {"meta content", 128,
+       [](const std::string& v) { return "<meta name=\"n\" content=\"" + v + "\">\n"; },
+       [](const ScanResult& r) { return r.metas.empty() ? "?" : r.metas[0].content; }},
+      {"script line", 200, [](const std::string& v) { return "<script>\n" + v + "\n</script>\n"; },
+       [](const ScanResult& r) {
+         return r.scripts.empty() || r.scripts[0].lines.size() < 2 ? "?" : r.scripts[0].lines[1];
+       }},
+  };
+  for (const std::string c : {"\xD1\x91", "\xE2\x80\x93", "\xF0\x9F\x98\x80"}) {
+    for (const Field& f : fields) {
+      const std::string kept = std::string(f.width - 1, 'x') + c;
+      const ScanResult r = qm::scanBytes(f.page(kept + c + c));
+      EXPECT_EQ(f.found(r), kept) << f.what << " " << c;
+    }
+    // A record holds 255 characters: the link behind 200 of them is on the
+    // first record, at line 2.
+    const ScanResult r = qm::scanBytes(repeat(c, 200) + "<a href=\"q.htm\">\n");
+    ASSERT_EQ(r.links.size(), 1u) << c;
+    EXPECT_EQ(r.links[0].line, 2) << c;
+    // A longer line goes on in a record of its own, cut between characters.
+    const auto records = qm::splitLineRecords(repeat(c, 300) + "\n");
+    ASSERT_EQ(records.size(), 2u) << c;
+    EXPECT_EQ(records[0], repeat(c, 255));
+    EXPECT_EQ(records[1], repeat(c, 45));
+  }
+}

@@ -17,6 +17,7 @@
 #include "runtime/store/store.h"
 #include "runtime/store/thread.h"
 #include "runtime/values/date.h"
+#include "runtime/values/text.h"
 #include "testdir.h"
 
 namespace fs = std::filesystem;
@@ -137,6 +138,49 @@ TEST(RecordBuffer, TypedFieldsRoundTripAndCut) {
   EXPECT_EQ(b.integer("PEO:VISITS"), 0);
   EXPECT_EQ(b.memo(0), "");
   EXPECT_THROW(b.text("PEO:NOPE"), std::out_of_range);
+}
+
+// A text field's width counts characters, whatever their bytes; a cut
+// falls between two of them, in the buffer and in the file; text that is not
+// UTF-8 is read as Windows-1252 and so never reaches the file.
+TEST(RecordBuffer, TextFieldsHoldTheirWidthInCharacters) {
+  struct Case {
+    int field;
+    std::string in;
+    std::string kept;
+  };
+  const std::string yo = "\xD1\x91", dash = "\xE2\x80\x93", smile = "\xF0\x9F\x98\x80";
+  auto times = [](const std::string& s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i) r += s;
+    return r;
+  };
+  const Case cases[] = {
+      {kName, std::string(19, 'x') + yo, std::string(19, 'x') + yo},
+      {kName, std::string(18, 'y') + yo + yo + "z", std::string(18, 'y') + yo + yo},
+      {kName, times(yo, 21), times(yo, 20)},
+      {kCity, times(dash, 11), times(dash, 10)},
+      {kCity, std::string(9, 'x') + smile + smile, std::string(9, 'x') + smile},
+      {kCity, times(smile, 10), times(smile, 10)},
+      {kCity, "M\xFCnchen", "M\xC3\xBCnchen"},  // Latin-1 bytes
+  };
+  RecordFile f(people());
+  ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+  int n = 0;
+  for (const Case& c : cases) {
+    RecordBuffer& b = f.buffer();
+    b.clear();
+    b.setText(kName, "p" + std::to_string(n++));
+    b.setText(c.field, c.in);
+    EXPECT_EQ(b.text(c.field), c.kept) << c.in;
+    ASSERT_EQ(f.add(), 0);
+    ASSERT_EQ(f.fetch(kByName), 0);
+    EXPECT_EQ(f.buffer().text(c.field), c.kept) << c.in;
+    // The packed bytes stay UTF-8 for whoever reads them.
+    const FieldDef& fd = people().fields[static_cast<std::size_t>(c.field)];
+    const auto* raw = reinterpret_cast<const char*>(f.buffer().data()) + fd.offset;
+    EXPECT_TRUE(validUtf8(std::string_view(raw, static_cast<std::size_t>(fd.size)))) << c.in;
+  }
 }
 
 TEST(RecordFile, CreatesInspectableFileOnlyWhenAsked) {
@@ -1028,6 +1072,8 @@ FileDef lineDef(bool endAtLineFeed) {
 TEST(LineFile, RecordEndsAndLongLines) {
   std::string l255(255, 'a'),
       l600 = std::string(255, 'x') + std::string(255, 'y') + std::string(90, 'z');
+  std::string yo300;
+  for (int i = 0; i < 300; ++i) yo300 += "\xD1\x91";
   struct {
     bool lfOnly;
     std::string bytes;
@@ -1039,6 +1085,11 @@ TEST(LineFile, RecordEndsAndLongLines) {
       {true, l255 + "\nb\n", {l255, "b"}},
       {false, l600 + "\r\n", {l600.substr(0, 255), l600.substr(255, 255), l600.substr(510)}},
       {true, "", {}},
+      // 255 characters of two, three and four bytes, never split.
+      {true, yo300 + "\n", {yo300.substr(0, 510), yo300.substr(510)}},
+      {true,
+       std::string(254, 'a') + "\xE2\x80\x93\xF0\x9F\x98\x80\n",
+       {std::string(254, 'a') + "\xE2\x80\x93", "\xF0\x9F\x98\x80"}},
   };
   for (auto& c : cases) {
     writeFile("page.htm", c.bytes);

@@ -146,6 +146,11 @@ TEST_F(PictureTest, TextAndAny) {
   EXPECT_EQ(formatAny("@D2", "0"), "");
   EXPECT_EQ(formatAny("@t3", std::to_string(timeOf(14, 1, 0))), "2:01PM");
   EXPECT_EQ(formatAny("@P####PB", "17"), "0017");
+  // Text pictures count characters, of any number of bytes.
+  EXPECT_EQ(formatText("@s3", "\xD1\x91\xE2\x80\x93\xF0\x9F\x98\x80z"),
+            "\xD1\x91\xE2\x80\x93\xF0\x9F\x98\x80");
+  EXPECT_EQ(formatText("@s3", "\xD1\x91"), "\xD1\x91  ");
+  EXPECT_EQ(deformat("@s2", "\xC3\xA9\xC3\xA9\xC3\xA9").text, "\xC3\xA9\xC3\xA9");
 }
 
 TEST_F(PictureTest, DeformatAccepts) {

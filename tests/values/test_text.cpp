@@ -80,3 +80,57 @@ TEST(Text, FixedText) {
   FixedText<3> fromChars = "xyz!";
   EXPECT_EQ(fromChars.view(), "xyz");
 }
+
+// Cuts at a width fall between characters: 2-, 3- and 4-byte ones at the cut.
+TEST(Text, CutsCountCharactersAndNeverSplitOne) {
+  struct Case {
+    std::string_view src;
+    std::size_t chars;
+    std::size_t bytes;  // the room in bytes
+    std::string_view want;
+  };
+  const Case cases[] = {
+      {"xxx\xD1\x91", 4, 10, "xxx\xD1\x91"},                              // 2 bytes, whole
+      {"xxx\xD1\x91", 4, 4, "xxx"},                                       // no room for both bytes
+      {"xx\xE2\x80\x93y", 3, 10, "xx\xE2\x80\x93"},                       // 3 bytes at the cut
+      {"xx\xE2\x80\x93y", 3, 4, "xx"},                                    //
+      {"x\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 2, 10, "x\xF0\x9F\x98\x80"},  // 4 bytes
+      {"x\xF0\x9F\x98\x80", 2, 3, "x"},                                   //
+      {"\xD1\x91\xD1\x91\xD1\x91", 2, 100, "\xD1\x91\xD1\x91"},           // two of three
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(cutChars(c.src, c.chars, c.bytes), c.want) << c.src << " " << c.chars;
+    EXPECT_TRUE(validUtf8(cutChars(c.src, c.chars, c.bytes)));
+  }
+  // A fixed-width buffer cuts the same way and pads what is left.
+  std::string buf(5, '#');
+  assignText(buf.data(), 4, "xxx\xD1\x91");
+  EXPECT_EQ(buf, "xxx #");
+  EXPECT_EQ(charCount("x\xD1\x91\xE2\x80\x93\xF0\x9F\x98\x80"), 4u);
+}
+
+TEST(Text, InvalidUtf8IsReadAsWindows1252) {
+  struct Case {
+    std::string in;
+    bool valid;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {"plain", true, "plain"},
+      {"Caf\xC3\xA9", true, "Caf\xC3\xA9"},
+      {"Caf\xE9 \x93q\x94 \x96", false, "Caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x93"},
+      {"\xC0\xAF", false, "\xC3\x80\xC2\xAF"},                                  // overlong
+      {"\xED\xA0\x80", false, "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // a surrogate
+      {"\xF4\x90\x80\x80", false, "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // past U+10FFFF
+      {"xxxxxxxx\xD1", false, "xxxxxxxx\xC3\x91"},  // cut short after a full word
+      // Across the 32 bytes the check takes at once.
+      {std::string(31, 'x') + "\xD1\x91" + std::string(40, 'y'), true,
+       std::string(31, 'x') + "\xD1\x91" + std::string(40, 'y')},
+      {std::string(31, 'x') + "\xD1" + std::string(40, 'y'), false,
+       std::string(31, 'x') + "\xC3\x91" + std::string(40, 'y')},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(validUtf8(c.in), c.valid) << c.in;
+    EXPECT_EQ(toUtf8(c.in), c.utf8) << c.in;
+  }
+}

@@ -6,10 +6,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -28,6 +30,7 @@
 #include "runtime/ui/browse.h"
 #include "runtime/ui/window.h"
 #include "runtime/values/fsutil.h"
+#include "utf8check.h"
 #include "webdata/details/register.h"
 #include "webdata/pages/pagebrowse.h"
 #include "webdata/pages/pageform.h"
@@ -35,6 +38,7 @@
 #include "webdata/reports/register.h"
 #include "webdata/views/register.h"
 
+namespace fs = std::filesystem;
 using namespace qm;
 using namespace qm::webpages;
 using namespace qmtest;
@@ -152,6 +156,7 @@ struct PageJourneys : GuiTest {
     closeProcedures();
     setPreviewOpener({});
     setPageFileChooser({});
+    expectRecordFilesHoldUtf8();
     GuiTest::TearDown();
   }
 
@@ -219,6 +224,55 @@ struct PageJourneys : GuiTest {
     ASSERT_EQ(top(), detail);
   }
 };
+
+// A local path of 150 characters typed into the page form is taken whole:
+// Auto Read finds the file (a Windows-1252 page) and OK stores the path, the
+// title and the page name, each cut between characters.
+TEST_F(PageJourneys, ATypedLongLocalPathIsReadAndStoredWhole) {
+  std::string dir = "site_a";
+  while (QString::fromStdString(dir).size() < 130)
+    dir += "/Verzeichnis-\xC3\xA4\xC3\xB6\xC3\xBC-\xD1\x91\xD0\xB6";
+  fs::create_directories(dir);
+  const std::string path = dir +
+                           "/Stra\xC3\x9F"
+                           "e-Seite.htm";
+  ASSERT_GE(QString::fromStdString(path).size(), 150);
+  std::ofstream(path, std::ios::binary) << "<title>Gr\xFC\xDF"
+                                           "e \x96 \x93Test\x94</title>\n";
+
+  BrowseWebPages* b = pagesOf("a.com");
+  ASSERT_NE(b, nullptr);
+  ASSERT_NE(change(b, "a.com", "index.htm"), nullptr);
+  // Typed key by key into the entry the click gave the focus; the keys carry
+  // letters no US keyboard has, as a user's layout gives them.
+  clickInto(form(), "?WEB:LOCALPATH");
+  QWidget* typing = QApplication::focusWidget();
+  ASSERT_NE(typing, nullptr);
+  QTest::keyClick(typing, Qt::Key_A, Qt::ControlModifier);
+  for (const QChar ch : QString::fromStdString(path)) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(typing, &press);
+  }
+  QTest::keyClick(typing, Qt::Key_Tab);
+  pump();
+  EXPECT_EQ(shown(form(), "?WEB:LOCALPATH"), path);
+  answers.asked.clear();
+  click(form(), "?AutoRead");
+  EXPECT_EQ(asked().back(), "Parse HTML File: HTML file read done.");
+  for (const std::string& a : asked()) EXPECT_EQ(a.find("File not found"), std::string::npos);
+  click(form(), "?OK");
+  ASSERT_EQ(top(), b);
+  int found = 0;
+  for (const RecordBuffer& r : all(FileId::WebPages)) {
+    if (r.text("WEB:LOCALPATH") != path) continue;
+    ++found;
+    EXPECT_EQ(r.text("WEB:HTMLPAGETITLE"),
+              "Gr\xC3\xBC\xC3\x9F"
+              "e \xE2\x80\x93 \xE2\x80\x9CTest\xE2\x80\x9D");
+    EXPECT_EQ(QString::fromStdString(r.text("WEB:PAGENAME")).size(), 20);
+  }
+  EXPECT_EQ(found, 1);
+}
 
 // A page added under another domain, then pages of the first domain changed
 // and added: each keeps to its own domain's paths and directory.

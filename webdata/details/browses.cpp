@@ -261,8 +261,7 @@ void DetailBrowse::showPageDomain() {
   if (!*spec_.domainField) return;
   const Row* r = list().current();
   RecordBuffer& b = file->buffer();
-  if (r && r->record.size() == b.size())
-    std::memcpy(b.data(), r->record.data(), static_cast<size_t>(b.size()));
+  if (r) b.copyFields(r->record);
   if (Control* e = control(std::string("?") + spec_.domainField)) display(*e);
 }
 

@@ -74,7 +74,7 @@ void setFileFacts(RecordBuffer& web, const std::string& path) {
 }  // namespace
 
 void ParseHtmlFile(const WebContext& ctx) {
-  FixedText<80>& HtmlFileName = *ctx.htmlFileName;
+  FixedText<kPathWidth>& HtmlFileName = *ctx.htmlFileName;
   FixedText<20>& ProgressCount = *ctx.progress;
   ProcedureScope scope("ParseHtmlFile");
   for (const FileId id : kOpenOrder) access(id).open();  // failures are reported by the managers

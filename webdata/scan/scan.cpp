@@ -8,6 +8,8 @@
 #include <span>
 
 #include "runtime/values/fsutil.h"
+#include "runtime/values/text.h"
+#include "webdata/scan/decode.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -247,6 +249,12 @@ class Candidates {
     return base_ + 64 * at_ + static_cast<std::size_t>(__builtin_ctzll(masks_[at_]));
   }
   void pop() { masks_[at_] &= masks_[at_] - 1; }
+  // Back (or on) to position p: the candidates from p on are untaken.
+  void seek(std::size_t p) {
+    base_ = p & ~std::size_t{63};
+    fill();
+    masks_[0] &= ~std::uint64_t{0} << (p - base_);
+  }
 
  private:
   static constexpr std::size_t kBatch = 64;  // blocks searched per call
@@ -306,9 +314,31 @@ inline std::string_view trimLeft(std::string_view v) {
 
 inline bool blank(std::string_view v) { return trimRight(v).empty(); }
 
-// Cut to a field's width; trailing blanks are the field's padding.
+// Cut to a field's width in characters; trailing blanks are the field's padding.
 inline std::string_view fit(std::string_view v, std::size_t width) {
-  return trimRight(v.substr(0, std::min(width, v.size())));
+  return trimRight(v.substr(0, charPrefix(v, width)));
+}
+
+// Bytes of the record at d of at most 255 characters, ending before a line
+// feed or at n. Only a record of 255 bytes may run on: then its characters
+// are counted.
+std::size_t recordBytes(const char* d, std::size_t n) {
+  std::uint64_t high = 0;
+  for (std::size_t i = 0; i + 8 <= kLineRecordWidth; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, d + i, 8);
+    high |= w;
+  }
+  for (std::size_t i = kLineRecordWidth & ~std::size_t{7}; i < kLineRecordWidth; ++i)
+    high |= static_cast<unsigned char>(d[i]);
+  if ((high & 0x8080808080808080ULL) == 0) return kLineRecordWidth;  // all ASCII
+  std::size_t i = 0, chars = 0;
+  for (; i < n && d[i] != '\n'; ++i) {
+    if ((static_cast<unsigned char>(d[i]) & 0xC0) == 0x80) continue;
+    if (chars == kLineRecordWidth) break;
+    ++chars;
+  }
+  return i;
 }
 
 // Characters from `start` (0-based) for `len` (npos: to the end), stopping
@@ -364,7 +394,16 @@ class ByteCursor {
   bool next(Line& line) {
     if (pos_ >= size_) return false;
     const std::size_t n = std::min(size_ - pos_, kLineRecordWidth);
-    const std::size_t len = searchRecord(d_, cand_, pos_, n, true, line.at);
+    std::size_t len = searchRecord(d_, cand_, pos_, n, true, line.at);
+    if (len == kLineRecordWidth) {
+      // 255 bytes and no line feed: the record holds 255 characters, which
+      // may take more bytes.
+      const std::size_t whole = recordBytes(d_ + pos_, size_ - pos_);
+      if (whole > len) {
+        cand_.seek(pos_);
+        len = searchRecord(d_, cand_, pos_, whole, true, line.at);
+      }
+    }
     line.set(std::string_view(d_ + pos_, len));
     pos_ += len;
     // Past the line feed that ended the record, or the one right behind a
@@ -389,7 +428,7 @@ class VectorCursor {
   bool next(Line& line) {
     if (i_ >= r_.size()) return false;
     const std::string& rec = r_[i_++];
-    const std::size_t n = std::min(rec.size(), kLineRecordWidth);
+    const std::size_t n = charPrefix(rec, kLineRecordWidth);
     Candidates cand(rec.data(), n, n);
     searchRecord(rec.data(), cand, 0, n, false, line.at);
     line.set(std::string_view(rec.data(), n));
@@ -543,7 +582,8 @@ std::vector<std::string> owned(std::span<const std::string_view> lines) {
 
 std::vector<std::string> splitLineRecords(std::string_view bytes) {
   std::vector<std::string> out;
-  ByteCursor cur(bytes, bytes.size());
+  const PageText page = decodePage(bytes);
+  ByteCursor cur(page.text, page.text.size());
   Line line;
   while (cur.next(line)) out.push_back(str(line.raw));
   return out;
@@ -576,8 +616,11 @@ ScanResult scanLines(const std::vector<std::string>& records) {
 }
 
 ScannedPage scanPageBytes(std::string_view bytes) {
-  ByteCursor cur(bytes, bytes.size());
-  return Scanner<ByteCursor>(cur).run();
+  PageText page = decodePage(bytes, kPad);
+  ByteCursor cur(page.text, page.owned ? page.text.size() + kPad : page.text.size());
+  ScannedPage scanned = Scanner<ByteCursor>(cur).run();
+  scanned.bytes = std::move(page.owned);
+  return scanned;
 }
 
 ScanResult scanBytes(std::string_view bytes) { return toResult(scanPageBytes(bytes)); }
@@ -624,9 +667,14 @@ ScannedPage scanPageFile(const std::string& path, std::string* error) {
   }
   ::close(fd);
   std::memset(buf.get() + size, 0, kPad);
-  ByteCursor cur(std::string_view(buf.get(), size), size + kPad);
+  // Valid UTF-8 is scanned where it was read; anything else as its decoded copy.
+  PageText text = decodePage(std::string_view(buf.get(), size), kPad);
+  const std::size_t readable =
+      text.owned ? text.text.size() + kPad
+                 : size + kPad - static_cast<std::size_t>(text.text.data() - buf.get());
+  ByteCursor cur(text.text, readable);
   ScannedPage page = Scanner<ByteCursor>(cur).run();
-  page.bytes = std::move(buf);
+  page.bytes = text.owned ? std::move(text.owned) : std::move(buf);
   return page;
 }
 

@@ -13,13 +13,15 @@
 
 namespace qm {
 
-// Width of one record of a line file; longer lines give several records.
+// Width of one record of a line file, in characters; longer lines give
+// several records.
 inline constexpr std::size_t kLineRecordWidth = 255;
 // A script or form block keeps at most this many lines.
 inline constexpr std::size_t kBlockSlots = 40;
 
-// Every value below is what its record field receives, cut to its width,
-// trailing blanks removed (the store does not keep them).
+// Every value below is what its record field receives, cut to its width in
+// characters, trailing blanks removed (the store does not keep them). Pages
+// are decoded to UTF-8 (decodePage) before any of it is found.
 struct ScanImage {
   std::string src;     // as cut, 200 at most; may keep a carriage return
   std::string height;  // 20 at most, blank when the line has no height
