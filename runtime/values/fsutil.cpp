@@ -153,6 +153,19 @@ bool fileExists(const std::string& path) {
   return !path.empty() && fs::is_regular_file(path, ec);
 }
 
+std::string diskPath(std::string_view path) {
+  std::string p = normalizePath(path);
+  if (p.empty() || exists(p)) return p;
+  const std::size_t slash = p.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  std::string bytes;
+  if (!toWindows1252(std::string_view(p).substr(start), &bytes) ||
+      bytes == std::string_view(p).substr(start))
+    return p;
+  std::string other = p.substr(0, start) + bytes;
+  return exists(other) ? other : p;
+}
+
 bool directoryExists(const std::string& path) {
   std::error_code ec;
   return !path.empty() && fs::is_directory(path, ec);

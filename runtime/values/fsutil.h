@@ -33,6 +33,10 @@ std::string currentDirectory();
 std::string programDirectory();
 
 bool fileExists(const std::string& path);  // a file (not a directory)
+// The name on disk of a stored path (backslashes normalised). Record files hold
+// UTF-8 only, so a file whose name is in Windows-1252 bytes is stored under its
+// reading; when the path as stored names nothing, its file name's 1252 bytes are tried.
+std::string diskPath(std::string_view path);
 bool directoryExists(const std::string& path);
 
 // Room a record file gives a stored path (page path, local path, image path):

@@ -1,6 +1,7 @@
 #include "runtime/values/text.h"
 
 #include <cstdint>
+#include <iterator>
 
 namespace qm {
 
@@ -105,6 +106,28 @@ void appendWindows1252(std::string& out, std::string_view bytes) {
       out += static_cast<char>(0x80 | (u & 0x3F));
     }
   }
+}
+
+bool toWindows1252(std::string_view utf8, std::string* out) {
+  if (!validUtf8(utf8)) return false;
+  out->clear();
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t len = sequenceAt(p + i, utf8.size() - i);
+    unsigned u = p[i];
+    if (len == 2) u = ((u & 0x1F) << 6) | (p[i + 1] & 0x3F);
+    if (len == 3) u = ((u & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
+    if (len == 4) return false;
+    i += len;
+    if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
+      *out += static_cast<char>(u);
+      continue;
+    }
+    const char16_t* at = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
+    if (at == std::end(kCp1252High)) return false;
+    *out += static_cast<char>(0x80 + (at - std::begin(kCp1252High)));
+  }
+  return true;
 }
 
 std::string toUtf8(std::string_view s) {

@@ -28,6 +28,9 @@ bool validUtf8(std::string_view s);
 std::string toUtf8(std::string_view s);
 // Appends the UTF-8 of the Windows-1252 bytes to out.
 void appendWindows1252(std::string& out, std::string_view bytes);
+// The Windows-1252 bytes whose reading is the UTF-8 text utf8; false when a
+// character has none (or utf8 is not valid UTF-8).
+bool toWindows1252(std::string_view utf8, std::string* out);
 
 // s without its trailing blanks.
 std::string_view clip(std::string_view s);

@@ -139,3 +139,20 @@ TEST(FsUtil, ListHtmlFilesTakesRegularFilesAndLinksToThemByTheirOwnBytes) {
   EXPECT_EQ(list[1].size, 7);  // the target's size
   EXPECT_TRUE(fileExists(joinName("odd", list[0].name)));
 }
+
+TEST(FsUtil, DiskPathFindsAFileStoredUnderItsWindows1252Reading) {
+  fs::create_directory("odd");
+  touch("odd/caf\xe9 \x93q\x94.htm");  // Latin-1 bytes, a 1252 quote pair too
+  touch("odd/\xc3\xa9t\xc3\xa9.htm");  // UTF-8 "été.htm": found as it stands
+  struct Case {
+    const char* stored;
+    const char* onDisk;
+  };
+  const Case cases[] = {
+      {"odd\\caf\xc3\xa9 \xe2\x80\x9cq\xe2\x80\x9d.htm", "odd/caf\xe9 \x93q\x94.htm"},
+      {"odd/\xc3\xa9t\xc3\xa9.htm", "odd/\xc3\xa9t\xc3\xa9.htm"},
+      {"odd/\xd0\xb6.htm", "odd/\xd0\xb6.htm"},  // no 1252 byte for it: left as stored
+      {"odd/none.htm", "odd/none.htm"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(diskPath(c.stored), c.onDisk) << c.stored;
+}

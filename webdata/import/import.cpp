@@ -101,7 +101,7 @@ void ParseHtmlFile(const WebContext& ctx) {
   *ctx.status = "";
 
   HtmlFileName = page.localPath;
-  const std::string path = normalizePath(page.localPath);
+  const std::string path = diskPath(page.localPath);
   const bool exists = !page.localPath.empty() && fileExists(path);
   if (!exists && begun) batch.hold();  // nothing waits on the user with the files held
   if (!exists) message(kNotFound, HtmlFileName.str(), MsgIcon::None, BtnOk, BtnOk);

@@ -526,7 +526,7 @@ void UpdateWebPages::viewLocalPage() {
     return;
   }
   // No help viewer here: the desktop shows the local file instead.
-  const std::string path = normalizePath(page().text("WEB:LOCALPATH"));
+  const std::string path = diskPath(page().text("WEB:LOCALPATH"));
   if (fileExists(path)) RunShellCommand(window(), path);
 }
 
