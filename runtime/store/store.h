@@ -411,6 +411,13 @@ namespace store {
 // Connections opened from now on hold at most `pages` pages per file (0: no
 // cap), so a write past it fails as on a full disk.
 void setPageLimitForTests(int pages);
+// The disk has room for `pages` more pages (-1: no limit), taken by the
+// commits of multi-file transactions: a commit whose files grew by more
+// fails as a full disk does, after every write in it went through.
+void setDiskRoomForTests(long pages);
+// The next `commits` commits of multi-file transactions fail as on a full
+// disk, after every write in them went through.
+void failCommitsForTests(int commits);
 // Connections opened from now on reach the file at `path` read-only, as when
 // its owner may not write it (even for root).
 void setUnwritableForTests(const std::string& path, bool unwritable = true);

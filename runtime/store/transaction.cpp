@@ -106,9 +106,30 @@ struct Transaction::Impl {
   int commitWork() {
     // A part still open is the caller's to end; the commit keeps it.
     partOpen = false;
+    if (!store_detail::takeDiskRoomForTests(pages() - pagesAtBegin)) {
+      fail(ErrDiskFull, paths() + ": database or disk is full");
+      return abandon();
+    }
     return exec("COMMIT") ? abandon() : ok();
   }
-  int beginWork() { return exec("BEGIN IMMEDIATE") ? abandon() : ok(); }
+  int beginWork() {
+    if (exec("BEGIN IMMEDIATE")) return abandon();
+    pagesAtBegin = pages();
+    return 0;
+  }
+  // The files' pages, when a test limits the disk's room (else 0).
+  long pages() {
+    if (!store_detail::diskRoomLimitedForTests()) return 0;
+    long n = 0;
+    for (const auto& [path, schema] : schemaOf) {
+      sqlite3_stmt* st = nullptr;
+      sqlite3_prepare_v2(db, ("PRAGMA " + schema + ".page_count").c_str(), -1, &st, nullptr);
+      if (st && sqlite3_step(st) == SQLITE_ROW) n += sqlite3_column_int64(st, 0);
+      sqlite3_finalize(st);
+    }
+    return n;
+  }
+  long pagesAtBegin = 0;
   // Schema of a file, "" when it is not part of the transaction (no records).
   std::string schema(const RecordFile& f) const {
     auto it = schemaOf.find(f.path());

@@ -245,4 +245,29 @@ TEST_F(DomainChanges, AReadOnlyPagesFileIsNamedOnceAndTheEndCountsThePagesNotCha
   }
 }
 
+TEST_F(DomainChanges, AFailedCommitsPagesAreWrittenAgainAndNoneIsLost) {
+  for (int i = 0; i < 30; ++i)
+    page("site.com", std::string("p").append(std::to_string(100 + i)).append(".htm"), "N");
+  domain("site.com");
+  for (const char* window : {"ChgLoPaWindow", "chgcurruse"}) {
+    answers_.asked.clear();
+    auto* w = open(window);
+    ASSERT_TRUE(w);
+    type(w, "?domainname", "site.com");
+    if (w->control("?NewLocalDir")) type(w, "?NewLocalDir", "/srv/new");
+    qm::store::failCommitsForTests(1);
+    process(w);
+    qm::store::clearFaultsForTests();
+    EXPECT_TRUE(answers_.asked.empty()) << window << ": " << answers_.asked.front().text;
+    const char* field = w->control("?NewLocalDir") ? "WEB:LOCALDEFAULTDIRECTORY" : "WEB:USENOW";
+    const std::string value = w->control("?NewLocalDir") ? "/srv/new" : "Y";
+    EXPECT_EQ(column(FileId::WebPages, field), std::vector<std::string>(30, value)) << window;
+    if (w->control("?NewLocalDir")) {
+      EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"),
+                (std::vector<std::string>{"/srv/new"}));
+    }
+    w->requestClose();
+  }
+}
+
 }  // namespace

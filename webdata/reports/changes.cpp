@@ -97,43 +97,53 @@ void DomainChangeRun::takeRecord() {
   RecordFile& file = pages.file();
   // No directory: no page would name its file. The window refuses it too.
   if (kind_ == DomainChange::LocalPath && newDir_.empty()) return;
-  if (!batch_ || !batch_->begin()) {
+  if (!batch_) {
     procedure_->cancel();
     return;
   }
-  // The first failure of the page, in plain words: the page then stays as it was.
-  std::string failure;
-  if (textEqual(domain_, source_.record().text("WEB:DOMAINNAME"))) {
-    int rc = file.fetchPosition(source_.position());
-    if (rc == 0) {
-      RecordBuffer& b = file.buffer();
-      if (kind_ == DomainChange::LocalPath) {
-        b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut to the field
-        b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
-      } else {
-        b.setText("WEB:USENOW", "Y");
-      }
-      rc = file.put();
-    }
-    if (rc == ErrNotFound) rc = 0;  // deleted under the run: nothing to change
-    FailureReport(pages.name(), kUpdateError, &failure).check(rc, file);
-  }
+  // The page as the run found it: a page written again after a failed
+  // commit is changed from these, not from where the source has moved on.
+  const bool ofDomain = textEqual(domain_, source_.record().text("WEB:DOMAINNAME"));
+  const int64_t position = source_.position();
+  const std::string pageName = source_.record().text("WEB:PAGENAME");
   const bool domainDue = kind_ == DomainChange::LocalPath && runFlag_ != 1;
-  if (domainDue && failure.empty()) {
-    FileManager& dm = access(FileId::Domains);
-    RecordFile& domains = dm.file();
-    domains.buffer().clear();
-    domains.buffer().setText("DOM:DOMAINNAME", domain_);
-    const bool found = domains.fetch(fileDef(FileId::Domains).keyIndex("DOM:NAME")) == 0;
-    runFlag_ = 1;
-    if (found) {
-      domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
-      FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains);
-    }
-  }
+  if (domainDue) runFlag_ = 1;
+  const long failedBefore = batch_->failed();
+  const bool goOn = batch_->page(
+      [this, &pages, &file, ofDomain, position, domainDue] {
+        // The first failure of the page, in plain words: the page then stays as it was.
+        std::string failure;
+        if (ofDomain) {
+          int rc = file.fetchPosition(position);
+          if (rc == 0) {
+            RecordBuffer& b = file.buffer();
+            if (kind_ == DomainChange::LocalPath) {
+              b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut
+              b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
+            } else {
+              b.setText("WEB:USENOW", "Y");
+            }
+            rc = file.put();
+          }
+          if (rc == ErrNotFound) rc = 0;  // deleted under the run: nothing to change
+          FailureReport(pages.name(), kUpdateError, &failure).check(rc, file);
+        }
+        if (domainDue && failure.empty()) {
+          FileManager& dm = access(FileId::Domains);
+          RecordFile& domains = dm.file();
+          domains.buffer().clear();
+          domains.buffer().setText("DOM:DOMAINNAME", domain_);
+          if (domains.fetch(fileDef(FileId::Domains).keyIndex("DOM:NAME")) == 0) {
+            domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
+            FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains);
+          }
+        }
+        return failure;
+      },
+      pageName);
   // Taken back, the domain record is written with the next page.
-  if (!failure.empty() && domainDue) runFlag_ = 0;
-  if (!batch_->end(failure.empty(), failure)) procedure_->cancel();
+  if (domainDue && batch_->failed() > failedBefore) runFlag_ = 0;
+  if (!goOn) procedure_->cancel();
 }
 
 }  // namespace qm::webreports
