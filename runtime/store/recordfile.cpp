@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -521,9 +522,17 @@ int RecordFile::open(OpenMode mode, bool create, int lockRecoverySeconds,
     m.open = true;
     return m.ok();
   }
+  struct stat before;
+  const bool existed = ::stat(m.path.c_str(), &before) == 0;
   int rc = m.openIndexed(create, password);
   if (rc) {
     m.closeDb();
+    // A file this open made but could not finish is not left behind: the
+    // next start would find a file that is no record file.
+    if (!existed && create) {
+      std::error_code ec;
+      for (const char* end : {"", "-journal"}) std::filesystem::remove(m.path + end, ec);
+    }
     return rc;
   }
   m.open = true;
@@ -535,10 +544,13 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
   bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return fail(ErrIsDirectory, path + " is a directory");
   if (!exists && !create) return fail(ErrFileNotFound, "file not found: " + path);
+  // The engine takes an empty file for an empty database: it is set up as
+  // a new record file (a create cut short by a full disk leaves one).
+  const bool fresh = !exists || (S_ISREG(st.st_mode) && st.st_size == 0);
   store_detail::configureEngine();
   const bool forcedReadOnly = exists && store_detail::unwritableForTests(path);
   int flags =
-      ((writable() || !exists) && !forcedReadOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+      ((writable() || fresh) && !forcedReadOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
       SQLITE_OPEN_NOMUTEX;
   if (!exists) flags |= SQLITE_OPEN_CREATE;
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -555,10 +567,10 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
   // Reading the header tells a foreign or damaged file at once.
   if (int e = exec("PRAGMA schema_version"))
     return e == ErrBadFile ? fail(e, path + ": " + detail) : e;
-  if (writable() || !exists) {
+  if (writable() || fresh) {
     if (exec("PRAGMA journal_mode=DELETE") || exec("PRAGMA synchronous=FULL")) return err;
   }
-  if (!exists) {
+  if (fresh && !forcedReadOnly) {
     if (exec("BEGIN IMMEDIATE")) return err;
     bool good = exec(sql.createTable("")) == 0;
     for (const auto& s : sql.createIndexes(""))

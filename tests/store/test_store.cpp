@@ -766,6 +766,37 @@ TEST(RecordFile, WriteFailuresSayWhyAndNameTheFile) {
   }
 }
 
+// A create that the disk cuts short leaves no file, and an empty file (as
+// an older create left it) opens as a new record file.
+TEST(RecordFile, AFailedCreateLeavesNoFileAndAnEmptyFileOpensAsNew) {
+  fs::remove_all("PEOPLE.qdf");
+  store::setPageLimitForTests(1);
+  {
+    RecordFile f(people());
+    const int rc = f.open(OpenMode::ReadWriteDenyNone, true, 1);
+    EXPECT_EQ(errorTextFor(rc), "Disk Full");
+    EXPECT_NE(f.errorDetail().find("PEOPLE.qdf"), std::string::npos) << f.errorDetail();
+  }
+  store::clearFaultsForTests();
+  EXPECT_FALSE(fs::exists("PEOPLE.qdf"));
+  EXPECT_FALSE(fs::exists("PEOPLE.qdf-journal"));
+
+  for (OpenMode mode : {OpenMode::ReadOnlyDenyNone, OpenMode::ReadWriteDenyNone}) {
+    std::ofstream("PEOPLE.qdf").close();  // 0 bytes
+    RecordFile f(people());
+    ASSERT_EQ(f.open(mode, false, 1), 0) << f.errorDetail();
+    EXPECT_EQ(f.count(), 0);
+    if (mode == OpenMode::ReadWriteDenyNone) {
+      EXPECT_EQ(addPerson(f, "Zoë"), 0);
+      f.close();
+      ASSERT_EQ(f.open(OpenMode::ReadOnlyDenyNone, false, 1), 0);
+      EXPECT_EQ(f.count(), 1);
+    }
+    f.close();
+    fs::remove("PEOPLE.qdf");
+  }
+}
+
 FileDef childDef() {
   FileDef d;
   d.label = "Visits";
