@@ -374,7 +374,10 @@ class Transaction {
   // Commits and begins again on the same connection, the files staying
   // enlisted: others may write between the two, and what was read stays
   // cached. A failed begin ends the transaction; `committed` tells whether
-  // the commit itself went through.
+  // the commit itself went through. At most once a second it leaves the
+  // files free for a while first, so that a writer that does not announce
+  // itself (a plain SQLite client, whose busy handler retries every 100 ms
+  // at the slowest) gets in too.
   int commitAndContinue(bool* committed = nullptr);
   void rollback();
   bool active() const;
@@ -396,6 +399,9 @@ class Transaction {
 
   // Test seam: called after every statement a transaction runs.
   static void setStepHook(std::function<void()> hook);
+  // Benchmark seam: how long commitAndContinue() leaves the files free once
+  // a second (100 ms unless changed; 0: never).
+  static void setFreeGapMs(int ms);
 
  private:
   friend class RecordFile;

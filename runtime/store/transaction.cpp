@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -20,6 +21,8 @@ namespace {
 
 std::mutex gHookMutex;
 std::function<void()> gHook;
+std::atomic<int> gFreeGapMs{100};
+constexpr auto kFreeEvery = std::chrono::milliseconds(900);  // commits come every second
 
 void runHook() {
   std::function<void()> h;
@@ -43,7 +46,8 @@ struct Transaction::Impl {
   std::string detail;
   bool partOpen = false;
   store_detail::BusyWait busy;
-  std::vector<store_detail::WaitSlot*> slots;  // of the files, for othersWaiting()
+  std::vector<store_detail::WaitSlot*> slots;      // of the files, for othersWaiting()
+  std::chrono::steady_clock::time_point lastFree;  // the files were last left free
 
   int fail(int code, std::string why) {
     busy.settle();
@@ -140,6 +144,8 @@ struct Transaction::Impl {
 Transaction::Transaction() : impl_(std::make_unique<Impl>()) {}
 Transaction::~Transaction() { rollback(); }
 
+void Transaction::setFreeGapMs(int ms) { gFreeGapMs = ms < 0 ? 0 : ms; }
+
 void Transaction::setStepHook(std::function<void()> hook) {
   std::lock_guard lock(gHookMutex);
   gHook = std::move(hook);
@@ -165,6 +171,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     if (!seen) present.emplace_back(p, &f->def());
   }
   m.active = true;
+  m.lastFree = std::chrono::steady_clock::now();
   if (present.empty()) return m.ok();
   store_detail::configureEngine();
   const bool mainReadOnly = store_detail::unwritableForTests(present[0].first);
@@ -363,6 +370,15 @@ int Transaction::commitAndContinue(bool* committed) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
     do std::this_thread::sleep_for(std::chrono::milliseconds(1));
     while (othersWaiting() && std::chrono::steady_clock::now() < until);
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (const int gap = gFreeGapMs.load(); gap > 0 && now - m.lastFree >= kFreeEvery) {
+    // Writers that do not announce themselves cannot be seen waiting: the
+    // files stay free for as long as a busy handler sleeps between tries.
+    std::this_thread::sleep_for(std::chrono::milliseconds(gap));
+    m.lastFree = std::chrono::steady_clock::now();
+  } else if (yield) {
+    m.lastFree = now;
   }
   return m.beginWork();
 }
