@@ -124,6 +124,12 @@ int BatchRun::commitKept() {
   return lost > 0 ? rc : 0;
 }
 
+bool BatchRun::show(const std::function<bool(bool free)>& show) {
+  if (!show) return true;
+  const bool free = writer_.uncommittedParts() == 0 && !stopped_ && hold();
+  return show(free);
+}
+
 bool BatchRun::hold() {
   const int rc = commitKept();
   if (rc == 0) return !stopped_;
@@ -156,6 +162,10 @@ bool BatchRun::fail(const std::string& failure) {
       message(text, caption_, MsgIcon::Stop);
   }
   return !stopped_;
+}
+
+std::string BatchRun::count() const {
+  return failed() ? tally() : pages(stored()) + " " + done_ + ".";
 }
 
 std::string BatchRun::tally() const {

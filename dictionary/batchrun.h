@@ -38,6 +38,11 @@ class BatchRun {
   // shown before. False: the run stops.
   bool begin();
   bool end(bool ok, const std::string& failure, const std::string& label = {});
+  // After a page: shows the run through show, when given. Right after a
+  // commit the run lets go of the files first, so that show may let events
+  // in (no other window's save then waits on the run). False when show
+  // says the user stopped the run.
+  bool show(const std::function<bool(bool free)>& show);
   // Commits now: before anything waits on the user. False: the run stops.
   bool hold();
   // Commits the rest; a failure there is shown unless one was before.
@@ -52,6 +57,8 @@ class BatchRun {
   bool stopped() const { return stopped_; }
   // "" when nothing failed, else "N pages stored, M pages not stored."
   std::string tally() const;
+  // The tally, or "N pages stored." when nothing failed.
+  std::string count() const;
   // A line for the run's closing message: "" or "||" and the tally.
   std::string tallyLine() const { return failed() ? "||" + tally() : std::string(); }
 

@@ -37,8 +37,8 @@ const char* const kMarkFields[] = {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:D
 
 // ---- the run ------------------------------------------------------------------
 
-void show(const std::function<void()>& redisplay) {
-  if (redisplay) redisplay();
+void show(const RunShow& redisplay) {
+  if (redisplay) redisplay(false);
 }
 
 std::string dateAndTime(int32_t day, int32_t time) {
@@ -166,7 +166,7 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
 
 }  // namespace
 
-void ReadAllPages(const std::function<void()>& redisplay) {
+void ReadAllPages(const RunShow& redisplay) {
   ProcedureScope scope("ReadAllPages");
   if (ReadConfirmed.blank()) {
     if (message("Are you sure you wish to read in the Web Pages?", "Reading Confirmation",
@@ -230,10 +230,11 @@ void ReadAllPages(const std::function<void()>& redisplay) {
     StatusText = last + " " + " file reading done.";
     show(redisplay);
   };
-  bool goOn = true;
+  bool goOn = true, stopped = false;
   for (auto it = files.rbegin(); goOn && it != files.rend(); ++it) {
     goOn = readOne(*it, run, progress);
-    if (goOn) show(redisplay);
+    stopped = goOn && !run.batch.show(redisplay);
+    goOn = goOn && !stopped;
   }
   if (!goOn) {
     run.batch.hold();
@@ -243,7 +244,13 @@ void ReadAllPages(const std::function<void()>& redisplay) {
     run.batch.finish();
   }
   // File Count, the status line and the closing box say what is on the disk.
-  if (run.batch.failed()) FileCount = static_cast<int32_t>(run.batch.stored());
+  if (run.batch.failed() || stopped) FileCount = static_cast<int32_t>(run.batch.stored());
+  if (stopped) {
+    // Stopped from the window: it stays open and says what was stored.
+    StatusText = "Reading stopped. " + run.batch.count();
+    show(redisplay);
+    return;
+  }
   if (!goOn) {
     // No closing message for a run ended early; the status line counts.
     if (run.batch.failed()) StatusText = "Reading ended. " + run.batch.tally();

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <array>
 #include <chrono>
@@ -663,6 +664,54 @@ TEST_F(Reader, DeleteByDomainWritesAFailedCommitsPagesAgain) {
   EXPECT_TRUE(all(FileId::WPLinks).empty());
   // Every record read once: 40 pages, 160 links and 40 images.
   EXPECT_EQ(rd::ProgressCount.str(), "240");
+}
+
+// Esc in the window while it reads or deletes: the window has answered
+// between two batches, the run ends after its page and the window stays,
+// saying what is on the disk.
+TEST_F(Reader, EscStopsARunFromItsWindowAndKeepsWhatItStored) {
+  makeMainProgramFiles();
+  writeSite("big", 300);
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "big.com"}, {"DOM:DEFAULTLOCALDIR", "big"}});
+  BatchWriter::setCommitEvery(50, 600000);
+  const struct {
+    const char* window;
+    const char* button;
+    const char* status;
+    long left;  // of the site's pages on the disk after the stop
+  } cases[] = {{"readpages", "?GO", "Reading stopped. 50 pages stored.", 50},
+               {"delpages", "?Run", "Stopped. Pages deleted: 50", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.window);
+    const int th = startNamedProcedure(c.window, 25000);
+    pump();
+    WindowProcedure* w = topProcedure(th);
+    ASSERT_NE(w, nullptr);
+    typeInto(w, "?domainname", "big.com");
+    if (c.left == 0) {
+      readSite("big.com", "big");  // the whole site, to be deleted
+      ASSERT_EQ(wholePagesOf("big.com"), 300);
+    }
+    answers.asked.clear();
+    long storedAtEsc = -1;
+    QTimer::singleShot(0, [&] {
+      storedAtEsc = wholePagesOf("big.com");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    click(w, c.button);
+    EXPECT_EQ(storedAtEsc, c.left == 0 ? 250 : 50);  // Esc came during the run
+    EXPECT_EQ(rd::StatusText.str(), c.status);
+    EXPECT_EQ(rd::FileCount, 50);
+    EXPECT_EQ(wholePagesOf("big.com"), c.left == 0 ? 250 : 50);
+    EXPECT_EQ(topProcedure(th), w);  // the window stays, showing the count
+    EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text().toStdString(), c.status);
+    for (const auto& a : answers.asked) EXPECT_EQ(a.caption, "Reading Confirmation") << a.text;
+    // A second Esc closes it.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    pump();
+    EXPECT_NE(topProcedure(th), w);
+  }
+  BatchWriter::setCommitEvery(1000, 1000);
 }
 
 TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {

@@ -41,10 +41,10 @@ void advance(FixedText<20>& progress, long& processed, long by) {
 
 }  // namespace
 
-void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>& redisplay) {
+void deleteDomainPages(const DomainDeleteSpec& spec, const RunShow& redisplay) {
   ProcedureScope scope("DeleteDomainPages");
   const auto show = [&] {
-    if (redisplay) redisplay();
+    if (redisplay) redisplay(false);
   };
   *spec.progress = "1";
   *spec.count = 0;
@@ -64,8 +64,8 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
   const int key = f.def().keyIndex("WEB:NAMES");
   RecordBuffer probe(f.def());
   probe.setText("WEB:DOMAINNAME", domain);
-  bool ended = false;
-  long processed = 0;  // records read for the progress count
+  bool ended = false, stopped = false;  // stopped: from the window
+  long processed = 0;                   // records read for the progress count
   BatchRun batch(kFiles, kTitle, "deleted");
   std::set<int64_t> failed;  // pages that could not go: not tried again by later passes
   // Pages deleted in one pass are gone in the next: later passes find nothing.
@@ -111,7 +111,7 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
             pageName);
         // The counter shows the pages gone or on their way; a failure takes its own back.
         *spec.count = static_cast<int32_t>(batch.stored() + batch.pending());
-        show();
+        if (!ended && !batch.show(redisplay)) ended = stopped = true;
         if (ended) break;
       }
       if (ended || chunk.size() < static_cast<std::size_t>(kChunk)) break;
@@ -126,6 +126,8 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
   show();
   *spec.status = "Finished. Records deleted. Pages deleted: " + std::to_string(*spec.count);
   if (batch.failed()) *spec.status = (ended ? "Stopped. " : "Finished. ") + batch.tally();
+  if (stopped && !batch.failed())
+    *spec.status = "Stopped. Pages deleted: " + std::to_string(*spec.count);
   show();
   BrowseProcedure::refreshAllOf(fileDef(FileId::WebPages).label);
 }
