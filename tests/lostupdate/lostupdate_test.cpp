@@ -233,26 +233,48 @@ TEST_F(LostUpdate, TwoDomainFormsTheLaterOkShowsTheEarlierAndDittoRecallsTheTypi
   EXPECT_EQ(asked().size(), 1u);
 }
 
-// Deleted meanwhile, the record is not changed elsewhere: the save asks
-// "Record Update Error" as before, No keeps the form open, nothing is added.
-TEST_F(LostUpdate, ARecordDeletedUnderAnOpenFormAsksToSaveAgain) {
+// A change that cannot be saved says why. Deleted meanwhile, the record
+// cannot be saved again: no retry is offered, the form stays, nothing is
+// added. Held by another program that denies writing: the reason, then
+// whether to try again; once it lets go, the save goes through.
+TEST_F(LostUpdate, AFailedChangeSaysWhyAndOffersNoRetryForADeletedRecord) {
   auto* b = start<BrowseProcedure>("BrowseDomains", &thread);
+  {
+    FormProcedure* f = changeDomain(b, thread);
+    ASSERT_NE(f, nullptr);
+    typeAndTab(f, "?DOM:OWNERNAME", "Owner TWO");
+    RecordFile other(fileDef(FileId::Domains));
+    ASSERT_EQ(other.open(OpenMode::ReadWriteDenyWrite, false, 1), 0);
+    answers.replies = {BtnNo};
+    pressRole(f, Role::Ok);
+    EXPECT_EQ(asked(), Strings{"Record Update Error: An error (Access Denied) was experienced when "
+                               "making changes to the Domains file.||An error was experienced "
+                               "changing this record. Do you want to try to save again?"});
+    EXPECT_EQ(formOn(thread), f);
+    other.close();
+    answers.asked.clear();
+    pressRole(f, Role::Ok);
+    EXPECT_TRUE(asked().empty());
+    EXPECT_NE(formOn(thread), f);
+    EXPECT_EQ(all(FileId::Domains).at(0).text("DOM:OWNERNAME"), "Owner TWO");
+  }
   FormProcedure* f = changeDomain(b, thread);
   ASSERT_NE(f, nullptr);
-  typeAndTab(f, "?DOM:OWNERNAME", "Owner TWO");
+  typeAndTab(f, "?DOM:OWNERNAME", "Owner THREE");
   {
     RecordFile other(fileDef(FileId::Domains));
     ASSERT_EQ(other.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
     ASSERT_EQ(other.fetchPosition(1), 0);
     ASSERT_EQ(other.erase(), 0);
   }
+  answers.asked.clear();
   answers.replies = {BtnYes, BtnNo};
   pressRole(f, Role::Ok);
-  const Strings again(2,
-                      "Record Update Error: An error was experienced changing this record. Do you "
-                      "want to try to save again?");
-  EXPECT_EQ(asked(), again);
+  EXPECT_EQ(asked(), Strings{"Record was not updated: An error (Record Not Found: another user "
+                             "deleted it) was experienced when making changes to the Domains "
+                             "file."});
   EXPECT_EQ(formOn(thread), f);
+  EXPECT_EQ(shown(f, "?DOM:OWNERNAME"), "Owner THREE");
   EXPECT_TRUE(all(FileId::Domains).empty());
 }
 
