@@ -585,9 +585,7 @@ void WindowProcedure::savePlacement() {
       ok = ini.write(name_, "Height", std::to_string(u.toDuY(size.height()))) && ok;
     }
   }
-  if (!ok)
-    message("The window position could not be saved in " + ini.fileName() + ".|" + ini.lastError(),
-            "Settings File Error", MsgIcon::Exclamation);
+  if (!ok) ini.reportWriteFailure("The window position could not be saved in " + ini.fileName());
 }
 
 void WindowProcedure::post(Event event, int control) {

@@ -593,6 +593,21 @@ TEST_F(Reader, AFailedCommitStoresEveryPageThatFitsAndCountsWhatIsStored) {
   EXPECT_EQ(wholePagesOf("small.com"), 200);
 }
 
+// A listed page that cannot be read (a link to a file that fails every
+// read): after Ignore it is not stored empty, and the end box counts it.
+TEST_F(Reader, APageThatCannotBeReadIsNotStoredAndIsCounted) {
+  writeSite("mem", 3);
+  fs::create_symlink("/proc/self/mem", "mem/zz-mem.htm");
+  answers.replies = {BtnYes, BtnOk, BtnIgnore};
+  readSite("mem.com", "mem");
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "mem.com Domain Added",
+                                                  "Parse HTML File", "Parse HTML File"}));
+  EXPECT_NE(answers.asked[2].text.find("zz-mem.htm"), std::string::npos) << answers.asked[2].text;
+  EXPECT_EQ(answers.asked[3].text, "HTML file read done.||3 pages stored, 1 page not stored.");
+  EXPECT_EQ(wholePagesOf("mem.com"), 3);
+  EXPECT_EQ(rd::FileCount, 3);
+}
+
 TEST_F(Reader, AReadOnlyPagesFileIsNamedOnceAndNothingIsCalledStored) {
   writeSite("ro", 200);
   store::setUnwritableForTests("WEBPAGES.qdf");
