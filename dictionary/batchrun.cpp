@@ -1,5 +1,6 @@
 #include "dictionary/batchrun.h"
 
+#include <chrono>
 #include <utility>
 
 #include "runtime/config/errors.h"
@@ -21,6 +22,7 @@ BatchRun::BatchRun(std::vector<FileId> files, std::string caption, std::string d
       file_(access(files.front()).name()),
       caption_(std::move(caption)),
       done_(std::move(done)),
+      lockRecovery_(writer_.lockWait()),
       ask_(ask) {}
 
 BatchRun::~BatchRun() = default;  // the writer commits what is done
@@ -128,6 +130,16 @@ bool BatchRun::show(const std::function<bool(bool free)>& show) {
   if (!show) return true;
   const bool free = writer_.uncommittedParts() == 0 && !stopped_ && hold();
   return show(free);
+}
+
+void BatchRun::waitForFiles(const std::function<bool()>& answer) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(lockRecovery_);
+  for (;;) {
+    const int rc = writer_.beginBatch(0);
+    if (rc != ErrLocked && rc != ErrAccessDenied) return;  // free, or refused for good
+    if (std::chrono::steady_clock::now() >= until || !answer()) break;
+  }
+  writer_.setBeginWait(0);  // waited long enough
 }
 
 bool BatchRun::hold() {

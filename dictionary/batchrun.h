@@ -43,6 +43,13 @@ class BatchRun {
   // in (no other window's save then waits on the run). False when show
   // says the user stopped the run.
   bool show(const std::function<bool(bool free)>& show);
+  // Before the first page: waits for the files (another program may hold
+  // them), calling answer every few milliseconds to let the window's events
+  // in; answer false stops the wait. Files still held after their lock
+  // recovery time: the first page's begin names it at once.
+  void waitForFiles(const std::function<bool()>& answer);
+  // Counts a page the run did not try once it had stopped, as not done.
+  void notTried() { ++untried_; }
   // Commits now: before anything waits on the user. False: the run stops.
   bool hold();
   // Commits the rest; a failure there is shown unless one was before.
@@ -52,7 +59,7 @@ class BatchRun {
   std::function<void(const std::string& label)> onStored;
 
   long stored() const { return writer_.storedParts(); }
-  long failed() const { return writer_.failedParts() - forgiven_; }
+  long failed() const { return writer_.failedParts() - forgiven_ + untried_; }
   long pending() const { return writer_.uncommittedParts(); }
   bool stopped() const { return stopped_; }
   // "" when nothing failed, else "N pages stored, M pages not stored."
@@ -84,7 +91,9 @@ class BatchRun {
   std::string label_;       // of the last page ended well
   long seen_ = 0;           // pages stored when onStored was last told
   long forgiven_ = 0;       // parts counted failed by a lost batch, then tried again
+  long untried_ = 0;        // pages after the run stopped
   std::vector<Kept> kept_;  // the uncommitted pages' work
+  int lockRecovery_;
   bool ask_, shown_ = false, stopped_ = false;
 };
 

@@ -1,6 +1,10 @@
 #include "webdata/reports/changes.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QString>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "dictionary/dictionary.h"
@@ -46,10 +50,17 @@ class DomainChangeRun::Procedure : public ProcessProcedure {
     std::vector<FileId> files{FileId::WebPages};
     if (domainsOpen_) files.push_back(FileId::Domains);
     owner_.batch_ = std::make_unique<BatchRun>(files, "Processing Records", "changed");
+    // Another program may hold the files: the progress window (its Cancel)
+    // answers while the run waits for them.
+    owner_.batch_->waitForFiles([this] {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      return !cancelled();
+    });
   }
   // The pages an event changed commit together; nothing is held between events.
   void betweenEvents() override {
-    if (owner_.batch_ && !owner_.batch_->hold()) cancel();
+    if (owner_.batch_) owner_.batch_->hold();
   }
   void cleanup() override {
     if (owner_.batch_) {
@@ -101,6 +112,11 @@ void DomainChangeRun::takeRecord() {
     procedure_->cancel();
     return;
   }
+  if (batch_->stopped()) {
+    // The run goes on to the end of the domain only to count what it did not change.
+    batch_->notTried();
+    return;
+  }
   // The page as the run found it: a page written again after a failed
   // commit is changed from these, not from where the source has moved on.
   const bool ofDomain = textEqual(domain_, source_.record().text("WEB:DOMAINNAME"));
@@ -109,7 +125,8 @@ void DomainChangeRun::takeRecord() {
   const bool domainDue = kind_ == DomainChange::LocalPath && runFlag_ != 1;
   if (domainDue) runFlag_ = 1;
   const long failedBefore = batch_->failed();
-  const bool goOn = batch_->page(
+  // A page that stops the run: the pages after it are counted above.
+  batch_->page(
       [this, &pages, &file, ofDomain, position, domainDue] {
         // The first failure of the page, in plain words: the page then stays as it was.
         std::string failure;
@@ -143,7 +160,6 @@ void DomainChangeRun::takeRecord() {
       pageName);
   // Taken back, the domain record is written with the next page.
   if (domainDue && batch_->failed() > failedBefore) runFlag_ = 0;
-  if (!goOn) procedure_->cancel();
 }
 
 }  // namespace qm::webreports
