@@ -378,6 +378,43 @@ TEST_F(LostUpdate, APageWithoutItsDomainRecordKeepsItsPaths) {
   EXPECT_EQ(after.text("WEB:DOMAINNAME"), "c.com");
 }
 
+// F1 imports its page (Auto Read) after F2 saved the same page: F1's OK
+// gives way, the page it shows keeps what the import read, and its next OK
+// stores the page with the marks, title, date and size its new detail
+// records stand for.
+TEST_F(LostUpdate, ARefusedSaveAfterAnAutoReadKeepsWhatTheImportRead) {
+  std::ofstream("site/page00001.htm")
+      << "<html><head><title>Read by F1</title></head>\n"
+      << "<body><a href=\"next.htm\">next</a> <img src=\"logo.gif\"></body></html>\n";
+  int t1 = 0, t2 = 0;
+  FormProcedure* f1 = pageFormOf("example.com", &t1);
+  ASSERT_NE(f1, nullptr);
+  FormProcedure* f2 = pageFormOf("example.com", &t2);
+  ASSERT_NE(f2, nullptr);
+  typeAndTab(f2, "?WEB:AUTHOR", "Carol");
+  pressRole(f2, Role::Ok);
+  ASSERT_NE(formOn(t2), f2);
+
+  answers.replies = {BtnYes};
+  click(f1, "?AutoRead");
+  ASSERT_EQ(shown(f1, "?WEB:HTMLPAGETITLE"), "Read by F1");
+  answers.asked.clear();
+  pressRole(f1, Role::Ok);
+  EXPECT_EQ(asked(), Strings{kChanged});
+  EXPECT_EQ(shown(f1, "?WEB:HTMLPAGETITLE"), "Read by F1");
+  EXPECT_EQ(shown(f1, "?WEB:AUTHOR"), "Carol");
+  pressRole(f1, Role::Ok);
+  ASSERT_NE(formOn(t1), f1);
+  const RecordBuffer saved = pageOnDisk(kPage);
+  EXPECT_EQ(saved.text("WEB:HTMLPAGETITLE"), "Read by F1");
+  EXPECT_EQ(saved.text("WEB:AUTHOR"), "Carol");
+  EXPECT_NE(saved.text("WEB:FILESIZE"), "0");
+  EXPECT_FALSE(saved.text("WEB:FILEDATETIME").empty());
+  EXPECT_EQ(saved.text("WEB:DATA1") + saved.text("WEB:DATA2"), "YY");  // links and images
+  EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
+  EXPECT_EQ(all(FileId::WPIMG).size(), 1u);
+}
+
 // The reader, a process of its own, re-reads the domain under an open page
 // form: OK gives way, the page and its details agree, and ditto brings back
 // the author typed.
