@@ -10,9 +10,8 @@ namespace qm::desk {
 bool writeSetting(std::string_view section, std::string_view entry, std::string_view value) {
   IniFile& ini = settings();
   if (ini.write(section, entry, value)) return true;
-  message("The setting " + std::string(entry) + " could not be saved in " + ini.fileName() + ".|" +
-              ini.lastError(),
-          "Settings File Error", MsgIcon::Exclamation);
+  ini.reportWriteFailure("The setting " + std::string(entry) + " could not be saved in " +
+                         ini.fileName());
   return false;
 }
 

@@ -280,9 +280,7 @@ void writeCpanelSection() {
   bool ok = true;
   for (const CpanelEntry& e : kCpanel) ok = ini.write("cpanel", e.key, e.get()) && ok;
   if (!ok)
-    message("The control panel settings could not be saved in " + ini.fileName() + ".|" +
-                ini.lastError(),
-            "Settings File Error", MsgIcon::Exclamation);
+    ini.reportWriteFailure("The control panel settings could not be saved in " + ini.fileName());
 }
 
 // ---- ConfigureControlPanel -------------------------------------------------------------------

@@ -29,21 +29,31 @@ void BatchWriter::allowWrites() {
   for (FileId id : files_) access(id).file().refuseWrites(0);
 }
 
+int BatchWriter::lockWait() const {
+  return gBeginWait >= 0 ? gBeginWait : access(files_.front()).lockRecovery();
+}
+
+int BatchWriter::beginBatch(int waitSeconds) {
+  if (tx_.active()) return 0;
+  std::vector<const RecordFile*> list;
+  for (FileId id : files_) list.push_back(&access(id).file());
+  const int wait = waitSeconds >= 0 ? waitSeconds : lockWait();
+  int rc = tx_.begin(list, wait);
+  for (std::size_t i = 0; rc == 0 && i < files_.size(); ++i)
+    rc = tx_.enlist(access(files_[i]).file());
+  if (rc == 0) {
+    parts_ = 0;
+    started_ = std::chrono::steady_clock::now();
+  } else {
+    tx_.rollback();
+  }
+  return rc;
+}
+
 int BatchWriter::beginPart() {
   allowWrites();
   if (inPart_) return 0;
-  int rc = 0;
-  if (!tx_.active()) {
-    std::vector<const RecordFile*> list;
-    for (FileId id : files_) list.push_back(&access(id).file());
-    rc = tx_.begin(list, gBeginWait >= 0 ? gBeginWait : access(files_.front()).lockRecovery());
-    for (std::size_t i = 0; rc == 0 && i < files_.size(); ++i)
-      rc = tx_.enlist(access(files_[i]).file());
-    if (rc == 0) {
-      parts_ = 0;
-      started_ = std::chrono::steady_clock::now();
-    }
-  }
+  int rc = beginBatch(beginWait_);
   if (rc == 0) rc = tx_.markPart();
   if (rc == 0) {
     inPart_ = true;

@@ -31,6 +31,15 @@ class BatchWriter {
   // Starts a part, and a transaction when none is open (waiting for it up
   // to the files' lock recovery time). 0, or the code of the refusal.
   int beginPart();
+  // Begins the batch's transaction now when none is open, waiting for the
+  // files up to waitSeconds (-1: the files' lock recovery time); no part is
+  // begun. 0, or the code of the refusal (nothing is counted for it).
+  int beginBatch(int waitSeconds);
+  // How long a part's begin waits for the files from now on (-1: the
+  // files' lock recovery time).
+  void setBeginWait(int seconds) { beginWait_ = seconds; }
+  // How long a begin waits for the files unless told otherwise.
+  int lockWait() const;
   // Ends the part. Not ok: only this part is taken back, the parts ended
   // before it stay. Commits when due; 0 or the failed commit's code (the
   // parts that commit held are then lost, and counted as failed).
@@ -66,6 +75,7 @@ class BatchWriter {
   int partsPerCommit_, millisPerCommit_;
   Transaction tx_;
   int parts_ = 0;
+  int beginWait_ = -1;
   int stored_ = 0, failed_ = 0;
   bool inPart_ = false, refused_ = false;
   std::chrono::steady_clock::time_point started_;

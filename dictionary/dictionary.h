@@ -76,6 +76,10 @@ class FileManager {
   // closes). Failures are reported ("File Access Error", "File Creation
   // Error"); the reporter's level is returned, 0 success.
   int open();
+  // Opens as open() does, without a message: the store's code, 0 success;
+  // *creating tells whether the open was to create the file. For a caller
+  // that goes on after a file it could not create.
+  int tryOpen(bool* creating = nullptr);
   int close();
   bool isOpen() const;  // on the calling thread
 

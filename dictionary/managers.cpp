@@ -113,6 +113,13 @@ int FileManager::report(int id, const std::string& message) {
 }
 
 int FileManager::open() {
+  bool created = false;
+  const int rc = tryOpen(&created);
+  if (rc == 0) return 0;
+  return report(created ? MsgCreateError : MsgOpenError);
+}
+
+int FileManager::tryOpen(bool* creating) {
   PerThread& t = mine();
   if (t.openCount > 0) {
     ++t.openCount;
@@ -132,11 +139,9 @@ int FileManager::open() {
     rc = t.file.open(mode, false, lockRecovery(), def_.ownerPassword);
   }
   t.err = rc;
-  if (rc == 0) {
-    t.openCount = 1;
-    return 0;
-  }
-  return report(!existed && createFlag() ? MsgCreateError : MsgOpenError);
+  if (creating) *creating = !existed && createFlag();
+  if (rc == 0) t.openCount = 1;
+  return rc;
 }
 
 int FileManager::close() {

@@ -22,9 +22,7 @@ const DomainDeleteSpec& spec() {
 
 }  // namespace
 
-void DeleteDomainPages(const std::function<void()>& redisplay) {
-  deleteDomainPages(spec(), redisplay);
-}
+void DeleteDomainPages(const RunShow& redisplay) { deleteDomainPages(spec(), redisplay); }
 
 std::unique_ptr<WindowProcedure> makeDelPages() { return makeDomainDeleteWindow(spec()); }
 

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ const char* const kMarkFields[] = {"WEB:DATA1", "WEB:DATA2", "WEB:DATA3", "WEB:D
 
 // ---- the run ------------------------------------------------------------------
 
-void show(const std::function<void()>& redisplay) {
-  if (redisplay) redisplay();
+void show(const RunShow& redisplay) {
+  if (redisplay) redisplay(false);
 }
 
 std::string dateAndTime(int32_t day, int32_t time) {
@@ -87,30 +88,10 @@ struct Run {
   BatchRun batch{kRunFiles, kParseCaption, "stored"};
 };
 
-// Shows the stop box with nothing of the run left uncommitted while the
-// user reads it. True when the user ends the run.
-bool stopRun(Run& run, const std::string& text) {
-  if (!run.batch.hold()) return true;
-  return stopBox(text, kParseCaption);
-}
-
-// One listed file into its page record and detail records, all of them or
-// none. False when the run ends.
-bool readOne(const DirEntry& file, Run& run, Progress& progress) {
-  const std::string path = joinName(run.dir, file.name);
-  HtmlFileName = path;
-  ++FileCount;
-  LineCounter = 1;
-
-  // The page's lines stay in memory: no work file is written beside the data.
-  WorkFileName = std::to_string(clockTime()) + ".txt";
-  std::string error;
-  const ScannedPage scanned = scanPageFile(path, &error);
-  if (!error.empty() && stopRun(run, HtmlFileName.str() + "||" + error)) return false;
-  progress.advance(scanned.progressSteps);
-  LineCounter += static_cast<double>(scanned.scannedLines);
-
-  if (!run.batch.begin()) return false;
+// Writes the page record of one listed file and its detail records from
+// scanned. "" or the page's first failure, in plain words.
+std::string writePage(const DirEntry& file, const std::string& path, const ScannedPage& scanned,
+                      Run& run, Progress* progress) {
   FileManager& fm = access(FileId::WebPages);
   RecordFile& f = fm.file();
   RecordBuffer& web = f.buffer();
@@ -132,10 +113,11 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
   for (const char* mark : kMarkFields) web.setText(mark, "");
 
   const PageFacts page = pageFactsOf(web);  // the path as cut to its field
-  // The first failure of the page, in plain words; the page then goes back whole.
   std::string failure;
-  if (writePageDetails(
-          scanned, page, [&progress](long n) { progress.advance(n); }, &failure)) {
+  const auto advance = [progress](long n) {
+    if (progress) progress->advance(n);
+  };
+  if (writePageDetails(scanned, page, advance, &failure)) {
     if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
     for (std::size_t i = 0; i < scanned.marks.size(); ++i)
       if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");
@@ -144,7 +126,39 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
     FailureReport(fm.name(), found ? kUpdateError : kInsertError, &failure)
         .check(found ? f.put() : f.add(), f);
   }
-  const bool goOn = run.batch.end(failure.empty(), failure, HtmlFileName.str());
+  return failure;
+}
+
+// One listed file into its page record and detail records, all of them or
+// none. False when the run ends.
+bool readOne(const DirEntry& file, Run& run, Progress& progress) {
+  const std::string path = joinName(run.dir, file.name);
+  HtmlFileName = path;
+  ++FileCount;
+  LineCounter = 1;
+
+  // The page's lines stay in memory: no work file is written beside the data.
+  WorkFileName = std::to_string(clockTime()) + ".txt";
+  std::string error;
+  auto scanned = std::make_shared<ScannedPage>(scanPageFile(path, &error));
+  progress.advance(scanned->progressSteps);
+  LineCounter += static_cast<double>(scanned->scannedLines);
+
+  // A page written again (its batch failed to commit) is read again from
+  // its file: the batch keeps no page's bytes.
+  const bool goOn = run.batch.page(
+      [file, path, scanned, error, &run, &progress]() mutable -> std::string {
+        if (!error.empty()) return HtmlFileName.str() + "||" + error;  // not stored
+        if (!scanned) {
+          std::string again;
+          const ScannedPage reread = scanPageFile(path, &again);
+          return again.empty() ? writePage(file, path, reread, run, nullptr) : path + "||" + again;
+        }
+        std::string failure = writePage(file, path, *scanned, run, &progress);
+        scanned.reset();
+        return failure;
+      },
+      HtmlFileName.str());
   ProgressCount = "";
   HtmlFileName = "";
   return goOn;
@@ -152,7 +166,7 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
 
 }  // namespace
 
-void ReadAllPages(const std::function<void()>& redisplay) {
+void ReadAllPages(const RunShow& redisplay) {
   ProcedureScope scope("ReadAllPages");
   if (ReadConfirmed.blank()) {
     if (message("Are you sure you wish to read in the Web Pages?", "Reading Confirmation",
@@ -211,31 +225,44 @@ void ReadAllPages(const std::function<void()>& redisplay) {
   const std::vector<DirEntry> files = listHtmlFiles(run.dir, &listError);
   if (!listError.empty())
     message("The directory " + run.dir + " could not be listed.||" + listError, "Huh?");
-  run.batch.writesAgain();
   // A page is shown as read once it is on the disk, not before.
   run.batch.onStored = [&redisplay](const std::string& last) {
     StatusText = last + " " + " file reading done.";
     show(redisplay);
   };
-  for (auto it = files.rbegin(); it != files.rend(); ++it) {
-    bool goOn = readOne(*it, run, progress);
-    if (const long again = goOn ? run.batch.takeReplay() : 0; again > 0) {
-      // The pages the failed one took back with it, and that one last.
-      FileCount -= static_cast<int32_t>(again);
-      for (long k = again - 1; goOn && k >= 0; --k) goOn = readOne(*(it - k), run, progress);
-    }
-    if (!goOn) {
-      run.batch.hold();
-      HtmlFileName = "";
-      ProgressCount = "";
-      // No closing message for a run ended early; the status line counts.
-      if (run.batch.failed()) StatusText = "Reading ended. " + run.batch.tally();
-      show(redisplay);
-      return;
-    }
-    show(redisplay);
+  bool goOn = true, stopped = false;
+  for (auto it = files.rbegin(); goOn && it != files.rend(); ++it) {
+    goOn = readOne(*it, run, progress);
+    stopped = goOn && !run.batch.show(redisplay);
+    goOn = goOn && !stopped;
   }
-  run.batch.finish();
+  if (!goOn) {
+    run.batch.hold();
+    HtmlFileName = "";
+    ProgressCount = "";
+  } else {
+    run.batch.finish();
+  }
+  // File Count, the status line and the closing box say what is on the disk.
+  if (run.batch.failed() || stopped) FileCount = static_cast<int32_t>(run.batch.stored());
+  if (stopped) {
+    // Stopped from the window: it stays open and says what was stored.
+    StatusText = "Reading stopped. " + run.batch.count();
+    show(redisplay);
+    return;
+  }
+  if (!goOn) {
+    // No closing message for a run ended early; the status line counts.
+    if (run.batch.failed()) StatusText = "Reading ended. " + run.batch.tally();
+    show(redisplay);
+    return;
+  }
+  if (run.batch.failed() && run.batch.stored() == 0) {
+    StatusText = "Reading ended. " + run.batch.tally();
+    show(redisplay);
+    message("No page was stored." + run.batch.tallyLine(), kParseCaption);
+    return;
+  }
   message("HTML file read done." + run.batch.tallyLine(), kParseCaption);
 }
 

@@ -4,13 +4,14 @@
 #include <memory>
 
 #include "runtime/ui/procedure.h"
+#include "runtime/ui/rundisplay.h"
 
 namespace qm::reader {
 
 // Reads every "*.htm" page of ReaderLocalDir (plus ReaderSubDir) into the web
 // page files, on the calling thread. redisplay, when given, shows the
-// globals' progress.
-void ReadAllPages(const std::function<void()>& redisplay = {});
+// globals' progress and may stop the run after a page.
+void ReadAllPages(const RunShow& redisplay = {});
 
 // "Read Multiple Web Pages".
 std::unique_ptr<WindowProcedure> makeReadPages();

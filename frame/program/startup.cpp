@@ -25,8 +25,7 @@ void LoadPreserved() {
 
 void SavePreserved() {
   if (!settings().write("Preserved", "cptog", std::to_string(cptog)))
-    message("The setting could not be saved.|" + settings().lastError(), "Settings File Error",
-            MsgIcon::Exclamation);
+    settings().reportWriteFailure("The setting could not be saved");
 }
 
 int runProgram(std::function<void()> frame, std::function<void()> startDictionary,

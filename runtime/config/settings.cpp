@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "runtime/config/messages.h"
 #include "runtime/values/fsutil.h"
 #include "runtime/values/text.h"
 
@@ -239,6 +240,16 @@ void setSettingsFileName(std::string name) {
   IniFile& f = programSettings();
   std::lock_guard lock(f.mutex_);
   f.name_ = std::move(name);
+}
+
+void IniFile::reportWriteFailure(const std::string& what) {
+  const std::string why = lastError();
+  {
+    std::lock_guard lock(mutex_);
+    if (why == reported_) return;
+    reported_ = why;
+  }
+  message(what + ".|" + why, "Settings File Error", MsgIcon::Exclamation);
 }
 
 }  // namespace qm

@@ -27,6 +27,10 @@ class IniFile {
   std::string fileName() const;
   // The reason of the last failed read or write; empty after a success.
   std::string lastError() const;
+  // Shows "Settings File Error" with what (what could not be saved) and the
+  // reason, once for each reason: a folder nobody may write does not ask
+  // again at every window close.
+  void reportWriteFailure(const std::string& what);
 
  private:
   friend void setSettingsFileName(std::string);
@@ -35,6 +39,7 @@ class IniFile {
   mutable std::mutex mutex_;
   std::string name_;
   mutable std::string lastError_;
+  std::string reported_;  // the reason last shown
 };
 
 // The program's settings file ("quillmark.INI" unless set otherwise).

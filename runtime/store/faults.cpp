@@ -1,5 +1,5 @@
-// Faults that tests make on purpose: a disk that fills, a file nobody may
-// write (whoever the tests run as).
+// Faults that tests make on purpose: a disk that fills (at a write or at a
+// commit), a file nobody may write (whoever the tests run as).
 #include <sqlite3.h>
 
 #include <filesystem>
@@ -15,6 +15,8 @@ namespace {
 
 std::mutex gFaultMutex;
 int gPageLimit = 0;
+long gDiskRoom = -1;
+int gFailingCommits = 0;
 std::set<std::string> gUnwritable;
 
 std::string absoluteOf(const std::string& path) {
@@ -32,6 +34,16 @@ void setPageLimitForTests(int pages) {
   gPageLimit = pages < 0 ? 0 : pages;
 }
 
+void setDiskRoomForTests(long pages) {
+  std::lock_guard lock(gFaultMutex);
+  gDiskRoom = pages < 0 ? -1 : pages;
+}
+
+void failCommitsForTests(int commits) {
+  std::lock_guard lock(gFaultMutex);
+  gFailingCommits = commits;
+}
+
 void setUnwritableForTests(const std::string& path, bool unwritable) {
   std::lock_guard lock(gFaultMutex);
   if (unwritable)
@@ -43,6 +55,8 @@ void setUnwritableForTests(const std::string& path, bool unwritable) {
 void clearFaultsForTests() {
   std::lock_guard lock(gFaultMutex);
   gPageLimit = 0;
+  gDiskRoom = -1;
+  gFailingCommits = 0;
   gUnwritable.clear();
 }
 
@@ -53,6 +67,23 @@ namespace store_detail {
 bool unwritableForTests(const std::string& path) {
   std::lock_guard lock(gFaultMutex);
   return !gUnwritable.empty() && gUnwritable.count(absoluteOf(path)) > 0;
+}
+
+bool diskRoomLimitedForTests() {
+  std::lock_guard lock(gFaultMutex);
+  return gDiskRoom >= 0 || gFailingCommits > 0;
+}
+
+bool takeDiskRoomForTests(long pages) {
+  std::lock_guard lock(gFaultMutex);
+  if (gFailingCommits > 0) {
+    --gFailingCommits;
+    return false;
+  }
+  if (gDiskRoom < 0 || pages <= 0) return true;
+  if (pages > gDiskRoom) return false;
+  gDiskRoom -= pages;
+  return true;
 }
 
 std::string limitPagesSql(const std::string& schema) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -230,8 +231,41 @@ struct RecordFile::Impl {
     return true;
   }
 
+  // Order of row r (its key columns as the table holds them) against the
+  // anchor in key order, from component `from` on: <0, 0, >0. The columns
+  // compare as the key does: numbers before text, text blind to ASCII case.
+  int compareWithAnchor(int key, sqlite3_stmt* st, int from, const std::vector<SqlValue>& values,
+                        int64_t row, int64_t r) const {
+    const auto& comps = def.keys[static_cast<std::size_t>(key)].components;
+    for (std::size_t c = static_cast<std::size_t>(from); c < comps.size() && c < values.size();
+         ++c) {
+      const int col = 1 + comps[c];
+      const SqlValue& a = values[c];
+      const bool text = sqlite3_column_type(st, col) == SQLITE_TEXT;
+      if (text != (a.kind == SqlValue::Text)) return text ? 1 : -1;
+      int d = 0;
+      if (text) {
+        const auto* t = reinterpret_cast<const unsigned char*>(sqlite3_column_text(st, col));
+        const std::size_t n = static_cast<std::size_t>(sqlite3_column_bytes(st, col));
+        for (std::size_t i = 0; d == 0 && i < n && i < a.s.size(); ++i)
+          d = store_detail::foldCase(t[i]) -
+              store_detail::foldCase(static_cast<unsigned char>(a.s[i]));
+        if (d == 0) d = n < a.s.size() ? -1 : (n > a.s.size() ? 1 : 0);
+      } else {
+        const double v = sqlite3_column_double(st, col);
+        const double w = a.kind == SqlValue::Int ? static_cast<double>(a.i) : a.d;
+        d = v < w ? -1 : (v > w ? 1 : 0);
+      }
+      if (d != 0) return d;
+    }
+    return r < row ? -1 : (r > row ? 1 : 0);
+  }
+
   // Rows after/before an anchor in key order (or record order when key < 0).
   // Calls `take` for each row until it returns false or `limit` rows were seen.
+  // A row the key's index puts after the anchor that is not after it by its
+  // own values means the index and the table disagree: reading on from it
+  // would come back to rows already read, so the file is called damaged.
   int scan(int key, Anchor from, const std::vector<SqlValue>& values, int64_t row, bool forward,
            int limit, int rangeComps, const std::vector<SqlValue>& rangeVals,
            const Conditions& where, const std::function<bool(int64_t, sqlite3_stmt*)>& take) {
@@ -280,9 +314,14 @@ struct RecordFile::Impl {
     }
     // Records with equal key values, by record number ...
     int seen = 0;
-    bool stop = false;
+    bool stop = false, astray = false;
     auto counted = [&](int64_t r, sqlite3_stmt* s) {
       ++seen;
+      const int side = compareWithAnchor(key, s, rangeComps, values, row, r);
+      if (forward ? side <= 0 : side >= 0) {
+        astray = stop = true;
+        return false;
+      }
       if (!take(r, s)) {
         stop = true;
         return false;
@@ -303,6 +342,7 @@ struct RecordFile::Impl {
       sqlite3_bind_int(st, i, limit);
       if (int rc = drain(st, counted)) return rc;
     }
+    if (astray) return disagree();
     if (stop || seen >= limit || rangeComps >= n) return ok();
     // ... then the key values beyond them.
     std::string lhs, rhs;
@@ -316,7 +356,13 @@ struct RecordFile::Impl {
     bindRange(st, i);
     for (int c = rangeComps; c < n; ++c) bindValue(st, i++, values[static_cast<std::size_t>(c)]);
     sqlite3_bind_int(st, i, limit - seen);
-    return drain(st, take);
+    if (int rc = drain(st, counted)) return rc;
+    return astray ? disagree() : ok();
+  }
+
+  int disagree() {
+    return fail(ErrBadFile,
+                path + ": an index disagrees with the records; the keys must be rebuilt");
   }
 
   int drain(sqlite3_stmt* st, const std::function<bool(int64_t, sqlite3_stmt*)>& take) {
@@ -516,9 +562,17 @@ int RecordFile::open(OpenMode mode, bool create, int lockRecoverySeconds,
     m.open = true;
     return m.ok();
   }
+  struct stat before;
+  const bool existed = ::stat(m.path.c_str(), &before) == 0;
   int rc = m.openIndexed(create, password);
   if (rc) {
     m.closeDb();
+    // A file this open made but could not finish is not left behind: the
+    // next start would find a file that is no record file.
+    if (!existed && create) {
+      std::error_code ec;
+      for (const char* end : {"", "-journal"}) std::filesystem::remove(m.path + end, ec);
+    }
     return rc;
   }
   m.open = true;
@@ -530,10 +584,13 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
   bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return fail(ErrIsDirectory, path + " is a directory");
   if (!exists && !create) return fail(ErrFileNotFound, "file not found: " + path);
+  // The engine takes an empty file for an empty database: it is set up as
+  // a new record file (a create cut short by a full disk leaves one).
+  const bool fresh = !exists || (S_ISREG(st.st_mode) && st.st_size == 0);
   store_detail::configureEngine();
   const bool forcedReadOnly = exists && store_detail::unwritableForTests(path);
   int flags =
-      ((writable() || !exists) && !forcedReadOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+      ((writable() || fresh) && !forcedReadOnly ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
       SQLITE_OPEN_NOMUTEX;
   if (!exists) flags |= SQLITE_OPEN_CREATE;
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -550,10 +607,10 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
   // Reading the header tells a foreign or damaged file at once.
   if (int e = exec("PRAGMA schema_version"))
     return e == ErrBadFile ? fail(e, path + ": " + detail) : e;
-  if (writable() || !exists) {
+  if (writable() || fresh) {
     if (exec("PRAGMA journal_mode=DELETE") || exec("PRAGMA synchronous=FULL")) return err;
   }
-  if (!exists) {
+  if (fresh && !forcedReadOnly) {
     if (exec("BEGIN IMMEDIATE")) return err;
     bool good = exec(sql.createTable("")) == 0;
     for (const auto& s : sql.createIndexes(""))

@@ -384,7 +384,10 @@ class Transaction {
   // Commits and begins again on the same connection, the files staying
   // enlisted: others may write between the two, and what was read stays
   // cached. A failed begin ends the transaction; `committed` tells whether
-  // the commit itself went through.
+  // the commit itself went through. At most once a second it leaves the
+  // files free for a while first, so that a writer that does not announce
+  // itself (a plain SQLite client, whose busy handler retries every 100 ms
+  // at the slowest) gets in too.
   int commitAndContinue(bool* committed = nullptr);
   void rollback();
   bool active() const;
@@ -406,6 +409,9 @@ class Transaction {
 
   // Test seam: called after every statement a transaction runs.
   static void setStepHook(std::function<void()> hook);
+  // Benchmark seam: how long commitAndContinue() leaves the files free once
+  // a second (100 ms unless changed; 0: never).
+  static void setFreeGapMs(int ms);
 
  private:
   friend class RecordFile;
@@ -421,6 +427,13 @@ namespace store {
 // Connections opened from now on hold at most `pages` pages per file (0: no
 // cap), so a write past it fails as on a full disk.
 void setPageLimitForTests(int pages);
+// The disk has room for `pages` more pages (-1: no limit), taken by the
+// commits of multi-file transactions: a commit whose files grew by more
+// fails as a full disk does, after every write in it went through.
+void setDiskRoomForTests(long pages);
+// The next `commits` commits of multi-file transactions fail as on a full
+// disk, after every write in them went through.
+void failCommitsForTests(int commits);
 // Connections opened from now on reach the file at `path` read-only, as when
 // its owner may not write it (even for root).
 void setUnwritableForTests(const std::string& path, bool unwritable = true);

@@ -53,6 +53,11 @@ class FileLock {
 // Test faults (faults.cpp): the path must open read-only; the pragma that
 // caps a schema's size ("" when no cap is set); a read-only URI for ATTACH.
 bool unwritableForTests(const std::string& path);
+// Whether commits may fail (the disk's room is limited, or commits are to
+// fail); takes `pages` of the room, false when they do not fit (nothing is
+// taken then) or the commit is to fail.
+bool diskRoomLimitedForTests();
+bool takeDiskRoomForTests(long pages);
 std::string limitPagesSql(const std::string& schema);
 std::string readOnlyUri(const std::string& path);
 

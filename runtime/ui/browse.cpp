@@ -281,9 +281,7 @@ void BrowseProcedure::beforeClose() {
   IniFile& ini = settings();
   bool ok = ini.write(section(), bdef_.list + ":ORIG", orig_.text());
   ok = ini.write(section(), bdef_.list + ":USER", shownFormat().text()) && ok;
-  if (!ok)
-    message("The list format could not be saved in " + ini.fileName() + ".|" + ini.lastError(),
-            "Settings File Error", MsgIcon::Exclamation);
+  if (!ok) ini.reportWriteFailure("The list format could not be saved in " + ini.fileName());
 }
 
 void BrowseProcedure::applyFormat(const ListFormat& f) {

@@ -212,7 +212,16 @@ void FormProcedure::save() {
       errors().raise(4, MessageArgs{f->name(), f->errorText(), {}, {}});
       return;
     }
-    if (errors().raise(34, MessageArgs{f->name(), f->errorText(), {}, {}}) != 0) return;
+    if (rc == ErrNotFound) {
+      // Deleted meanwhile: saving again cannot succeed. The form stays with what was typed.
+      errors().raise(25, MessageArgs{f->name(), f->errorText() + ": another user deleted it"});
+      return;
+    }
+    // The reason in plain words (a full disk, a read-only folder), then the question.
+    const MessageArgs args{f->name(), f->errorText(), {}, {}};
+    if (message(errors().text(25, args) + "||" + errors().text(34, args), errors().title(34, args),
+                MsgIcon::Exclamation, BtnYes | BtnNo, BtnYes) != BtnYes)
+      return;
   }
   saved()[name()] = f->buffer();
   close(RequestCompleted);

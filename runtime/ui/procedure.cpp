@@ -587,9 +587,7 @@ void WindowProcedure::savePlacement() {
       ok = ini.write(name_, "Height", std::to_string(u.toDuY(size.height()))) && ok;
     }
   }
-  if (!ok)
-    message("The window position could not be saved in " + ini.fileName() + ".|" + ini.lastError(),
-            "Settings File Error", MsgIcon::Exclamation);
+  if (!ok) ini.reportWriteFailure("The window position could not be saved in " + ini.fileName());
 }
 
 void WindowProcedure::post(Event event, int control) {
@@ -604,7 +602,7 @@ void WindowProcedure::dispatch(Event event, int controlNumber) {
   inScope([&] {
     if (controlNumber) {
       if (auto nav = navOfControl(controlNumber)) {
-        if (event == Event::Accepted) navigate(*nav);
+        if (event == Event::Accepted && runs_ == 0) navigate(*nav);
         return;
       }
       if (Control* c = control(controlNumber)) fieldEvent(*c, event);
@@ -615,8 +613,19 @@ void WindowProcedure::dispatch(Event event, int controlNumber) {
   });
 }
 
+void WindowProcedure::beginRun() {
+  if (runs_++ == 0) stopAsked_ = false;
+}
+
+void WindowProcedure::endRun() {
+  if (runs_ > 0) --runs_;
+}
+
 void WindowProcedure::fieldEvent(Control& c, Event e) {
   if (finished_ || disabledBy_ > 0) return;
+  if (runs_ > 0 && e == Event::Accepted && c.def().role != Role::Close &&
+      c.def().role != Role::Cancel)
+    return;
   if (e == Event::Accepted && inAccept_ == &c) return;  // a message box took the focus
   inScope([&] {
     if (takeFieldEvent(c, e)) return;
@@ -721,6 +730,10 @@ void WindowProcedure::requestClose() { dispatch(Event::CloseWindow, 0); }
 
 void WindowProcedure::close(int response) {
   if (finished_) return;
+  if (runs_ > 0) {
+    stopAsked_ = true;  // the run ends after its page; the window stays
+    return;
+  }
   response_ = response;
   finish();
 }

@@ -150,6 +150,13 @@ class WindowProcedure : public QObject {
   void close(int response);
   // Asks to close as the close box does: window hooks and checks first.
   void requestClose();
+  // A long run of this window lets events in between its pages. While it
+  // does, a close (Esc, Close, the close box) asks the run to stop instead
+  // and the window stays to show what the run did; no other control is
+  // accepted (its run button does not start a second run inside the first).
+  void beginRun();
+  void endRun();
+  bool stopAsked() const { return stopAsked_; }
   // The frame's toolbar.
   virtual void navigate(Nav nav);
 
@@ -331,6 +338,8 @@ class WindowProcedure : public QObject {
   int disabledBy_ = 0;  // called procedures running over this one
   bool maximize_ = false;
   Control* inAccept_ = nullptr;
+  int runs_ = 0;  // runs letting events in
+  bool stopAsked_ = false;
 
   struct ValueBinding {
     std::function<std::string()> get;

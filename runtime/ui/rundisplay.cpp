@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QWidget>
 #include <algorithm>
 
@@ -13,6 +14,16 @@ RunDisplay::RunDisplay(WindowProcedure& p) : p_(p) {
   skipped_.setSingleShot(true);
   skipped_.setInterval(0);
   QObject::connect(&skipped_, &QTimer::timeout, [this] { showNow(); });
+  p_.beginRun();
+}
+
+RunDisplay::~RunDisplay() { p_.endRun(); }
+
+bool RunDisplay::stopAsked() const { return p_.stopAsked(); }
+
+bool RunDisplay::letEventsIn() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return !stopAsked();
 }
 
 void RunDisplay::operator()() {

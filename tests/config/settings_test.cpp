@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "runtime/config/messages.h"
+
 namespace fs = std::filesystem;
 using qm::IniFile;
 
@@ -116,6 +118,26 @@ TEST(Settings, WriteIntoMissingDirectoryFails) {
   IniFile ini("nowhere/quillmark.INI");
   EXPECT_FALSE(ini.write("Preserved", "cptog", "1"));
   EXPECT_NE(ini.lastError(), "");
+}
+
+// A settings file that cannot be written (a folder nobody may write) is
+// named once, not at every window close; a new reason is named again.
+TEST(Settings, AWriteFailureIsReportedOnceForEachReason) {
+  qm::ScriptedAnswerer answers;
+  answers.install();
+  IniFile ini("nowhere/quillmark.INI");
+  for (int close = 0; close < 3; ++close) {
+    EXPECT_FALSE(ini.write("Preserved", "cptog", "1"));
+    ini.reportWriteFailure("The window position could not be saved");
+  }
+  ASSERT_EQ(answers.asked.size(), 1u);
+  EXPECT_EQ(answers.asked[0].caption, "Settings File Error");
+  EXPECT_EQ(answers.asked[0].text.rfind("The window position could not be saved.|Cannot write ", 0),
+            0u)
+      << answers.asked[0].text;
+  EXPECT_FALSE(ini.write("", "a", "x"));
+  ini.reportWriteFailure("The setting could not be saved");
+  EXPECT_EQ(answers.asked.size(), 2u);
 }
 
 TEST(Settings, NamesAndValuesThatWouldBreakTheFileAreRefused) {

@@ -363,4 +363,25 @@ TEST_F(Import, AFailedWriteStoresNothingOfThePageAndSaysWhyOnce) {
   }
 }
 
+// A detail file the import must create, on a full disk: the import fails,
+// naming the disk; the program goes on and the form's page stays as typed.
+TEST_F(Import, ADetailFileThatCannotBeCreatedFailsTheImportOnly) {
+  writePage("page-lf.htm");
+  ASSERT_FALSE(std::filesystem::exists("WPIMG.qdf"));
+  web().setText("WEB:HTMLPAGETITLE", "Typed by hand");
+  const RecordBuffer typed = web();
+  store::setPageLimitForTests(1);
+  answers_.asked.clear();
+  answers_.replies = {BtnYes};
+  ParseHtmlFile(mainWebContext());  // the test's exit function throws: it is not called
+  store::clearFaultsForTests();
+  ASSERT_EQ(answers_.asked.size(), 1u);
+  EXPECT_EQ(answers_.asked[0].text.rfind("Error: (Disk Full) creating ", 0), 0u)
+      << answers_.asked[0].text;
+  EXPECT_EQ(answers_.asked[0].icon, MsgIcon::Stop);
+  EXPECT_TRUE(web() == typed);
+  for (const char* name : {"WPIMG.qdf", "WPLINKS.qdf"})
+    EXPECT_FALSE(std::filesystem::exists(name)) << name;
+}
+
 }  // namespace

@@ -227,26 +227,48 @@ TEST_F(LostUpdate, TwoDomainFormsTheLaterOkShowsTheEarlierAndDittoRecallsTheTypi
   EXPECT_EQ(asked().size(), 1u);
 }
 
-// Deleted meanwhile, the record is not changed elsewhere: the save asks
-// "Record Update Error" as before, No keeps the form open, nothing is added.
-TEST_F(LostUpdate, ARecordDeletedUnderAnOpenFormAsksToSaveAgain) {
+// A change that cannot be saved says why. Deleted meanwhile, the record
+// cannot be saved again: no retry is offered, the form stays, nothing is
+// added. Held by another program that denies writing: the reason, then
+// whether to try again; once it lets go, the save goes through.
+TEST_F(LostUpdate, AFailedChangeSaysWhyAndOffersNoRetryForADeletedRecord) {
   auto* b = start<BrowseProcedure>("BrowseDomains", &thread);
+  {
+    FormProcedure* f = changeDomain(b, thread);
+    ASSERT_NE(f, nullptr);
+    typeAndTab(f, "?DOM:OWNERNAME", "Owner TWO");
+    RecordFile other(fileDef(FileId::Domains));
+    ASSERT_EQ(other.open(OpenMode::ReadWriteDenyWrite, false, 1), 0);
+    answers.replies = {BtnNo};
+    pressRole(f, Role::Ok);
+    EXPECT_EQ(asked(), Strings{"Record Update Error: An error (Access Denied) was experienced when "
+                               "making changes to the Domains file.||An error was experienced "
+                               "changing this record. Do you want to try to save again?"});
+    EXPECT_EQ(formOn(thread), f);
+    other.close();
+    answers.asked.clear();
+    pressRole(f, Role::Ok);
+    EXPECT_TRUE(asked().empty());
+    EXPECT_NE(formOn(thread), f);
+    EXPECT_EQ(all(FileId::Domains).at(0).text("DOM:OWNERNAME"), "Owner TWO");
+  }
   FormProcedure* f = changeDomain(b, thread);
   ASSERT_NE(f, nullptr);
-  typeAndTab(f, "?DOM:OWNERNAME", "Owner TWO");
+  typeAndTab(f, "?DOM:OWNERNAME", "Owner THREE");
   {
     RecordFile other(fileDef(FileId::Domains));
     ASSERT_EQ(other.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
     ASSERT_EQ(other.fetchPosition(1), 0);
     ASSERT_EQ(other.erase(), 0);
   }
+  answers.asked.clear();
   answers.replies = {BtnYes, BtnNo};
   pressRole(f, Role::Ok);
-  const Strings again(2,
-                      "Record Update Error: An error was experienced changing this record. Do you "
-                      "want to try to save again?");
-  EXPECT_EQ(asked(), again);
+  EXPECT_EQ(asked(), Strings{"Record was not updated: An error (Record Not Found: another user "
+                             "deleted it) was experienced when making changes to the Domains "
+                             "file."});
   EXPECT_EQ(formOn(thread), f);
+  EXPECT_EQ(shown(f, "?DOM:OWNERNAME"), "Owner THREE");
   EXPECT_TRUE(all(FileId::Domains).empty());
 }
 
@@ -348,6 +370,43 @@ TEST_F(LostUpdate, APageWithoutItsDomainRecordKeepsItsPaths) {
   EXPECT_EQ(after.text("WEB:LOCALPATH"), "site_c/about.htm");
   EXPECT_EQ(after.text("WEB:LOCALDEFAULTDIRECTORY"), "site_c");
   EXPECT_EQ(after.text("WEB:DOMAINNAME"), "c.com");
+}
+
+// F1 imports its page (Auto Read) after F2 saved the same page: F1's OK
+// gives way, the page it shows keeps what the import read, and its next OK
+// stores the page with the marks, title, date and size its new detail
+// records stand for.
+TEST_F(LostUpdate, ARefusedSaveAfterAnAutoReadKeepsWhatTheImportRead) {
+  std::ofstream("site/page00001.htm")
+      << "<html><head><title>Read by F1</title></head>\n"
+      << "<body><a href=\"next.htm\">next</a> <img src=\"logo.gif\"></body></html>\n";
+  int t1 = 0, t2 = 0;
+  FormProcedure* f1 = pageFormOf("example.com", &t1);
+  ASSERT_NE(f1, nullptr);
+  FormProcedure* f2 = pageFormOf("example.com", &t2);
+  ASSERT_NE(f2, nullptr);
+  typeAndTab(f2, "?WEB:AUTHOR", "Carol");
+  pressRole(f2, Role::Ok);
+  ASSERT_NE(formOn(t2), f2);
+
+  answers.replies = {BtnYes};
+  click(f1, "?AutoRead");
+  ASSERT_EQ(shown(f1, "?WEB:HTMLPAGETITLE"), "Read by F1");
+  answers.asked.clear();
+  pressRole(f1, Role::Ok);
+  EXPECT_EQ(asked(), Strings{kChanged});
+  EXPECT_EQ(shown(f1, "?WEB:HTMLPAGETITLE"), "Read by F1");
+  EXPECT_EQ(shown(f1, "?WEB:AUTHOR"), "Carol");
+  pressRole(f1, Role::Ok);
+  ASSERT_NE(formOn(t1), f1);
+  const RecordBuffer saved = pageOnDisk(kPage);
+  EXPECT_EQ(saved.text("WEB:HTMLPAGETITLE"), "Read by F1");
+  EXPECT_EQ(saved.text("WEB:AUTHOR"), "Carol");
+  EXPECT_NE(saved.text("WEB:FILESIZE"), "0");
+  EXPECT_FALSE(saved.text("WEB:FILEDATETIME").empty());
+  EXPECT_EQ(saved.text("WEB:DATA1") + saved.text("WEB:DATA2"), "YY");  // links and images
+  EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
+  EXPECT_EQ(all(FileId::WPIMG).size(), 1u);
 }
 
 // The reader, a process of its own, re-reads the domain under an open page

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <array>
 #include <chrono>
@@ -560,7 +561,8 @@ TEST_F(Reader, AFullDiskAsksOnceThroughTheWindowAndTheEndCountsWhatWasStored) {
   EXPECT_EQ(stored + failed, 1000);
   EXPECT_EQ(wholePagesOf("large.com"), stored);
   EXPECT_EQ(wholePagesOf("small.com"), 200);
-  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?FileCount"))->text().trimmed(), "1,000");
+  EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?FileCount"))->text().remove(',').trimmed(),
+            QString::number(stored));
   // The page the status line calls done is on the disk.
   const std::string status = rd::StatusText.str();
   ASSERT_NE(status.find("  file reading done."), std::string::npos) << status;
@@ -584,9 +586,57 @@ TEST_F(Reader, AFullDiskEndsTheRunWhenTheUserSaysSoAndKeepsEveryStoredPage) {
   const auto [stored, failed] = tallyOf(rd::StatusText.str());
   EXPECT_EQ(rd::StatusText.str().rfind("Reading ended. ", 0), 0u) << rd::StatusText.str();
   EXPECT_EQ(failed, 1);  // the page that failed, alone
-  EXPECT_EQ(stored + failed, rd::FileCount);
-  EXPECT_LT(rd::FileCount, 1000);
+  EXPECT_EQ(stored, rd::FileCount);
+  EXPECT_LT(rd::FileCount + failed, 1000);
   EXPECT_EQ(wholePagesOf("large.com"), stored);
+}
+
+// The disk fills at the commit, as when the written pages stay in memory
+// until then: the batch's pages are written again, one commit each.
+TEST_F(Reader, AFailedCommitStoresEveryPageThatFitsAndCountsWhatIsStored) {
+  writeSite("small", 200);
+  writeSite("large", 300);
+  readSite("small.com", "small");
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "large.com"}});
+  long pages = 0;
+  for (auto& e : fs::directory_iterator("."))
+    if (e.path().extension() == ".qdf") pages += static_cast<long>(e.file_size() / 4096);
+  BatchWriter::setCommitEvery(100000, 600000);  // the whole run in one batch
+  store::setDiskRoomForTests(pages / 2);        // about a hundred pages more
+  answers.asked.clear();
+  answers.replies = {BtnIgnore};
+  readSite("large.com", "large");
+  store::clearFaultsForTests();
+  BatchWriter::setCommitEvery(1000, 1000);
+
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Parse HTML File", "Parse HTML File"}));
+  const std::string& failure = answers.asked[0].text;
+  EXPECT_NE(failure.find("Disk Full"), std::string::npos) << failure;
+  EXPECT_EQ(failure.find(joinName("large", "p")), 0u) << failure;  // names the page
+  const std::string& end = answers.asked[1].text;
+  EXPECT_EQ(end.rfind("HTML file read done.||", 0), 0u) << end;
+  const auto [stored, failed] = tallyOf(end);
+  EXPECT_GT(stored, 20);
+  EXPECT_GT(failed, 0);
+  EXPECT_EQ(stored + failed, 300);
+  EXPECT_EQ(wholePagesOf("large.com"), stored);
+  EXPECT_EQ(rd::FileCount, stored);
+  EXPECT_EQ(wholePagesOf("small.com"), 200);
+}
+
+// A listed page that cannot be read (a link to a file that fails every
+// read): after Ignore it is not stored empty, and the end box counts it.
+TEST_F(Reader, APageThatCannotBeReadIsNotStoredAndIsCounted) {
+  writeSite("mem", 3);
+  fs::create_symlink("/proc/self/mem", "mem/zz-mem.htm");
+  answers.replies = {BtnYes, BtnOk, BtnIgnore};
+  readSite("mem.com", "mem");
+  ASSERT_EQ(captions(), (std::vector<std::string>{"Reading Confirmation", "mem.com Domain Added",
+                                                  "Parse HTML File", "Parse HTML File"}));
+  EXPECT_NE(answers.asked[2].text.find("zz-mem.htm"), std::string::npos) << answers.asked[2].text;
+  EXPECT_EQ(answers.asked[3].text, "HTML file read done.||3 pages stored, 1 page not stored.");
+  EXPECT_EQ(wholePagesOf("mem.com"), 3);
+  EXPECT_EQ(rd::FileCount, 3);
 }
 
 TEST_F(Reader, AReadOnlyPagesFileIsNamedOnceAndNothingIsCalledStored) {
@@ -599,7 +649,7 @@ TEST_F(Reader, AReadOnlyPagesFileIsNamedOnceAndNothingIsCalledStored) {
   EXPECT_NE(answers.asked[2].text.find("Read-Only"), std::string::npos) << answers.asked[2].text;
   EXPECT_NE(answers.asked[2].text.find(".qdf"), std::string::npos)
       << answers.asked[2].text;  // names the file
-  EXPECT_EQ(answers.asked[3].text, "HTML file read done.||0 pages stored, 200 pages not stored.");
+  EXPECT_EQ(answers.asked[3].text, "No page was stored.||0 pages stored, 200 pages not stored.");
   EXPECT_EQ(wholePagesOf("ro.com"), 0);
   EXPECT_EQ(rd::StatusText.str().find("file reading done."), std::string::npos)
       << rd::StatusText.str();
@@ -639,6 +689,75 @@ TEST_F(Reader, DeleteByDomainTakesThePagesAndTheirDetailsOnly) {
     EXPECT_TRUE(all(id).empty());
   EXPECT_EQ(all(FileId::WPLinks).size(), 1u);
   EXPECT_EQ(all(FileId::Domains).size(), 1u);  // the domain record stays
+}
+
+TEST_F(Reader, DeleteByDomainWritesAFailedCommitsPagesAgain) {
+  writeSite("gone", 40);
+  readSite("gone.com", "gone");
+  ASSERT_EQ(wholePagesOf("gone.com"), 40);
+  answers.asked.clear();
+  store::failCommitsForTests(1);
+  {
+    ThreadScope t(1);
+    rd::domainname = "gone.com";
+    rd::DeleteDomainPages();
+  }
+  store::clearFaultsForTests();
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_EQ(rd::StatusText.str(), "Finished. Records deleted. Pages deleted: 40");
+  EXPECT_EQ(rd::FileCount, 40);
+  EXPECT_EQ(wholePagesOf("gone.com"), 0);
+  EXPECT_TRUE(all(FileId::WPLinks).empty());
+  // Every record read once: 40 pages, 160 links and 40 images.
+  EXPECT_EQ(rd::ProgressCount.str(), "240");
+}
+
+// Esc in the window while it reads or deletes: the window has answered
+// between two batches, the run ends after its page and the window stays,
+// saying what is on the disk.
+TEST_F(Reader, EscStopsARunFromItsWindowAndKeepsWhatItStored) {
+  makeMainProgramFiles();
+  writeSite("big", 300);
+  add(FileId::Domains, {{"DOM:DOMAINNAME", "big.com"}, {"DOM:DEFAULTLOCALDIR", "big"}});
+  BatchWriter::setCommitEvery(50, 600000);
+  const struct {
+    const char* window;
+    const char* button;
+    const char* status;
+    long left;  // of the site's pages on the disk after the stop
+  } cases[] = {{"readpages", "?GO", "Reading stopped. 50 pages stored.", 50},
+               {"delpages", "?Run", "Stopped. Pages deleted: 50", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.window);
+    const int th = startNamedProcedure(c.window, 25000);
+    pump();
+    WindowProcedure* w = topProcedure(th);
+    ASSERT_NE(w, nullptr);
+    typeInto(w, "?domainname", "big.com");
+    if (c.left == 0) {
+      readSite("big.com", "big");  // the whole site, to be deleted
+      ASSERT_EQ(wholePagesOf("big.com"), 300);
+    }
+    answers.asked.clear();
+    long storedAtEsc = -1;
+    QTimer::singleShot(0, [&] {
+      storedAtEsc = wholePagesOf("big.com");
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    click(w, c.button);
+    EXPECT_EQ(storedAtEsc, c.left == 0 ? 250 : 50);  // Esc came during the run
+    EXPECT_EQ(rd::StatusText.str(), c.status);
+    EXPECT_EQ(rd::FileCount, 50);
+    EXPECT_EQ(wholePagesOf("big.com"), c.left == 0 ? 250 : 50);
+    EXPECT_EQ(topProcedure(th), w);  // the window stays, showing the count
+    EXPECT_EQ(qobject_cast<QLabel*>(widgetOf(w, "?StatusText"))->text().toStdString(), c.status);
+    for (const auto& a : answers.asked) EXPECT_EQ(a.caption, "Reading Confirmation") << a.text;
+    // A second Esc closes it.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    pump();
+    EXPECT_NE(topProcedure(th), w);
+  }
+  BatchWriter::setCommitEvery(1000, 1000);
 }
 
 TEST_F(Reader, DeleteWindowEnablesRunOnceADomainIsEntered) {

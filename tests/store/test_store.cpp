@@ -865,6 +865,85 @@ TEST(RecordFile, WriteFailuresSayWhyAndNameTheFile) {
   }
 }
 
+// A create that the disk cuts short leaves no file, and an empty file (as
+// an older create left it) opens as a new record file.
+TEST(RecordFile, AFailedCreateLeavesNoFileAndAnEmptyFileOpensAsNew) {
+  fs::remove_all("PEOPLE.qdf");
+  store::setPageLimitForTests(1);
+  {
+    RecordFile f(people());
+    const int rc = f.open(OpenMode::ReadWriteDenyNone, true, 1);
+    EXPECT_EQ(errorTextFor(rc), "Disk Full");
+    EXPECT_NE(f.errorDetail().find("PEOPLE.qdf"), std::string::npos) << f.errorDetail();
+  }
+  store::clearFaultsForTests();
+  EXPECT_FALSE(fs::exists("PEOPLE.qdf"));
+  EXPECT_FALSE(fs::exists("PEOPLE.qdf-journal"));
+
+  for (OpenMode mode : {OpenMode::ReadOnlyDenyNone, OpenMode::ReadWriteDenyNone}) {
+    std::ofstream("PEOPLE.qdf").close();  // 0 bytes
+    RecordFile f(people());
+    ASSERT_EQ(f.open(mode, false, 1), 0) << f.errorDetail();
+    EXPECT_EQ(f.count(), 0);
+    if (mode == OpenMode::ReadWriteDenyNone) {
+      EXPECT_EQ(addPerson(f, "Zoë"), 0);
+      f.close();
+      ASSERT_EQ(f.open(OpenMode::ReadOnlyDenyNone, false, 1), 0);
+      EXPECT_EQ(f.count(), 1);
+    }
+    f.close();
+    fs::remove("PEOPLE.qdf");
+  }
+}
+
+// A bit flipped in the name index: the entry of "Dora" reads "Aora" where
+// "Dora" stood, between "Carl" and "Émile". Reading in key order ends;
+// read a page at a time it stops with the file called damaged, never
+// coming back to "Bert" for ever.
+TEST(RecordFile, AnIndexThatDisagreesWithItsRecordsIsReportedNotLoopedOver) {
+  fs::remove_all("PEOPLE.qdf");
+  {
+    RecordFile f(people());
+    ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    for (const char* name : {"Anna", "Bert", "Carl", "Dora", "Émile"})
+      ASSERT_EQ(addPerson(f, name, "Köln"), 0);
+  }
+  const long pageSize = std::stol(sqlOne("PEOPLE.qdf", "PRAGMA page_size"));
+  const long root =
+      std::stol(sqlOne("PEOPLE.qdf", "SELECT rootpage FROM sqlite_schema WHERE name = 'PEO:NAME'"));
+  std::string bytes = readFile("PEOPLE.qdf");
+  const std::size_t at = bytes.find("Dora", static_cast<std::size_t>((root - 1) * pageSize));
+  ASSERT_LT(at, static_cast<std::size_t>(root * pageSize));
+  bytes[at] = 'A';
+  writeFile("PEOPLE.qdf", bytes);
+  ASSERT_NE(sqlOne("PEOPLE.qdf", "PRAGMA integrity_check"), "ok");
+
+  RecordFile f(people());
+  ASSERT_EQ(f.open(OpenMode::ReadOnlyDenyNone, false, 1), 0);
+  f.setOrder(kByName);
+  f.seekFirst();
+  int rc = 0, read = 0;
+  while (read < 50 && (rc = f.next()) == 0) ++read;
+  EXPECT_LT(read, 5);  // each step seeks: it may pass the entry, never return
+  EXPECT_NE(rc, 0);
+
+  // A page at a time, as a browse reads.
+  std::vector<std::pair<int64_t, RecordBuffer>> page;
+  RecordBuffer last(people());
+  int64_t lastPos = 0;
+  read = 0;
+  for (int pages = 0; pages < 50; ++pages) {
+    rc = f.readPage(kByName, pages ? &last : nullptr, lastPos, true, 2, page);
+    if (rc != 0 || page.empty()) break;
+    read += static_cast<int>(page.size());
+    last = page.back().second;
+    lastPos = page.back().first;
+  }
+  EXPECT_LT(read, 5);
+  EXPECT_EQ(errorTextFor(rc), "Invalid Record File");
+  EXPECT_NE(f.errorDetail().find("PEOPLE.qdf"), std::string::npos) << f.errorDetail();
+}
+
 FileDef childDef() {
   FileDef d;
   d.label = "Visits";

@@ -62,33 +62,41 @@ TEST(RunDisplay, ShowsTheRunAtOncePaintingWhatChangedAndNothingElse) {
   Counter other(QEvent::User);
   QCoreApplication::postEvent(&other, new QEvent(QEvent::User));
 
-  RunDisplay show(*p);
-  count = "2";
-  show.callback()();
-  EXPECT_EQ(show.shown(), 1);
-  EXPECT_EQ(label->text().trimmed(), "2");
-  EXPECT_GE(paints.got, 1) << "painted before the run goes on";
-  EXPECT_EQ(other.got, 0);
-
-  // Too soon after: skipped, and shown once events are let in (the box that
-  // ends the run), so the window never stays behind the run.
-  count = "3";
-  show.callback()();
-  EXPECT_EQ(show.shown(), 1);
-  EXPECT_EQ(label->text().trimmed(), "2");
-  QApplication::processEvents();
-  EXPECT_EQ(other.got, 1);
-  EXPECT_EQ(show.shown(), 2);
-  EXPECT_EQ(label->text().trimmed(), "3");
   {
-    // A display gone with its run shows nothing more.
-    RunDisplay gone(*p);
-    gone();
-    count = "4";
-    gone();
+    RunDisplay show(*p);
+    count = "2";
+    show.callback()(false);
+    EXPECT_EQ(show.shown(), 1);
+    EXPECT_EQ(label->text().trimmed(), "2");
+    EXPECT_GE(paints.got, 1) << "painted before the run goes on";
+    EXPECT_EQ(other.got, 0);
+
+    // Too soon after: skipped, and shown once events are let in (the box that
+    // ends the run), so the window never stays behind the run.
+    count = "3";
+    show.callback()(false);
+    EXPECT_EQ(show.shown(), 1);
+    EXPECT_EQ(label->text().trimmed(), "2");
+    QApplication::processEvents();
+    EXPECT_EQ(other.got, 1);
+    EXPECT_EQ(show.shown(), 2);
+    EXPECT_EQ(label->text().trimmed(), "3");
+    {
+      // A display gone with its run shows nothing more.
+      RunDisplay gone(*p);
+      gone();
+      count = "4";
+      gone();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(label->text().trimmed(), "3");
+    // Where the run holds nothing, events come in; a close among them asks
+    // the run to stop and leaves the window showing what the run did.
+    QTimer::singleShot(0, p, [&] { p->close(2); });
+    EXPECT_FALSE(show.callback()(true));
+    EXPECT_TRUE(p->isRunning());
+    EXPECT_TRUE(show.stopAsked());
   }
-  QApplication::processEvents();
-  EXPECT_EQ(label->text().trimmed(), "3");
   p->close(2);
   QApplication::processEvents();
 }

@@ -5,9 +5,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <string>
 #include <vector>
 
+#include "dictionary/batchwriter.h"
 #include "runtime/config/requests.h"
 #include "runtime/store/store.h"
 #include "runtime/ui/procedure.h"
@@ -264,6 +266,56 @@ TEST_F(DomainChanges, AReadOnlyPagesFileIsNamedOnceAndTheEndCountsThePagesNotCha
         << window;
     w->requestClose();
   }
+}
+
+TEST_F(DomainChanges, AFailedCommitsPagesAreWrittenAgainAndNoneIsLost) {
+  for (int i = 0; i < 30; ++i)
+    page("site.com", std::string("p").append(std::to_string(100 + i)).append(".htm"), "N");
+  domain("site.com");
+  for (const char* window : {"ChgLoPaWindow", "chgcurruse"}) {
+    answers_.asked.clear();
+    auto* w = open(window);
+    ASSERT_TRUE(w);
+    type(w, "?domainname", "site.com");
+    if (w->control("?NewLocalDir")) type(w, "?NewLocalDir", "/srv/new");
+    qm::store::failCommitsForTests(1);
+    process(w);
+    qm::store::clearFaultsForTests();
+    EXPECT_TRUE(answers_.asked.empty()) << window << ": " << answers_.asked.front().text;
+    const char* field = w->control("?NewLocalDir") ? "WEB:LOCALDEFAULTDIRECTORY" : "WEB:USENOW";
+    const std::string value = w->control("?NewLocalDir") ? "/srv/new" : "Y";
+    EXPECT_EQ(column(FileId::WebPages, field), std::vector<std::string>(30, value)) << window;
+    if (w->control("?NewLocalDir")) {
+      EXPECT_EQ(column(FileId::Domains, "DOM:DEFAULTLOCALDIR"),
+                (std::vector<std::string>{"/srv/new"}));
+    }
+    w->requestClose();
+  }
+}
+
+// Another program denies writing: the run waits for it with its window
+// answering, then names the refusal once and counts every page it could
+// not change.
+TEST_F(DomainChanges, ARunRefusedByAnotherProgramsLockAnswersAndCountsEveryPage) {
+  for (int i = 0; i < 30; ++i)
+    page("held.com", std::string("p").append(std::to_string(100 + i)).append(".htm"), "N");
+  qm::RecordFile other(qm::fileDef(FileId::WebPages));
+  ASSERT_EQ(other.open(qm::OpenMode::ReadWriteDenyWrite, false, 0), 0);
+  qm::BatchWriter::setBeginWaitForTests(1);
+  auto* w = open("chgcurruse");
+  ASSERT_TRUE(w);
+  type(w, "?domainname", "held.com");
+  bool answeredWhileWaiting = false;  // a timer due while the run waits for the files
+  QTimer::singleShot(300, [&] { answeredWhileWaiting = answers_.asked.empty(); });
+  process(w);
+  qm::BatchWriter::setBeginWaitForTests(-1);
+  other.close();
+  EXPECT_TRUE(answeredWhileWaiting);
+  ASSERT_EQ(answers_.asked.size(), 2u);
+  EXPECT_EQ(answers_.asked[0].caption, "Transaction cancelled");
+  EXPECT_EQ(answers_.asked[1].text, "0 pages changed, 30 pages not changed.");
+  EXPECT_EQ(column(FileId::WebPages, "WEB:USENOW"), std::vector<std::string>(30, "N"));
+  w->requestClose();
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ namespace qm {
 namespace {
 
 constexpr const char* kCaption = "Parse HTML File";
+constexpr int kCreateError = 10;  // "Error: (%ErrorText) creating %File."
 constexpr const char* kQuestion =
     "Depending upon the size of the file,|this process can take up to several minutes.||Continue "
     "process?";
@@ -77,7 +78,20 @@ void ParseHtmlFile(const WebContext& ctx) {
   FixedText<kPathWidth>& HtmlFileName = *ctx.htmlFileName;
   FixedText<20>& ProgressCount = *ctx.progress;
   ProcedureScope scope("ParseHtmlFile");
-  for (const FileId id : kOpenOrder) access(id).open();  // failures are reported by the managers
+  for (const FileId id : kOpenOrder) {
+    bool creating = false;
+    if (access(id).tryOpen(&creating) == 0) continue;
+    if (!creating) {
+      access(id).open();  // the managers report it
+      continue;
+    }
+    // A detail file that cannot be made (a full disk) fails this import
+    // only: the form keeps what was typed.
+    message(errors().text(kCreateError,
+                          {.file = access(id).name(), .errorText = access(id).errorText()}),
+            kCaption, MsgIcon::Stop);
+    return;
+  }
   Progress progress(ProgressCount);
   progress.set(1);
   progress.advance();

@@ -37,7 +37,7 @@ int rebuildQuietly(FileId id) {
 
 int deletedPageCount() { return deleted; }
 
-void DeleteDomainPages(const WebContext& ctx, const std::function<void()>& redisplay) {
+void DeleteDomainPages(const WebContext& ctx, const RunShow& redisplay) {
   deleteDomainPages(spec(ctx), redisplay);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/ui/procedure.h"
+#include "runtime/ui/rundisplay.h"
 #include "webdata/context.h"
 
 namespace qm::webpages {
@@ -16,7 +17,7 @@ int deletedPageCount();
 // Deletes every page of the domain ctx's domain names with its detail
 // records (deleteDomainPages); ctx's status line and running count and the
 // count show the progress. redisplay shows them.
-void DeleteDomainPages(const WebContext& ctx, const std::function<void()>& redisplay = {});
+void DeleteDomainPages(const WebContext& ctx, const RunShow& redisplay = {});
 
 // "Delete Web Pages By Domain Name".
 std::unique_ptr<WindowProcedure> makeDelPages(const WebContext& ctx);

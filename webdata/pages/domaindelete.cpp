@@ -1,6 +1,7 @@
 #include "webdata/pages/domaindelete.h"
 
 #include <QWidget>
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -31,16 +32,19 @@ constexpr const char* kTitle = "Delete Web Pages By Domain Name";
 const std::vector<FileId> kFiles = {FileId::WebPages, FileId::WPLinks, FileId::WPScripts,
                                     FileId::WPForm,   FileId::WPIMG,   FileId::WPMeta};
 
-void advance(FixedText<20>& progress, long by) {
-  progress = std::to_string(std::strtol(progress.str().c_str(), nullptr, 10) + by);
+// The count starts at 1 on the screen, but that 1 is the first record
+// processed, not one before it.
+void advance(FixedText<20>& progress, long& processed, long by) {
+  processed += by;
+  progress = std::to_string(std::max(1L, processed));
 }
 
 }  // namespace
 
-void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>& redisplay) {
+void deleteDomainPages(const DomainDeleteSpec& spec, const RunShow& redisplay) {
   ProcedureScope scope("DeleteDomainPages");
   const auto show = [&] {
-    if (redisplay) redisplay();
+    if (redisplay) redisplay(false);
   };
   *spec.progress = "1";
   *spec.count = 0;
@@ -60,7 +64,8 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
   const int key = f.def().keyIndex("WEB:NAMES");
   RecordBuffer probe(f.def());
   probe.setText("WEB:DOMAINNAME", domain);
-  bool ended = false;
+  bool ended = false, stopped = false;  // stopped: from the window
+  long processed = 0;                   // records read for the progress count
   BatchRun batch(kFiles, kTitle, "deleted");
   std::set<int64_t> failed;  // pages that could not go: not tried again by later passes
   // Pages deleted in one pass are gone in the next: later passes find nothing.
@@ -82,25 +87,31 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
       if (chunk.empty()) break;
       for (const auto& [position, page] : chunk) {
         if (failed.count(position)) continue;
-        if (!batch.begin()) {
-          ended = true;
-          break;
-        }
-        std::string failure;
-        bool ok = clearPageDetails(
-            page.text("WEB:PAGEPATH"), [&](long n) { advance(*spec.progress, n); }, &failure);
-        advance(*spec.progress, 1);
-        *spec.status = "Processing: " + page.text("WEB:PAGENAME");
-        if (ok) {
-          int gone = f.fetchPosition(position);
-          if (gone == 0) gone = f.erase();
-          FailureReport(pages.name(), kDeleteError, &failure).check(gone, f);
-        }
-        if (!failure.empty()) failed.insert(position);
-        ended = !batch.end(failure.empty(), failure);
+        const std::string pagePath = page.text("WEB:PAGEPATH");
+        const std::string pageName = page.text("WEB:PAGENAME");
+        bool fresh = true;  // a page written again is not counted again
+        ended = !batch.page(
+            [&, position, pagePath, pageName, fresh]() mutable {
+              std::string failure;
+              const auto counted = [&](long n) {
+                if (fresh) advance(*spec.progress, processed, n);
+              };
+              bool ok = clearPageDetails(pagePath, counted, &failure);
+              counted(1);
+              fresh = false;
+              *spec.status = "Processing: " + pageName;
+              if (ok) {
+                int gone = f.fetchPosition(position);
+                if (gone == 0) gone = f.erase();
+                FailureReport(pages.name(), kDeleteError, &failure).check(gone, f);
+              }
+              if (!failure.empty()) failed.insert(position);
+              return failure;
+            },
+            pageName);
         // The counter shows the pages gone or on their way; a failure takes its own back.
         *spec.count = static_cast<int32_t>(batch.stored() + batch.pending());
-        show();
+        if (!ended && !batch.show(redisplay)) ended = stopped = true;
         if (ended) break;
       }
       if (ended || chunk.size() < static_cast<std::size_t>(kChunk)) break;
@@ -115,6 +126,8 @@ void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>
   show();
   *spec.status = "Finished. Records deleted. Pages deleted: " + std::to_string(*spec.count);
   if (batch.failed()) *spec.status = (ended ? "Stopped. " : "Finished. ") + batch.tally();
+  if (stopped && !batch.failed())
+    *spec.status = "Stopped. Pages deleted: " + std::to_string(*spec.count);
   show();
   BrowseProcedure::refreshAllOf(fileDef(FileId::WebPages).label);
 }

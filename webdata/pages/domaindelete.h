@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/ui/procedure.h"
+#include "runtime/ui/rundisplay.h"
 #include "runtime/values/text.h"
 
 namespace qm {
@@ -25,7 +26,7 @@ struct DomainDeleteSpec {
 // blanks ignored) with its link, script, form, image and meta tag records,
 // in six passes, a batch of pages per commit; each page goes whole. A blank
 // domain deletes nothing. The status line ends with how many pages went.
-void deleteDomainPages(const DomainDeleteSpec& spec, const std::function<void()>& redisplay = {});
+void deleteDomainPages(const DomainDeleteSpec& spec, const RunShow& redisplay = {});
 
 // "Delete Web Pages By Domain Name".
 std::unique_ptr<WindowProcedure> makeDomainDeleteWindow(const DomainDeleteSpec& spec);

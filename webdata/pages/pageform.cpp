@@ -491,10 +491,29 @@ void UpdateWebPages::lookUpFiles() {
   display();
 }
 
+// The page fields an import writes.
+const char* const kImportedFields[] = {"WEB:HTMLPAGETITLE", "WEB:FILEDATETIME", "WEB:FILESIZE",
+                                       "WEB:PAGEREADDATE",  "WEB:DATA1",        "WEB:DATA2",
+                                       "WEB:DATA3",         "WEB:DATA4",        "WEB:DATA5"};
+
+void UpdateWebPages::recordReshown() {
+  // A save refused because the page changed elsewhere shows the page as
+  // stored now; its detail records are the ones the import wrote, so the
+  // page keeps what the import read, and the next OK stores them together.
+  for (const auto& [field, value] : imported_) page().setText(field, value);
+  if (!imported_.empty()) display();
+  enableViewButtons();
+}
+
 void UpdateWebPages::autoRead() {
   ++importRuns_;
+  const RecordBuffer before = page();
   ParseHtmlFile(ctx_);
   if (!isRunning()) return;
+  if (!(page() == before)) {  // stored: an import that failed leaves the page as it was
+    imported_.clear();
+    for (const char* field : kImportedFields) imported_.emplace_back(field, page().text(field));
+  }
   display();
   showProgress();
   enableViewButtons();

@@ -37,7 +37,7 @@ class UpdateWebPages : public FormProcedure {
  protected:
   bool beforeWindow() override;
   void primeFromParent() override;
-  void recordReshown() override { enableViewButtons(); }
+  void recordReshown() override;
   void beforeEventLoop() override;
   bool takeWindowEvent(Event e) override;
   bool takeFieldEvent(Control& c, Event e) override;
@@ -76,6 +76,9 @@ class UpdateWebPages : public FormProcedure {
   Control* lastData_ = nullptr;
   bool quietFocus_ = false;
   int importRuns_ = 0;  // each run leaves the five detail files open once more
+  // What the last import read into the page (title, dates, size, marks),
+  // as its stored detail records say it: kept over a record shown anew.
+  std::vector<std::pair<std::string, std::string>> imported_;
 };
 
 std::unique_ptr<WindowProcedure> makeUpdateWebPages(const WebContext& ctx);

@@ -1,6 +1,10 @@
 #include "webdata/reports/changes.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QString>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "dictionary/dictionary.h"
@@ -46,10 +50,17 @@ class DomainChangeRun::Procedure : public ProcessProcedure {
     std::vector<FileId> files{FileId::WebPages};
     if (domainsOpen_) files.push_back(FileId::Domains);
     owner_.batch_ = std::make_unique<BatchRun>(files, "Processing Records", "changed");
+    // Another program may hold the files: the progress window (its Cancel)
+    // answers while the run waits for them.
+    owner_.batch_->waitForFiles([this] {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      return !cancelled();
+    });
   }
   // The pages an event changed commit together; nothing is held between events.
   void betweenEvents() override {
-    if (owner_.batch_ && !owner_.batch_->hold()) cancel();
+    if (owner_.batch_) owner_.batch_->hold();
   }
   void cleanup() override {
     if (owner_.batch_) {
@@ -97,43 +108,58 @@ void DomainChangeRun::takeRecord() {
   RecordFile& file = pages.file();
   // No directory: no page would name its file. The window refuses it too.
   if (kind_ == DomainChange::LocalPath && newDir_.empty()) return;
-  if (!batch_ || !batch_->begin()) {
+  if (!batch_) {
     procedure_->cancel();
     return;
   }
-  // The first failure of the page, in plain words: the page then stays as it was.
-  std::string failure;
-  if (textEqual(domain_, source_.record().text("WEB:DOMAINNAME"))) {
-    int rc = file.fetchPosition(source_.position());
-    if (rc == 0) {
-      RecordBuffer& b = file.buffer();
-      if (kind_ == DomainChange::LocalPath) {
-        b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut to the field
-        b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
-      } else {
-        b.setText("WEB:USENOW", "Y");
-      }
-      rc = file.put();
-    }
-    if (rc == ErrNotFound) rc = 0;  // deleted under the run: nothing to change
-    FailureReport(pages.name(), kUpdateError, &failure).check(rc, file);
+  if (batch_->stopped()) {
+    // The run goes on to the end of the domain only to count what it did not change.
+    batch_->notTried();
+    return;
   }
+  // The page as the run found it: a page written again after a failed
+  // commit is changed from these, not from where the source has moved on.
+  const bool ofDomain = textEqual(domain_, source_.record().text("WEB:DOMAINNAME"));
+  const int64_t position = source_.position();
+  const std::string pageName = source_.record().text("WEB:PAGENAME");
   const bool domainDue = kind_ == DomainChange::LocalPath && runFlag_ != 1;
-  if (domainDue && failure.empty()) {
-    FileManager& dm = access(FileId::Domains);
-    RecordFile& domains = dm.file();
-    domains.buffer().clear();
-    domains.buffer().setText("DOM:DOMAINNAME", domain_);
-    const bool found = domains.fetch(fileDef(FileId::Domains).keyIndex("DOM:NAME")) == 0;
-    runFlag_ = 1;
-    if (found) {
-      domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
-      FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains);
-    }
-  }
+  if (domainDue) runFlag_ = 1;
+  const long failedBefore = batch_->failed();
+  // A page that stops the run: the pages after it are counted above.
+  batch_->page(
+      [this, &pages, &file, ofDomain, position, domainDue] {
+        // The first failure of the page, in plain words: the page then stays as it was.
+        std::string failure;
+        if (ofDomain) {
+          int rc = file.fetchPosition(position);
+          if (rc == 0) {
+            RecordBuffer& b = file.buffer();
+            if (kind_ == DomainChange::LocalPath) {
+              b.setText("WEB:LOCALPATH", joinPath(newDir_, b.text("WEB:PAGENAME")));  // cut
+              b.setText("WEB:LOCALDEFAULTDIRECTORY", newDir_);
+            } else {
+              b.setText("WEB:USENOW", "Y");
+            }
+            rc = file.put();
+          }
+          if (rc == ErrNotFound) rc = 0;  // deleted under the run: nothing to change
+          FailureReport(pages.name(), kUpdateError, &failure).check(rc, file);
+        }
+        if (domainDue && failure.empty()) {
+          FileManager& dm = access(FileId::Domains);
+          RecordFile& domains = dm.file();
+          domains.buffer().clear();
+          domains.buffer().setText("DOM:DOMAINNAME", domain_);
+          if (domains.fetch(fileDef(FileId::Domains).keyIndex("DOM:NAME")) == 0) {
+            domains.buffer().setText("DOM:DEFAULTLOCALDIR", newDir_);
+            FailureReport(dm.name(), kUpdateError, &failure).check(domains.put(), domains);
+          }
+        }
+        return failure;
+      },
+      pageName);
   // Taken back, the domain record is written with the next page.
-  if (!failure.empty() && domainDue) runFlag_ = 0;
-  if (!batch_->end(failure.empty(), failure)) procedure_->cancel();
+  if (domainDue && batch_->failed() > failedBefore) runFlag_ = 0;
 }
 
 }  // namespace qm::webreports

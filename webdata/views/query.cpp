@@ -84,9 +84,7 @@ std::string QueryObject::selectionSection(const std::string& name) const {
 }
 
 bool QueryObject::written(bool ok) {
-  if (!ok)
-    message("The selection could not be saved in " + ini_->fileName() + ".|" + ini_->lastError(),
-            "Settings File Error", MsgIcon::Exclamation);
+  if (!ok) ini_->reportWriteFailure("The selection could not be saved in " + ini_->fileName());
   return ok;
 }
 
