@@ -104,6 +104,8 @@ class BrowseProcedure : public WindowProcedure {
   void takeNewSelection(Control& c) override;
   bool takeKey(int key, int modifiers) override;
   bool escape() override;
+  QWidget* firstFocus() const override;
+  void broughtForward() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   // Called after each move of the list.

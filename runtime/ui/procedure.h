@@ -164,6 +164,9 @@ class WindowProcedure : public QObject {
 
   // Focus a control; the form's OK pass stops when a handler does this.
   void select(Control& c);
+  // Gives the keyboard to the control that last had it in this window, else
+  // to the one the window opens on.
+  void focusWindow();
   // Redisplay every control (or one) from its field.
   void display();
   void display(Control& c);
@@ -249,6 +252,13 @@ class WindowProcedure : public QObject {
   // Esc: a press of the window's own Cancel (else Close) button, so that
   // what the procedure makes of that button happens; false without one.
   virtual bool escape();
+  // The control the window opens on: its first input control in window
+  // order (a button when it has none).
+  virtual QWidget* firstFocus() const;
+  // The button Enter presses: the one the definition marks as default.
+  virtual QAbstractButton* defaultButton() const;
+  // The window came forward from behind another child window.
+  virtual void broughtForward() {}
 
   // ---- Pattern hooks (browse, form) ------------------------------------------
   // After files open and before the window is built: false ends the
@@ -282,6 +292,7 @@ class WindowProcedure : public QObject {
   friend class ProcedureManager;
   friend void runProcedure(int, ProcedureFactory, int, ResponseHandler, WindowProcedure*);
   bool handleKey(int key, int modifiers);
+  bool pressDefault();
   void fillDrops();
   void showWindow();
   void holdForCall();
@@ -293,6 +304,8 @@ class WindowProcedure : public QObject {
   void openFiles(bool& ok);
   void closeFiles();
   bool hasWindow() const;
+  void noteFocus(QWidget* w);
+  static void activated(QMdiSubWindow* sub);
 
   std::string name_;
   int thread_ = 0;
@@ -305,9 +318,8 @@ class WindowProcedure : public QObject {
   std::unique_ptr<WindowDef> def_;
   std::unique_ptr<Window> win_;
   QPointer<QWidget> outer_;
-  QPointer<QMdiSubWindow> opener_;
-  QPointer<WindowProcedure>
-      callerAlive_;  // caller_ while it lives  // the child window in front when this one opened
+  QPointer<QMdiSubWindow> opener_;         // the child window in front when this one opened
+  QPointer<WindowProcedure> callerAlive_;  // caller_ while it lives
   std::vector<DataFile*> files_;
   std::vector<DataFile*> opened_;
   DataFile* primary_ = nullptr;
@@ -315,7 +327,8 @@ class WindowProcedure : public QObject {
   std::vector<DataFile*> owned_;
   std::vector<std::vector<HeldRecord>> heldForCalls_;  // one entry per call running over this one
   int focusMoves_ = 0;
-  int disabledBy_ = 0;  // called procedures running over this one
+  QPointer<QWidget> lastFocus_;  // the control that last had the keyboard
+  int disabledBy_ = 0;           // called procedures running over this one
   bool maximize_ = false;
   Control* inAccept_ = nullptr;
 

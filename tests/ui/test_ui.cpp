@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "keys.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
@@ -253,7 +254,7 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
   e->clear();
   QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);  // accepts
+  qmtest::leaveWithTab(e);  // accepts
 }
 
 // Near the left edge, where check boxes and radios have their mark.
