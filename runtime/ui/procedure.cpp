@@ -671,7 +671,10 @@ bool WindowProcedure::escape() {
       b->click();
       return true;
     }
-  return false;
+  // Else as its close box; a window the keyboard cannot work in keeps its keys.
+  if (!firstFocus()) return false;
+  requestClose();
+  return true;
 }
 
 QAbstractButton* WindowProcedure::defaultButton() const {

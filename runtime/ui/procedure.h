@@ -250,7 +250,8 @@ class WindowProcedure : public QObject {
   // A key the window reserves ("F9", "Ctrl+'"): true when handled.
   virtual bool takeKey(int key, int modifiers);
   // Esc: a press of the window's own Cancel (else Close) button, so that
-  // what the procedure makes of that button happens; false without one.
+  // what the procedure makes of that button happens; without one, as the
+  // close box. False for a window without a control the keyboard reaches.
   virtual bool escape();
   // The control the window opens on: its first input control in window
   // order (a button when it has none).
