@@ -23,6 +23,8 @@
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
 #include "frame/program/globals.h"
+#include "guitest.h"
+#include "keys.h"
 #include "reader/frame.h"
 #include "reader/globals.h"
 #include "reader/register.h"
@@ -205,4 +207,128 @@ TEST(Keyboard, EveryWindowOfTheReaderOpensOnItsFirstControlAndEscClosesIt) {
   closeAllBut(0);
   for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
   StopDictionary();
+}
+
+// ---- a user's day, through whatever holds the focus ---------------------------
+
+namespace {
+
+// Where the user's keys go: the focused widget, or the frame before any has it.
+QWidget* keyTarget(QWidget* top) {
+  QWidget* fw = QApplication::focusWidget();
+  return fw ? fw : top;
+}
+
+// The main program's frame with every window registered, in the test's empty folder.
+struct MainDay : ::testing::Test {
+  Program run;
+  void SetUp() override {
+    run.boxes.install();
+    setSettingsFileName("quillmark.INI");
+    initGlobals();
+    StartDictionary(DictionaryKind::Main,
+                    {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+    registerFrameProcedures();
+    registerRecordProcedures();
+    const auto& reg = procedureRegistrar();
+    reports::registerRecordReports(reg);
+    registerWebPageProcedures(reg, mainWebContext());
+    details::registerDetailProcedures(reg, mainWebContext());
+    webviews::registerWebViewProcedures(reg, mainWebContext());
+    webreports::registerWebReportProcedures(reg, mainWebContext());
+    registerDeskProcedures(reg, mainDeskContext());
+    run.frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
+    ASSERT_TRUE(
+        waitUntil([] { return mainFrame() && mainFrame()->outerWindow()->isVisible(); }, 10000));
+    run.top = mainFrame()->outerWindow();
+    closeAllBut(run.frame);
+    run.activate();
+  }
+  void TearDown() override {
+    closeAllBut(0);
+    for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+    StopDictionary();
+  }
+  void key(int k, Qt::KeyboardModifiers mods = {}) {
+    QTest::keyClick(keyTarget(run.top), static_cast<Qt::Key>(k), mods);
+    settle(20);
+  }
+  void type(const QString& text) {
+    qmtest::typeText(keyTarget(run.top), text);
+    settle(10);
+  }
+  // The procedure of the active child window.
+  WindowProcedure* front() {
+    WindowProcedure* p = activeProcedure();
+    return p && p->threadId() != run.frame ? p : nullptr;
+  }
+};
+
+}  // namespace
+
+// F7, Insert, the registrar's name and fee typed where the focus is, Enter
+// saves; the list has the keyboard again, Esc closes it.
+TEST_F(MainDay, ARegistrarIsAddedFromTheKeyboardAlone) {
+  key(Qt::Key_F7);
+  ASSERT_NE(front(), nullptr);
+  EXPECT_EQ(front()->name(), "BrowseRegistrars");
+  EXPECT_TRUE(qobject_cast<QTableView*>(QApplication::focusWidget()));
+  for (const QString& company : {QStringLiteral("Nomïna Ltd"), QStringLiteral("Ørsted Names")}) {
+    key(Qt::Key_Insert);
+    ASSERT_EQ(front()->name(), "UpdateRegistrars");
+    key(Qt::Key_Tab);  // past "Currently Use"
+    type(company);
+    key(Qt::Key_Return);
+    ASSERT_EQ(front()->name(), "BrowseRegistrars") << company.toStdString();
+  }
+  const auto saved = qmtest::all(FileId::Registrars);
+  ASSERT_EQ(saved.size(), 2u);
+  EXPECT_EQ(saved[0].text("REG:COMPANYNAME"), "Nomïna Ltd");
+  EXPECT_EQ(saved[1].text("REG:COMPANYNAME"), "Ørsted Names");
+  EXPECT_TRUE(qobject_cast<QTableView*>(QApplication::focusWidget()));
+  key(Qt::Key_Escape);
+  EXPECT_EQ(front(), nullptr);
+  EXPECT_TRUE(run.boxes.asked.empty()) << run.boxes.asked[0].caption;
+}
+
+// A host's File Downloads choice made before another window saved the host
+// comes back with Ctrl+' after "Record Was Not Updated", as typed texts do;
+// each form chosen from the frame gets the keyboard where it had it.
+TEST_F(MainDay, RecallAfterARefusedSaveBringsBackARadioChoice) {
+  qmtest::add(FileId::Hosts, {{"HOS:HOSTNAME", "Hôst One"}, {"HOS:FILEDOWNLOADS", "\"F"}});
+  key(Qt::Key_F6);
+  key(Qt::Key_Return);
+  WindowProcedure* later = front();
+  ASSERT_EQ(later->name(), "UpdateHosts");
+  auto* other = qobject_cast<QRadioButton*>(qmtest::widgetOf(later, "?HOS:FILEDOWNLOADS:2"));
+  ASSERT_NE(other, nullptr);
+  qmtest::showTabOf(other);
+  QTest::mouseClick(other, Qt::LeftButton);
+  settle(20);
+  ASSERT_TRUE(other->isChecked());
+
+  run.activate();
+  key(Qt::Key_F6);
+  key(Qt::Key_Return);
+  ASSERT_NE(front(), later);
+  ASSERT_EQ(front()->name(), "UpdateHosts");
+  key(Qt::Key_Tab);  // past "Currently Use"
+  key(Qt::Key_End);
+  type("X");
+  key(Qt::Key_Return);
+  ASSERT_EQ(qmtest::all(FileId::Hosts).at(0).text("HOS:HOSTNAME"), "Hôst OneX");
+
+  mainFrame()->area()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(later->outerWindow()));
+  settle(20);
+  ASSERT_EQ(QApplication::focusWidget(), other);
+  key(Qt::Key_Return);
+  ASSERT_EQ(run.boxes.asked.size(), 1u);
+  EXPECT_EQ(run.boxes.asked[0].caption, "Record Was Not Updated");
+  EXPECT_FALSE(other->isChecked());
+  key(Qt::Key_Apostrophe, Qt::ControlModifier);
+  EXPECT_TRUE(other->isChecked());
+  key(Qt::Key_Return);
+  const auto host = qmtest::all(FileId::Hosts).at(0);
+  EXPECT_EQ(host.text("HOS:FILEDOWNLOADS"), "O\"");
+  EXPECT_EQ(host.text("HOS:HOSTNAME"), "Hôst OneX");
 }

@@ -17,4 +17,13 @@ inline void leaveWithTab(QWidget* w) {
   QTest::keyClick(w, Qt::Key_Tab);
 }
 
+// Types text into the widget a key at a time, letters beyond ASCII too.
+inline void typeText(QWidget* w, const QString& text) {
+  for (const QChar ch : text) {
+    const auto code =
+        ch.unicode() < 0x80 ? static_cast<Qt::Key>(ch.toUpper().unicode()) : Qt::Key_unknown;
+    QTest::sendKeyEvent(QTest::Click, w, code, QString(ch), Qt::NoModifier);
+  }
+}
+
 }  // namespace qmtest

@@ -1116,14 +1116,19 @@ TEST(HeldRecord, PutsBackTheRecordItsPositionAndItsKeyOrder) {
 namespace {
 
 // Esc in a window of neither pattern presses its Close button, which the
-// procedure handles its own way; without such a button Esc does nothing.
+// procedure handles its own way; without such a button it closes the window
+// as its close box does; a window the keyboard cannot work in keeps it.
 TEST_F(UiTest, EscapePressesAPlainWindowsCloseButton) {
-  for (bool withClose : {true, false}) {
-    SCOPED_TRACE(withClose ? "with Close" : "no button");
+  struct Case {
+    bool withClose, withEntry;
+  };
+  for (const Case& k : {Case{true, true}, Case{false, true}, Case{false, false}}) {
+    const bool withClose = k.withClose;
+    SCOPED_TRACE(withClose ? "with Close" : k.withEntry ? "no button" : "no control to type in");
     WindowDef def;
     def.title = "Plain";
     def.w = 120, def.h = 60;
-    def.controls = {ctl(Kind::Entry, "?Name", "", 4, 4, 80, 12)};
+    def.controls = {ctl(k.withEntry ? Kind::Entry : Kind::Prompt, "?Name", "", 4, 4, 80, 12)};
     if (withClose) {
       def.controls.push_back(ctl(Kind::Button, "?Close", "Close", 4, 30, 40, 14));
       def.controls.back().role = Role::Close;
@@ -1152,7 +1157,7 @@ TEST_F(UiTest, EscapePressesAPlainWindowsCloseButton) {
     QTest::keyClick(p->control("?Name")->widget(), Qt::Key_Escape);
     pump();
     EXPECT_EQ(closes, withClose ? 1 : 0);
-    EXPECT_EQ(alive.isNull() || !alive->isRunning(), withClose);
+    EXPECT_EQ(alive.isNull() || !alive->isRunning(), k.withEntry);
     if (alive && alive->isRunning()) alive->close(2);
     pump();
   }
