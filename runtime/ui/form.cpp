@@ -218,11 +218,13 @@ void FormProcedure::save() {
   close(RequestCompleted);
 }
 
+bool FormProcedure::askClose() {
+  if ((request() != InsertRecord && request() != ChangeRecord) || !changed()) return true;
+  return errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) == 0;
+}
+
 void FormProcedure::cancel() {
-  if ((request() == InsertRecord || request() == ChangeRecord) && changed()) {
-    if (errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) != 0)
-      return;  // No: back to the form
-  }
+  if (!closeAgreed() && !askClose()) return;  // No: back to the form
   close(RequestCancelled);
 }
 

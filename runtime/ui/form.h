@@ -49,6 +49,7 @@ class FormProcedure : public WindowProcedure {
   bool escape() override;
   QAbstractButton* defaultButton() const override;
   void closeRequested() override;
+  bool askClose() override;
   bool takeWindowEvent(Event e) override;
   // The procedure's own handling of OK, before the pass; false stops it.
   virtual bool okPressed() { return true; }

@@ -810,6 +810,14 @@ void WindowProcedure::display(Control& c) {
 
 void WindowProcedure::requestClose() { dispatch(Event::CloseWindow, 0); }
 
+bool WindowProcedure::mayClose() {
+  if (finished_ || closeAgreed_) return true;
+  bool yes = true;
+  inScope([&] { yes = askClose(); });
+  closeAgreed_ = yes;
+  return yes;
+}
+
 void WindowProcedure::close(int response) {
   if (finished_) return;
   response_ = response;

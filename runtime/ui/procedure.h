@@ -150,6 +150,11 @@ class WindowProcedure : public QObject {
   void close(int response);
   // Asks to close as the close box does: window hooks and checks first.
   void requestClose();
+  // Asked before the program closes every window: false when the user keeps
+  // this one, and with it the program, open. A yes holds for the close that
+  // follows; keepOpen withdraws it when another window stayed.
+  bool mayClose();
+  void keepOpen() { closeAgreed_ = false; }
   // The frame's toolbar.
   virtual void navigate(Nav nav);
 
@@ -260,6 +265,10 @@ class WindowProcedure : public QObject {
   virtual QAbstractButton* defaultButton() const;
   // The window came forward from behind another child window.
   virtual void broughtForward() {}
+  // The question closing would ask (a form's "Changes will be lost!"):
+  // false keeps the window open.
+  virtual bool askClose() { return true; }
+  bool closeAgreed() const { return closeAgreed_; }
 
   // ---- Pattern hooks (browse, form) ------------------------------------------
   // After files open and before the window is built: false ends the
@@ -331,6 +340,7 @@ class WindowProcedure : public QObject {
   QPointer<QWidget> lastFocus_;  // the control that last had the keyboard
   int disabledBy_ = 0;           // called procedures running over this one
   bool maximize_ = false;
+  bool closeAgreed_ = false;
   Control* inAccept_ = nullptr;
 
   struct ValueBinding {

@@ -11,11 +11,13 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 #include <fstream>
+#include <set>
 
 #include "appkit/procedures.h"
 #include "appkit/tour.h"
@@ -331,4 +333,82 @@ TEST_F(MainDay, RecallAfterARefusedSaveBringsBackARadioChoice) {
   const auto host = qmtest::all(FileId::Hosts).at(0);
   EXPECT_EQ(host.text("HOS:FILEDOWNLOADS"), "O\"");
   EXPECT_EQ(host.text("HOS:HOSTNAME"), "Hôst OneX");
+}
+
+// File > Exit over a changed form: No keeps every window and the program
+// open, asked once; Yes then closes them all, asked once more.
+TEST_F(MainDay, ExitAnsweredNoKeepsEveryWindowOpen) {
+  key(Qt::Key_F7);
+  key(Qt::Key_F6);
+  mainFrame()->menuAction("&MyControl Panel")->trigger();
+  settle(50);
+  run.activate();
+  key(Qt::Key_F5);
+  key(Qt::Key_Insert);
+  ASSERT_EQ(front()->name(), "UpdateDomains");
+  type("ünsaved.example");
+  std::vector<QPointer<WindowProcedure>> open;
+  for (int t : runningThreads())
+    for (WindowProcedure* p = topProcedure(t); p; p = p->caller())
+      if (t != run.frame) open.push_back(p);
+  ASSERT_EQ(open.size(), 5u);  // three browses, the domain form, the control panel
+
+  run.boxes.replies = {BtnNo};
+  mainFrame()->menuAction("E&xit")->trigger();
+  settle(50);
+  ASSERT_EQ(run.boxes.asked.size(), 1u);
+  EXPECT_EQ(run.boxes.asked[0].caption, "Changes will be lost!");
+  ASSERT_NE(mainFrame(), nullptr);
+  for (auto& p : open) EXPECT_TRUE(p && p->isRunning()) << (p ? p->name() : "gone");
+
+  run.boxes.replies = {BtnYes};
+  mainFrame()->menuAction("E&xit")->trigger();
+  settle(50);
+  EXPECT_EQ(run.boxes.asked.size(), 2u);
+  for (auto& p : open) EXPECT_FALSE(p && p->isRunning()) << p->name();
+  EXPECT_EQ(mainFrame(), nullptr);
+  EXPECT_TRUE(qmtest::all(FileId::Domains).empty());
+}
+
+// The frame's own keys for its child windows, shown in its Window menu:
+// Ctrl+F6 and Ctrl+Tab go to the next window, which gets the keyboard where
+// it had it; Ctrl+F4 closes the active one as its close box does.
+TEST_F(MainDay, CtrlF6AndCtrlTabGoToTheNextWindowCtrlF4ClosesIt) {
+  key(Qt::Key_F7);
+  key(Qt::Key_F6);
+  key(Qt::Key_Insert);
+  ASSERT_EQ(front()->name(), "UpdateHosts");
+  key(Qt::Key_Tab);
+  type("Hôst Two");
+  QWidget* typedIn = QApplication::focusWidget();
+  QMenu* menu = mainFrame()->windowMenu();
+  ASSERT_NE(menu, nullptr);
+  QStringList shown;
+  for (QAction* a : menu->actions()) shown << a->text() + "\t" + a->shortcut().toString();
+  EXPECT_TRUE(shown.contains("Cl&ose\tCtrl+F4")) << shown.join("|").toStdString();
+  EXPECT_TRUE(shown.contains("&Next\tCtrl+F6")) << shown.join("|").toStdString();
+
+  std::set<std::string> seen;
+  for (Qt::Key k : {Qt::Key_F6, Qt::Key_Tab}) {
+    key(k, Qt::ControlModifier);
+    ASSERT_NE(front(), nullptr);
+    seen.insert(front()->name());
+    QWidget* fw = QApplication::focusWidget();
+    EXPECT_TRUE(fw && front()->outerWindow()->isAncestorOf(fw)) << front()->name();
+  }
+  EXPECT_EQ(seen.size(), 2u);  // each press another window
+  while (front() && front()->name() != "UpdateHosts") key(Qt::Key_F6, Qt::ControlModifier);
+  ASSERT_NE(front(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget(), typedIn);
+  run.boxes.replies = {BtnYes};
+  key(Qt::Key_F4, Qt::ControlModifier);
+  ASSERT_EQ(run.boxes.asked.size(), 1u);
+  EXPECT_EQ(run.boxes.asked[0].caption, "Changes will be lost!");
+  ASSERT_NE(front(), nullptr);
+  EXPECT_EQ(front()->name(), "BrowseHosts");
+  EXPECT_TRUE(qobject_cast<QTableView*>(QApplication::focusWidget()));
+  key(Qt::Key_F4, Qt::ControlModifier);
+  key(Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_EQ(front(), nullptr);
+  EXPECT_TRUE(qmtest::all(FileId::Hosts).empty());
 }
