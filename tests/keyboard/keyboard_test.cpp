@@ -35,6 +35,7 @@
 #include "runtime/config/messages.h"
 #include "runtime/config/settings.h"
 #include "runtime/store/store.h"
+#include "runtime/ui/browse.h"
 #include "runtime/ui/form.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/window.h"
@@ -411,4 +412,113 @@ TEST_F(MainDay, CtrlF6AndCtrlTabGoToTheNextWindowCtrlF4ClosesIt) {
   key(Qt::Key_F4, Qt::ControlModifier);
   EXPECT_EQ(front(), nullptr);
   EXPECT_TRUE(qmtest::all(FileId::Hosts).empty());
+}
+
+// The control panel's Notes by Tab and Enter, Insert, a topic, a memo of two
+// lines that Tab leaves, the reminder mark by Space, Enter presses OK.
+TEST_F(MainDay, ANoteWithAReminderIsWrittenFromTheKeyboardAlone) {
+  mainFrame()->menuAction("&MyControl Panel")->trigger();
+  settle(50);
+  ASSERT_NE(front(), nullptr);
+  const auto focusText = [] {
+    auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    return b ? b->text() : QString();
+  };
+  for (int i = 0; i < 20 && focusText() != "Notes"; ++i) key(Qt::Key_Tab);
+  ASSERT_EQ(focusText(), "Notes");
+  key(Qt::Key_Return);
+  ASSERT_TRUE(waitUntil([&] { return front() && front()->name() == "BrowseNotes"; }, 3000));
+  key(Qt::Key_Insert);
+  ASSERT_EQ(front()->name(), "Updatednotes");
+  type("Renew ünïcode.example");
+  QWidget* memo = nullptr;
+  for (int i = 0; i < 10 && !(memo = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget()));
+       ++i)
+    key(Qt::Key_Tab);
+  ASSERT_NE(memo, nullptr);
+  type("Call the registrar");
+  key(Qt::Key_Return);  // a new line, not OK
+  type("before the 3rd");
+  key(Qt::Key_Tab);
+  EXPECT_NE(QApplication::focusWidget(), memo);
+  key(Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), memo);
+  QCheckBox* mark = nullptr;
+  for (int i = 0; i < 10 && !(mark = qobject_cast<QCheckBox*>(QApplication::focusWidget())); ++i)
+    key(Qt::Key_Tab);
+  ASSERT_NE(mark, nullptr);
+  key(Qt::Key_Space);
+  key(Qt::Key_Return);
+  ASSERT_EQ(front()->name(), "BrowseNotes");
+  const auto notes = qmtest::all(FileId::dnotes);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(notes[0].text("DNO:TOPIC"), "Renew ünïcode.example");
+  EXPECT_EQ(notes[0].memo(0), "Call the registrar\nbefore the 3rd");
+  EXPECT_EQ(notes[0].text("DNO:REMINDER"), "Y");
+  EXPECT_TRUE(run.boxes.asked.empty()) << run.boxes.asked[0].caption;
+}
+
+// In the reader, Speed Read Pages then the domain typed at once lands in its
+// "Domain Name:" entry; Esc closes the window.
+TEST(ReaderDay, TheDomainTypedIntoSpeedReadPagesIsKept) {
+  Program run;
+  run.boxes.install();
+  reader::initReaderGlobals();
+  setSettingsFileName("skimwell.INI");
+  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
+                                           [] { return reader::WorkFileName.str(); }});
+  std::ofstream("QUILLMARK.EXE") << "x";
+  {
+    RecordFile con(fileDef(FileId::Con));
+    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
+              0);
+    con.close();
+  }
+  reader::registerReaderProcedures(procedureRegistrar());
+  run.frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
+  ASSERT_TRUE(waitUntil(
+      [] { return reader::readerFrame() && reader::readerFrame()->outerWindow()->isVisible(); },
+      10000));
+  run.top = reader::readerFrame()->outerWindow();
+  closeAllBut(run.frame);
+  run.activate();
+  reader::readerFrame()->menuAction("&Speed Read Pages")->trigger();
+  settle(50);
+  WindowProcedure* p = activeProcedure();
+  ASSERT_TRUE(p && p->name() == "readpages");
+  qmtest::typeText(keyTarget(run.top), "ünïcode.example");
+  auto* e = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->text(), "ünïcode.example");
+  Control* c = p->built()->byWidget(e);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->def().field, "domainname");
+  QPointer<WindowProcedure> alive = p;
+  QTest::keyClick(e, Qt::Key_Escape);
+  settle(20);
+  EXPECT_TRUE(!alive || !alive->isRunning());
+  closeAllBut(0);
+  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+  StopDictionary();
+}
+
+// A domain deleted in one browse is gone from a second browse of the file as
+// soon as that one comes forward, before any move key.
+TEST_F(MainDay, ABrowseBroughtForwardShowsTheFileAsItIs) {
+  qmtest::add(FileId::Domains, {{"DOM:DOMAINNAME", "älpha.example"}});
+  qmtest::add(FileId::Domains, {{"DOM:DOMAINNAME", "beta.example"}});
+  key(Qt::Key_F5);
+  auto* first = dynamic_cast<BrowseProcedure*>(front());
+  ASSERT_NE(first, nullptr);
+  key(Qt::Key_F5);
+  ASSERT_NE(front(), first);
+  ASSERT_EQ(front()->name(), "BrowseDomains");
+  ASSERT_EQ(first->list().rows().size(), 2u);
+  key(Qt::Key_Delete);  // the highlighted first domain, answered Yes
+  const auto left = qmtest::all(FileId::Domains);
+  ASSERT_EQ(left.size(), 1u);
+  key(Qt::Key_F6, Qt::ControlModifier);
+  ASSERT_EQ(front(), first);
+  ASSERT_EQ(first->list().rows().size(), 1u);
+  EXPECT_EQ(first->list().rows()[0].record.text("DOM:DOMAINNAME"), left[0].text("DOM:DOMAINNAME"));
 }
