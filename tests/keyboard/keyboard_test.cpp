@@ -112,6 +112,57 @@ struct Program {
   }
 };
 
+// The main program's frame with every window registered, in the test's empty folder.
+void startMain(Program& run) {
+  run.boxes.install();
+  setSettingsFileName("quillmark.INI");
+  initGlobals();
+  StartDictionary(DictionaryKind::Main,
+                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
+  registerFrameProcedures();
+  registerRecordProcedures();
+  const auto& reg = procedureRegistrar();
+  reports::registerRecordReports(reg);
+  registerWebPageProcedures(reg, mainWebContext());
+  details::registerDetailProcedures(reg, mainWebContext());
+  webviews::registerWebViewProcedures(reg, mainWebContext());
+  webreports::registerWebReportProcedures(reg, mainWebContext());
+  registerDeskProcedures(reg, mainDeskContext());
+  run.frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
+  ASSERT_TRUE(
+      waitUntil([] { return mainFrame() && mainFrame()->outerWindow()->isVisible(); }, 10000));
+  run.top = mainFrame()->outerWindow();
+  closeAllBut(run.frame);
+}
+
+// The reader's frame beside the main program, with its control file.
+void startReader(Program& run) {
+  run.boxes.install();
+  reader::initReaderGlobals();
+  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
+                                           [] { return reader::WorkFileName.str(); }});
+  std::ofstream("QUILLMARK.EXE") << "x";
+  {
+    RecordFile con(fileDef(FileId::Con));
+    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
+              0);
+    con.close();
+  }
+  reader::registerReaderProcedures(procedureRegistrar());
+  run.frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
+  ASSERT_TRUE(waitUntil(
+      [] { return reader::readerFrame() && reader::readerFrame()->outerWindow()->isVisible(); },
+      10000));
+  run.top = reader::readerFrame()->outerWindow();
+  closeAllBut(run.frame);
+}
+
+void endProgram() {
+  closeAllBut(0);
+  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
+  StopDictionary();
+}
+
 // Each registered window in turn: opened by name as the menu does, the focus
 // lands on one of its input controls (a button where it has none), and Esc
 // closes it.
@@ -161,55 +212,16 @@ void everyWindow(Program& run, int least) {
 
 TEST(Keyboard, EveryWindowOfTheMainProgramOpensOnItsFirstControlAndEscClosesIt) {
   Program run;
-  run.boxes.install();
-  setSettingsFileName("quillmark.INI");
-  initGlobals();
-  StartDictionary(DictionaryKind::Main,
-                  {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
-  registerFrameProcedures();
-  registerRecordProcedures();
-  const auto& reg = procedureRegistrar();
-  reports::registerRecordReports(reg);
-  registerWebPageProcedures(reg, mainWebContext());
-  details::registerDetailProcedures(reg, mainWebContext());
-  webviews::registerWebViewProcedures(reg, mainWebContext());
-  webreports::registerWebReportProcedures(reg, mainWebContext());
-  registerDeskProcedures(reg, mainDeskContext());
-  run.frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
-  ASSERT_TRUE(
-      waitUntil([] { return mainFrame() && mainFrame()->outerWindow()->isVisible(); }, 10000));
-  run.top = mainFrame()->outerWindow();
-  closeAllBut(run.frame);
+  startMain(run);
   everyWindow(run, 40);
-  closeAllBut(0);
-  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
-  StopDictionary();
+  endProgram();
 }
 
 TEST(Keyboard, EveryWindowOfTheReaderOpensOnItsFirstControlAndEscClosesIt) {
   Program run;
-  run.boxes.install();
-  reader::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
-                                           [] { return reader::WorkFileName.str(); }});
-  std::ofstream("QUILLMARK.EXE") << "x";
-  {
-    RecordFile con(fileDef(FileId::Con));
-    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
-              0);
-    con.close();
-  }
-  reader::registerReaderProcedures(procedureRegistrar());
-  run.frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
-  ASSERT_TRUE(waitUntil(
-      [] { return reader::readerFrame() && reader::readerFrame()->outerWindow()->isVisible(); },
-      10000));
-  run.top = reader::readerFrame()->outerWindow();
-  closeAllBut(run.frame);
+  startReader(run);
   everyWindow(run, 10);
-  closeAllBut(0);
-  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
-  StopDictionary();
+  endProgram();
 }
 
 // ---- a user's day, through whatever holds the focus ---------------------------
@@ -222,36 +234,13 @@ QWidget* keyTarget(QWidget* top) {
   return fw ? fw : top;
 }
 
-// The main program's frame with every window registered, in the test's empty folder.
 struct MainDay : ::testing::Test {
   Program run;
   void SetUp() override {
-    run.boxes.install();
-    setSettingsFileName("quillmark.INI");
-    initGlobals();
-    StartDictionary(DictionaryKind::Main,
-                    {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
-    registerFrameProcedures();
-    registerRecordProcedures();
-    const auto& reg = procedureRegistrar();
-    reports::registerRecordReports(reg);
-    registerWebPageProcedures(reg, mainWebContext());
-    details::registerDetailProcedures(reg, mainWebContext());
-    webviews::registerWebViewProcedures(reg, mainWebContext());
-    webreports::registerWebReportProcedures(reg, mainWebContext());
-    registerDeskProcedures(reg, mainDeskContext());
-    run.frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
-    ASSERT_TRUE(
-        waitUntil([] { return mainFrame() && mainFrame()->outerWindow()->isVisible(); }, 10000));
-    run.top = mainFrame()->outerWindow();
-    closeAllBut(run.frame);
+    startMain(run);
     run.activate();
   }
-  void TearDown() override {
-    closeAllBut(0);
-    for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
-    StopDictionary();
-  }
+  void TearDown() override { endProgram(); }
   void key(int k, Qt::KeyboardModifiers mods = {}) {
     QTest::keyClick(keyTarget(run.top), static_cast<Qt::Key>(k), mods);
     settle(20);
@@ -462,25 +451,7 @@ TEST_F(MainDay, ANoteWithAReminderIsWrittenFromTheKeyboardAlone) {
 // "Domain Name:" entry; Esc closes the window.
 TEST(ReaderDay, TheDomainTypedIntoSpeedReadPagesIsKept) {
   Program run;
-  run.boxes.install();
-  reader::initReaderGlobals();
-  setSettingsFileName("skimwell.INI");
-  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
-                                           [] { return reader::WorkFileName.str(); }});
-  std::ofstream("QUILLMARK.EXE") << "x";
-  {
-    RecordFile con(fileDef(FileId::Con));
-    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
-              0);
-    con.close();
-  }
-  reader::registerReaderProcedures(procedureRegistrar());
-  run.frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
-  ASSERT_TRUE(waitUntil(
-      [] { return reader::readerFrame() && reader::readerFrame()->outerWindow()->isVisible(); },
-      10000));
-  run.top = reader::readerFrame()->outerWindow();
-  closeAllBut(run.frame);
+  startReader(run);
   run.activate();
   reader::readerFrame()->menuAction("&Speed Read Pages")->trigger();
   settle(50);
@@ -497,9 +468,7 @@ TEST(ReaderDay, TheDomainTypedIntoSpeedReadPagesIsKept) {
   QTest::keyClick(e, Qt::Key_Escape);
   settle(20);
   EXPECT_TRUE(!alive || !alive->isRunning());
-  closeAllBut(0);
-  for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
-  StopDictionary();
+  endProgram();
 }
 
 // A domain deleted in one browse is gone from a second browse of the file as
