@@ -862,7 +862,12 @@ void WindowProcedure::holdForCall() {
   std::vector<HeldRecord> held;
   for (DataFile* f : owned_) held.push_back(HeldRecord::of(*f));
   heldForCalls_.push_back(std::move(held));
-  if (++disabledBy_ == 1 && outer_) outer_->setEnabled(false);
+  if (++disabledBy_ == 1 && outer_) {
+    // Disabled with the focus in it, the window would hand the focus (and the
+    // front) to another child window; it gets it back when the call returns.
+    if (QWidget* fw = QApplication::focusWidget(); fw && outer_->isAncestorOf(fw)) fw->clearFocus();
+    outer_->setEnabled(false);
+  }
 }
 
 void WindowProcedure::releaseAfterCall() {
@@ -876,6 +881,7 @@ void WindowProcedure::releaseAfterCall() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area())
       area()->setActiveSubWindow(sub);
     outer_->activateWindow();
+    focusWindow();
   }
 }
 

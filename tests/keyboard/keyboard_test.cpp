@@ -491,3 +491,26 @@ TEST_F(MainDay, ABrowseBroughtForwardShowsTheFileAsItIs) {
   ASSERT_EQ(first->list().rows().size(), 1u);
   EXPECT_EQ(first->list().rows()[0].record.text("DOM:DOMAINNAME"), left[0].text("DOM:DOMAINNAME"));
 }
+
+// Closing a window brings its caller forward: the links view stays in front
+// of the pages list after its print found nothing.
+TEST_F(MainDay, AViewStaysInFrontAfterItsPrintFoundNothing) {
+  key(Qt::Key_F8);
+  ASSERT_NE(front(), nullptr);
+  mainFrame()->menuAction("View Links")->trigger();
+  settle(50);
+  WindowProcedure* view = front();
+  ASSERT_TRUE(view && view->name() == "viewlinks");
+  qmtest::click(view, "?Find");
+  ASSERT_NE(front(), view);
+  qmtest::typeInto(front(), "?Value1", "nowhere.example");
+  qmtest::click(front(), "?OK");
+  ASSERT_EQ(front(), view);
+  qmtest::click(view, "?Print");
+  settle(50);
+  ASSERT_EQ(run.boxes.asked.size(), 1u);
+  EXPECT_EQ(run.boxes.asked[0].caption, "No Records") << run.boxes.asked[0].text;
+  EXPECT_EQ(front(), view) << (front() ? front()->name() : "none");
+  QWidget* fw = QApplication::focusWidget();
+  EXPECT_TRUE(fw && view->outerWindow()->isAncestorOf(fw));
+}
