@@ -514,3 +514,26 @@ TEST_F(MainDay, AViewStaysInFrontAfterItsPrintFoundNothing) {
   QWidget* fw = QApplication::focusWidget();
   EXPECT_TRUE(fw && view->outerWindow()->isAncestorOf(fw));
 }
+
+// F5, Insert and the domain's name typed at once: "Domain Name:" holds it and
+// Enter saves it; Home and Down move in the list that has the keyboard again.
+TEST_F(MainDay, ADomainNameTypedAfterInsertIsSaved) {
+  key(Qt::Key_F5);
+  ASSERT_EQ(front()->name(), "BrowseDomains");
+  for (const char* name : {"zeta.example", "ålesund.example"}) {
+    key(Qt::Key_Insert);
+    ASSERT_EQ(front()->name(), "UpdateDomains");
+    type(QString::fromUtf8(name));
+    key(Qt::Key_Return);
+    ASSERT_EQ(front()->name(), "BrowseDomains") << name;
+  }
+  const auto saved = qmtest::all(FileId::Domains);
+  ASSERT_EQ(saved.size(), 2u);
+  auto* b = dynamic_cast<BrowseProcedure*>(front());
+  ASSERT_NE(b, nullptr);
+  key(Qt::Key_Home);
+  const std::string top = b->list().current()->record.text("DOM:DOMAINNAME");
+  key(Qt::Key_Down);
+  EXPECT_NE(b->list().current()->record.text("DOM:DOMAINNAME"), top);
+  EXPECT_TRUE(run.boxes.asked.empty()) << run.boxes.asked[0].caption;
+}
