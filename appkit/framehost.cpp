@@ -95,6 +95,21 @@ void cascadeWindows(QMdiArea* area) {
   }
 }
 
+void activateNext(QMdiArea* area) {
+  if (!area) return;
+  const auto list = area->subWindowList(QMdiArea::CreationOrder);
+  const int n = static_cast<int>(list.size());
+  const int at = static_cast<int>(list.indexOf(area->activeSubWindow()));
+  // A window waiting for the one it called cannot take the keyboard: passed over.
+  for (int i = 1; i <= n; ++i) {
+    QMdiSubWindow* w = list[(at + i + n) % n];
+    if (w->isVisible() && w->isEnabled()) {
+      area->setActiveSubWindow(w);
+      return;
+    }
+  }
+}
+
 // ---- the frame ------------------------------------------------------------------
 
 FrameHost::FrameHost(std::string name, const std::vector<MenuItem>& menu,
@@ -129,6 +144,11 @@ void FrameHost::setup() {
   // maximise every window activated after it.
   area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
   main_->setCentralWidget(area_);
+  // Ctrl+F4 is the Window menu's: a child window's own menu does not claim it too.
+  connect(area_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* w) {
+    if (QMenu* m = w ? w->systemMenu() : nullptr)
+      for (QAction* a : m->actions()) a->setShortcuts({});
+  });
   main_->statusBar();  // the menu's tips show here
 
   std::vector<QMenu*> open;  // the submenu at each depth
@@ -144,7 +164,8 @@ void FrameHost::setup() {
       action = menu->menuAction();
     } else {
       action = open.empty() ? main_->menuBar()->addAction(text) : open.back()->addAction(text);
-      if (*item.key) action->setShortcut(QKeySequence(QString::fromUtf8(item.key)));
+      if (*item.key)
+        action->setShortcuts(QKeySequence::listFromString(QString::fromUtf8(item.key)));
       connect(action, &QAction::triggered, this, [this, i] { perform(menu_[i]); });
     }
     if (*item.tip) action->setStatusTip(QString::fromUtf8(item.tip));
@@ -236,12 +257,21 @@ void FrameHost::perform(const MenuItem& item) {
       break;
     case MenuAction::Tile:
       area_->tileSubWindows();
+      refocus();
       break;
     case MenuAction::Cascade:
       cascadeWindows(area_);
+      refocus();
       break;
     case MenuAction::ArrangeIcons:
       arrangeIcons(area_);
+      refocus();
+      break;
+    case MenuAction::CloseWindow:
+      if (QMdiSubWindow* w = area_->activeSubWindow()) w->close();
+      break;
+    case MenuAction::NextWindow:
+      activateNext(area_);
       break;
     case MenuAction::HelpContents:
       showHelp(helpFile(), HelpRequest::Contents);
@@ -253,6 +283,12 @@ void FrameHost::perform(const MenuItem& item) {
       showHelp(helpFile(), HelpRequest::HowToUse);
       break;
   }
+}
+
+// Windows moved about: the active one keeps the keyboard where it had it.
+void FrameHost::refocus() {
+  WindowProcedure* p = activeProcedure();
+  if (p && p != this) p->focusWindow();
 }
 
 void FrameHost::forward(Nav nav) {
@@ -280,8 +316,27 @@ bool FrameHost::closeChildren() {
   return false;
 }
 
+// Every window that would ask is asked first, once: one the user keeps
+// keeps them all, and the program, open.
+bool FrameHost::mayCloseChildren() {
+  std::vector<QPointer<WindowProcedure>> agreed;
+  for (int t : runningThreads()) {
+    if (t == threadId()) continue;
+    for (WindowProcedure* p = topProcedure(t); p; p = p->caller()) {
+      if (!p->isRunning()) continue;
+      if (!p->mayClose()) {
+        for (auto& a : agreed)
+          if (a) a->keepOpen();
+        return false;
+      }
+      agreed.push_back(p);
+    }
+  }
+  return true;
+}
+
 void FrameHost::closeRequested() {
-  if (!closeChildren()) return;
+  if (!mayCloseChildren() || !closeChildren()) return;
   close(2);
 }
 

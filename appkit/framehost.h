@@ -45,6 +45,9 @@ void arrangeIcons(QMdiArea* area);
 // lower and further right, at its own size where that fits the area and
 // shrunk to fit where it does not.
 void cascadeWindows(QMdiArea* area);
+// Activates the next child window in the order they were opened, past the
+// ones that are disabled while a window they called is open.
+void activateNext(QMdiArea* area);
 
 class FrameHost : public WindowProcedure {
   Q_OBJECT
@@ -88,6 +91,8 @@ class FrameHost : public WindowProcedure {
   void cleanup() override;
 
  private:
+  bool mayCloseChildren();
+  void refocus();
   bool closeChildren();
   void listWindows();
 

@@ -19,6 +19,8 @@ enum class MenuAction {
   Tile,
   Cascade,
   ArrangeIcons,
+  CloseWindow,  // the active child window, as its close box
+  NextWindow,   // activates the next child window
   HelpContents,
   HelpSearch,
   HelpHowTo,
@@ -31,7 +33,7 @@ struct MenuItem {
   MenuAction action;
   const char* target;  // procedure name or command line
   int stackSize;       // Start items
-  const char* key;     // hot key ("F5"); "" for none
+  const char* key;     // hot key ("F5"; more than one: "Ctrl+F6; Ctrl+Tab"); "" for none
   const char* id;      // for the items the frame changes; "" for none
 };
 

@@ -66,6 +66,8 @@ const std::vector<MenuItem>& readerMenu() {
       {1, "T&ile", "Make all open windows visible", A::Tile, "", 0, "", ""},
       {1, "&Cascade", "Stack all open windows", A::Cascade, "", 0, "", ""},
       {1, "&Arrange Icons", "Align all window icons", A::ArrangeIcons, "", 0, "", ""},
+      {1, "Cl&ose", "Close the active window", A::CloseWindow, "", 0, "Ctrl+F4", ""},
+      {1, "&Next", "Go to the next window", A::NextWindow, "", 0, "Ctrl+F6; Ctrl+Tab", ""},
       {0, "&Help", "", A::Submenu, "", 0, "", ""},
       {1, "&Contents", "View the contents of the help file", A::HelpContents, "", 0, "", ""},
       {1, "&Search for Help On...", "Search for help on a subject", A::HelpSearch, "", 0, "", ""},

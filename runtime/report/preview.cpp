@@ -375,15 +375,16 @@ PreviewOpener& opener() {
 
 void setPreviewOpener(PreviewOpener o) { opener() = std::move(o); }
 
-void openPreview(std::shared_ptr<const PageModel> pages, std::function<void()> closed) {
+QWidget* openPreview(std::shared_ptr<const PageModel> pages, std::function<void()> closed) {
   if (opener()) {
     opener()(std::move(pages), std::move(closed));
-    return;
+    return nullptr;
   }
   auto* w = new PreviewWindow(std::move(pages));
   w->setAttribute(Qt::WA_DeleteOnClose);
   w->onClosed(std::move(closed));
   w->show();
+  return w;
 }
 
 }  // namespace qm

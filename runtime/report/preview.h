@@ -99,6 +99,7 @@ class PreviewWindow : public QWidget {
 using PreviewOpener =
     std::function<void(std::shared_ptr<const PageModel> pages, std::function<void()> closed)>;
 void setPreviewOpener(PreviewOpener opener);  // empty restores the default
-void openPreview(std::shared_ptr<const PageModel> pages, std::function<void()> closed);
+// The preview window shown; nullptr where an opener took the pages.
+QWidget* openPreview(std::shared_ptr<const PageModel> pages, std::function<void()> closed);
 
 }  // namespace qm

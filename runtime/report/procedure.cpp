@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 #include <QWindow>
 #include <utility>
 
@@ -237,9 +238,17 @@ void ReportProcedure::endOfRun() {
 void ReportProcedure::showPages() {
   previewOpen_ = true;
   std::weak_ptr<int> alive = alive_;
-  openPreview(pages_, [this, alive] {
+  QWidget* preview = openPreview(pages_, [this, alive] {
     if (!alive.expired()) previewClosed();
   });
+  // While pages are still read, the run's Cancel stays above the preview.
+  if (ProgressWindow* progress = progressWindow(); preview && progress && !readingEnded_) {
+    progress->winId();
+    preview->winId();
+    progress->windowHandle()->setTransientParent(preview->windowHandle());
+    progress->raise();
+    progress->activateWindow();
+  }
 }
 
 void ReportProcedure::previewClosed() {

@@ -578,6 +578,15 @@ bool BrowseProcedure::escape() {
   return true;
 }
 
+// A browse opens on its list.
+QWidget* BrowseProcedure::firstFocus() const {
+  if (table_ && table_->isEnabled() && table_->isVisibleTo(window())) return table_;
+  return WindowProcedure::firstFocus();
+}
+
+// Another window may have changed the file meanwhile.
+void BrowseProcedure::broughtForward() { refreshList(); }
+
 bool BrowseProcedure::takeKey(int key, int modifiers) {
   if (WindowProcedure::takeKey(key, modifiers)) return true;
   if (key == Qt::Key_F9 && bdef_.keepFormats) {

@@ -100,6 +100,8 @@ class BrowseProcedure : public WindowProcedure {
   void takeNewSelection(Control& c) override;
   bool takeKey(int key, int modifiers) override;
   bool escape() override;
+  QWidget* firstFocus() const override;
+  void broughtForward() override;
   bool filterEvent(QObject* watched, QEvent* event) override;
 
   // Called after each move of the list.

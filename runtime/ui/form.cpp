@@ -227,11 +227,13 @@ void FormProcedure::save() {
   close(RequestCompleted);
 }
 
+bool FormProcedure::askClose() {
+  if ((request() != InsertRecord && request() != ChangeRecord) || !changed()) return true;
+  return errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) == 0;
+}
+
 void FormProcedure::cancel() {
-  if ((request() == InsertRecord || request() == ChangeRecord) && changed()) {
-    if (errors().raise(8, MessageArgs{primaryFile()->name(), {}, {}, {}}) != 0)
-      return;  // No: back to the form
-  }
+  if (!closeAgreed() && !askClose()) return;  // No: back to the form
   close(RequestCancelled);
 }
 
@@ -254,17 +256,23 @@ bool FormProcedure::takeAccepted(Control& c) {
   }
 }
 
+Control* FormProcedure::dataControl(QWidget* w) const {
+  Control* c = w && built() ? built()->byWidget(w) : nullptr;
+  if (c && c->kind() == Kind::Radio) c = built()->find(c->def().parent);
+  return c && c->isData() ? c : nullptr;
+}
+
 bool FormProcedure::takeFieldEvent(Control& c, Event e) {
-  if (e == Event::Selected && c.isData()) focused_ = &c;
+  if (e == Event::Selected)
+    if (Control* d = dataControl(c.widget())) focused_ = d;
   return WindowProcedure::takeFieldEvent(c, e);
 }
 
 void FormProcedure::ditto() {
   const RecordBuffer* h = history(name());
   Control* c = focused_;
-  if (QWidget* fw = QApplication::focusWidget(); fw && built())
-    if (Control* byFocus = built()->byWidget(fw); byFocus && byFocus->isData()) c = byFocus;
-  if (!h || !c || !c->isData()) return;
+  if (Control* byFocus = dataControl(QApplication::focusWidget())) c = byFocus;
+  if (!h || !c) return;
   DataFile* f = primaryFile();
   int field = f->def().fieldIndex(c->def().field);
   if (field >= 0) {
@@ -280,6 +288,16 @@ void FormProcedure::ditto() {
 void FormProcedure::navigate(Nav nav) {
   if (nav == Nav::Ditto) return ditto();
   WindowProcedure::navigate(nav);
+}
+
+// Without one its definition marks, Enter presses OK.
+QAbstractButton* FormProcedure::defaultButton() const {
+  if (QAbstractButton* b = WindowProcedure::defaultButton()) return b;
+  if (built())
+    for (auto& c : built()->controls())
+      if (c->kind() == Kind::Button && c->def().role == Role::Ok)
+        return qobject_cast<QAbstractButton*>(c->widget());
+  return nullptr;
 }
 
 // A form without a Cancel or Close button cancels.

@@ -47,7 +47,9 @@ class FormProcedure : public WindowProcedure {
   bool takeFieldEvent(Control& c, Event e) override;
   bool takeKey(int key, int modifiers) override;
   bool escape() override;
+  QAbstractButton* defaultButton() const override;
   void closeRequested() override;
+  bool askClose() override;
   bool takeWindowEvent(Event e) override;
   // The procedure's own handling of OK, before the pass; false stops it.
   virtual bool okPressed() { return true; }
@@ -70,6 +72,8 @@ class FormProcedure : public WindowProcedure {
 
  private:
   Control* keyControl(int key) const;
+  // The data control a widget belongs to: a radio button's option group.
+  Control* dataControl(QWidget* w) const;
   void readParent();
   // The record with what every data control shows taken in.
   RecordBuffer onScreen() const;

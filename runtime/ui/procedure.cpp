@@ -8,9 +8,12 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -404,6 +407,8 @@ void WindowProcedure::buildWindow() {
     // Tile, by the user) scrolls its content instead of losing controls.
     content->setMinimumSize(inner);
     auto* scroll = new QScrollArea;
+    // The keyboard goes to the controls, never to the area they scroll in.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->resize(inner);  // else it gives the content its default size
@@ -420,11 +425,16 @@ void WindowProcedure::buildWindow() {
       QObject::connect(area(), &QMdiArea::subWindowActivated, area(),
                        [](QMdiSubWindow*) { showActiveStatus(); });
     }
+    if (!area()->property("qmFocusHooked").toBool()) {
+      area()->setProperty("qmFocusHooked", true);
+      QObject::connect(area(), &QMdiArea::subWindowActivated, area(), &WindowProcedure::activated);
+    }
   } else {
     outer_ = content;
   }
 
   outer_->installEventFilter(this);
+  if (auto* b = qobject_cast<QPushButton*>(defaultButton())) b->setDefault(true);
   fillDrops();
   win_->displayAll();
 }
@@ -515,6 +525,7 @@ void WindowProcedure::showWindow() {
     area()->setActiveSubWindow(sub);
   }
   outer_->activateWindow();
+  focusWindow();
   showActiveStatus();
 }
 
@@ -671,11 +682,109 @@ bool WindowProcedure::escape() {
       b->click();
       return true;
     }
-  return false;
+  // Else as its close box; a window the keyboard cannot work in keeps its keys.
+  if (!firstFocus()) return false;
+  requestClose();
+  return true;
+}
+
+QAbstractButton* WindowProcedure::defaultButton() const {
+  if (win_)
+    for (auto& c : win_->controls())
+      if (c->kind() == Kind::Button && c->def().defaultButton)
+        return qobject_cast<QAbstractButton*>(c->widget());
+  return nullptr;
+}
+
+// Enter presses the focused button, else the default one; an entry typed
+// into is accepted first, as leaving it for the button would.
+bool WindowProcedure::pressDefault() {
+  QWidget* fw = QApplication::focusWidget();
+  Control* c = fw && win_ ? win_->byWidget(fw) : nullptr;
+  if (c && c->kind() == Kind::Memo) return false;  // a new line
+  auto* b = c && c->kind() == Kind::Button ? qobject_cast<QAbstractButton*>(fw) : defaultButton();
+  if (!b || !b->isEnabled() || !b->isVisible()) return false;
+  if (auto* e = c ? qobject_cast<QLineEdit*>(fw) : nullptr; e && e->isModified()) {
+    const int mark = focusMoves_;
+    fieldEvent(*c, Event::Accepted);
+    if (finished_ || focusMoves_ != mark) return true;
+  }
+  b->click();
+  return true;
 }
 
 bool WindowProcedure::takeKey(int key, int modifiers) {
-  return key == Qt::Key_Escape && !modifiers && escape();
+  if (key == Qt::Key_Escape && !modifiers) return escape();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(modifiers & ~Qt::KeypadModifier))
+    return pressDefault();
+  return false;
+}
+
+namespace {
+
+// A control the keyboard can go to now.
+bool reachable(const QWidget* w, const QWidget* window) {
+  return w && w->focusPolicy() != Qt::NoFocus && w->isEnabled() &&
+         (!window || (window->isAncestorOf(w) && w->isVisibleTo(window)));
+}
+
+}  // namespace
+
+QWidget* WindowProcedure::firstFocus() const {
+  if (!win_) return nullptr;
+  QWidget* fallback = nullptr;
+  for (auto& c : win_->controls()) {
+    QWidget* w = c->widget();
+    if (!reachable(w, outer_)) continue;
+    switch (c->kind()) {
+      case Kind::Entry:
+        if (c->def().readOnly) break;
+        return w;
+      case Kind::Radio:
+        // The group is entered on its chosen button.
+        for (auto* r : w->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+          if (r->isChecked() && reachable(r, outer_)) return r;
+        return w;
+      case Kind::Memo:
+      case Kind::Check:
+      case Kind::Drop:
+      case Kind::List:
+        return w;
+      case Kind::Button:
+        if (!fallback) fallback = w;
+        break;
+      default:
+        break;
+    }
+  }
+  return fallback;
+}
+
+void WindowProcedure::noteFocus(QWidget* w) { lastFocus_ = w; }
+
+void WindowProcedure::focusWindow() {
+  if (!win_ || finished_ || disabledBy_ > 0) return;
+  QWidget* w = reachable(lastFocus_, outer_) ? lastFocus_.data() : firstFocus();
+  if (!w) return;
+  lastFocus_ = w;
+  w->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+// A child window made active keeps the keyboard where it was in it; one
+// that came from behind another shows its records as they are now.
+void WindowProcedure::activated(QMdiSubWindow* sub) {
+  static QPointer<QMdiSubWindow> last;
+  if (!sub) return;  // the frame lost the focus: the same window comes back
+  const bool forward = last != sub;
+  last = sub;
+  for (auto& [id, t] : threads())
+    for (auto& p : t.procs) {
+      if (!p || !p->isRunning() || p->outerWindow() != sub) continue;
+      QWidget* fw = QApplication::focusWidget();
+      if (!fw || !sub->isAncestorOf(fw) || !p->win_->byWidget(fw)) p->focusWindow();
+      if (forward && p->disabledBy_ == 0) p->inScope([&] { p->broughtForward(); });
+      return;
+    }
 }
 
 bool WindowProcedure::eventFilter(QObject* watched, QEvent* event) {
@@ -714,6 +823,7 @@ void WindowProcedure::select(Control& c) {
         int i = tabs->indexOf(p);
         if (i >= 0) tabs->setCurrentIndex(i);
       }
+    lastFocus_ = w;
     w->setFocus(Qt::OtherFocusReason);
   }
 }
@@ -727,6 +837,14 @@ void WindowProcedure::display(Control& c) {
 }
 
 void WindowProcedure::requestClose() { dispatch(Event::CloseWindow, 0); }
+
+bool WindowProcedure::mayClose() {
+  if (finished_ || closeAgreed_) return true;
+  bool yes = true;
+  inScope([&] { yes = askClose(); });
+  closeAgreed_ = yes;
+  return yes;
+}
 
 void WindowProcedure::close(int response) {
   if (finished_) return;
@@ -776,7 +894,12 @@ void WindowProcedure::holdForCall() {
   std::vector<HeldRecord> held;
   for (DataFile* f : owned_) held.push_back(HeldRecord::of(*f));
   heldForCalls_.push_back(std::move(held));
-  if (++disabledBy_ == 1 && outer_) outer_->setEnabled(false);
+  if (++disabledBy_ == 1 && outer_) {
+    // Disabled with the focus in it, the window would hand the focus (and the
+    // front) to another child window; it gets it back when the call returns.
+    if (QWidget* fw = QApplication::focusWidget(); fw && outer_->isAncestorOf(fw)) fw->clearFocus();
+    outer_->setEnabled(false);
+  }
 }
 
 void WindowProcedure::releaseAfterCall() {
@@ -790,6 +913,7 @@ void WindowProcedure::releaseAfterCall() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(outer_.data()); sub && area())
       area()->setActiveSubWindow(sub);
     outer_->activateWindow();
+    focusWindow();
   }
 }
 

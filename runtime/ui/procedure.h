@@ -157,6 +157,11 @@ class WindowProcedure : public QObject {
   void beginRun();
   void endRun();
   bool stopAsked() const { return stopAsked_; }
+  // Asked before the program closes every window: false when the user keeps
+  // this one, and with it the program, open. A yes holds for the close that
+  // follows; keepOpen withdraws it when another window stayed.
+  bool mayClose();
+  void keepOpen() { closeAgreed_ = false; }
   // The frame's toolbar.
   virtual void navigate(Nav nav);
 
@@ -171,6 +176,9 @@ class WindowProcedure : public QObject {
 
   // Focus a control; the form's OK pass stops when a handler does this.
   void select(Control& c);
+  // Gives the keyboard to the control that last had it in this window, else
+  // to the one the window opens on.
+  void focusWindow();
   // Redisplay every control (or one) from its field.
   void display();
   void display(Control& c);
@@ -266,8 +274,20 @@ class WindowProcedure : public QObject {
   // A key the window reserves ("F9", "Ctrl+'"): true when handled.
   virtual bool takeKey(int key, int modifiers);
   // Esc: a press of the window's own Cancel (else Close) button, so that
-  // what the procedure makes of that button happens; false without one.
+  // what the procedure makes of that button happens; without one, as the
+  // close box. False for a window without a control the keyboard reaches.
   virtual bool escape();
+  // The control the window opens on: its first input control in window
+  // order (a button when it has none).
+  virtual QWidget* firstFocus() const;
+  // The button Enter presses: the one the definition marks as default.
+  virtual QAbstractButton* defaultButton() const;
+  // The window came forward from behind another child window.
+  virtual void broughtForward() {}
+  // The question closing would ask (a form's "Changes will be lost!"):
+  // false keeps the window open.
+  virtual bool askClose() { return true; }
+  bool closeAgreed() const { return closeAgreed_; }
 
   // ---- Pattern hooks (browse, form) ------------------------------------------
   // After files open and before the window is built: false ends the
@@ -303,6 +323,7 @@ class WindowProcedure : public QObject {
   friend void runProcedure(int, ProcedureFactory, int, ResponseHandler, WindowProcedure*);
   bool eventFilter(QObject* watched, QEvent* event) final;  // filterEvent, in scope
   bool handleKey(int key, int modifiers);
+  bool pressDefault();
   void fillDrops();
   void showWindow();
   void holdForCall();
@@ -313,6 +334,8 @@ class WindowProcedure : public QObject {
   void savePlacement();
   void openFiles(bool& ok);
   void closeFiles();
+  void noteFocus(QWidget* w);
+  static void activated(QMdiSubWindow* sub);
 
   std::string name_;
   int thread_ = 0;
@@ -325,9 +348,8 @@ class WindowProcedure : public QObject {
   std::unique_ptr<WindowDef> def_;
   std::unique_ptr<Window> win_;
   QPointer<QWidget> outer_;
-  QPointer<QMdiSubWindow> opener_;
-  QPointer<WindowProcedure>
-      callerAlive_;  // caller_ while it lives  // the child window in front when this one opened
+  QPointer<QMdiSubWindow> opener_;         // the child window in front when this one opened
+  QPointer<WindowProcedure> callerAlive_;  // caller_ while it lives
   std::vector<DataFile*> files_;
   std::vector<DataFile*> opened_;
   DataFile* primary_ = nullptr;
@@ -335,8 +357,10 @@ class WindowProcedure : public QObject {
   std::vector<DataFile*> owned_;
   std::vector<std::vector<HeldRecord>> heldForCalls_;  // one entry per call running over this one
   int focusMoves_ = 0;
-  int disabledBy_ = 0;  // called procedures running over this one
+  QPointer<QWidget> lastFocus_;  // the control that last had the keyboard
+  int disabledBy_ = 0;           // called procedures running over this one
   bool maximize_ = false;
+  bool closeAgreed_ = false;
   Control* inAccept_ = nullptr;
   int runs_ = 0;  // runs letting events in
   bool stopAsked_ = false;

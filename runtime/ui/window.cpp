@@ -383,6 +383,7 @@ void Window::build() {
       case Kind::Memo: {
         auto* m = new QPlainTextEdit(parent);
         m->setReadOnly(cd.readOnly);
+        m->setTabChangesFocus(true);  // Tab goes on to the next control
         w = m;
         break;
       }
@@ -706,7 +707,10 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
     case QEvent::FocusIn:
-      if (Control* c = byWidget(watched)) owner_.fieldEvent(*c, Event::Selected);
+      if (Control* c = byWidget(watched)) {
+        owner_.noteFocus(c->widget());
+        owner_.fieldEvent(*c, Event::Selected);
+      }
       break;
     case QEvent::FocusOut:
       if (Control* c = byWidget(watched); c && c->kind() == Kind::Memo && c->widget_->isVisible())

@@ -15,6 +15,7 @@
 #include "desk/notes.h"
 #include "desk/reminders.h"
 #include "deskfixture.h"
+#include "keys.h"
 #include "records/domains.h"
 #include "records/register.h"
 #include "runtime/config/settings.h"
@@ -62,7 +63,7 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   e->setFocus();
   e->clear();
   QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
+  qmtest::leaveWithTab(e);  // accepts
   pump();
 }
 

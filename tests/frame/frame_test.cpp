@@ -258,6 +258,8 @@ TEST(Frame, MenuItemsCarryTheirTipsAndKeys) {
       {"&QuickView Web Page Data", "F8", ""},
       {"E&xit", "", "Exit this application"},
       {"&Window", "", "Create and Arrange windows"},
+      {"Cl&ose", "Ctrl+F4", "Close the active window"},
+      {"&Next", "Ctrl+F6", "Go to the next window"},
   };
   for (const auto& r : rows) {
     QAction* a = run.frame->menuAction(r.text);
@@ -500,7 +502,7 @@ TEST(Frame, WindowMenuListsTheChildWindowsAndActivatesTheOneChosen) {
   topProcedure(threadOf(subs[0]))->close(2);
   processFor(20);
   EXPECT_EQ(listed(), (Items{{"&1 Domains", true}}));
-  EXPECT_EQ(menu->actions().size(), 5);  // three items, a separator, one window
+  EXPECT_EQ(menu->actions().size(), 7);  // five items, a separator, one window
 }
 
 // ---- the title window ------------------------------------------------------------

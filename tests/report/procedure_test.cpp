@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QWindow>
 #include <memory>
 #include <string>
 #include <vector>
@@ -329,6 +330,11 @@ TEST_F(LongReport, PreviewShowsTheFirstPagesWhileTheRestAreRead) {
   EXPECT_LT(report->recordsRead(), 60);
   EXPECT_FALSE(w->complete());
   EXPECT_TRUE(report->progressWindow()->isVisible());  // still reading, still cancellable
+  // Above the preview, which would otherwise cover its Cancel.
+  ASSERT_NE(report->progressWindow()->windowHandle(), nullptr);
+  EXPECT_EQ(report->progressWindow()->windowHandle()->transientParent(), w->windowHandle());
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return QApplication::activeWindow() == report->progressWindow(); }, 2000));
   if (qEnvironmentVariableIsSet("QM_PREVIEW_SHOT")) {
     w->grab().save(qEnvironmentVariable("QM_PREVIEW_SHOT") + "growing.png");
   }

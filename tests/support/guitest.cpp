@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "keys.h"
 #include "runtime/config/requests.h"
 #include "runtime/store/thread.h"
 #include "runtime/ui/form.h"
@@ -41,7 +42,7 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   e->setFocus();
   e->clear();
   QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);  // accepts
+  qmtest::leaveWithTab(e);  // accepts
 }
 
 void click(WindowProcedure* p, const std::string& id) {

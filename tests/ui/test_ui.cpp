@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "keys.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/config/settings.h"
@@ -253,7 +254,7 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   auto* e = qobject_cast<QLineEdit*>(widgetOf(p, id));
   e->clear();
   QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);  // accepts
+  qmtest::leaveWithTab(e);  // accepts
 }
 
 // Near the left edge, where check boxes and radios have their mark.
@@ -1155,14 +1156,19 @@ TEST(HeldRecord, PutsBackTheRecordItsPositionAndItsKeyOrder) {
 namespace {
 
 // Esc in a window of neither pattern presses its Close button, which the
-// procedure handles its own way; without such a button Esc does nothing.
+// procedure handles its own way; without such a button it closes the window
+// as its close box does; a window the keyboard cannot work in keeps it.
 TEST_F(UiTest, EscapePressesAPlainWindowsCloseButton) {
-  for (bool withClose : {true, false}) {
-    SCOPED_TRACE(withClose ? "with Close" : "no button");
+  struct Case {
+    bool withClose, withEntry;
+  };
+  for (const Case& k : {Case{true, true}, Case{false, true}, Case{false, false}}) {
+    const bool withClose = k.withClose;
+    SCOPED_TRACE(withClose ? "with Close" : k.withEntry ? "no button" : "no control to type in");
     WindowDef def;
     def.title = "Plain";
     def.w = 120, def.h = 60;
-    def.controls = {ctl(Kind::Entry, "?Name", "", 4, 4, 80, 12)};
+    def.controls = {ctl(k.withEntry ? Kind::Entry : Kind::Prompt, "?Name", "", 4, 4, 80, 12)};
     if (withClose) {
       def.controls.push_back(ctl(Kind::Button, "?Close", "Close", 4, 30, 40, 14));
       def.controls.back().role = Role::Close;
@@ -1191,7 +1197,7 @@ TEST_F(UiTest, EscapePressesAPlainWindowsCloseButton) {
     QTest::keyClick(p->control("?Name")->widget(), Qt::Key_Escape);
     pump();
     EXPECT_EQ(closes, withClose ? 1 : 0);
-    EXPECT_EQ(alive.isNull() || !alive->isRunning(), withClose);
+    EXPECT_EQ(alive.isNull() || !alive->isRunning(), k.withEntry);
     if (alive && alive->isRunning()) alive->close(2);
     pump();
   }

@@ -14,6 +14,7 @@
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "guitest.h"
+#include "keys.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/shellopen.h"
@@ -42,7 +43,7 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text, bo
   e->setFocus();
   e->selectAll();
   QTest::keyClicks(e, text);
-  if (accept) QTest::keyClick(e, Qt::Key_Return);
+  if (accept) qmtest::leaveWithTab(e);
 }
 
 // A windowless stand-in for a procedure built elsewhere: records what it

@@ -19,6 +19,7 @@
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
 #include "guitest.h"
+#include "keys.h"
 #include "runtime/config/messages.h"
 #include "runtime/config/requests.h"
 #include "runtime/desktop/commandline.h"
@@ -60,7 +61,7 @@ void typeInto(WindowProcedure* p, const std::string& id, const QString& text) {
   focus(p, id);
   e->clear();
   QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);  // accepts
+  qmtest::leaveWithTab(e);  // accepts
   pump();
 }
 
