@@ -135,7 +135,7 @@ bool readOne(const DirEntry& file, Run& run, Progress& progress) {
   // The first failure of the page, in plain words; the page then goes back whole.
   std::string failure;
   if (writePageDetails(
-          scanned, page, [&progress](long n) { progress.advance(n); }, &failure)) {
+          scanned, page, [&progress](long n) { progress.advance(n); }, &failure, !found)) {
     if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
     for (std::size_t i = 0; i < scanned.marks.size(); ++i)
       if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");

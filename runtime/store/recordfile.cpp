@@ -140,11 +140,13 @@ struct RecordFile::Impl {
     inBatch = false;
   }
 
-  sqlite3_stmt* stmt(const std::string& text) {
+  // bindsAll: the caller binds every parameter, so the old values need
+  // no clearing (a record's many columns make that cost).
+  sqlite3_stmt* stmt(const std::string& text, bool bindsAll = false) {
     auto it = stmts.find(text);
     if (it != stmts.end()) {
       sqlite3_reset(it->second);
-      sqlite3_clear_bindings(it->second);
+      if (!bindsAll) sqlite3_clear_bindings(it->second);
       return it->second;
     }
     sqlite3_stmt* st = nullptr;
@@ -390,10 +392,10 @@ struct RecordFile::Impl {
     for (int i = 0; i < n; ++i) {
       if (dataOnly && sql.indexed[static_cast<std::size_t>(i)]) continue;
       if (def.fields[static_cast<std::size_t>(i)].type == FieldType::Text) {
-        // Straight from the packed bytes: batch writers bind many wide records.
+        // Straight from the packed bytes, not copied: b outlives the step,
+        // and batch writers bind many wide records.
         const std::string_view text = textOf(b, i);
-        sqlite3_bind_text(st, index++, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, index++, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
       } else {
         bindValue(st, index++, store_detail::columnValue(b, i));
       }
@@ -549,6 +551,7 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
     return failDb(rc);
   }
   sqlite3_extended_result_codes(db, 1);
+  store_detail::tuneConnection(db);
   busy.attach(db, lockRecovery, {path});
   if (const std::string cap = store_detail::limitPagesSql(""); !cap.empty() && exec(cap))
     return err;
@@ -721,7 +724,7 @@ int RecordFile::add() {
     m.pos = m.line->position();
     return m.ok();
   }
-  sqlite3_stmt* st = m.stmt(m.sql.insertSql);
+  sqlite3_stmt* st = m.stmt(m.sql.insertSql, true);
   if (!st) return m.err;
   m.bindRecord(st);
   int rc = m.writeStep(st);
@@ -735,7 +738,7 @@ int RecordFile::add() {
 int RecordFile::put() {
   Impl& m = *impl_;
   if (int rc = m.refuseChange()) return rc;
-  sqlite3_stmt* st = m.stmt(m.sql.updateSql);
+  sqlite3_stmt* st = m.stmt(m.sql.updateSql, true);
   if (!st) return m.err;
   m.bindRecord(st);
   sqlite3_bind_int64(st, static_cast<int>(def_.fields.size() + def_.memos.size()) + 1, m.pos);

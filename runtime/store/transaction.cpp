@@ -160,6 +160,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
   };
   if (rc != SQLITE_OK) return refuse(rc, present[0].first);
   sqlite3_extended_result_codes(m.db, 1);
+  store_detail::tuneConnection(m.db);
 
   std::vector<std::string> paths;
   for (const auto& [path, def] : present) {
