@@ -110,23 +110,29 @@ inline std::string makePage(int n, Rng& r, SiteKind kind = SiteKind::Standard) {
   return p;
 }
 
+// The files are named by their number, not kept in a list: at 100,000
+// pages a list would be part of the peak memory measured.
 struct Site {
-  std::vector<std::string> files;  // every page file, root then sub-directory
+  std::string dir, sub;
+  int pages = 0, subPages = 0;
   std::size_t bytes = 0;
+  std::size_t size() const { return static_cast<std::size_t>(pages); }
+  // Page i: root pages first, then the sub-directory's.
+  std::string file(std::size_t i) const {
+    const bool inSub = static_cast<int>(i) >= pages - subPages;
+    return (inSub ? dir + "/" + sub : dir) + "/page" + std::to_string(i) + ".htm";
+  }
 };
 
 // pages pages under dir, the last subPages of them in dir/sub.
 inline Site writeSite(const std::string& dir, const std::string& sub, int pages, int subPages,
                       SiteKind kind = SiteKind::Standard) {
-  Site site;
+  Site site{dir, sub, pages, subPages};
   std::filesystem::create_directories(dir + "/" + sub);
   Rng r(20240611u);
-  for (int i = 0; i < pages; ++i) {
-    const bool inSub = i >= pages - subPages;
-    const std::string path = (inSub ? dir + "/" + sub : dir) + "/page" + std::to_string(i) + ".htm";
-    const std::string page = makePage(i, r, kind);
-    std::ofstream(path, std::ios::binary) << page;
-    site.files.push_back(path);
+  for (std::size_t i = 0; i < site.size(); ++i) {
+    const std::string page = makePage(static_cast<int>(i), r, kind);
+    std::ofstream(site.file(i), std::ios::binary) << page;
     site.bytes += page.size();
   }
   return site;
@@ -137,8 +143,8 @@ inline double plainReadSeconds(const Site& site) {
   static char buf[1 << 16];
   const auto t0 = std::chrono::steady_clock::now();
   std::size_t sink = 0;
-  for (const auto& f : site.files) {
-    const int fd = ::open(f.c_str(), O_RDONLY);
+  for (std::size_t i = 0; i < site.size(); ++i) {
+    const int fd = ::open(site.file(i).c_str(), O_RDONLY);
     if (fd < 0) continue;
     for (ssize_t got; (got = ::read(fd, buf, sizeof buf)) > 0;)
       sink += static_cast<std::size_t>(got);

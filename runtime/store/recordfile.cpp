@@ -384,11 +384,12 @@ struct RecordFile::Impl {
     return -1;
   }
 
-  // Binds b's columns from index 1, only those no index holds when
+  // Binds b's columns from index `from`, only those no index holds when
   // dataOnly; returns the next free index (the rowid's).
-  int bindRecord(sqlite3_stmt* st, const RecordBuffer& b, bool dataOnly = false) const {
+  int bindRecord(sqlite3_stmt* st, const RecordBuffer& b, bool dataOnly = false,
+                 int from = 1) const {
     const int n = static_cast<int>(def.fields.size());
-    int index = 1;
+    int index = from;
     for (int i = 0; i < n; ++i) {
       if (dataOnly && sql.indexed[static_cast<std::size_t>(i)]) continue;
       if (def.fields[static_cast<std::size_t>(i)].type == FieldType::Text) {
@@ -732,6 +733,55 @@ int RecordFile::add() {
   if (rc) return m.fail(rc, m.detail);
   m.pos = sqlite3_last_insert_rowid(m.db);
   m.anchorAt(m.buffer, m.pos);
+  return m.ok();
+}
+
+int RecordFile::addAll(std::span<const RecordBuffer> records) {
+  Impl& m = *impl_;
+  m.dupKey = -1;
+  if (!m.open) return m.fail(ErrNotOpen);
+  if (m.line) return m.fail(ErrNotSupported, "line files are appended to one line at a time");
+  for (const RecordBuffer& b : records)
+    if (&b.def() != &def_) return m.fail(ErrNotSupported, "a record of another layout");
+  if (records.empty()) return m.ok();
+  if (!m.mayWrite()) return m.err;
+  // All or none: a part of the batch or transaction the file is in, else
+  // a batch of its own.
+  const bool own = !m.tx && !m.inBatch;
+  if (own ? beginBatch() != 0 : m.exec("SAVEPOINT add_all") != 0) return m.err;
+  // Several rows a statement: each statement costs its own setting up and
+  // ending, on top of what its rows cost.
+  constexpr std::size_t kRows = 8;
+  const std::string row = m.sql.insertSql.substr(m.sql.insertSql.rfind(" ("));
+  int rc = 0;
+  for (std::size_t at = 0; rc == 0 && at < records.size();) {
+    const std::size_t n = std::min(kRows, records.size() - at);
+    std::string sql = m.sql.insertSql;
+    for (std::size_t r = 1; r < n; ++r) sql += "," + row;
+    sqlite3_stmt* st = m.stmt(sql, true);
+    if (!st) {
+      rc = m.err;
+      break;
+    }
+    for (std::size_t r = 0, index = 1; r < n; ++r)
+      index = static_cast<std::size_t>(
+          m.bindRecord(st, records[at + r], false, static_cast<int>(index)));
+    rc = m.writeStep(st);
+    at += n;
+  }
+  const int64_t last = rc == 0 ? sqlite3_last_insert_rowid(m.db) : 0;
+  const std::string why = m.detail;
+  if (own) {
+    rc = rc == 0 ? commitBatch() : (rollbackBatch(), rc);
+  } else if (rc != 0) {
+    m.exec("ROLLBACK TO add_all");
+    m.exec("RELEASE add_all");
+  } else if (m.exec("RELEASE add_all")) {
+    rc = m.err;
+  }
+  if (rc != 0) return m.fail(rc, m.err == rc ? m.detail : why);
+  m.pos = last;
+  m.anchorAt(records.back(), m.pos);
   return m.ok();
 }
 

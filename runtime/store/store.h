@@ -207,6 +207,10 @@ class RecordFile {
   int fetch(int key);
   int fetchPosition(int64_t position);
   int add();  // adds the buffer; position() becomes the new record
+  // Adds each record in turn, as add() would but in few statements;
+  // position() becomes the last. On a failure none of them is added.
+  // The buffer does not change.
+  int addAll(std::span<const RecordBuffer> records);
   int put();  // rewrites the record at position()
   // Rewrites the record at position() only while the stored record still
   // equals `expected` (the copy read earlier), compared in the write's own

@@ -541,6 +541,54 @@ TEST(RecordFile, ReplaceExactWritesOnlyWhatDiffers) {
 
 // A record read earlier is written back only while the stored one still
 // equals that copy: another connection's change is never overwritten.
+TEST(RecordFile, AddAllAddsInOrderOrNothing) {
+  // Counts around the rows a statement takes, alone and inside a
+  // transaction's part; a clash anywhere adds none of them.
+  for (const bool inTransaction : {false, true}) {
+    for (const int n : {1, 7, 8, 9, 17}) {
+      for (const int clash : {-1, 0, n / 2, n - 1}) {
+        SCOPED_TRACE(::testing::Message() << inTransaction << " " << n << " " << clash);
+        fs::remove("PEOPLE.qdf");
+        RecordFile f(people());
+        ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+        ASSERT_EQ(addPerson(f, "taken"), 0);
+        std::vector<RecordBuffer> rows;
+        for (int i = 0; i < n; ++i) {
+          RecordBuffer& b = rows.emplace_back(people());
+          b.setText(kName, i == clash ? "TAKEN" : "p" + std::to_string(i));
+          b.setMemo(0, "note " + std::to_string(i));
+        }
+        f.buffer().clear();
+        f.buffer().setText(kName, "kept");
+        Transaction tx;
+        if (inTransaction) {
+          ASSERT_EQ(tx.begin({&f}), 0);
+          ASSERT_EQ(tx.enlist(f), 0);
+          ASSERT_EQ(tx.markPart(), 0);
+        }
+        const int rc = f.addAll(rows);
+        EXPECT_EQ(f.buffer().text(kName), "kept");
+        if (inTransaction) {
+          ASSERT_EQ(tx.keepPart(), 0);
+          ASSERT_EQ(tx.commit(), 0);
+        }
+        f.setOrder(-1);
+        std::vector<std::string> want = {"taken"};
+        if (clash >= 0) {
+          EXPECT_EQ(rc, ErrDuplicateKey);
+        } else {
+          ASSERT_EQ(rc, 0) << f.errorDetail();
+          for (int i = 0; i < n; ++i) want.push_back("p" + std::to_string(i));
+          ASSERT_EQ(f.fetchPosition(f.position()), 0);
+          EXPECT_EQ(f.buffer().text(kName), "p" + std::to_string(n - 1));
+          EXPECT_EQ(f.buffer().memo(0), "note " + std::to_string(n - 1));
+        }
+        EXPECT_EQ(readAll(f), want);
+      }
+    }
+  }
+}
+
 TEST(RecordFile, ConditionalPutWritesOnlyOverTheCopyRead) {
   RecordFile a(people()), b(people());
   ASSERT_EQ(a.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
