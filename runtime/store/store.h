@@ -386,6 +386,8 @@ class Transaction {
   // Whether a writer of another thread or program waits for one of the
   // files; commitAndContinue() then lets it in before beginning again.
   bool othersWaiting() const;
+  // Memory the files' pages take, read and changed, in bytes.
+  int64_t cacheBytes() const;
 
   // A part of the work that can be taken back alone: markPart() opens it,
   // keepPart() makes it one with the rest, dropPart() undoes only it. One
