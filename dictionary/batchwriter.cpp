@@ -94,9 +94,12 @@ int BatchWriter::endPart(bool ok) {
     return rc;
   }
   ++parts_;
+  // Also when the changed pages take much memory: pages dense with records
+  // in files that have grown large change more of them.
+  constexpr int64_t kCacheBytes = 16 << 20;
   if (parts_ < partsPerCommit_ &&
       std::chrono::steady_clock::now() - started_ < std::chrono::milliseconds(millisPerCommit_) &&
-      !tx_.othersWaiting())
+      !tx_.othersWaiting() && tx_.cacheBytes() < kCacheBytes)
     return 0;
   return commitNow(true);
 }

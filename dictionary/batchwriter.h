@@ -5,7 +5,8 @@
 // records): a part is never split between two commits, and a part that
 // failed takes back only itself. A commit comes when a part ends and enough
 // parts or time have gone by, or another writer waits for the files, so
-// other programs read and write between the commits.
+// other programs read and write between the commits; or when the changed
+// pages take much memory, so a run's memory stays flat as files grow.
 //
 // Contract for callers: write a part only after beginPart() returned 0.
 // When it did not (another program holds a file past the files' lock

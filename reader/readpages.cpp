@@ -117,7 +117,7 @@ std::string writePage(const DirEntry& file, const std::string& path, const Scann
   const auto advance = [progress](long n) {
     if (progress) progress->advance(n);
   };
-  if (writePageDetails(scanned, page, advance, &failure)) {
+  if (writePageDetails(scanned, page, advance, &failure, !found)) {
     if (scanned.hasTitle) web.setText("WEB:HTMLPAGETITLE", scanned.title);
     for (std::size_t i = 0; i < scanned.marks.size(); ++i)
       if (scanned.marks[i]) web.setText(kMarkFields[i], "Y");

@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     auto a = std::chrono::steady_clock::now();
     for (int i = 0; i < sitePages; ++i) {
       web.setText("WEB:PAGEPATH", "http://www.gen.com/page" + std::to_string(i) + ".htm");
-      web.setText("WEB:LOCALPATH", site.files[static_cast<std::size_t>(i)]);
+      web.setText("WEB:LOCALPATH", site.file(static_cast<std::size_t>(i)));
       answers.replies = {BtnYes};
       ParseHtmlFile(mainWebContext());
     }
@@ -221,11 +221,11 @@ int main(int argc, char** argv) {
                                {"WEB:LOCALPATH", "site/page0.htm"},
                                {"WEB:LOCALDEFAULTDIRECTORY", "site"}});
   for (int i = 0; i < sitePages; ++i) {
-    const std::string name = fs::path(site.files[static_cast<std::size_t>(i)]).filename().string();
+    const std::string name = fs::path(site.file(static_cast<std::size_t>(i))).filename().string();
     addRecord(FileId::WebPages, {{"WEB:DOMAINNAME", "gen.com"},
                                  {"WEB:PAGENAME", name},
                                  {"WEB:PAGEPATH", "http://www.gen.com/" + name},
-                                 {"WEB:LOCALPATH", site.files[static_cast<std::size_t>(i)]},
+                                 {"WEB:LOCALPATH", site.file(static_cast<std::size_t>(i))},
                                  {"WEB:LOCALDEFAULTDIRECTORY", "gen"}});
   }
 

@@ -53,9 +53,19 @@ RecordBuffer::RecordBuffer(const FileDef& def)
 void RecordBuffer::clear() {
   if (!def_) return;
   std::memset(bytes_.data(), 0, bytes_.size());
-  for (const auto& f : def_->fields)
-    if (f.type == FieldType::Text)
-      std::memset(bytes_.data() + f.offset, ' ', static_cast<std::size_t>(f.size));
+  // Neighbouring text fields are blanked in one go: a record of 40 lines
+  // is one run of blanks.
+  std::size_t from = 0, to = 0;
+  for (const auto& f : def_->fields) {
+    if (f.type != FieldType::Text) continue;
+    const auto at = static_cast<std::size_t>(f.offset), end = at + static_cast<std::size_t>(f.size);
+    if (at != to) {
+      std::memset(bytes_.data() + from, ' ', to - from);
+      from = at;
+    }
+    to = end;
+  }
+  std::memset(bytes_.data() + from, ' ', to - from);
   for (auto& m : memos_) m.clear();
   wide_.clear();
 }

@@ -142,11 +142,13 @@ struct RecordFile::Impl {
     inBatch = false;
   }
 
-  sqlite3_stmt* stmt(const std::string& text) {
+  // bindsAll: the caller binds every parameter, so the old values need
+  // no clearing (a record's many columns make that cost).
+  sqlite3_stmt* stmt(const std::string& text, bool bindsAll = false) {
     auto it = stmts.find(text);
     if (it != stmts.end()) {
       sqlite3_reset(it->second);
-      sqlite3_clear_bindings(it->second);
+      if (!bindsAll) sqlite3_clear_bindings(it->second);
       return it->second;
     }
     sqlite3_stmt* st = nullptr;
@@ -429,18 +431,19 @@ struct RecordFile::Impl {
     return -1;
   }
 
-  // Binds b's columns from index 1, only those no index holds when
+  // Binds b's columns from index `from`, only those no index holds when
   // dataOnly; returns the next free index (the rowid's).
-  int bindRecord(sqlite3_stmt* st, const RecordBuffer& b, bool dataOnly = false) const {
+  int bindRecord(sqlite3_stmt* st, const RecordBuffer& b, bool dataOnly = false,
+                 int from = 1) const {
     const int n = static_cast<int>(def.fields.size());
-    int index = 1;
+    int index = from;
     for (int i = 0; i < n; ++i) {
       if (dataOnly && sql.indexed[static_cast<std::size_t>(i)]) continue;
       if (def.fields[static_cast<std::size_t>(i)].type == FieldType::Text) {
-        // Straight from the packed bytes: batch writers bind many wide records.
+        // Straight from the packed bytes, not copied: b outlives the step,
+        // and batch writers bind many wide records.
         const std::string_view text = textOf(b, i);
-        sqlite3_bind_text(st, index++, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, index++, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
       } else {
         bindValue(st, index++, store_detail::columnValue(b, i));
       }
@@ -601,6 +604,7 @@ int RecordFile::Impl::openIndexed(bool create, std::string_view password) {
     return failDb(rc);
   }
   sqlite3_extended_result_codes(db, 1);
+  store_detail::tuneConnection(db);
   busy.attach(db, lockRecovery, {path});
   if (const std::string cap = store_detail::limitPagesSql(""); !cap.empty() && exec(cap))
     return err;
@@ -773,7 +777,7 @@ int RecordFile::add() {
     m.pos = m.line->position();
     return m.ok();
   }
-  sqlite3_stmt* st = m.stmt(m.sql.insertSql);
+  sqlite3_stmt* st = m.stmt(m.sql.insertSql, true);
   if (!st) return m.err;
   m.bindRecord(st);
   int rc = m.writeStep(st);
@@ -784,10 +788,59 @@ int RecordFile::add() {
   return m.ok();
 }
 
+int RecordFile::addAll(std::span<const RecordBuffer> records) {
+  Impl& m = *impl_;
+  m.dupKey = -1;
+  if (!m.open) return m.fail(ErrNotOpen);
+  if (m.line) return m.fail(ErrNotSupported, "line files are appended to one line at a time");
+  for (const RecordBuffer& b : records)
+    if (&b.def() != &def_) return m.fail(ErrNotSupported, "a record of another layout");
+  if (records.empty()) return m.ok();
+  if (!m.mayWrite()) return m.err;
+  // All or none: a part of the batch or transaction the file is in, else
+  // a batch of its own.
+  const bool own = !m.tx && !m.inBatch;
+  if (own ? beginBatch() != 0 : m.exec("SAVEPOINT add_all") != 0) return m.err;
+  // Several rows a statement: each statement costs its own setting up and
+  // ending, on top of what its rows cost.
+  constexpr std::size_t kRows = 8;
+  const std::string row = m.sql.insertSql.substr(m.sql.insertSql.rfind(" ("));
+  int rc = 0;
+  for (std::size_t at = 0; rc == 0 && at < records.size();) {
+    const std::size_t n = std::min(kRows, records.size() - at);
+    std::string sql = m.sql.insertSql;
+    for (std::size_t r = 1; r < n; ++r) sql += "," + row;
+    sqlite3_stmt* st = m.stmt(sql, true);
+    if (!st) {
+      rc = m.err;
+      break;
+    }
+    for (std::size_t r = 0, index = 1; r < n; ++r)
+      index = static_cast<std::size_t>(
+          m.bindRecord(st, records[at + r], false, static_cast<int>(index)));
+    rc = m.writeStep(st);
+    at += n;
+  }
+  const int64_t last = rc == 0 ? sqlite3_last_insert_rowid(m.db) : 0;
+  const std::string why = m.detail;
+  if (own) {
+    rc = rc == 0 ? commitBatch() : (rollbackBatch(), rc);
+  } else if (rc != 0) {
+    m.exec("ROLLBACK TO add_all");
+    m.exec("RELEASE add_all");
+  } else if (m.exec("RELEASE add_all")) {
+    rc = m.err;
+  }
+  if (rc != 0) return m.fail(rc, m.err == rc ? m.detail : why);
+  m.pos = last;
+  m.anchorAt(records.back(), m.pos);
+  return m.ok();
+}
+
 int RecordFile::put() {
   Impl& m = *impl_;
   if (int rc = m.refuseChange()) return rc;
-  sqlite3_stmt* st = m.stmt(m.sql.updateSql);
+  sqlite3_stmt* st = m.stmt(m.sql.updateSql, true);
   if (!st) return m.err;
   m.bindRecord(st);
   sqlite3_bind_int64(st, static_cast<int>(def_.fields.size() + def_.memos.size()) + 1, m.pos);

@@ -29,6 +29,11 @@ void loadColumn(RecordBuffer& buffer, int field, sqlite3_stmt* st, int column);
 
 // Engine settings that must come before its first use.
 void configureEngine();
+// Settings of each connection the store opens, before its first statement.
+void tuneConnection(sqlite3* db);
+// The engine's NOCASE order (ASCII letters folded, a zero byte ends the
+// compare, then the shorter first), as a collation callback.
+int nocaseCompare(void*, int n1, const void* k1, int n2, const void* k2);
 
 // The store's code for an engine result.
 int codeFor(int sqliteResult);

@@ -218,6 +218,10 @@ class RecordFile {
   int fetch(int key);
   int fetchPosition(int64_t position);
   int add();  // adds the buffer; position() becomes the new record
+  // Adds each record in turn, as add() would but in few statements;
+  // position() becomes the last. On a failure none of them is added.
+  // The buffer does not change.
+  int addAll(std::span<const RecordBuffer> records);
   int put();  // rewrites the record at position()
   // Rewrites the record at position() only while the stored record still
   // equals `expected` (the copy read earlier), compared in the write's own
@@ -395,6 +399,8 @@ class Transaction {
   // Whether a writer of another thread or program waits for one of the
   // files; commitAndContinue() then lets it in before beginning again.
   bool othersWaiting() const;
+  // Memory the files' pages take, read and changed, in bytes.
+  int64_t cacheBytes() const;
 
   // A part of the work that can be taken back alone: markPart() opens it,
   // keepPart() makes it one with the rest, dropPart() undoes only it. One

@@ -188,6 +188,7 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
   };
   if (rc != SQLITE_OK) return refuse(rc, present[0].first);
   sqlite3_extended_result_codes(m.db, 1);
+  store_detail::tuneConnection(m.db);
 
   std::vector<std::string> paths;
   for (const auto& [path, def] : present) {
@@ -208,14 +209,15 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
       sqlite3_finalize(st);
       if (rc != SQLITE_DONE) return refuse(rc, path);
     }
-    // A batch's changed pages stay in memory until its commit (up to 16 MB
-    // a file): spilling them early costs a journal sync in the middle of
-    // the batch. Pages only read need little room: seven files share the
-    // process.
+    // A batch's changed pages stay in memory until its commit (up to 8 MB
+    // a file; the batch commits before all of them hold that much):
+    // spilling them early costs a journal sync in the middle of the batch
+    // and keeps readers out. Pages only read need little room: seven files
+    // share the process.
     if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") ||
         m.exec("PRAGMA " + schema + ".synchronous=FULL") ||
         m.exec("PRAGMA " + schema + ".cache_size=-2048") ||
-        m.exec("PRAGMA " + schema + ".cache_spill=-16384") ||
+        m.exec("PRAGMA " + schema + ".cache_spill=-8192") ||
         (!store_detail::limitPagesSql(schema).empty() &&
          m.exec(store_detail::limitPagesSql(schema)))) {
       int code = m.err;
@@ -387,6 +389,13 @@ bool Transaction::othersWaiting() const {
   for (store_detail::WaitSlot* s : impl_->slots)
     if (store_detail::othersWait(s)) return true;
   return false;
+}
+
+int64_t Transaction::cacheBytes() const {
+  if (!impl_->db) return 0;
+  int now = 0, most = 0;
+  sqlite3_db_status(impl_->db, SQLITE_DBSTATUS_CACHE_USED, &now, &most, 0);
+  return now;
 }
 
 int Transaction::markPart() {

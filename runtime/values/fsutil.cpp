@@ -184,6 +184,13 @@ std::vector<DirEntry> listHtmlFiles(const std::string& dir, std::string* error) 
   // valid UTF-8 would come back naming no file.
   DIR* listing = ::opendir(d.c_str());
   if (!listing) return failed(errno);
+  // Counted first, so the list is made once at its size: growing it would
+  // hold two copies at a time, the largest memory of a big site's read.
+  std::size_t count = 0;
+  while (const dirent* e = ::readdir(listing))
+    count += endsWithNoCase(e->d_name, ".htm") || endsWithNoCase(e->d_name, ".html");
+  ::rewinddir(listing);
+  out.reserve(count);
   for (;;) {
     errno = 0;
     const dirent* e = ::readdir(listing);

@@ -1,6 +1,7 @@
 #include "runtime/values/text.h"
 
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace qm {
@@ -147,6 +148,16 @@ void assignText(char* dst, std::size_t width, std::string_view src) {
 
 std::string_view clip(std::string_view s) {
   std::size_t n = s.size();
+  // Blanks a word at a time, four words a step: wide fields are mostly blank.
+  constexpr uint64_t kBlanks = 0x2020202020202020ull;
+  for (uint64_t w[4]; n >= 32; n -= 32) {
+    std::memcpy(w, s.data() + n - 32, 32);
+    if (((w[0] ^ kBlanks) | (w[1] ^ kBlanks) | (w[2] ^ kBlanks) | (w[3] ^ kBlanks)) != 0) break;
+  }
+  for (uint64_t w; n >= 8; n -= 8) {
+    std::memcpy(&w, s.data() + n - 8, 8);
+    if (w != kBlanks) break;
+  }
   while (n > 0 && s[n - 1] == ' ') --n;
   return s.substr(0, n);
 }

@@ -599,6 +599,41 @@ TEST_F(Managers, APlainClientThatDoesNotAnnounceItselfSavesDuringABatch) {
   close(go[1]);
 }
 
+TEST_F(Managers, BatchCommitsOnceItsChangedPagesTakeMuchMemory) {
+  // Neither count nor time is due; parts of wide records (scripts and
+  // forms of 40 full lines) commit once the changed pages of the two files
+  // pass what memory allows.
+  ASSERT_EQ(Access_WPScripts->open(), 0);
+  ASSERT_EQ(Access_WPForm->open(), 0);
+  BatchWriter::setCommitEvery(1000000, 600000);
+  const std::string line(200, 'x');
+  int parts = 0;
+  {
+    BatchWriter w({FileId::WPScripts, FileId::WPForm});
+    for (; parts < 1000 && w.storedParts() == 0; ++parts) {
+      ASSERT_EQ(w.beginPart(), 0);
+      for (const auto& [m, prefix] : {std::pair{Access_WPScripts, "WPS:"}, {Access_WPForm, "WPF:"}})
+        for (int r = 0; r < 5; ++r) {
+          RecordBuffer& b = m->file().buffer();
+          b.clear();
+          b.setText(std::string(prefix) + "WEBPAGEPATHNAME",
+                    "http://a.com/p" + std::to_string(parts));
+          for (int l = 1; l <= 40; ++l)
+            b.setText(std::string(prefix) + (prefix[2] == 'S' ? "SCRIPTLINE" : "FORMLINE") +
+                          std::to_string(l),
+                      line);
+          ASSERT_EQ(m->file().add(), 0);
+        }
+      ASSERT_EQ(w.endPart(true), 0);
+    }
+    EXPECT_GT(w.storedParts(), 0);
+    EXPECT_EQ(w.uncommittedParts(), 0);  // the commit came at a part's end
+  }
+  BatchWriter::setCommitEvery(1000, 1000);
+  EXPECT_LT(parts, 1000);
+  EXPECT_EQ(count(FileId::WPScripts), parts * 5);
+}
+
 TEST_F(Managers, BatchLetsAWaitingWriterInAtThePartEnd) {
   ASSERT_EQ(Access_WebPages->open(), 0);
   ASSERT_EQ(Access_WPLinks->open(), 0);

@@ -242,6 +242,26 @@ TEST_F(Reader, ANewPageReadAfterAStoredOneInheritsNothingOfIt) {
             "Zoë Ångström");
 }
 
+TEST_F(Reader, AFirstReadDeletesDetailsLeftWithoutTheirPageOnlyWhenThePathIsExact) {
+  // Records of a page that has no page record: the first read of the page
+  // still clears them, and leaves those of a path that differs in case.
+  const std::string shouted = "HTTP://WWW.EXAMPLE.COM/INDEX.HTM";
+  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", kHome}, {"WPL:WEBPAGELINK", "old.htm"}});
+  add(FileId::WPLinks, {{"WPL:WEBPAGEPATHNAME", shouted}, {"WPL:WEBPAGELINK", "kept.htm"}});
+  add(FileId::WPIMG, {{"WPI:WEBPAGEPATHNAME", kHome}, {"WPI:WEBPAGEIMG", "old.gif"}});
+  add(FileId::WPScripts, {{"WPS:WEBPAGEPATHNAME", kHome}, {"WPS:SCRIPTLINE1", "old();"}});
+  readSite("example.com", "site");
+  EXPECT_TRUE(pagesOf(FileId::WPLinks, "WPL:WEBPAGELINK", "old.htm").empty());
+  EXPECT_TRUE(pagesOf(FileId::WPIMG, "WPI:WEBPAGEIMG", "old.gif").empty());
+  EXPECT_TRUE(pagesOf(FileId::WPScripts, "WPS:SCRIPTLINE1", "old();").empty());
+  EXPECT_EQ(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", shouted).size(), 1u);
+  // What the page holds now, once each.
+  EXPECT_EQ(pagesOf(FileId::WPLinks, "WPL:WEBPAGEPATHNAME", kHome).size(), 1u);
+  EXPECT_EQ(pagesOf(FileId::WPIMG, "WPI:WEBPAGEPATHNAME", kHome).size(), 1u);
+  EXPECT_EQ(pagesOf(FileId::WPScripts, "WPS:WEBPAGEPATHNAME", kHome).size(), 1u);
+  EXPECT_EQ(pagesOf(FileId::WPMeta, "WPM:WEBPAGEPATH", kHome).size(), 1u);
+}
+
 TEST_F(Reader, SubDirectoryIsJoinedForTheRunOnlyAndEveryStoredPathNamesAFile) {
   std::ofstream("site/sub/back\\slash.htm") << "<title>Slash</title>\n<img src=\"pic.gif\">\n";
   readSite("example.com", "site", "sub");

@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <thread>
 
+#include "runtime/store/sqlfile.h"
 #include "runtime/store/store.h"
 #include "runtime/store/thread.h"
 #include "runtime/values/date.h"
@@ -229,6 +231,72 @@ TEST(RecordFile, KeysAreCaseBlindUniqueAndLeaveOutBlanks) {
   f.buffer().setText(kName, "zeta");
   EXPECT_EQ(f.fetch(kByName), ErrNotFound);
   EXPECT_EQ(f.errorText(), "Record Not Found");
+}
+
+TEST(RecordFile, KeysKeepTheEnginesOwnCaseBlindOrder) {
+  // The store compares keys itself, faster; a plain engine must find the
+  // same order: equal, lesser or greater for every pair.
+  sqlite3 *plain = nullptr, *tuned = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &plain), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(":memory:", &tuned), SQLITE_OK);
+  store_detail::tuneConnection(tuned);
+  const auto order = [](sqlite3* db, const std::string& a, const std::string& b) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT (?1 > ?2 COLLATE NOCASE) - (?1 < ?2 COLLATE NOCASE)", -1, &st,
+                       nullptr);
+    sqlite3_bind_text(st, 1, a.data(), static_cast<int>(a.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+    const int r = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 9;
+    sqlite3_finalize(st);
+    return r;
+  };
+  using namespace std::string_literals;
+  std::vector<std::pair<std::string, std::string>> pairs = {
+      {"http://www.example.com/page10.htm", "HTTP://WWW.EXAMPLE.COM/PAGE9.HTM"},
+      {"http://www.example.com/Page1.htm", "http://www.example.com/page1.htm"},
+      {"abcdefgh", "abcdefghi"},
+      {"abcdefgZ", "abcdefgz["},
+      {"ab\0cd"s, "ab\0ce"s},  // the compare ends at a zero byte
+      {"abcdefg\0x"s, "abcdefg"s},
+      {"abcdefgh\0"s, "ABCDEFGH\0zz"s},
+      {"\xe9t\xe9", "\xc9T\xc9"},  // bytes past ASCII are not folded
+      {"[", "a"},
+      {"_", "A"},
+      {"", "a"},
+  };
+  std::mt19937 rnd(7);
+  const std::string letters = "aAzZ[_@0\xe9\0"s;
+  for (int i = 0; i < 3000; ++i) {
+    std::string a = i % 2 ? "http://www.example.com/" : "";
+    for (int n = static_cast<int>(rnd() % 20); n > 0; --n) a += letters[rnd() % letters.size()];
+    std::string b = a.substr(0, rnd() % (a.size() + 1));
+    for (int n = static_cast<int>(rnd() % 12); n > 0; --n) b += letters[rnd() % letters.size()];
+    if (rnd() % 3 == 0 && !b.empty()) b[rnd() % b.size()] ^= 0x20;  // flip a letter's case
+    pairs.emplace_back(a, b);
+  }
+  for (const auto& [a, b] : pairs) {
+    EXPECT_EQ(order(tuned, a, b), order(plain, a, b)) << a << " / " << b;
+    EXPECT_EQ(order(tuned, b, a), order(plain, b, a)) << b << " / " << a;
+  }
+  sqlite3_close(plain);
+  sqlite3_close(tuned);
+
+  // Written by the store, found by a plain engine through the file's index.
+  {
+    RecordFile f(people());
+    ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+    for (int i = 0; i < 400; ++i)
+      ASSERT_EQ(
+          addPerson(f, (i % 3 ? "Www.Site/P" : "www.site/p") + std::to_string(i * 7919 % 400)), 0);
+  }
+  for (int i = 0; i < 400; i += 37)
+    EXPECT_EQ(sqlOne("PEOPLE.qdf",
+                     "SELECT count(*) FROM People INDEXED BY \"PEO:NAME\" WHERE NAME "
+                     "= 'WWW.SITE/P" +
+                         std::to_string(i) + "' AND NAME <> ''"),
+              "1")
+        << i;
+  EXPECT_EQ(sqlOne("PEOPLE.qdf", "PRAGMA integrity_check"), "ok");
 }
 
 TEST(RecordFile, SeeksPositionBetweenRecords) {
@@ -570,6 +638,54 @@ TEST(RecordFile, ReplaceExactRefusedNamesTheWriteItWouldMake) {
 
 // A record read earlier is written back only while the stored one still
 // equals that copy: another connection's change is never overwritten.
+TEST(RecordFile, AddAllAddsInOrderOrNothing) {
+  // Counts around the rows a statement takes, alone and inside a
+  // transaction's part; a clash anywhere adds none of them.
+  for (const bool inTransaction : {false, true}) {
+    for (const int n : {1, 7, 8, 9, 17}) {
+      for (const int clash : {-1, 0, n / 2, n - 1}) {
+        SCOPED_TRACE(::testing::Message() << inTransaction << " " << n << " " << clash);
+        fs::remove("PEOPLE.qdf");
+        RecordFile f(people());
+        ASSERT_EQ(f.open(OpenMode::ReadWriteDenyNone, true, 1), 0);
+        ASSERT_EQ(addPerson(f, "taken"), 0);
+        std::vector<RecordBuffer> rows;
+        for (int i = 0; i < n; ++i) {
+          RecordBuffer& b = rows.emplace_back(people());
+          b.setText(kName, i == clash ? "TAKEN" : "p" + std::to_string(i));
+          b.setMemo(0, "note " + std::to_string(i));
+        }
+        f.buffer().clear();
+        f.buffer().setText(kName, "kept");
+        Transaction tx;
+        if (inTransaction) {
+          ASSERT_EQ(tx.begin({&f}), 0);
+          ASSERT_EQ(tx.enlist(f), 0);
+          ASSERT_EQ(tx.markPart(), 0);
+        }
+        const int rc = f.addAll(rows);
+        EXPECT_EQ(f.buffer().text(kName), "kept");
+        if (inTransaction) {
+          ASSERT_EQ(tx.keepPart(), 0);
+          ASSERT_EQ(tx.commit(), 0);
+        }
+        f.setOrder(-1);
+        std::vector<std::string> want = {"taken"};
+        if (clash >= 0) {
+          EXPECT_EQ(rc, ErrDuplicateKey);
+        } else {
+          ASSERT_EQ(rc, 0) << f.errorDetail();
+          for (int i = 0; i < n; ++i) want.push_back("p" + std::to_string(i));
+          ASSERT_EQ(f.fetchPosition(f.position()), 0);
+          EXPECT_EQ(f.buffer().text(kName), "p" + std::to_string(n - 1));
+          EXPECT_EQ(f.buffer().memo(0), "note " + std::to_string(n - 1));
+        }
+        EXPECT_EQ(readAll(f), want);
+      }
+    }
+  }
+}
+
 TEST(RecordFile, ConditionalPutWritesOnlyOverTheCopyRead) {
   RecordFile a(people()), b(people());
   ASSERT_EQ(a.open(OpenMode::ReadWriteDenyNone, true, 1), 0);

@@ -53,6 +53,20 @@ TEST(Text, ClipAndCompare) {
   }
 }
 
+TEST(Text, ClipFindsTheLastNonBlankAtEveryPlaceOfAWideField) {
+  // Wide fields are trimmed many bytes at a time: every place of the last
+  // non-blank, in fields around each step's size, must still be found.
+  for (std::size_t width : {1u, 7u, 8u, 9u, 31u, 32u, 33u, 40u, 200u, 255u}) {
+    EXPECT_EQ(clip(std::string(width, ' ')), "") << width;
+    for (std::size_t last = 0; last < width; ++last) {
+      std::string field(width, ' ');
+      field[last] = last % 2 ? '\t' : 'x';  // a tab is no blank
+      if (last > 3) field[last / 2] = 'y';
+      EXPECT_EQ(clip(field).size(), last + 1) << width << " " << last;
+    }
+  }
+}
+
 TEST(Text, UpperLowerAsciiOnly) {
   EXPECT_EQ(upper("aBc-1\xe9z"), "ABC-1\xe9Z");
   EXPECT_EQ(lower("AbC-1\xc9Z"), "abc-1\xc9z");

@@ -93,30 +93,55 @@ int messageFor(RecordFile::Replaced::Step step) {
   return kInsertError;
 }
 
+// Field indexes by label, looked up once per layout: the layouts never
+// change, and a page sets hundreds of fields.
+int fieldOf(const FileDef& def, const char* label) {
+  thread_local std::map<std::pair<const FileDef*, const char*>, int> known;
+  const auto [it, added] = known.try_emplace({&def, label}, -1);
+  if (added) it->second = def.fieldIndex(label);
+  return it->second;
+}
+
 // The records one detail file is to hold of a page, stored in one commit.
 class Writer {
  public:
-  Writer(FileId id, const PageFacts& page, const ProgressStep& step, std::string* failure)
+  Writer(FileId id, const PageFacts& page, const ProgressStep& step, std::string* failure,
+         bool newPage, std::size_t count)
       : d_(detailOf(id)),
         fm_(opened(id)),
         f_(fm_.file()),
         page_(page),
         step_(step),
-        failure_(failure) {}
-  RecordBuffer& start() {
-    RecordBuffer& b = records_.emplace_back(f_.def());
-    b.setText(d_.path, page_.pagePath);
-    b.setText(d_.domain, page_.domain);
-    b.setText(d_.page, page_.pageName);
-    return b;
+        failure_(failure),
+        newPage_(newPage),
+        blank_(f_.def()) {
+    records_.reserve(count);
+    // What every record of the page starts as: copied, not built each time.
+    blank_.setText(field(d_.path), page_.pagePath);
+    blank_.setText(field(d_.domain), page_.domain);
+    blank_.setText(field(d_.page), page_.pageName);
   }
+  RecordBuffer& start() { return records_.emplace_back(blank_); }
+  int field(const char* label) const { return fieldOf(f_.def(), label); }
   // Makes the page's records of the file those started; true when stored.
   bool finish() {
     Batch batch(f_);
     const FileDef& def = f_.def();
+    const int key = def.keyIndex(d_.key), path = field(d_.path);
     RecordFile::Replaced done;
-    int rc = f_.replaceExact(def.keyIndex(d_.key), def.fieldIndex(d_.path), page_.pagePath,
-                             records_, &done);
+    int rc = 0;
+    if (newPage_) {
+      // A page read for the first time seldom has old records: they are
+      // deleted, if any, and the new ones added with nothing to compare.
+      int64_t gone = 0;
+      rc = f_.deleteExact(key, path, page_.pagePath, &gone);
+      done.before = gone;
+      if (rc != 0) done.failedAt = RecordFile::Replaced::Step::Delete;
+      if (rc == 0 && (rc = f_.addAll(records_)) != 0)
+        done.failedAt = RecordFile::Replaced::Step::Add;
+    } else {
+      rc = f_.replaceExact(key, path, page_.pagePath, records_, &done);
+    }
     if (step_) step_(static_cast<long>(done.before));
     if (rc == 0) rc = batch.commit();
     return FailureReport(fm_.name(), messageFor(done.failedAt), failure_).check(rc, f_);
@@ -139,6 +164,8 @@ class Writer {
   const PageFacts& page_;
   const ProgressStep& step_;
   std::string* failure_;
+  bool newPage_;
+  RecordBuffer blank_;
   std::vector<RecordBuffer> records_;
 };
 
@@ -183,61 +210,71 @@ bool clearPageDetails(const std::string& pagePath, const ProgressStep& step, std
 }
 
 bool writePageDetails(const ScannedPage& found, const PageFacts& page, const ProgressStep& step,
-                      std::string* failure) {
+                      std::string* failure, bool newPage) {
   const int32_t day = today();
   // The first failure ends the page.
   {
-    Writer w(FileId::WPIMG, page, step, failure);
+    Writer w(FileId::WPIMG, page, step, failure, newPage, found.images.size());
+    const int src = w.field("WPI:WEBPAGEIMG"), height = w.field("WPI:HEIGHT"),
+              width = w.field("WPI:WIDTH"), use = w.field("WPI:CURRENTLYUSE"),
+              path = w.field("WPI:IMAGEPATH"), line = w.field("WPI:LINENUMBER"),
+              entered = w.field("WPI:DATEENTERED");
     for (const PageImage& im : found.images) {
       RecordBuffer& b = w.start();
-      b.setText("WPI:WEBPAGEIMG", im.src);
-      b.setText("WPI:HEIGHT", im.height);
-      b.setText("WPI:WIDTH", im.width);
-      b.setText("WPI:CURRENTLYUSE", page.useNow);
-      b.setText("WPI:IMAGEPATH", scanImagePath(page.localDir, im.src));
-      b.setInteger("WPI:LINENUMBER", clampLine(static_cast<double>(im.line)));
-      b.setDate("WPI:DATEENTERED", day);
+      b.setText(src, im.src);
+      b.setText(height, im.height);
+      b.setText(width, im.width);
+      b.setText(use, page.useNow);
+      b.setText(path, scanImagePath(page.localDir, im.src));
+      b.setInteger(line, clampLine(static_cast<double>(im.line)));
+      b.setDate(entered, day);
     }
     if (!w.finish()) return false;
   }
   {
-    Writer w(FileId::WPLinks, page, step, failure);
+    Writer w(FileId::WPLinks, page, step, failure, newPage, found.links.size());
+    const int link = w.field("WPL:WEBPAGELINK"), line = w.field("WPL:LINENUMBER"),
+              date = w.field("WPL:RECORDDATE");
     for (const PageLink& l : found.links) {
       RecordBuffer& b = w.start();
-      b.setText("WPL:WEBPAGELINK", l.link);
-      b.setReal("WPL:LINENUMBER", static_cast<double>(l.line));
-      b.setDate("WPL:RECORDDATE", day);
+      b.setText(link, l.link);
+      b.setReal(line, static_cast<double>(l.line));
+      b.setDate(date, day);
     }
     if (!w.finish()) return false;
   }
   {
-    Writer w(FileId::WPMeta, page, step, failure);
+    Writer w(FileId::WPMeta, page, step, failure, newPage, found.metas.size());
+    const int local = w.field("WPM:LOCALPATH"), contents = w.field("WPM:METACONTENTS"),
+              name = w.field("WPM:METANAME");
     for (const PageMeta& m : found.metas) {
       RecordBuffer& b = w.start();
-      b.setText("WPM:LOCALPATH", page.localPath);
-      b.setText("WPM:METACONTENTS", m.content);
-      b.setText("WPM:METANAME", m.name);
+      b.setText(local, page.localPath);
+      b.setText(contents, m.content);
+      b.setText(name, m.name);
     }
     if (!w.finish()) return false;
   }
   {
-    Writer w(FileId::WPScripts, page, step, failure);
+    Writer w(FileId::WPScripts, page, step, failure, newPage, found.scripts.size());
     const std::vector<int>& fields = w.lineFields("WPS:SCRIPTLINE");
+    const int date = w.field("WPS:RECORDDATE");
     for (const PageBlock& s : found.scripts) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
-      b.setDate("WPS:RECORDDATE", day);
+      b.setDate(date, day);
     }
     if (!w.finish()) return false;
   }
   {
-    Writer w(FileId::WPForm, page, step, failure);
+    Writer w(FileId::WPForm, page, step, failure, newPage, found.forms.size());
     const std::vector<int>& fields = w.lineFields("WPF:FORMLINE");
+    const int date = w.field("WPF:RECORDDATE"), line = w.field("WPF:LINENUMBER");
     for (const PageBlock& s : found.forms) {
       RecordBuffer& b = w.start();
       setLines(b, fields, found.lines(s));
-      b.setDate("WPF:RECORDDATE", day);
-      b.setInteger("WPF:LINENUMBER", clampLine(static_cast<double>(s.line)));
+      b.setDate(date, day);
+      b.setInteger(line, clampLine(static_cast<double>(s.line)));
     }
     if (!w.finish()) return false;
   }

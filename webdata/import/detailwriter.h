@@ -61,10 +61,13 @@ bool clearPageDetails(const std::string& pagePath, const ProgressStep& step,
 // Makes each detail file's records of the page those the scan found, each
 // file's in one commit: records that already say so are left as they are,
 // the others rewritten, added or deleted (see RecordFile::replaceExact).
+// newPage: the page record was just added; its old records, if any, are
+// deleted and the new ones added, each file then positioned at its last.
 // step gets the number of old records gone through. A failure is reported
 // (once per file), or with failure given the first message goes there;
 // false when any failed, and the files after it are left alone.
 bool writePageDetails(const ScannedPage& found, const PageFacts& page,
-                      const ProgressStep& step = {}, std::string* failure = nullptr);
+                      const ProgressStep& step = {}, std::string* failure = nullptr,
+                      bool newPage = false);
 
 }  // namespace qm
