@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/site.h"
+#include "keys.h"
 #include "runtime/ui/procedure.h"
 #include "runtime/ui/window.h"
 
@@ -38,7 +39,7 @@ inline void typeInto(qm::WindowProcedure* p, const std::string& id, const QStrin
   e->setFocus();
   e->clear();
   QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
+  qmtest::leaveWithTab(e);  // accepts it; Return would press the default button
   pump();
 }
 
