@@ -25,11 +25,13 @@
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
 #include "frame/program/globals.h"
+#include "frame/registerall.h"
 #include "guitest.h"
 #include "keys.h"
 #include "reader/frame.h"
 #include "reader/globals.h"
 #include "reader/register.h"
+#include "readerstart.h"
 #include "records/register.h"
 #include "records/reports/register.h"
 #include "runtime/config/messages.h"
@@ -119,15 +121,7 @@ void startMain(Program& run) {
   initGlobals();
   StartDictionary(DictionaryKind::Main,
                   {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
-  registerFrameProcedures();
-  registerRecordProcedures();
-  const auto& reg = procedureRegistrar();
-  reports::registerRecordReports(reg);
-  registerWebPageProcedures(reg, mainWebContext());
-  details::registerDetailProcedures(reg, mainWebContext());
-  webviews::registerWebViewProcedures(reg, mainWebContext());
-  webreports::registerWebReportProcedures(reg, mainWebContext());
-  registerDeskProcedures(reg, mainDeskContext());
+  registerMainProgramProcedures();
   run.frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
   ASSERT_TRUE(
       waitUntil([] { return mainFrame() && mainFrame()->outerWindow()->isVisible(); }, 10000));
@@ -138,17 +132,7 @@ void startMain(Program& run) {
 // The reader's frame beside the main program, with its control file.
 void startReader(Program& run) {
   run.boxes.install();
-  reader::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
-                                           [] { return reader::WorkFileName.str(); }});
-  std::ofstream("QUILLMARK.EXE") << "x";
-  {
-    RecordFile con(fileDef(FileId::Con));
-    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
-              0);
-    con.close();
-  }
-  reader::registerReaderProcedures(procedureRegistrar());
+  ASSERT_NO_FATAL_FAILURE(qmtest::startReaderData());
   run.frame = startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
   ASSERT_TRUE(waitUntil(
       [] { return reader::readerFrame() && reader::readerFrame()->outerWindow()->isVisible(); },

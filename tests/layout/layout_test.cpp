@@ -18,9 +18,11 @@
 #include "dictionary/dictionary.h"
 #include "frame/mainframe.h"
 #include "frame/program/globals.h"
+#include "frame/registerall.h"
 #include "reader/frame.h"
 #include "reader/globals.h"
 #include "reader/register.h"
+#include "readerstart.h"
 #include "records/register.h"
 #include "records/reports/register.h"
 #include "records/reports/reports.h"
@@ -262,14 +264,13 @@ TEST(Layout, EveryReport) {
 
 namespace {
 
-// The main program's dictionary and its frame and record windows registered.
+// The main program's dictionary and every window of it registered.
 void startMainProgram() {
   setSettingsFileName("quillmark.INI");
   initGlobals();
   StartDictionary(DictionaryKind::Main,
                   {[] { return HtmlFileName.str(); }, [] { return WorkFileName.str(); }});
-  registerFrameProcedures();
-  registerRecordProcedures();
+  registerMainProgramProcedures();
 }
 
 }  // namespace
@@ -278,13 +279,6 @@ TEST(Layout, EveryWindowOfTheMainProgram) {
   ScriptedAnswerer boxes;
   boxes.install();
   startMainProgram();
-  const auto& reg = procedureRegistrar();
-  reports::registerRecordReports(reg);
-  registerWebPageProcedures(reg, mainWebContext());
-  details::registerDetailProcedures(reg, mainWebContext());
-  webviews::registerWebViewProcedures(reg, mainWebContext());
-  webreports::registerWebReportProcedures(reg, mainWebContext());
-  registerDeskProcedures(reg, mainDeskContext());
   const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
   ASSERT_TRUE(frameShown(frame));
   closeAllBut(frame);
@@ -300,17 +294,7 @@ TEST(Layout, EveryWindowOfTheMainProgram) {
 TEST(Layout, EveryWindowOfTheReader) {
   ScriptedAnswerer boxes;
   boxes.install();
-  reader::initReaderGlobals();
-  StartDictionary(DictionaryKind::Reader, {[] { return reader::HtmlFileName.str(); },
-                                           [] { return reader::WorkFileName.str(); }});
-  std::ofstream("QUILLMARK.EXE") << "x";
-  {
-    RecordFile con(fileDef(FileId::Con));
-    ASSERT_EQ(con.open(OpenMode::ReadWriteDenyNone, true, 1, fileDef(FileId::Con).ownerPassword),
-              0);
-    con.close();
-  }
-  reader::registerReaderProcedures(procedureRegistrar());
+  ASSERT_NO_FATAL_FAILURE(qmtest::startReaderData());
   const int frame =
       startProcedure("Main", 0, [] { return std::make_unique<reader::ReaderFrame>(); });
   ASSERT_TRUE(frameShown(frame));
@@ -342,9 +326,6 @@ TEST(Layout, TiledWindowsKeepEveryControlWithinReach) {
   ScriptedAnswerer boxes;
   boxes.install();
   startMainProgram();
-  const auto& reg = procedureRegistrar();
-  registerWebPageProcedures(reg, mainWebContext());
-  webviews::registerWebViewProcedures(reg, mainWebContext());
   const int frame = startProcedure("Main", 0, [] { return std::make_unique<MainFrame>(); });
   ASSERT_TRUE(frameShown(frame));
   closeAllBut(frame);

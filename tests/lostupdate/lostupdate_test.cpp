@@ -18,6 +18,7 @@
 #include "desk/register.h"
 #include "dictionary/dictionary.h"
 #include "frame/program/globals.h"
+#include "frame/registerall.h"
 #include "guitest.h"
 #include "reader/globals.h"
 #include "reader/register.h"
@@ -585,14 +586,7 @@ void fillEveryFile() {
 TEST_F(LostUpdate, EveryFormOfTheMainProgramGivesWayToAChangeMadeUnderIt) {
   closeProcedures();
   for (const std::string& n : registeredProcedures()) unregisterProcedure(n);
-  registerRecordProcedures();
-  const ProcedureRegistrar& reg = procedureRegistrar();
-  reports::registerRecordReports(reg);
-  registerWebPageProcedures(reg, mainWebContext());
-  details::registerDetailProcedures(reg, mainWebContext());
-  webviews::registerWebViewProcedures(reg, mainWebContext());
-  webreports::registerWebReportProcedures(reg, mainWebContext());
-  registerDeskProcedures(reg, mainDeskContext());
+  registerMainProgramProcedures();
   fillEveryFile();
   const std::set<std::string> walked = walkEveryForm(answers);
   EXPECT_GE(walked.size(), 12u);
