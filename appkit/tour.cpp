@@ -23,6 +23,19 @@ void settle(int ms) {
   } while (t.elapsed() < ms);
 }
 
+void closeAllBut(int keep) {
+  for (int round = 0; round < 20; ++round) {
+    bool any = false;
+    for (int t : runningThreads())
+      if (t != keep && topProcedure(t)) {
+        topProcedure(t)->close(2);
+        any = true;
+      }
+    settle(10);
+    if (!any) break;
+  }
+}
+
 namespace {
 
 QSet<QWidget*> visibleTopLevels() {

@@ -28,6 +28,10 @@ struct TourLook {
 // tour are left alone.
 void tourProcedures(const std::vector<std::string>& names, const TourLook& look);
 
+// Closes every procedure window but those of thread keep (the start-up
+// windows a frame opens beside itself, say), a bounded number of rounds.
+void closeAllBut(int keep);
+
 // Lets queued events run for about ms milliseconds.
 void settle(int ms);
 

@@ -60,19 +60,6 @@ WindowProcedure* frontProcedure(int frame) {
   return nullptr;
 }
 
-void closeAllBut(int keep) {
-  for (int round = 0; round < 20; ++round) {
-    bool any = false;
-    for (int t : runningThreads())
-      if (t != keep && topProcedure(t)) {
-        topProcedure(t)->close(2);
-        any = true;
-      }
-    settle(10);
-    if (!any) break;
-  }
-}
-
 // What holds the focus, said as a test failure names it.
 std::string focusName(WindowProcedure* p) {
   QWidget* fw = QApplication::focusWidget();

@@ -70,20 +70,6 @@ void closeAll() {
   }
 }
 
-// Closes what the frame's start opened beside it (the start-up windows).
-void closeAllBut(int keep) {
-  for (int round = 0; round < 20; ++round) {
-    bool any = false;
-    for (int t : runningThreads())
-      if (t != keep && topProcedure(t)) {
-        topProcedure(t)->close(2);
-        any = true;
-      }
-    settle(10);
-    if (!any) break;
-  }
-}
-
 // Tours every registered procedure but the frame, collecting each window's faults.
 Faults tourAll(int frameThread) {
   Faults faults;
