@@ -171,7 +171,11 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     if (!seen) present.emplace_back(p, &f->def());
   }
   m.active = true;
-  m.lastFree = std::chrono::steady_clock::now();
+  // From the first begin only: a run's window lets the files go after each
+  // commit for a moment, far shorter than a busy handler sleeps, so a begin
+  // does not count as the files left free.
+  if (m.lastFree == std::chrono::steady_clock::time_point{})
+    m.lastFree = std::chrono::steady_clock::now();
   if (present.empty()) return m.ok();
   store_detail::configureEngine();
   const bool mainReadOnly = store_detail::unwritableForTests(present[0].first);

@@ -566,37 +566,52 @@ TEST_F(Managers, BatchThatCannotBeginWritesNothingOutsideIt) {
 TEST_F(Managers, APlainClientThatDoesNotAnnounceItselfSavesDuringABatch) {
   ASSERT_EQ(Access_WebPages->open(), 0);
   ASSERT_EQ(Access_WPLinks->open(), 0);
-  int go[2];
-  ASSERT_EQ(pipe(go), 0);
   const std::string path = Access_WPLinks->file().path();
-  const pid_t child = fork();
-  if (child == 0) {
-    char c;
-    sqlite3* db = nullptr;
-    if (read(go[0], &c, 1) != 1 || sqlite3_open(path.c_str(), &db) != SQLITE_OK) _exit(2);
-    sqlite3_busy_timeout(db, 3000);
-    const int rc =
-        sqlite3_exec(db, "INSERT INTO \"WPLinks\" (\"WEBPAGEPATHNAME\") VALUES ('http://b.com/ü')",
-                     nullptr, nullptr, nullptr);
-    _exit(rc == SQLITE_OK ? 0 : 1);
+  // As a run alone writes, and as a run's window does: commits coming often
+  // (dense pages fill the memory bound), each followed by letting the files
+  // go while the window takes its events, then beginning again.
+  for (const bool letGoAfterCommits : {false, true}) {
+    SCOPED_TRACE(letGoAfterCommits ? "files let go after each commit" : "one batch after another");
+    if (letGoAfterCommits) BatchWriter::setCommitEvery(1000000, 300);
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      char c;
+      sqlite3* db = nullptr;
+      if (read(go[0], &c, 1) != 1 || sqlite3_open(path.c_str(), &db) != SQLITE_OK) _exit(2);
+      sqlite3_busy_timeout(db, 3000);
+      const int rc = sqlite3_exec(
+          db, "INSERT INTO \"WPLinks\" (\"WEBPAGEPATHNAME\") VALUES ('http://b.com/ü')", nullptr,
+          nullptr, nullptr);
+      _exit(rc == SQLITE_OK ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    {
+      BatchWriter w({FileId::WebPages, FileId::WPLinks});
+      ASSERT_EQ(w.beginPart(), 0);
+      ASSERT_EQ(write(go[1], "g", 1), 1);
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      for (int page = 0; std::chrono::steady_clock::now() < until; ++page) {
+        ASSERT_EQ(writePage("http://a.com/" + std::to_string(letGoAfterCommits) + "/" +
+                            std::to_string(page)),
+                  0);
+        ASSERT_EQ(w.endPart(true), 0);
+        if (letGoAfterCommits && w.uncommittedParts() == 0) {
+          ASSERT_EQ(w.commit(), 0);
+        }
+        ASSERT_EQ(w.beginPart(), 0);
+      }
+      EXPECT_EQ(w.endPart(true), 0);
+      EXPECT_EQ(w.commit(), 0);
+    }
+    BatchWriter::setCommitEvery(1000, 1000);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    close(go[0]);
+    close(go[1]);
   }
-  ASSERT_GT(child, 0);
-  BatchWriter w({FileId::WebPages, FileId::WPLinks});
-  ASSERT_EQ(w.beginPart(), 0);
-  ASSERT_EQ(write(go[1], "g", 1), 1);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (int page = 0; std::chrono::steady_clock::now() < until; ++page) {
-    ASSERT_EQ(writePage("http://a.com/" + std::to_string(page)), 0);
-    ASSERT_EQ(w.endPart(true), 0);
-    ASSERT_EQ(w.beginPart(), 0);
-  }
-  EXPECT_EQ(w.endPart(true), 0);
-  EXPECT_EQ(w.commit(), 0);
-  int status = -1;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  close(go[0]);
-  close(go[1]);
 }
 
 TEST_F(Managers, BatchCommitsOnceItsChangedPagesTakeMuchMemory) {
