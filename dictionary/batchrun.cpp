@@ -113,9 +113,9 @@ void BatchRun::writeAgain(std::vector<Kept> pages) {
   }
 }
 
-int BatchRun::commitKept() {
+int BatchRun::commitKept(bool pause) {
   const int failedBefore = writer_.failedParts();
-  const int rc = writer_.commit();
+  const int rc = pause ? writer_.pause() : writer_.commit();
   const long lost = writer_.failedParts() - failedBefore;
   std::vector<Kept> again = std::exchange(kept_, {});
   if (lost > 0 && static_cast<long>(again.size()) == lost) {
@@ -143,7 +143,8 @@ void BatchRun::waitForFiles(const std::function<bool()>& answer) {
 }
 
 bool BatchRun::hold() {
-  const int rc = commitKept();
+  // The connection stays: what it read stays cached for the next page.
+  const int rc = commitKept(true);
   if (rc == 0) return !stopped_;
   return fail(errors().text(kUpdateFailed, {.file = file_, .errorText = reason(rc)}));
 }

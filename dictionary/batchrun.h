@@ -79,7 +79,7 @@ class BatchRun {
   // What a failed commit of the page label says.
   std::string commitFailure(int rc, const std::string& label) const;
   // Commits, writing the kept pages again when the commit failed.
-  int commitKept();
+  int commitKept(bool pause = false);
   // Writes each page again in a commit of its own.
   void writeAgain(std::vector<Kept> pages);
   // Tells onStored when a commit took pages to the disk.

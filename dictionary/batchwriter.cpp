@@ -1,5 +1,7 @@
 #include "dictionary/batchwriter.h"
 
+#include <utility>
+
 namespace qm {
 
 namespace {
@@ -34,6 +36,11 @@ int BatchWriter::lockWait() const {
 }
 
 int BatchWriter::beginBatch(int waitSeconds) {
+  if (tx_.active() && tx_.paused()) {
+    const int rc = tx_.resume();
+    if (rc) tx_.rollback();
+    return rc;
+  }
   if (tx_.active()) return 0;
   std::vector<const RecordFile*> list;
   for (FileId id : files_) list.push_back(&access(id).file());
@@ -118,6 +125,15 @@ int BatchWriter::commitNow(bool keepOpen) {
     committed = rc == 0;
   }
   (committed ? stored_ : failed_) += parts;
+  return rc;
+}
+
+int BatchWriter::pause() {
+  if (!tx_.active() || inPart_) return commit();
+  const int parts = std::exchange(parts_, 0);
+  started_ = std::chrono::steady_clock::now();
+  const int rc = tx_.commitAndPause();
+  (rc == 0 ? stored_ : failed_) += parts;
   return rc;
 }
 

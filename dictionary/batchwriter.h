@@ -47,6 +47,9 @@ class BatchWriter {
   int endPart(bool ok);
   // Commits now: before anything waits on the user.
   int commit();
+  // Commits and leaves the files free until the next part begins, the
+  // connection and its cache kept (a commit when a part is open).
+  int pause();
   // Text of the last failure, for "%ErrorText", and its detail (the file).
   std::string errorText() const { return tx_.errorText(); }
   std::string errorDetail() const { return tx_.errorDetail(); }

@@ -393,6 +393,12 @@ class Transaction {
   // itself (a plain SQLite client, whose busy handler retries every 100 ms
   // at the slowest) gets in too.
   int commitAndContinue(bool* committed = nullptr);
+  // Commits and leaves the files free, the connection and what it read
+  // staying for resume(), which begins again. Between the two the files
+  // are enlisted still, their operations each its own commit.
+  int commitAndPause();
+  int resume();
+  bool paused() const;
   void rollback();
   bool active() const;
 

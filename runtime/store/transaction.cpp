@@ -45,6 +45,7 @@ struct Transaction::Impl {
   int err = 0;
   std::string detail;
   bool partOpen = false;
+  bool paused = false;  // committed, the connection kept, no transaction
   store_detail::BusyWait busy;
   std::vector<store_detail::WaitSlot*> slots;      // of the files, for othersWaiting()
   std::chrono::steady_clock::time_point lastFree;  // the files were last left free
@@ -96,6 +97,7 @@ struct Transaction::Impl {
     slots.clear();
     active = false;
     partOpen = false;
+    paused = false;
     locks.clear();
     schemaOf.clear();
   }
@@ -115,6 +117,12 @@ struct Transaction::Impl {
       return abandon();
     }
     return exec("COMMIT") ? abandon() : ok();
+  }
+  bool lockShared(const std::string& path) {
+    auto lock = std::make_unique<store_detail::FileLock>();
+    if (!lock->lockSharedIfPresent(store_detail::lockPathFor(path))) return false;
+    locks.push_back(std::move(lock));
+    return true;
   }
   int beginWork() {
     if (exec("BEGIN IMMEDIATE")) return abandon();
@@ -217,10 +225,12 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
     // a file; the batch commits before all of them hold that much):
     // spilling them early costs a journal sync in the middle of the batch
     // and keeps readers out. Pages only read need little room: seven files
-    // share the process.
+    // share the process, and a batch commits once its cache takes 16 MB, so
+    // the less the files keep of what they read, the more pages a commit
+    // carries as the files grow.
     if (m.exec("PRAGMA " + schema + ".journal_mode=DELETE") ||
         m.exec("PRAGMA " + schema + ".synchronous=FULL") ||
-        m.exec("PRAGMA " + schema + ".cache_size=-2048") ||
+        m.exec("PRAGMA " + schema + ".cache_size=-1024") ||
         m.exec("PRAGMA " + schema + ".cache_spill=-8192") ||
         (!store_detail::limitPagesSql(schema).empty() &&
          m.exec(store_detail::limitPagesSql(schema)))) {
@@ -229,12 +239,10 @@ int Transaction::begin(const std::vector<const RecordFile*>& files, int lockReco
       m.finish();
       return m.fail(code, why);
     }
-    auto lock = std::make_unique<store_detail::FileLock>();
-    if (!lock->lockSharedIfPresent(store_detail::lockPathFor(path))) {
+    if (!m.lockShared(path)) {
       m.finish();
       return m.fail(ErrAccessDenied, "another user denies writing to " + path);
     }
-    m.locks.push_back(std::move(lock));
     m.schemaOf[path] = schema;
     ++m.labels[def->label];
   }
@@ -357,16 +365,42 @@ void Transaction::forget(RecordFile* file) {
 int Transaction::commit() {
   Impl& m = *impl_;
   if (!m.active) return m.fail(ErrNotOpen, "no transaction");
-  if (m.db && m.commitWork()) return m.err;
+  if (m.db && !m.paused && m.commitWork()) return m.err;
   m.finish();
   return m.ok();
 }
+
+int Transaction::commitAndPause() {
+  Impl& m = *impl_;
+  if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+  if (!m.db || m.paused) return m.ok();
+  if (m.commitWork()) return m.err;
+  m.paused = true;
+  m.locks.clear();
+  return m.ok();
+}
+
+int Transaction::resume() {
+  Impl& m = *impl_;
+  if (!m.active) return m.fail(ErrNotOpen, "no transaction");
+  if (!m.paused) return m.ok();
+  m.paused = false;
+  for (const auto& [path, schema] : m.schemaOf)
+    if (!m.lockShared(path)) {
+      m.finish();
+      return m.fail(ErrAccessDenied, "another user denies writing to " + path);
+    }
+  return m.beginWork();
+}
+
+bool Transaction::paused() const { return impl_->paused; }
 
 int Transaction::commitAndContinue(bool* committed) {
   Impl& m = *impl_;
   if (committed) *committed = false;
   if (!m.active) return m.fail(ErrNotOpen, "no transaction");
   if (!m.db) return m.ok();
+  if (m.paused) return resume();
   const bool yield = othersWaiting();
   if (m.commitWork()) return m.err;
   if (committed) *committed = true;

@@ -1135,12 +1135,18 @@ TEST(Transaction, CommitsOrChangesNothing) {
   EXPECT_EQ(counts(), (std::pair<int64_t, int64_t>{0, 0}));
 }
 
-TEST(Transaction, EnlistedFilesWriteInIt) {
-  fillFamily(2, 2);
-  RecordFile p(people()), v(visits()), outsider(visits());
+// The two family files for a transaction, and a visits file of another
+// connection that never waits for a lock.
+void openBeside(RecordFile& p, RecordFile& v, RecordFile& outsider) {
   ASSERT_EQ(p.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
   ASSERT_EQ(v.open(OpenMode::ReadWriteDenyNone, false, 1), 0);
   ASSERT_EQ(outsider.open(OpenMode::ReadWriteDenyNone, false, 0), 0);
+}
+
+TEST(Transaction, EnlistedFilesWriteInIt) {
+  fillFamily(2, 2);
+  RecordFile p(people()), v(visits()), outsider(visits());
+  openBeside(p, v, outsider);
   {
     Transaction tx;
     ASSERT_EQ(tx.begin({&p, &v}), 0);
@@ -1179,6 +1185,32 @@ TEST(Transaction, EnlistedFilesWriteInIt) {
   }
   EXPECT_EQ(p.count(), 4);
   EXPECT_EQ(outsider.count(), 3);
+}
+
+// Between a run's pages the files are free to others, and the run goes on
+// in the same transaction object when its next page begins.
+TEST(Transaction, APauseLeavesTheFilesFreeAndResumeGoesOn) {
+  fillFamily(2, 2);
+  RecordFile p(people()), v(visits()), outsider(visits());
+  openBeside(p, v, outsider);
+  Transaction tx;
+  ASSERT_EQ(tx.begin({&p, &v}), 0);
+  ASSERT_EQ(tx.enlist(v), 0);
+  v.buffer().setText(0, "kept");
+  ASSERT_EQ(v.add(), 0);
+  ASSERT_EQ(tx.commitAndPause(), 0);
+  EXPECT_TRUE(tx.paused());
+  EXPECT_EQ(outsider.count(), 5);
+  outsider.buffer().setText(0, "outsider");
+  EXPECT_EQ(outsider.add(), 0);  // no wait: lock recovery 0 would refuse it
+  ASSERT_EQ(tx.resume(), 0);
+  EXPECT_FALSE(tx.paused());
+  EXPECT_EQ(v.count(), 6);  // sees the outsider's record
+  v.buffer().setText(0, "dropped");
+  ASSERT_EQ(v.add(), 0);
+  tx.rollback();  // takes back only what came after the resume
+  EXPECT_EQ(v.transaction(), nullptr);
+  EXPECT_EQ(outsider.count(), 6);
 }
 
 // Megabytes of changes: more than the pages the batch keeps for reading, so
