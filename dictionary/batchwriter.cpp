@@ -36,11 +36,7 @@ int BatchWriter::lockWait() const {
 }
 
 int BatchWriter::beginBatch(int waitSeconds) {
-  if (tx_.active() && tx_.paused()) {
-    const int rc = tx_.resume();
-    if (rc) tx_.rollback();
-    return rc;
-  }
+  if (tx_.active() && tx_.paused()) return tx_.resume();  // a failed resume ends it
   if (tx_.active()) return 0;
   std::vector<const RecordFile*> list;
   for (FileId id : files_) list.push_back(&access(id).file());
